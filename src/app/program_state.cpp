@@ -1,0 +1,52 @@
+#include "app/program_state.h"
+
+#include "core/archive.h"
+#include "core/errors.h"
+
+namespace ricordex {
+namespace {
+
+void Save(ProgramState& state, Services& services) {
+    ScriviRecord(state.list, services.files, state.settings.dati);
+    state.modificato = false;
+    state.aggiornatoDaTimer = false;
+}
+
+}  // namespace
+
+std::string StampOf(DateTime moment) { return FormatDateTime(kStampPattern, moment, ProgramFormatSettings()); }
+
+int CurrentYear(Clock& clock) { return DecodeDateTime(clock.Now()).year; }
+
+bool StartUp(ProgramState& state, Services& services, const ErrorReport& report) {
+    try {
+        LeggiDaRegistro(services.registry, services.programFolder, state.settings);
+    } catch (const RegistryError& error) {
+        report(error);
+    }
+    // Taken before the archive is opened: a failed load must not leave it
+    // empty, or every "Avvio Computer" row would fail at every tick.
+    state.avvioProgramma = StampOf(services.clock.Now());
+    CaricaArchivio(state.list, services.files, state.settings.dati);
+    state.modificato = false;
+    state.aggiornatoDaTimer = false;
+    return ShowMainWindowAtStart(state.settings.avvio);
+}
+
+void SaveOnClose(ProgramState& state, Services& services) {
+    bool save = false;
+    if (state.modificato) {
+        save = services.questions.Ask("Salvare le modifiche?", "Conferma Modifiche", kYesNoQuestion) != kAnswerNo;
+    }
+    // Read after the answer: an alert during the question counts too.
+    if (state.aggiornatoDaTimer) save = true;
+    if (save) Save(state, services);
+    SalvaSuRegistro(services.registry, state.settings);
+}
+
+void SaveAtEndOfSession(ProgramState& state, Services& services) {
+    if (state.modificato || state.aggiornatoDaTimer) Save(state, services);
+    SalvaSuRegistro(services.registry, state.settings);
+}
+
+}  // namespace ricordex

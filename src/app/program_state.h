@@ -1,0 +1,54 @@
+#pragma once
+// The process-wide values of the main window, and the start-up and close
+// decisions made on them.
+
+#include <exception>
+#include <functional>
+#include <string>
+
+#include "app/platform.h"
+#include "app/settings.h"
+#include "core/archive_files.h"
+#include "core/event_list.h"
+
+namespace ricordex {
+
+struct ProgramState {
+    Settings settings;
+    EventList list;                  // the rows ListView1 shows
+    bool modificato = false;         // the user changed the list since it was loaded or saved
+    bool aggiornatoDaTimer = false;  // an alert changed a stamp since then
+    std::string avvioProgramma;      // this run's start, "dd/mm/yyyy hh.nn"
+};
+
+struct Services {
+    Registry& registry;
+    ArchiveFiles& files;
+    Clock& clock;
+    Questions& questions;
+    std::wstring programFolder;  // with its trailing backslash
+};
+
+using ErrorReport = std::function<void(const std::exception&)>;
+
+// The deciding steps of the main window's creation: settings, start stamp,
+// archive. Returns whether the main window is wanted at start. A failure to
+// load the archive is raised and skips what follows; a setting that cannot
+// be read is reported, keeps its default, and the start goes on, because a
+// list left empty would be written over the archive at the next save.
+bool StartUp(ProgramState& state, Services& services, const ErrorReport& report);
+
+// The save decision of a close or "Chiudi": asks when the user changed the
+// list, saves without asking when an alert did, and writes the settings.
+// A failure is raised and leaves the flags set.
+void SaveOnClose(ProgramState& state, Services& services);
+
+// Windows is ending the session: there is no one to ask, so whatever
+// changed is saved, and the settings are written.
+void SaveAtEndOfSession(ProgramState& state, Services& services);
+
+// "dd/mm/yyyy hh.nn" of the clock's present minute.
+std::string StampOf(DateTime moment);
+int CurrentYear(Clock& clock);
+
+}  // namespace ricordex

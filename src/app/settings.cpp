@@ -1,0 +1,41 @@
+#include "app/settings.h"
+
+#include <exception>
+
+#include "core/errors.h"
+
+namespace ricordex {
+
+Settings DefaultSettings(const std::wstring& programFolder) {
+    Settings defaults;
+    defaults.suono = programFolder + L"Suoni\\1.wav";
+    defaults.dati = programFolder + L"Ricordex.psc";
+    defaults.avvio = 3;
+    return defaults;
+}
+
+void LeggiDaRegistro(Registry& registry, const std::wstring& programFolder, Settings& settings) {
+    settings = DefaultSettings(programFolder);
+    std::unique_ptr<RegistryKey> key = registry.OpenOrCreate(kSettingsKey);
+    std::exception_ptr firstFailure;
+    auto read = [&](const char* name, auto assign) {
+        try {
+            if (key->ValueExists(name)) assign(name);
+        } catch (const RegistryError&) {
+            if (!firstFailure) firstFailure = std::current_exception();
+        }
+    };
+    read("Suono", [&](const char* name) { settings.suono = key->ReadString(name); });
+    read("Dati", [&](const char* name) { settings.dati = key->ReadString(name); });
+    read("Avvio", [&](const char* name) { settings.avvio = static_cast<std::uint8_t>(key->ReadInteger(name) & 0xFF); });
+    if (firstFailure) std::rethrow_exception(firstFailure);
+}
+
+void SalvaSuRegistro(Registry& registry, const Settings& settings) {
+    std::unique_ptr<RegistryKey> key = registry.OpenOrCreate(kSettingsKey);
+    key->WriteString("Suono", settings.suono);
+    key->WriteString("Dati", settings.dati);
+    key->WriteInteger("Avvio", settings.avvio);
+}
+
+}  // namespace ricordex

@@ -1,0 +1,35 @@
+#pragma once
+// The three settings under HKEY_CURRENT_USER\SOFTWARE\Ricordex.
+
+#include <cstdint>
+#include <string>
+
+#include "app/platform.h"
+
+namespace ricordex {
+
+inline constexpr wchar_t kSettingsKey[] = L"SOFTWARE\\Ricordex";
+inline constexpr wchar_t kRunKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+struct Settings {
+    std::wstring suono;  // alarm sound
+    std::wstring dati;   // archive file
+    std::uint8_t avvio = 3;  // 1 or 3 start with Windows, 2 or 3 show the main window at start
+};
+
+// The defaults of missing values; programFolder ends with a backslash.
+Settings DefaultSettings(const std::wstring& programFolder);
+
+// Reads the three values; missing ones take their defaults, and "Avvio"
+// keeps its low 8 bits. A value that cannot be read keeps its default, the
+// other values are still read, and the first failure is raised at the end.
+void LeggiDaRegistro(Registry& registry, const std::wstring& programFolder, Settings& settings);
+
+// Writes "Suono" and "Dati" as strings, then "Avvio" as a 32-bit integer.
+void SalvaSuRegistro(Registry& registry, const Settings& settings);
+
+// Every reader compares the whole value.
+inline bool AutostartTicked(std::uint8_t avvio) { return avvio == 1 || avvio == 3; }
+inline bool ShowMainWindowAtStart(std::uint8_t avvio) { return avvio == 2 || avvio == 3; }
+
+}  // namespace ricordex

@@ -1,0 +1,24 @@
+#pragma once
+// Moving the event list between the list and the archive file.
+
+#include <filesystem>
+
+#include "core/archive_files.h"
+#include "core/event_list.h"
+
+namespace ricordex {
+
+// Replaces the rows of the list with the records of an open archive. The
+// rows read before a failure stay, in the list's order.
+void LeggiRecord(EventList& list, InputFile& file);
+
+// The start-up load: opens the archive (creating it empty when missing),
+// reads it into the list and closes it.
+void CaricaArchivio(EventList& list, ArchiveFiles& files, const std::filesystem::path& path);
+
+// Writes every row, in list order, as the new contents of the archive. The
+// previous archive is replaced only once the new one is complete; a failed
+// save leaves it as it was.
+void ScriviRecord(const EventList& list, ArchiveFiles& files, const std::filesystem::path& path);
+
+}  // namespace ricordex

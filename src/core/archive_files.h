@@ -1,0 +1,42 @@
+#pragma once
+// What the archive needs of the platform's files. Every failure raises an
+// InOutError whose text names it. A file object is closed when it is
+// destroyed, on every path.
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+
+namespace ricordex {
+
+class InputFile {
+public:
+    virtual ~InputFile() = default;
+    virtual std::uint64_t Size() = 0;
+    // Reads exactly n bytes or raises (a short read is "Read beyond end of file").
+    virtual void Read(char* buffer, std::size_t n) = 0;
+};
+
+// A new file that takes the place of the target only when committed: until
+// then the previous file stays untouched, and an uncommitted new file is
+// removed when the object is destroyed.
+class OutputFile {
+public:
+    virtual ~OutputFile() = default;
+    virtual void Write(const char* data, std::size_t n) = 0;
+    // Flushes the new file to disk and replaces the target with it.
+    virtual void Commit() = 0;
+};
+
+class ArchiveFiles {
+public:
+    virtual ~ArchiveFiles() = default;
+    // Opens an existing file asking for read and write access, or creates it empty.
+    virtual std::unique_ptr<InputFile> OpenOrCreate(const std::filesystem::path& path) = 0;
+    // Opens an existing file for reading.
+    virtual std::unique_ptr<InputFile> OpenExisting(const std::filesystem::path& path) = 0;
+    virtual std::unique_ptr<OutputFile> CreateReplacement(const std::filesystem::path& path) = 0;
+    virtual bool Exists(const std::filesystem::path& path) = 0;
+};
+
+}  // namespace ricordex

@@ -1,0 +1,39 @@
+#include "core/errors.h"
+
+namespace ricordex {
+namespace {
+
+std::string InOutErrorText(int code) {
+    switch (code) {
+    case InOutError::kFileNotFound: return "File not found";
+    case InOutError::kInvalidFilename: return "Invalid filename";
+    case InOutError::kTooManyOpenFiles: return "Too many open files";
+    case InOutError::kAccessDenied: return "File access denied";
+    case InOutError::kReadBeyondEnd: return "Read beyond end of file";
+    case InOutError::kDiskFull: return "Disk full";
+    default: return "I/O error " + std::to_string(code);
+    }
+}
+
+}  // namespace
+
+InOutError::InOutError(int code) : Error(InOutErrorText(code)), code_(code) {}
+
+std::string InvalidRegistryTypeText(const std::string& valueName) {
+    return "Invalid data type for '" + valueName + "'";
+}
+
+std::string RegistryReadFailedText(const std::string& valueName) {
+    return "Failed to get data for '" + valueName + "'";
+}
+
+std::string RegistryWriteFailedText(const std::string& valueName) {
+    return "Failed to set data for '" + valueName + "'";
+}
+
+std::string ErrorBoxText(const std::string& message) {
+    if (!message.empty() && static_cast<unsigned char>(message.back()) > '.') return message + ".";
+    return message;
+}
+
+}  // namespace ricordex

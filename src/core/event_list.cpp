@@ -1,0 +1,59 @@
+#include "core/event_list.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+#include "core/text_compare.h"
+
+namespace ricordex {
+
+int EventList::Compare(const EventRow& a, const EventRow& b) const {
+    // Column k shows the row's field k: the caption, then sub-items 0 to 4.
+    const auto field = static_cast<std::size_t>(sortColumn_);
+    return CompareText(a.Text(field), b.Text(field));
+}
+
+RowId EventList::AggiungiRiga(const RowFields& texts, int image) {
+    EventRow row(texts, image, nextId_++);
+    auto place = std::upper_bound(rows_.begin(), rows_.end(), row,
+                                  [this](const EventRow& x, const EventRow& y) { return Compare(x, y) < 0; });
+    const RowId id = row.Id();
+    rows_.insert(place, std::move(row));
+    return id;
+}
+
+RowId EventList::AppendUnordered(const RowFields& texts, int image) {
+    rows_.emplace_back(texts, image, nextId_++);
+    return rows_.back().Id();
+}
+
+void EventList::SortRows() {
+    std::stable_sort(rows_.begin(), rows_.end(),
+                     [this](const EventRow& x, const EventRow& y) { return Compare(x, y) < 0; });
+}
+
+void EventList::Clear() { rows_.clear(); }
+
+void EventList::Remove(std::size_t position) {
+    if (position >= rows_.size()) throw std::out_of_range("row position");
+    rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(position));
+}
+
+std::optional<std::size_t> EventList::Find(RowId id) const {
+    for (std::size_t i = 0; i < rows_.size(); ++i) {
+        if (rows_[i].Id() == id) return i;
+    }
+    return std::nullopt;
+}
+
+void EventList::SetStamp(std::size_t position, std::string_view stamp) { rows_.at(position).SetText(kUltimoAvviso, stamp); }
+
+void EventList::SetImage(std::size_t position, int image) { rows_.at(position).SetImage(image); }
+
+void EventList::SortBy(int column) {
+    if (column < 0 || column > 5) throw std::out_of_range("sort column");
+    sortColumn_ = column;
+    SortRows();
+}
+
+}  // namespace ricordex

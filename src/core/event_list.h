@@ -1,0 +1,49 @@
+#pragma once
+// The event list: the rows the main window shows, in the order it shows
+// them. The list keeps itself ordered by its sort column: a row added with
+// AggiungiRiga goes straight to its place.
+
+#include <optional>
+#include <vector>
+
+#include "core/event_row.h"
+
+namespace ricordex {
+
+using RowFields = std::array<std::string_view, kFieldCount>;
+
+class EventList {
+public:
+    std::size_t Count() const { return rows_.size(); }
+    const EventRow& At(std::size_t position) const { return rows_.at(position); }
+
+    // Adds a row at its place in the current order (after rows that compare
+    // equal to it) and returns its id.
+    RowId AggiungiRiga(const RowFields& texts, int image);
+    // For loading: appends without ordering; SortRows() must follow.
+    RowId AppendUnordered(const RowFields& texts, int image);
+    void SortRows();
+
+    void Clear();
+    void Remove(std::size_t position);
+    std::optional<std::size_t> Find(RowId id) const;
+
+    // The stamp and the image are not sort keys, so changing them keeps the order.
+    void SetStamp(std::size_t position, std::string_view stamp);
+    void SetImage(std::size_t position, int image);
+
+    // 0 is the description, 1 to 5 the columns after it.
+    int ColonnaOrdinamento() const { return sortColumn_; }
+    // Stores the column and re-sorts the whole list, always ascending.
+    void SortBy(int column);
+
+    // Compares two rows by the sort column: negative when a sorts first.
+    int Compare(const EventRow& a, const EventRow& b) const;
+
+private:
+    std::vector<EventRow> rows_;
+    int sortColumn_ = 0;
+    RowId nextId_ = 1;
+};
+
+}  // namespace ricordex

@@ -1,0 +1,24 @@
+#include "core/text_compare.h"
+
+#include <algorithm>
+
+namespace ricordex {
+namespace {
+
+inline int Folded(char c) {
+    const auto u = static_cast<unsigned char>(c);
+    return (u >= 'a' && u <= 'z') ? u - ('a' - 'A') : u;
+}
+
+}  // namespace
+
+int CompareText(std::string_view a, std::string_view b) {
+    const std::size_t n = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < n; ++i) {
+        const int d = Folded(a[i]) - Folded(b[i]);
+        if (d != 0) return d;
+    }
+    return static_cast<int>(a.size()) - static_cast<int>(b.size());
+}
+
+}  // namespace ricordex

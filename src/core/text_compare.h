@@ -1,0 +1,13 @@
+#pragma once
+
+#include <string_view>
+
+namespace ricordex {
+
+// The list's text comparison: only "a" to "z" are folded to capitals; bytes
+// compare as unsigned codes; of two texts where one is a prefix of the other
+// the shorter sorts first. The result is the difference at the first
+// mismatch (or of the lengths).
+int CompareText(std::string_view a, std::string_view b);
+
+}  // namespace ricordex

@@ -1,0 +1,162 @@
+#include "app/program_state.h"
+
+#include <gtest/gtest.h>
+
+#include "core/std_archive_files.h"
+#include "support/archive_bytes.h"
+#include "support/fakes.h"
+#include "support/faulty_files.h"
+#include "support/temp_dir.h"
+
+namespace ricordex {
+namespace {
+
+using namespace ricordex::testing;
+
+class Life : public ::testing::Test {
+protected:
+    Life() {
+        clock_.now = EncodeDateTime({2026, 12, 7, 9, 41, 30});
+        registry_.keys[kSettingsKey]["Dati"] = archive_.wstring();
+    }
+
+    bool Start() {
+        return StartUp(state_, services_, [this](const std::exception& e) { reported_.emplace_back(e.what()); });
+    }
+    std::filesystem::file_time_type Stamp() { return std::filesystem::last_write_time(archive_); }
+
+    TempDir dir_;
+    std::filesystem::path archive_ = dir_ / "Ricordex.psc";
+    FakeRegistry registry_;
+    StdArchiveFiles files_;
+    FakeClock clock_;
+    FakeQuestions questions_;
+    Services services_{registry_, files_, clock_, questions_, L"C:\\Ricordex\\"};
+    ProgramState state_;
+    std::vector<std::string> reported_;
+};
+
+TEST_F(Life, StartLoadsTheArchiveInDescriptionOrderAndTakesTheStartStamp) {
+    WriteBytes(archive_, Record({"zucca", "", "", "", "", "", ""}) + BolloAuto());
+    state_.modificato = state_.aggiornatoDaTimer = true;
+    EXPECT_TRUE(Start());
+    ASSERT_EQ(state_.list.Count(), 2u);
+    EXPECT_EQ(state_.list.At(0).Text(kDescrizione), "Bollo auto");
+    EXPECT_EQ(state_.avvioProgramma, "07/12/2026 09.41");
+    EXPECT_FALSE(state_.modificato);
+    EXPECT_FALSE(state_.aggiornatoDaTimer);
+    EXPECT_TRUE(reported_.empty());
+}
+
+TEST_F(Life, AvvioDecidesWhetherTheMainWindowIsShown) {
+    for (std::uint32_t avvio : {0u, 1u, 2u, 3u, 7u, 258u}) {
+        registry_.keys[kSettingsKey]["Avvio"] = avvio;
+        EXPECT_EQ(Start(), avvio % 256 == 2 || avvio % 256 == 3) << avvio;
+    }
+}
+
+TEST_F(Life, AnUnreadableArchiveStopsTheStartButKeepsTheStartStamp) {
+    registry_.keys[kSettingsKey]["Dati"] = (dir_ / "missing" / "Ricordex.psc").wstring();
+    try {
+        Start();
+        FAIL();
+    } catch (const InOutError& e) {
+        EXPECT_STREQ(e.what(), "File not found");
+    }
+    EXPECT_EQ(state_.avvioProgramma, "07/12/2026 09.41");
+    EXPECT_EQ(state_.list.Count(), 0u);
+}
+
+TEST_F(Life, ASettingOfTheWrongTypeIsReportedAndTheArchiveStillLoads) {
+    WriteBytes(archive_, BolloAuto());
+    registry_.keys[kSettingsKey]["Avvio"] = std::wstring(L"3");
+    EXPECT_TRUE(Start());
+    EXPECT_EQ(reported_, std::vector<std::string>{"Invalid data type for 'Avvio'"});
+    EXPECT_EQ(state_.list.Count(), 1u);
+}
+
+TEST_F(Life, CloseWithoutChangesWritesOnlyTheSettings) {
+    WriteBytes(archive_, BolloAuto());
+    Start();
+    const auto before = Stamp();
+    registry_.keys[kSettingsKey].erase("Avvio");
+    SaveOnClose(state_, services_);
+    EXPECT_TRUE(questions_.asked.empty());
+    EXPECT_EQ(Stamp(), before);
+    EXPECT_EQ(std::get<std::uint32_t>(registry_.keys[kSettingsKey]["Avvio"]), 3u);
+    EXPECT_EQ(std::get<std::wstring>(registry_.keys[kSettingsKey]["Suono"]), L"C:\\Ricordex\\Suoni\\1.wav");
+}
+
+TEST_F(Life, SaveDecisionInEveryCase) {
+    struct Case {
+        bool modificato, aggiornato;
+        int answer;
+        bool alertDuringQuestion;
+        bool asked, saved;
+    };
+    const Case cases[] = {
+        {true, false, 6, false, true, true},   // Yes saves
+        {true, false, 2, false, true, true},   // anything but No saves
+        {true, false, 7, false, true, false},  // No keeps the file
+        {true, true, 7, false, true, true},    // an alert saves all the same
+        {false, true, 7, false, false, true},  // alerts alone save without asking
+        {true, false, 7, true, true, true},    // an alert while the question is open counts
+        {false, false, 6, false, false, false},
+    };
+    state_.settings.dati = archive_.wstring();
+    for (const Case& c : cases) {
+        WriteBytes(archive_, "");
+        state_.list.Clear();
+        state_.list.AggiungiRiga({"x", "", "", "", "", "", ""}, 0);
+        state_.modificato = c.modificato;
+        state_.aggiornatoDaTimer = c.aggiornato;
+        questions_.asked.clear();
+        questions_.answer = c.answer;
+        questions_.whileOpen = [&] {
+            if (c.alertDuringQuestion) state_.aggiornatoDaTimer = true;
+        };
+        SaveOnClose(state_, services_);
+        ASSERT_EQ(questions_.asked.size(), c.asked ? 1u : 0u);
+        if (c.asked) {
+            EXPECT_EQ(questions_.asked[0].text, "Salvare le modifiche?");
+            EXPECT_EQ(questions_.asked[0].caption, "Conferma Modifiche");
+            EXPECT_EQ(questions_.asked[0].flags, 36u);
+        }
+        EXPECT_EQ(ReadBytes(archive_).size(), c.saved ? 164u : 0u);
+        // The flags are cleared only by a save.
+        EXPECT_EQ(state_.modificato, c.modificato && !c.saved);
+        EXPECT_EQ(state_.aggiornatoDaTimer, (c.aggiornato || c.alertDuringQuestion) && !c.saved);
+        EXPECT_EQ(registry_.keys[kSettingsKey].count("Avvio"), 1u);
+        registry_.keys[kSettingsKey].erase("Avvio");
+    }
+}
+
+TEST_F(Life, AFailedSaveKeepsTheFlagsTheArchiveAndTheStoredSettings) {
+    WriteBytes(archive_, BolloAuto());
+    Start();
+    state_.list.AggiungiRiga({"nuovo", "", "", "", "", "", ""}, 0);
+    state_.modificato = true;
+    state_.settings.avvio = 0;
+    FaultyFiles full(files_, SaveStep::Write);
+    Services failing{registry_, full, clock_, questions_, L"C:\\Ricordex\\"};
+    EXPECT_THROW(SaveOnClose(state_, failing), InOutError);
+    EXPECT_TRUE(state_.modificato);
+    EXPECT_EQ(ReadBytes(archive_), BolloAuto());
+    EXPECT_EQ(registry_.keys[kSettingsKey].count("Avvio"), 0u);  // settings not written after a failure
+    SaveOnClose(state_, services_);  // the next close tries again
+    EXPECT_FALSE(state_.modificato);
+    EXPECT_EQ(ReadBytes(archive_).size(), 2 * 164u);
+}
+
+TEST_F(Life, EndOfSessionSavesWithoutAsking) {
+    Start();
+    state_.list.AggiungiRiga({"nuovo", "", "", "", "", "", ""}, 0);
+    state_.modificato = true;
+    SaveAtEndOfSession(state_, services_);
+    EXPECT_TRUE(questions_.asked.empty());
+    EXPECT_EQ(ReadBytes(archive_).size(), 164u);
+    EXPECT_FALSE(state_.modificato);
+}
+
+}  // namespace
+}  // namespace ricordex

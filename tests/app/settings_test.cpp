@@ -1,0 +1,99 @@
+#include "app/settings.h"
+
+#include <gtest/gtest.h>
+
+#include "support/fakes.h"
+
+namespace ricordex {
+namespace {
+
+using testing::Binary;
+using testing::ExpandString;
+using testing::FakeRegistry;
+
+const std::wstring kFolder = L"C:\\Programmi\\Ricordex\\";
+
+Settings Read(FakeRegistry& registry) {
+    Settings s;
+    LeggiDaRegistro(registry, kFolder, s);
+    return s;
+}
+
+TEST(Settings, MissingValuesTakeTheirDefaultsAndNothingIsWritten) {
+    FakeRegistry registry;
+    const Settings s = Read(registry);
+    EXPECT_EQ(s.suono, L"C:\\Programmi\\Ricordex\\Suoni\\1.wav");
+    EXPECT_EQ(s.dati, L"C:\\Programmi\\Ricordex\\Ricordex.psc");
+    EXPECT_EQ(s.avvio, 3);
+    EXPECT_TRUE(registry.keys[kSettingsKey].empty());
+}
+
+TEST(Settings, StoredValuesAreUsedUnchangedAndAvvioKeepsItsLowByte) {
+    FakeRegistry registry;
+    auto& key = registry.keys[kSettingsKey];
+    key["Suono"] = ExpandString{L"%WINDIR%\\ding.wav"};
+    key["Dati"] = std::wstring();
+    key["Avvio"] = std::uint32_t{259};
+    Settings s = Read(registry);
+    EXPECT_EQ(s.suono, L"%WINDIR%\\ding.wav");  // not expanded
+    EXPECT_EQ(s.dati, L"");                      // empty stays empty
+    EXPECT_EQ(s.avvio, 3);
+    key["Avvio"] = std::uint32_t{256};
+    EXPECT_EQ(Read(registry).avvio, 0);
+    key.erase("Avvio");
+    EXPECT_EQ(Read(registry).avvio, 3);
+}
+
+TEST(Settings, AValueOfTheWrongTypeIsReportedAfterTheOthersAreRead) {
+    FakeRegistry registry;
+    auto& key = registry.keys[kSettingsKey];
+    key["Suono"] = std::uint32_t{1};
+    key["Dati"] = std::wstring(L"D:\\dati\\Ricordex.psc");
+    key["Avvio"] = std::wstring(L"3");
+    Settings s;
+    try {
+        LeggiDaRegistro(registry, kFolder, s);
+        FAIL();
+    } catch (const RegistryError& e) {
+        EXPECT_STREQ(e.what(), "Invalid data type for 'Suono'");
+    }
+    EXPECT_EQ(s.suono, L"C:\\Programmi\\Ricordex\\Suoni\\1.wav");
+    EXPECT_EQ(s.dati, L"D:\\dati\\Ricordex.psc");
+    EXPECT_EQ(s.avvio, 3);
+    key["Suono"] = Binary{};
+    key["Avvio"] = Binary{};
+    EXPECT_THROW(Read(registry), RegistryError);
+}
+
+TEST(Settings, WritingStoresTwoStringsAndAnInteger) {
+    FakeRegistry registry;
+    SalvaSuRegistro(registry, {L"s.wav", L"d.psc", 2});
+    auto& key = registry.keys[kSettingsKey];
+    EXPECT_EQ(std::get<std::wstring>(key["Suono"]), L"s.wav");
+    EXPECT_EQ(std::get<std::wstring>(key["Dati"]), L"d.psc");
+    EXPECT_EQ(std::get<std::uint32_t>(key["Avvio"]), 2u);
+}
+
+TEST(Settings, AKeyThatCannotBeOpenedReadsAsDefaultsAndFailsOnTheFirstWrite) {
+    FakeRegistry registry;
+    registry.openFails = true;
+    EXPECT_EQ(Read(registry).avvio, 3);
+    try {
+        SalvaSuRegistro(registry, DefaultSettings(kFolder));
+        FAIL();
+    } catch (const RegistryError& e) {
+        EXPECT_STREQ(e.what(), "Failed to set data for 'Suono'");
+    }
+}
+
+TEST(Settings, StartFlagsAreComparedAsWholeValues) {
+    const bool autostart[] = {false, true, false, true, false, false, false, false};
+    const bool show[] = {false, false, true, true, false, false, false, false};
+    for (std::uint8_t v = 0; v < 8; ++v) {
+        EXPECT_EQ(AutostartTicked(v), autostart[v]) << int(v);
+        EXPECT_EQ(ShowMainWindowAtStart(v), show[v]) << int(v);
+    }
+}
+
+}  // namespace
+}  // namespace ricordex
