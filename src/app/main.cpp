@@ -1,0 +1,38 @@
+// Program entry: the application object, the main window (which loads
+// everything in its creation handler), the two dialogs, then the message
+// loop until the main window is closed. Nothing is saved after the loop:
+// all saving happens when the main window closes.
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include "app/program_state.h"
+#include "ui/dialog_form.h"
+#include "ui/main_form.h"
+#include "ui/options_form.h"
+#include "win/application.h"
+#include "win/archive_files.h"
+#include "win/registry.h"
+#include "win/system.h"
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    using namespace ricordex;
+    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES | ICC_DATE_CLASSES | ICC_STANDARD_CLASSES};
+    ::InitCommonControlsEx(&controls);
+
+    win::Application& application = win::Application::Instance();
+    application.Initialize(L"Ricordex");
+
+    win::Win32Registry registry;
+    win::Win32ArchiveFiles files;
+    win::SystemClock clock;
+    win::MessageBoxQuestions questions;
+    Services services{registry, files, clock, questions, win::ProgramFolder()};
+    ProgramState state;
+
+    ui::TFMain fMain(state, services);
+    questions.SetOwner(fMain.Handle());
+    ui::TFDialog fDialog;
+    ui::TFOpzioni fOpzioni;
+    return application.Run();
+}

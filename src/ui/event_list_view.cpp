@@ -1,0 +1,86 @@
+#include "ui/event_list_view.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <array>
+
+#include "win/controls.h"
+
+namespace ricordex::ui {
+namespace {
+
+struct ColumnSpec {
+    const wchar_t* caption;
+    int width;
+    int format;
+};
+
+// Column k shows the row's field k; the stamp has no column.
+constexpr std::array<ColumnSpec, 6> kColumns = {{
+    {L"Descrizione", 327, LVCFMT_LEFT},
+    {L"Inizio Avvisi", 96, LVCFMT_LEFT},
+    {L"Data Evento", 72, LVCFMT_CENTER},
+    {L"Ora", 40, LVCFMT_CENTER},
+    {L"Frequenza Avvisi", 95, LVCFMT_LEFT},
+    {L"Ricorrenza", 70, LVCFMT_LEFT},
+}};
+
+}  // namespace
+
+void EventListView::Attach(HWND list) {
+    list_ = list;
+    ListView_SetExtendedListViewStyle(list_, LVS_EX_FULLROWSELECT);
+    const COLORREF face = ::GetSysColor(COLOR_BTNFACE);
+    ListView_SetBkColor(list_, face);
+    ListView_SetTextBkColor(list_, face);
+    const UINT dpi = win::WindowDpi(list_);
+    for (std::size_t i = 0; i < kColumns.size(); ++i) {
+        LVCOLUMNW column{};
+        column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT | LVCF_SUBITEM;
+        column.fmt = kColumns[i].format;
+        column.cx = ::MulDiv(kColumns[i].width, static_cast<int>(dpi), 96);
+        column.pszText = const_cast<wchar_t*>(kColumns[i].caption);
+        column.iSubItem = static_cast<int>(i);
+        ListView_InsertColumn(list_, static_cast<int>(i), &column);
+    }
+    Refresh();
+}
+
+void EventListView::Refresh() {
+    if (list_ == nullptr) return;
+    ListView_SetItemCountEx(list_, static_cast<int>(rows_.Count()), LVSICF_NOSCROLL);
+    ::InvalidateRect(list_, nullptr, FALSE);
+}
+
+bool EventListView::HandleNotify(const NMHDR& header, LRESULT& result) {
+    if (header.hwndFrom != list_) return false;
+    switch (header.code) {
+    case LVN_GETDISPINFOW:
+        GetDisplayInfo(reinterpret_cast<NMLVDISPINFOW*>(const_cast<NMHDR*>(&header))->item);
+        result = 0;
+        return true;
+    default:
+        return false;
+    }
+}
+
+void EventListView::GetDisplayInfo(LVITEMW& item) {
+    if (item.iItem < 0 || static_cast<std::size_t>(item.iItem) >= rows_.Count()) return;
+    const EventRow& row = rows_.At(static_cast<std::size_t>(item.iItem));
+    if ((item.mask & LVIF_TEXT) != 0 && item.cchTextMax > 0 && item.iSubItem >= 0 &&
+        item.iSubItem < static_cast<int>(kColumns.size())) {
+        // Through a buffer: a description longer than the control's buffer
+        // is cut, not dropped.
+        const std::string_view text = row.Text(static_cast<std::size_t>(item.iSubItem));
+        const int n = ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+        scratch_.resize(static_cast<std::size_t>(n));
+        ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), scratch_.data(), n);
+        const std::size_t shown = std::min<std::size_t>(scratch_.size(), static_cast<std::size_t>(item.cchTextMax - 1));
+        std::copy_n(scratch_.data(), shown, item.pszText);
+        item.pszText[shown] = L'\0';
+    }
+    if ((item.mask & LVIF_IMAGE) != 0) item.iImage = row.Image();
+}
+
+}  // namespace ricordex::ui

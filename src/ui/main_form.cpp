@@ -1,0 +1,133 @@
+#include "ui/main_form.h"
+
+#include <commctrl.h>
+
+#include <array>
+
+#include "win/application.h"
+#include "win/controls.h"
+
+namespace ricordex::ui {
+namespace {
+
+enum ControlId : int {
+    kLTitolo = 100,
+    kBChiudi,
+    kListView1,
+};
+
+constexpr DWORD kFormStyle = WS_POPUP | WS_CAPTION | WS_CLIPCHILDREN;
+constexpr DWORD kFormExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
+constexpr int kClientWidth = 798;
+constexpr int kClientHeight = 378;
+
+// The list first: it has the focus when the window opens.
+const std::array<win::ControlSpec, 3> kControls = {{
+    {kListView1, WC_LISTVIEWW, L"", 92, 27, 703, 344,
+     WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SINGLESEL | LVS_SHOWSELALWAYS, WS_EX_STATICEDGE},
+    {kLTitolo, L"STATIC", kTitleText, 96, 5, 267, 19, SS_LEFT | SS_NOPREFIX},
+    {kBChiudi, L"BUTTON", L"Chiudi", 713, 0, 80, 27, WS_TABSTOP | BS_PUSHBUTTON},
+}};
+
+}  // namespace
+
+TFMain::TFMain(ProgramState& state, Services& services)
+    : state_(state), services_(services), listView1_(state.list) {
+    win::Application& application = win::Application::Instance();
+    RegisterClass(kMainFormClass);
+    const RECT r = win::CentredWindowRect(kClientWidth, kClientHeight, kFormStyle, kFormExStyle,
+                                          win::WindowDpi(nullptr));
+    Create(kMainFormClass, L"Ricordex", kFormStyle, kFormExStyle, r.left, r.top, r.right - r.left, r.bottom - r.top,
+           application.Handle());
+}
+
+void TFMain::CreateControls() {
+    const UINT dpi = win::WindowDpi(Handle());
+    font_.reset(win::CreatePixelFont(L"MS Sans Serif", 11, FW_NORMAL, dpi));
+    titleFont_.reset(win::CreatePixelFont(L"Comic Sans MS", 13, FW_BOLD, dpi));
+    win::CreateControls(Handle(), kControls, static_cast<HFONT>(font_.get()));
+    ::SendDlgItemMessageW(Handle(), kLTitolo, WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_.get()), FALSE);
+    listView1_.Attach(::GetDlgItem(Handle(), kListView1));
+}
+
+void TFMain::FormCreate() {
+    win::Application& application = win::Application::Instance();
+    bool showAtStart = false;
+    try {
+        showAtStart = StartUp(state_, services_, [&](const std::exception& e) { application.HandleException(e); });
+    } catch (...) {
+        listView1_.Refresh();  // the rows read before the failure
+        throw;
+    }
+    listView1_.Refresh();
+    ::SetWindowTextW(Handle(), kTitleText);
+    if (showAtStart) application.SetShowMainForm(true);
+}
+
+void TFMain::FormClose() {
+    SaveOnClose(state_, services_);
+}
+
+void TFMain::BChiudiClick() {
+    FormClose();
+    win::Application::Instance().Minimize();
+}
+
+void TFMain::Chiudi1Click() { ::PostMessageW(Handle(), WM_CLOSE, 0, 0); }
+
+void TFMain::OnCommand(int id) {
+    switch (id) {
+    case kBChiudi: BChiudiClick(); break;
+    default: break;
+    }
+}
+
+LRESULT TFMain::OnControlColor(HDC dc, HWND control) {
+    if (::GetDlgCtrlID(control) == kLTitolo) ::SetTextColor(dc, RGB(0, 0, 128));
+    ::SetBkMode(dc, TRANSPARENT);
+    return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
+}
+
+LRESULT TFMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CREATE: {
+        win::Application& application = win::Application::Instance();
+        application.SetMainForm(Handle());
+        CreateControls();
+        // The program starts hidden; FormCreate shows it when asked to.
+        application.SetShowMainForm(false);
+        ::ShowWindow(application.Handle(), SW_HIDE);
+        FormCreate();
+        return 0;
+    }
+    case WM_COMMAND:
+        if (HIWORD(wParam) == BN_CLICKED) OnCommand(LOWORD(wParam));
+        return 0;
+    case WM_NOTIFY: {
+        LRESULT result = 0;
+        if (listView1_.HandleNotify(*reinterpret_cast<NMHDR*>(lParam), result)) return result;
+        break;
+    }
+    case WM_CTLCOLORSTATIC:
+        return OnControlColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+    case WM_CLOSE:
+        // Any close request ends the program, once FormClose has saved.
+        FormClose();
+        ::DestroyWindow(Handle());
+        return 0;
+    case WM_QUERYENDSESSION:
+        return TRUE;
+    case WM_ENDSESSION:
+        // Nobody is there to answer a question: keep every change.
+        if (wParam) SaveAtEndOfSession(state_, services_);
+        return 0;
+    case WM_DESTROY:
+        ::PostQuitMessage(0);
+        return 0;
+    default:
+        break;
+    }
+    return Window::HandleMessage(message, wParam, lParam);
+}
+
+}  // namespace ricordex::ui

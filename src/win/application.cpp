@@ -1,0 +1,87 @@
+#include "win/application.h"
+
+#include <algorithm>
+
+#include "core/errors.h"
+#include "win/text.h"
+
+namespace ricordex::win {
+
+Application& Application::Instance() {
+    static Application application;
+    return application;
+}
+
+void Application::Initialize(const std::wstring& title, HICON icon) {
+    title_ = title;
+    RegisterClass(kApplicationClass, icon);
+    // A zero-size window in the middle of the screen: only its taskbar
+    // button is ever seen.
+    const int x = ::GetSystemMetrics(SM_CXSCREEN) / 2;
+    const int y = ::GetSystemMetrics(SM_CYSCREEN) / 2;
+    Create(kApplicationClass, title.c_str(), WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX,
+           0, x, y, 0, 0, nullptr);
+}
+
+void Application::SetMainForm(HWND form) {
+    if (mainForm_ == nullptr) mainForm_ = form;
+}
+
+void Application::Minimize() { ::ShowWindow(Handle(), SW_MINIMIZE); }
+
+void Application::ProcessMessages() {
+    MSG message;
+    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            ::PostQuitMessage(static_cast<int>(message.wParam));
+            return;
+        }
+        Dispatch(message);
+    }
+}
+
+void Application::HandleException(const std::exception& error) {
+    const std::wstring text = AnsiToWide(ErrorBoxText(error.what()));
+    if (errorSink_) {
+        errorSink_(text);
+        return;
+    }
+    HWND owner = mainForm_ != nullptr && ::IsWindowVisible(mainForm_) ? mainForm_ : Handle();
+    ::MessageBoxW(owner, text.c_str(), title_.c_str(), MB_OK | MB_ICONERROR);
+}
+
+void Application::RemoveModeless(HWND dialog) {
+    modeless_.erase(std::remove(modeless_.begin(), modeless_.end(), dialog), modeless_.end());
+}
+
+void Application::Dispatch(MSG& message) {
+    for (HWND dialog : modeless_) {
+        if (::IsWindowVisible(dialog) && ::IsDialogMessageW(dialog, &message)) return;
+    }
+    ::TranslateMessage(&message);
+    ::DispatchMessageW(&message);
+}
+
+int Application::Run() {
+    if (showMainForm_ && mainForm_ != nullptr) {
+        ::ShowWindow(Handle(), SW_SHOWNOACTIVATE);
+        ::ShowWindow(mainForm_, SW_SHOW);
+        ::SetForegroundWindow(mainForm_);
+    }
+    MSG message;
+    while (::GetMessageW(&message, nullptr, 0, 0) > 0) Dispatch(message);
+    return static_cast<int>(message.wParam);
+}
+
+LRESULT Application::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CLOSE:
+        // A close request from the taskbar takes the main form's way out.
+        if (mainForm_ != nullptr) ::PostMessageW(mainForm_, WM_CLOSE, 0, 0);
+        return 0;
+    default:
+        return Window::HandleMessage(message, wParam, lParam);
+    }
+}
+
+}  // namespace ricordex::win

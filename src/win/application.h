@@ -1,0 +1,65 @@
+#pragma once
+// The application object: a hidden top-level window that carries the
+// program's taskbar button and owns the main form, the switch that shows the
+// main form when the message loop starts, and the default error box.
+
+#include <exception>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "win/window.h"
+
+namespace ricordex::win {
+
+inline constexpr wchar_t kApplicationClass[] = L"TApplication";
+
+class Application : public Window {
+public:
+    static Application& Instance();
+
+    void Initialize(const std::wstring& title, HICON icon = nullptr);
+    const std::wstring& Title() const { return title_; }
+
+    // The first form created is the main form; closing it ends the loop.
+    void SetMainForm(HWND form);
+    HWND MainForm() const { return mainForm_; }
+
+    bool ShowMainForm() const { return showMainForm_; }
+    void SetShowMainForm(bool show) { showMainForm_ = show; }
+
+    // Minimising the application window hides the windows it owns.
+    void Minimize();
+    void ProcessMessages();
+
+    // The default error box: the error's text (with the full-stop rule),
+    // titled with the application's title, OK and the error icon.
+    void HandleException(const std::exception& error);
+    // Tests take the reports instead of a box.
+    using ErrorSink = std::function<void(const std::wstring& text)>;
+    void SetErrorSink(ErrorSink sink) { errorSink_ = std::move(sink); }
+
+    // Modeless dialogs get their keyboard navigation from the loop.
+    void AddModeless(HWND dialog) { modeless_.push_back(dialog); }
+    void RemoveModeless(HWND dialog);
+
+    // Shows the main form when the switch is on, then runs the message loop
+    // until the main form is destroyed.
+    int Run();
+    // One pass of the loop's dispatching, shared with nested loops.
+    void Dispatch(MSG& message);
+
+protected:
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    Application() = default;
+
+    std::wstring title_;
+    HWND mainForm_ = nullptr;
+    bool showMainForm_ = true;
+    ErrorSink errorSink_;
+    std::vector<HWND> modeless_;
+};
+
+}  // namespace ricordex::win

@@ -1,0 +1,21 @@
+#pragma once
+// Archive files on the Win32 file API: the platform's error numbers become
+// the runtime's I/O error texts, and a save replaces the archive only once
+// the new file is complete and flushed.
+
+#include "core/archive_files.h"
+
+namespace ricordex::win {
+
+class Win32ArchiveFiles final : public ArchiveFiles {
+public:
+    std::unique_ptr<InputFile> OpenOrCreate(const std::filesystem::path& path) override;
+    std::unique_ptr<InputFile> OpenExisting(const std::filesystem::path& path) override;
+    std::unique_ptr<OutputFile> CreateReplacement(const std::filesystem::path& path) override;
+    bool Exists(const std::filesystem::path& path) override;
+};
+
+// The runtime's I/O error number for a system error code.
+int InOutCodeFromSystemError(unsigned long error);
+
+}  // namespace ricordex::win

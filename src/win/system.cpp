@@ -1,0 +1,33 @@
+#include "win/system.h"
+
+#include <vector>
+
+#include "win/text.h"
+
+namespace ricordex::win {
+
+DateTime SystemClock::Now() {
+    SYSTEMTIME t{};
+    ::GetLocalTime(&t);
+    return EncodeDateTime({t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond, t.wMilliseconds});
+}
+
+int MessageBoxQuestions::Ask(std::string_view text, std::string_view caption, unsigned flags) {
+    return ::MessageBoxExW(owner_, AnsiToWide(text).c_str(), AnsiToWide(caption).c_str(), flags, kItalian);
+}
+
+std::wstring ProgramPath() {
+    std::vector<wchar_t> buffer(MAX_PATH);
+    for (;;) {
+        const DWORD n = ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (n < buffer.size()) return std::wstring(buffer.data(), n);
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+std::wstring ProgramFolder() {
+    const std::wstring path = ProgramPath();
+    return path.substr(0, path.find_last_of(L"\\/") + 1);
+}
+
+}  // namespace ricordex::win

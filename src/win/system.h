@@ -1,0 +1,34 @@
+#pragma once
+// The clock, the questions and the program's own folder.
+
+#include <string>
+
+#include "app/platform.h"
+#include "win/window.h"
+
+namespace ricordex::win {
+
+class SystemClock final : public Clock {
+public:
+    DateTime Now() override;
+};
+
+// Message boxes owned by a window (the main form, also while hidden), in
+// Italian (language identifier 16).
+class MessageBoxQuestions final : public Questions {
+public:
+    void SetOwner(HWND owner) { owner_ = owner; }
+    int Ask(std::string_view text, std::string_view caption, unsigned flags) override;
+
+private:
+    HWND owner_ = nullptr;
+};
+
+inline constexpr WORD kItalian = 16;
+
+// The folder of the running executable, with its trailing backslash.
+std::wstring ProgramFolder();
+// The full path of the running executable.
+std::wstring ProgramPath();
+
+}  // namespace ricordex::win

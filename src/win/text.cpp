@@ -1,0 +1,29 @@
+#include "win/text.h"
+
+#include <windows.h>
+
+namespace ricordex::win {
+namespace {
+
+std::wstring ToWide(UINT codePage, std::string_view text) {
+    if (text.empty()) return {};
+    const int n = ::MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring out(static_cast<std::size_t>(n), L'\0');
+    ::MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), out.data(), n);
+    return out;
+}
+
+}  // namespace
+
+std::wstring AnsiToWide(std::string_view text) { return ToWide(CP_ACP, text); }
+
+std::string WideToAnsi(std::wstring_view text) {
+    if (text.empty()) return {};
+    const int n = ::WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
+                                        nullptr);
+    std::string out(static_cast<std::size_t>(n), '\0');
+    ::WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
+    return out;
+}
+
+}  // namespace ricordex::win

@@ -1,0 +1,63 @@
+#include "win/window.h"
+
+#include <exception>
+
+#include "win/application.h"
+
+namespace ricordex::win {
+
+Window::~Window() {
+    if (hwnd_ != nullptr) {
+        ::SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+        ::DestroyWindow(hwnd_);
+    }
+}
+
+void Window::RegisterClass(const wchar_t* className, HICON icon) {
+    WNDCLASSEXW wc{};
+    if (::GetClassInfoExW(::GetModuleHandleW(nullptr), className, &wc)) return;
+    wc.cbSize = sizeof(wc);
+    wc.style = CS_DBLCLKS;
+    wc.lpfnWndProc = &Window::Trampoline;
+    wc.hInstance = ::GetModuleHandleW(nullptr);
+    wc.hIcon = icon;
+    wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = className;
+    ::RegisterClassExW(&wc);
+}
+
+void Window::Create(const wchar_t* className, const wchar_t* title, DWORD style, DWORD exStyle, int x, int y,
+                    int width, int height, HWND owner) {
+    ::CreateWindowExW(exStyle, className, title, style, x, y, width, height, owner, nullptr,
+                      ::GetModuleHandleW(nullptr), this);
+}
+
+LRESULT Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    return ::DefWindowProcW(hwnd_, message, wParam, lParam);
+}
+
+LRESULT CALLBACK Window::Trampoline(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* self = static_cast<Window*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        self->hwnd_ = hwnd;
+        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    auto* self = reinterpret_cast<Window*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (self == nullptr) return ::DefWindowProcW(hwnd, message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        self->hwnd_ = nullptr;
+        return ::DefWindowProcW(hwnd, message, wParam, lParam);
+    }
+    try {
+        return self->HandleMessage(message, wParam, lParam);
+    } catch (const std::exception& error) {
+        Application::Instance().HandleException(error);
+        // A failed creation handler must not abort the window's creation.
+        if (message == WM_CREATE) return 0;
+        return ::DefWindowProcW(hwnd, message, wParam, lParam);
+    }
+}
+
+}  // namespace ricordex::win

@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Makes the build's Wine prefix when it does not exist yet, and waits until
+# Wine has finished setting it up.
+set -eu
+here=$(cd "$(dirname "$0")" && pwd)
+export WINEPREFIX=${WINEPREFIX:-$here/../build/wineprefix}
+export WINEARCH=win64
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  echo "Creating the Wine prefix $WINEPREFIX"
+  wineboot --init >/dev/null 2>&1
+fi
+wineserver --wait
+echo "Wine prefix ready: $WINEPREFIX"
