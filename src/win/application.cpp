@@ -23,9 +23,7 @@ void Application::Initialize(const std::wstring& title, HICON icon) {
            0, x, y, 0, 0, nullptr);
 }
 
-void Application::SetMainForm(HWND form) {
-    if (mainForm_ == nullptr) mainForm_ = form;
-}
+void Application::SetMainForm(HWND form) { mainForm_ = form; }
 
 void Application::Minimize() { ::ShowWindow(Handle(), SW_MINIMIZE); }
 

@@ -21,7 +21,7 @@ public:
     void Initialize(const std::wstring& title, HICON icon = nullptr);
     const std::wstring& Title() const { return title_; }
 
-    // The first form created is the main form; closing it ends the loop.
+    // The main window, created first; closing it ends the loop.
     void SetMainForm(HWND form);
     HWND MainForm() const { return mainForm_; }
 

@@ -8,6 +8,15 @@ namespace {
 
 [[noreturn]] void ThrowLastError() { throw InOutError(InOutCodeFromSystemError(::GetLastError())); }
 
+// Windows refuses write access to a read-only file whoever asks; Wine run
+// by an administrator does not, so the attribute is looked at here too.
+void RefuseReadOnly(const std::filesystem::path& path) {
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+        throw InOutError(InOutError::kAccessDenied);
+    }
+}
+
 class Input final : public InputFile {
 public:
     explicit Input(HANDLE file) : file_(file) {}
@@ -52,6 +61,7 @@ public:
     }
 
     void Commit() override {
+        RefuseReadOnly(target_);
         if (!::FlushFileBuffers(file_.get())) ThrowLastError();
         if (!::CloseHandle(file_.release())) ThrowLastError();
         if (!::MoveFileExW(temporary_.c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
@@ -86,6 +96,7 @@ int InOutCodeFromSystemError(unsigned long error) {
 std::unique_ptr<InputFile> Win32ArchiveFiles::OpenOrCreate(const std::filesystem::path& path) {
     // Read and write access is asked for although only reading follows: a
     // read-only archive is refused here rather than at the first save.
+    RefuseReadOnly(path);
     HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (file == INVALID_HANDLE_VALUE) ThrowLastError();
@@ -93,6 +104,7 @@ std::unique_ptr<InputFile> Win32ArchiveFiles::OpenOrCreate(const std::filesystem
 }
 
 std::unique_ptr<InputFile> Win32ArchiveFiles::OpenExisting(const std::filesystem::path& path) {
+    RefuseReadOnly(path);
     HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (file == INVALID_HANDLE_VALUE) ThrowLastError();

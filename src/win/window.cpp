@@ -54,9 +54,10 @@ LRESULT CALLBACK Window::Trampoline(HWND hwnd, UINT message, WPARAM wParam, LPAR
         return self->HandleMessage(message, wParam, lParam);
     } catch (const std::exception& error) {
         Application::Instance().HandleException(error);
-        // A failed creation handler must not abort the window's creation.
-        if (message == WM_CREATE) return 0;
-        return ::DefWindowProcW(hwnd, message, wParam, lParam);
+        // Not the default processing: a close whose save failed must not
+        // destroy the window, and a failed creation handler must not abort
+        // the window's creation.
+        return 0;
     }
 }
 

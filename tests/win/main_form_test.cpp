@@ -1,0 +1,154 @@
+#include "ui/main_form.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include "support/archive_bytes.h"
+#include "support/fakes.h"
+#include "support/temp_dir.h"
+#include "win/application.h"
+#include "win/archive_files.h"
+#include "win/registry.h"
+
+namespace ricordex::ui {
+namespace {
+
+using namespace ricordex::testing;
+
+class MainFormTest : public ::testing::Test {
+protected:
+    MainFormTest() {
+        ::RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKey);
+        registry_.OpenOrCreate(kSettingsKey)->WriteString("Dati", archive_.wstring());
+        clock_.now = EncodeDateTime({2026, 12, 7, 9, 41, 30});
+        win::Application::Instance().SetErrorSink([this](const std::wstring& text) { errors_.push_back(text); });
+    }
+    ~MainFormTest() override {
+        form_.reset();
+        MSG message;  // the closed main window asked the loop to end
+        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        }
+        ::SetFileAttributesW(archive_.c_str(), FILE_ATTRIBUTE_NORMAL);
+        ::RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKey);
+        win::Application::Instance().SetErrorSink(nullptr);
+    }
+
+    TFMain& Open() {
+        form_ = std::make_unique<TFMain>(state_, services_);
+        return *form_;
+    }
+    HWND List() { return form_->ListView1().Handle(); }
+    std::wstring Cell(int row, int column) {
+        wchar_t buffer[512] = {};
+        ListView_GetItemText(List(), row, column, buffer, 512);
+        return buffer;
+    }
+    std::wstring Caption() {
+        wchar_t buffer[256] = {};
+        ::GetWindowTextW(form_->Handle(), buffer, 256);
+        return buffer;
+    }
+
+    TempDir dir_;
+    std::filesystem::path archive_ = dir_ / "Ricordex.psc";
+    win::Win32Registry registry_;
+    win::Win32ArchiveFiles files_;
+    FakeClock clock_;
+    FakeQuestions questions_;
+    Services services_{registry_, files_, clock_, questions_, L"C:\\Ricordex\\"};
+    ProgramState state_;
+    std::unique_ptr<TFMain> form_;
+    std::vector<std::wstring> errors_;
+};
+
+TEST_F(MainFormTest, StartShowsTheArchiveOrderedByDescription) {
+    WriteBytes(archive_, Record({"zucca", "", "", "", "", "", ""}) + BolloAuto() +
+                             Record({"\xE0ncora", "", "", "", "", "", ""}));
+    registry_.OpenOrCreate(kSettingsKey)->WriteInteger("Avvio", 2);
+    Open();
+    EXPECT_TRUE(errors_.empty());
+    ASSERT_EQ(ListView_GetItemCount(List()), 3);
+    EXPECT_EQ(Cell(0, 0), L"Bollo auto");
+    EXPECT_EQ(Cell(0, 1), L"1 giorno prima");
+    EXPECT_EQ(Cell(0, 2), L"15/03");
+    EXPECT_EQ(Cell(0, 3), L"08.00");
+    EXPECT_EQ(Cell(0, 4), L"Ogni ora");
+    EXPECT_EQ(Cell(0, 5), L"Annuale");
+    EXPECT_EQ(Cell(1, 0), L"zucca");
+    EXPECT_EQ(Cell(2, 0), L"\u00E0ncora");  // Windows-1252 shown as itself
+    EXPECT_EQ(Caption(), kTitleText);
+    EXPECT_TRUE(win::Application::Instance().ShowMainForm());
+    EXPECT_EQ(state_.avvioProgramma, "07/12/2026 09.41");
+}
+
+TEST_F(MainFormTest, AReadOnlyArchiveIsReportedAndTheWindowStaysHidden) {
+    WriteBytes(archive_, BolloAuto());
+    ::SetFileAttributesW(archive_.c_str(), FILE_ATTRIBUTE_READONLY);
+    Open();
+    EXPECT_EQ(errors_, std::vector<std::wstring>{L"File access denied."});
+    EXPECT_EQ(ListView_GetItemCount(List()), 0);
+    EXPECT_FALSE(win::Application::Instance().ShowMainForm());
+    EXPECT_EQ(Caption(), L"Ricordex");
+    EXPECT_FALSE(state_.avvioProgramma.empty());
+}
+
+TEST_F(MainFormTest, ASettingOfTheWrongTypeIsReportedAndTheProgramRunsOn) {
+    WriteBytes(archive_, BolloAuto());
+    const wchar_t text[] = L"3";
+    win::UniqueKey key;
+    ::RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_ALL_ACCESS, key.put());
+    ::RegSetValueExW(key.get(), L"Avvio", 0, REG_SZ, reinterpret_cast<const BYTE*>(text), sizeof(text));
+    Open();
+    EXPECT_EQ(errors_, std::vector<std::wstring>{L"Invalid data type for 'Avvio'"});
+    EXPECT_EQ(ListView_GetItemCount(List()), 1);
+    EXPECT_TRUE(win::Application::Instance().ShowMainForm());
+}
+
+TEST_F(MainFormTest, ACloseRequestAsksSavesAsToldAndEnds) {
+    Open();
+    state_.list.AggiungiRiga({"nuovo", "", "", "", "", "", ""}, 0);
+    state_.modificato = true;
+    questions_.answer = kAnswerNo;
+    ::SendMessageW(form_->Handle(), WM_CLOSE, 0, 0);
+    ASSERT_EQ(questions_.asked.size(), 1u);
+    EXPECT_EQ(questions_.asked[0].text, "Salvare le modifiche?");
+    EXPECT_FALSE(::IsWindow(form_->Handle()));
+    EXPECT_EQ(ReadBytes(archive_), "");
+    EXPECT_EQ(registry_.OpenOrCreate(kSettingsKey)->ReadInteger("Avvio"), 3u);
+}
+
+TEST_F(MainFormTest, ACloseWhoseSaveFailsKeepsTheWindowAndTheFlags) {
+    Open();
+    state_.aggiornatoDaTimer = true;
+    ::SetFileAttributesW(archive_.c_str(), FILE_ATTRIBUTE_READONLY);
+    ::SendMessageW(form_->Handle(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(errors_, std::vector<std::wstring>{L"File access denied."});
+    EXPECT_TRUE(::IsWindow(form_->Handle()));
+    EXPECT_TRUE(state_.aggiornatoDaTimer);
+    EXPECT_FALSE(registry_.OpenOrCreate(kSettingsKey)->ValueExists("Avvio"));
+}
+
+TEST_F(MainFormTest, ChiudiSavesAlertChangesWithoutAskingAndMinimises) {
+    Open();
+    state_.list.AggiungiRiga({"avvisato", "", "", "", "", "", ""}, 0);
+    state_.aggiornatoDaTimer = true;
+    ::SendMessageW(form_->Handle(), WM_COMMAND, MAKEWPARAM(101, BN_CLICKED), 0);
+    EXPECT_TRUE(questions_.asked.empty());
+    EXPECT_EQ(ReadBytes(archive_).size(), 164u);
+    EXPECT_FALSE(state_.aggiornatoDaTimer);
+    EXPECT_TRUE(::IsIconic(win::Application::Instance().Handle()));
+    EXPECT_TRUE(::IsWindow(form_->Handle()));
+    ::ShowWindow(win::Application::Instance().Handle(), SW_RESTORE);
+}
+
+TEST_F(MainFormTest, EndOfSessionKeepsChangesWithoutAQuestion) {
+    Open();
+    state_.list.AggiungiRiga({"nuovo", "", "", "", "", "", ""}, 0);
+    state_.modificato = true;
+    ::SendMessageW(form_->Handle(), WM_ENDSESSION, TRUE, 0);
+    EXPECT_TRUE(questions_.asked.empty());
+    EXPECT_EQ(ReadBytes(archive_).size(), 164u);
+}
+
+}  // namespace
+}  // namespace ricordex::ui
