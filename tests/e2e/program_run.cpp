@@ -1,0 +1,100 @@
+#include "e2e/program_run.h"
+
+#include <cstdlib>
+#include <stdexcept>
+#include <thread>
+#include <vector>
+
+namespace ricordex::e2e {
+namespace {
+
+struct Search {
+    DWORD processId;
+    const wchar_t* className;
+    const wchar_t* title;
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK Match(HWND window, LPARAM parameter) {
+    auto* search = reinterpret_cast<Search*>(parameter);
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(window, &owner);
+    if (owner != search->processId) return TRUE;
+    wchar_t name[64] = {};
+    ::GetClassNameW(window, name, 64);
+    if (std::wstring(name) != search->className) return TRUE;
+    if (search->title != nullptr) {
+        wchar_t title[256] = {};
+        ::GetWindowTextW(window, title, 256);
+        if (std::wstring(title) != search->title) return TRUE;
+    }
+    search->found = window;
+    return FALSE;
+}
+
+HWND FindProcessWindow(DWORD processId, const wchar_t* className, const wchar_t* title) {
+    Search search{processId, className, title};
+    ::EnumWindows(&Match, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+}  // namespace
+
+std::filesystem::path BuiltProgram() {
+    const char* unixPath = std::getenv("RICORDEX_EXE");
+    if (unixPath == nullptr) throw std::runtime_error("RICORDEX_EXE is not set");
+    std::string path = unixPath;
+    if (!path.empty() && path[0] == '/') path = "Z:" + path;
+    return std::filesystem::path(path).make_preferred();
+}
+
+ProgramRun::ProgramRun(const std::filesystem::path& folder) {
+    const std::filesystem::path exe = folder / L"Ricordex.exe";
+    std::filesystem::copy_file(BuiltProgram(), exe, std::filesystem::copy_options::overwrite_existing);
+    std::wstring commandLine = L"\"" + exe.wstring() + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    if (!::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
+                          &startup, &process_)) {
+        throw std::runtime_error("the program did not start");
+    }
+    ::WaitForInputIdle(process_.hProcess, 10000);
+}
+
+ProgramRun::~ProgramRun() {
+    if (Running()) {
+        ::TerminateProcess(process_.hProcess, 1);
+        ::WaitForSingleObject(process_.hProcess, 5000);
+    }
+    ::CloseHandle(process_.hThread);
+    ::CloseHandle(process_.hProcess);
+}
+
+HWND ProgramRun::MainWindow() const { return FindProcessWindow(process_.dwProcessId, L"TFMain", nullptr); }
+
+HWND ProgramRun::WaitForMessageBox(const wchar_t* title, std::chrono::milliseconds timeout) const {
+    const auto end = std::chrono::steady_clock::now() + timeout;
+    do {
+        if (HWND box = FindProcessWindow(process_.dwProcessId, L"#32770", title)) return box;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    } while (std::chrono::steady_clock::now() < end);
+    return nullptr;
+}
+
+std::wstring ProgramRun::MessageBoxText(HWND box) {
+    // The message box's text is its static control 0xFFFF.
+    wchar_t text[512] = {};
+    ::GetDlgItemTextW(box, 0xFFFF, text, 512);
+    return text;
+}
+
+void ProgramRun::Press(HWND box, int button) { ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0); }
+
+bool ProgramRun::CloseAndWait(std::chrono::milliseconds timeout) {
+    ::PostMessageW(MainWindow(), WM_CLOSE, 0, 0);
+    return ::WaitForSingleObject(process_.hProcess, static_cast<DWORD>(timeout.count())) == WAIT_OBJECT_0;
+}
+
+bool ProgramRun::Running() const { return ::WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT; }
+
+}  // namespace ricordex::e2e

@@ -1,0 +1,40 @@
+#pragma once
+// Ricordex.exe started as a user would start it, from a folder of its own,
+// and watched from outside through its windows.
+
+#include <windows.h>
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+
+namespace ricordex::e2e {
+
+// The program built beside the tests, named by the RICORDEX_EXE variable
+// (a Unix path, which Wine shows on drive Z:).
+std::filesystem::path BuiltProgram();
+
+class ProgramRun {
+public:
+    // Copies the program into the folder and starts it; returns once it
+    // waits for input, that is once its message loop runs.
+    explicit ProgramRun(const std::filesystem::path& folder);
+    ~ProgramRun();
+    ProgramRun(const ProgramRun&) = delete;
+    ProgramRun& operator=(const ProgramRun&) = delete;
+
+    HWND MainWindow() const;  // TFMain, visible or not
+    // A message box of the program, found by its title, or null.
+    HWND WaitForMessageBox(const wchar_t* title, std::chrono::milliseconds timeout) const;
+    static std::wstring MessageBoxText(HWND box);
+    static void Press(HWND box, int button);
+
+    // Asks the main window to close and waits for the process to end.
+    bool CloseAndWait(std::chrono::milliseconds timeout);
+    bool Running() const;
+
+private:
+    PROCESS_INFORMATION process_{};
+};
+
+}  // namespace ricordex::e2e

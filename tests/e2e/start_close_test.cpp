@@ -1,0 +1,104 @@
+// The program as a user meets it: first run, settings at close, a damaged
+// or read-only start, and the archive left alone when nothing changed.
+
+#include <gtest/gtest.h>
+
+#include "e2e/program_run.h"
+#include "support/archive_bytes.h"
+#include "support/temp_dir.h"
+#include "win/registry.h"
+
+namespace ricordex::e2e {
+namespace {
+
+using namespace std::chrono_literals;
+using ricordex::testing::BolloAuto;
+using ricordex::testing::ReadBytes;
+using ricordex::testing::WriteBytes;
+
+const wchar_t kKey[] = L"SOFTWARE\\Ricordex";
+
+class ProgramTest : public ::testing::Test {
+protected:
+    void SetUp() override { ::RegDeleteTreeW(HKEY_CURRENT_USER, kKey); }
+    void TearDown() override {
+        ::SetFileAttributesW(archive_.c_str(), FILE_ATTRIBUTE_NORMAL);
+        ::RegDeleteTreeW(HKEY_CURRENT_USER, kKey);
+    }
+
+    void SetAvvio(DWORD value) { registry_.OpenOrCreate(kKey)->WriteInteger("Avvio", value); }
+    std::unique_ptr<RegistryKey> Key() { return registry_.OpenOrCreate(kKey); }
+
+    ricordex::testing::TempDir dir_;
+    std::filesystem::path archive_ = dir_ / "Ricordex.psc";
+    win::Win32Registry registry_;
+};
+
+TEST_F(ProgramTest, FirstRunCreatesTheArchiveShowsTheWindowAndWritesTheSettingsAtClose) {
+    ProgramRun run(dir_.path());
+    ASSERT_NE(run.MainWindow(), nullptr);
+    EXPECT_TRUE(::IsWindowVisible(run.MainWindow()));
+    ASSERT_TRUE(std::filesystem::exists(archive_));
+    EXPECT_EQ(std::filesystem::file_size(archive_), 0u);
+    EXPECT_FALSE(Key()->ValueExists("Avvio"));  // nothing is written at start
+    const auto written = std::filesystem::last_write_time(archive_);
+
+    ASSERT_TRUE(run.CloseAndWait(10s));
+    const std::wstring folder = dir_.path().wstring() + L"\\";
+    EXPECT_EQ(Key()->ReadString("Suono"), folder + L"Suoni\\1.wav");
+    EXPECT_EQ(Key()->ReadString("Dati"), folder + L"Ricordex.psc");
+    EXPECT_EQ(Key()->ReadInteger("Avvio"), 3u);
+    EXPECT_EQ(std::filesystem::last_write_time(archive_), written);
+}
+
+TEST_F(ProgramTest, ClosingWithoutChangesLeavesTheArchiveUntouched) {
+    WriteBytes(archive_, BolloAuto());
+    const auto written = std::filesystem::last_write_time(archive_);
+    ProgramRun run(dir_.path());
+    ASSERT_TRUE(run.CloseAndWait(10s));
+    EXPECT_EQ(std::filesystem::last_write_time(archive_), written);
+    EXPECT_EQ(ReadBytes(archive_), BolloAuto());
+}
+
+TEST_F(ProgramTest, AvvioKeepsItsLowByteAndDecidesTheWindowAtStart) {
+    for (DWORD avvio : {259u, 256u, 1u, 2u, 7u}) {
+        SetAvvio(avvio);
+        ProgramRun run(dir_.path());
+        ASSERT_NE(run.MainWindow(), nullptr) << avvio;
+        const bool shown = (avvio & 0xFF) == 2 || (avvio & 0xFF) == 3;
+        EXPECT_EQ(::IsWindowVisible(run.MainWindow()) != FALSE, shown) << avvio;
+        ASSERT_TRUE(run.CloseAndWait(10s));
+        EXPECT_EQ(Key()->ReadInteger("Avvio"), avvio & 0xFF);
+    }
+}
+
+TEST_F(ProgramTest, AReadOnlyArchiveIsReportedAndNoWindowIsShown) {
+    WriteBytes(archive_, BolloAuto());
+    ::SetFileAttributesW(archive_.c_str(), FILE_ATTRIBUTE_READONLY);
+    ProgramRun run(dir_.path());
+    HWND box = run.WaitForMessageBox(L"Ricordex", 10s);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(ProgramRun::MessageBoxText(box), L"File access denied.");
+    ProgramRun::Press(box, IDOK);
+    ASSERT_NE(run.MainWindow(), nullptr);
+    EXPECT_FALSE(::IsWindowVisible(run.MainWindow()));
+    ASSERT_TRUE(run.CloseAndWait(10s));
+    EXPECT_EQ(ReadBytes(archive_), BolloAuto());
+}
+
+TEST_F(ProgramTest, AvvioStoredAsTextIsReportedAndTheProgramRunsOn) {
+    Key()->WriteString("Avvio", L"3");
+    WriteBytes(archive_, BolloAuto());
+    ProgramRun run(dir_.path());
+    HWND box = run.WaitForMessageBox(L"Ricordex", 10s);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(ProgramRun::MessageBoxText(box), L"Invalid data type for 'Avvio'");
+    ProgramRun::Press(box, IDOK);
+    ASSERT_TRUE(run.CloseAndWait(10s));
+    // The close writes the value back in its proper type.
+    EXPECT_EQ(Key()->ReadInteger("Avvio"), 3u);
+    EXPECT_EQ(ReadBytes(archive_), BolloAuto());
+}
+
+}  // namespace
+}  // namespace ricordex::e2e

@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Installs, when missing, every Debian package that building, testing and
+# running Ricordex need, and the regional settings the tests run under.
+set -euo pipefail
+
+packages=(
+  cmake ninja-build g++ googletest libbenchmark-dev
+  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+  wine wine64 xvfb xauth xdotool imagemagick locales
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+
+as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
+
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  as_root apt-get update -qq
+  as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+# Wine takes its regional settings from LC_ALL, which needs the locale generated.
+need_locales=()
+for l in it_IT en_US; do
+  locale -a 2>/dev/null | grep -qi "^$l\.utf-\?8$" || need_locales+=("$l.UTF-8 UTF-8")
+done
+if [ ${#need_locales[@]} -gt 0 ]; then
+  for entry in "${need_locales[@]}"; do
+    grep -q "^$entry" /etc/locale.gen 2>/dev/null || echo "$entry" | as_root tee -a /etc/locale.gen >/dev/null
+  done
+  as_root locale-gen >/dev/null
+fi

@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Runs every test: the portable layers natively, then the whole program and
+# its tests built for Windows and run under Wine.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+tools/install-deps.sh
+
+cmake --preset native >/dev/null
+cmake --build --preset native
+ctest --preset native
+
+cmake --preset windows >/dev/null
+cmake --build --preset windows
+source tools/display.sh
+ctest --preset windows
