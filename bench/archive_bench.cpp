@@ -1,0 +1,144 @@
+// Loading and saving the archive, each next to a plain sequential read or
+// write of the same file in the same run, so that the ratio is what counts.
+//
+//   build/native/bench/archive_bench [--benchmark_filter=...]
+//
+// The counter rss_MB is the resident memory of the process after loading.
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+#include "core/archive.h"
+#include "core/archive_record.h"
+#include "core/std_archive_files.h"
+#include "core/text_compare.h"
+
+namespace ricordex {
+namespace {
+
+const char* const kLeads[] = {"10 minuti prima", "1 giorno prima", "2 settimane prima", "Da adesso"};
+const char* const kFrequencies[] = {"Avvio Computer", "Ogni ora", "Ogni giorno", "Ogni mese"};
+const char* const kWords[] = {"Bollo", "auto", "compleanno", "di", "Maria", "scadenza", "mutuo", "rata",
+                              "assicurazione", "visita", "dentista", "anniversario", "tassa", "rifiuti"};
+
+std::filesystem::path ArchiveOf(std::size_t records) {
+    static std::map<std::size_t, std::filesystem::path> made;
+    auto& path = made[records];
+    if (!path.empty()) return path;
+    path = std::filesystem::temp_directory_path() / ("ricordex-bench-" + std::to_string(records) + ".psc");
+    std::mt19937 random(42);
+    EventList list;
+    for (std::size_t i = 0; i < records; ++i) {
+        std::string description;
+        const int words = 2 + static_cast<int>(random() % 6);
+        for (int w = 0; w < words; ++w) {
+            if (w > 0) description += ' ';
+            description += kWords[random() % std::size(kWords)];
+        }
+        description += ' ' + std::to_string(random() % 100000);
+        char date[6], time[6];
+        std::snprintf(date, sizeof date, "%02u/%02u", 1 + static_cast<unsigned>(random() % 28),
+                      1 + static_cast<unsigned>(random() % 12));
+        std::snprintf(time, sizeof time, "%02u.%02u", static_cast<unsigned>(random() % 24),
+                      static_cast<unsigned>(random() % 60));
+        list.AppendUnordered({description, kLeads[random() % 4], date, time, kFrequencies[random() % 4], "Annuale",
+                              "06/12/2026 12.30"},
+                             0);
+    }
+    StdArchiveFiles files;
+    ScriviRecord(list, files, path);
+    return path;
+}
+
+double ResidentMegabytes() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmRSS:", 0) == 0) return std::stod(line.substr(6)) / 1024.0;
+    }
+    return 0;
+}
+
+std::vector<char> PlainRead(const std::filesystem::path& path) {
+    std::vector<char> bytes(std::filesystem::file_size(path));
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    const std::size_t got = std::fread(bytes.data(), 1, bytes.size(), f);
+    std::fclose(f);
+    bytes.resize(got);
+    return bytes;
+}
+
+// Baseline of a load: read the file in one go, then sort its descriptions
+// once with the list's comparison.
+void BM_PlainReadAndSort(benchmark::State& state) {
+    const auto path = ArchiveOf(static_cast<std::size_t>(state.range(0)));
+    for (auto _ : state) {
+        const std::vector<char> bytes = PlainRead(path);
+        std::vector<std::string_view> descriptions;
+        descriptions.reserve(bytes.size() / kRecordSize);
+        for (std::size_t at = 0; at + kRecordSize <= bytes.size(); at += kRecordSize) {
+            descriptions.emplace_back(&bytes[at + 1], static_cast<unsigned char>(bytes[at]));
+        }
+        std::sort(descriptions.begin(), descriptions.end(),
+                  [](std::string_view a, std::string_view b) { return CompareText(a, b) < 0; });
+        benchmark::DoNotOptimize(descriptions.data());
+    }
+}
+
+void BM_Load(benchmark::State& state) {
+    const auto path = ArchiveOf(static_cast<std::size_t>(state.range(0)));
+    StdArchiveFiles files;
+    double rss = 0;
+    for (auto _ : state) {
+        EventList list;
+        CaricaArchivio(list, files, path);
+        rss = ResidentMegabytes();
+        benchmark::DoNotOptimize(list.Count());
+    }
+    state.counters["rss_MB"] = rss;
+}
+
+void BM_PlainWrite(benchmark::State& state) {
+    const auto path = ArchiveOf(static_cast<std::size_t>(state.range(0)));
+    const std::vector<char> bytes = PlainRead(path);
+    const auto target = std::filesystem::path(path).replace_extension(".plain");
+    for (auto _ : state) {
+        std::FILE* f = std::fopen(target.c_str(), "wb");
+        std::fwrite(bytes.data(), 1, bytes.size(), f);
+        std::fflush(f);
+        ::fsync(::fileno(f));
+        std::fclose(f);
+    }
+    std::filesystem::remove(target);
+}
+
+void BM_Save(benchmark::State& state) {
+    const auto path = ArchiveOf(static_cast<std::size_t>(state.range(0)));
+    StdArchiveFiles files;
+    EventList list;
+    CaricaArchivio(list, files, path);
+    const auto target = std::filesystem::path(path).replace_extension(".saved");
+    for (auto _ : state) ScriviRecord(list, files, target);
+    std::filesystem::remove(target);
+}
+
+// Both writes are flushed to disk: the save must be before it replaces the
+// archive, so the plain write that it is held against is too.
+BENCHMARK(BM_PlainReadAndSort)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Load)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PlainWrite)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Save)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace ricordex
+
+BENCHMARK_MAIN();
