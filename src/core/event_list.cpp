@@ -46,6 +46,11 @@ std::optional<std::size_t> EventList::Find(RowId id) const {
     return std::nullopt;
 }
 
+std::optional<std::size_t> EventList::Find(RowId id, std::size_t expected) const {
+    if (expected < rows_.size() && rows_[expected].Id() == id) return expected;
+    return Find(id);
+}
+
 void EventList::SetStamp(std::size_t position, std::string_view stamp) { rows_.at(position).SetText(kUltimoAvviso, stamp); }
 
 void EventList::SetImage(std::size_t position, int image) { rows_.at(position).SetImage(image); }

@@ -27,6 +27,8 @@ public:
     void Clear();
     void Remove(std::size_t position);
     std::optional<std::size_t> Find(RowId id) const;
+    // The same, looking first at the position where the row is expected.
+    std::optional<std::size_t> Find(RowId id, std::size_t expected) const;
 
     // The stamp and the image are not sort keys, so changing them keeps the order.
     void SetStamp(std::size_t position, std::string_view stamp);

@@ -1,0 +1,36 @@
+#pragma once
+// Where each row's event stands, shown by its text colour and icon, on
+// alternating backgrounds. Colours are 0x00BBGGRR; a value with 0xFF in the
+// top byte names a system colour by its index.
+
+#include <cstddef>
+#include <cstdint>
+
+#include "core/date_time.h"
+
+namespace ricordex {
+
+// The values are the row's icons in ImageList1.
+enum class RowStatus : int {
+    Distant = 0,   // more than a day away and outside its lead window
+    Pending = 1,   // inside its lead window, more than a day away
+    Past = 2,      // earlier this year
+    Imminent = 3,  // inside its lead window, at most a day away
+    Unmarked = -1, // at most a day away but outside its window: nothing is set
+};
+
+inline constexpr std::uint32_t kSelectedBackground = 0xFF000005;  // the system window colour
+inline constexpr std::uint32_t kFocusedBackground = 0xC0C0C0;
+inline constexpr std::uint32_t kEvenBackground = 0xDBDBDB;
+inline constexpr std::uint32_t kOddBackground = 0xFFFFFF;
+
+// The window here is open at its far end (D < L), unlike the scheduler's.
+RowStatus StatusOf(DateTime event, double lead, DateTime now);
+
+// The text colour of a status; Unmarked keeps the list's own colour.
+std::uint32_t TextColourOf(RowStatus status);
+
+// By the first that applies: selected, focused, position even or odd.
+std::uint32_t BackgroundOf(bool selected, bool focused, std::size_t position);
+
+}  // namespace ricordex

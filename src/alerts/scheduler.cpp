@@ -1,0 +1,103 @@
+#include "alerts/scheduler.h"
+
+#include "core/errors.h"
+#include "core/vocabulary.h"
+
+namespace ricordex {
+namespace {
+
+// Half a millisecond, the clock's resolution: the window and the period
+// include their bound, which binary fractions of a day would otherwise miss
+// by a hair (10:07:00 minus 10:02:00 is a shade under five minutes).
+constexpr double kBoundTolerance = 0.5 / 86'400'000;
+
+}  // namespace
+
+AlertKind Decide(const EventRow& row, DateTime event, DateTime lastAlert, DateTime now,
+                 const std::string& avvioProgramma) {
+    if (now > event) return AlertKind::None;  // past for this year
+    const double lead = InizioInGiorni(row.Text(kInizio));
+    if (lead <= 0) return AlertKind::None;  // never alerted
+    const double period = FrequenzaInGiorni(row.Text(kModalita));
+    const bool inWindow = event - now <= lead + kBoundTolerance;
+    if (period > 0) {
+        return inWindow && now - lastAlert >= period - kBoundTolerance ? AlertKind::Periodic : AlertKind::None;
+    }
+    if (period == 0) return inWindow && row.Text(kUltimoAvviso) != avvioProgramma ? AlertKind::OncePerRun : AlertKind::None;
+    return AlertKind::None;
+}
+
+std::string AlertText(const EventRow& row) {
+    std::string text(row.Text(kDescrizione));
+    text.append(" - Scadenza: ").append(row.Text(kData)).append(" ore: ").append(row.Text(kOra));
+    return text;
+}
+
+AlertScheduler::AlertScheduler(ProgramState& state, Clock& clock, AlertPorts& ports, UnreadableRows& unreadable,
+                               ErrorReport report)
+    : state_(state), clock_(clock), ports_(ports), unreadable_(unreadable), report_(std::move(report)) {}
+
+AlertKind AlertScheduler::Examine(const EventRow& row, DateTime now) {
+    static const FormatSettings settings = ProgramFormatSettings();
+    const int year = DecodeDateTime(now).year;
+    const std::optional<DateTime> event = ReadEventTime(row, year);
+    const std::optional<DateTime> lastAlert =
+        event ? TryStrToDateTime(row.Text(kUltimoAvviso), settings, year) : std::nullopt;
+    if (!event || !lastAlert) {
+        const std::string failing = event ? std::string(row.Text(kUltimoAvviso)) : EventTimeText(row);
+        if (unreadable_.FirstReport(row.Id(), failing)) report_(ConvertError(InvalidDateTimeText(failing)));
+        return AlertKind::None;
+    }
+    unreadable_.Readable(row.Id());
+    return Decide(row, *event, *lastAlert, now, state_.avvioProgramma);
+}
+
+void AlertScheduler::Timer1Timer() {
+    // A tick that comes while an alert message of this scheduler is open
+    // (the editor sets a short interval) only holds the timer off again: the
+    // open tick goes on once the message is dismissed, and its next tick
+    // examines everything. So there is never more than one alert message.
+    if (ticking_) {
+        ports_.SetInterval(kHoldOffInterval);
+        return;
+    }
+    ports_.SetInterval(kNormalInterval);
+    const std::size_t count = state_.list.Count();
+    if (count == 0) return;
+    ticking_ = true;
+    struct Done {
+        bool& flag;
+        ~Done() { flag = false; }
+    } done{ticking_};
+
+    // Rows are followed by id: while a message is open the list may be
+    // edited, re-sorted or reloaded.
+    std::vector<RowId> order;
+    order.reserve(count);
+    for (std::size_t i = 0; i < count; ++i) order.push_back(state_.list.At(i).Id());
+
+    DateTime now = clock_.Now();
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        const std::optional<std::size_t> position = state_.list.Find(order[i], i);
+        if (!position) continue;
+        const AlertKind kind = Examine(state_.list.At(*position), now);
+        if (kind == AlertKind::None) continue;
+        AlertRow(order[i], *position, kind);
+        now = clock_.Now();  // the rows after it are judged at the dismissal
+    }
+}
+
+void AlertScheduler::AlertRow(RowId id, std::size_t position, AlertKind kind) {
+    ports_.SetInterval(kHoldOffInterval);
+    ports_.PlaySound(state_.settings.suono);
+    ports_.ShowAlert(AlertText(state_.list.At(position)));
+    ports_.SetInterval(kNormalInterval);
+    // The row may have moved or gone while the message was open.
+    const std::optional<std::size_t> now = state_.list.Find(id, position);
+    if (!now) return;
+    const std::string stamp = kind == AlertKind::Periodic ? StampOf(clock_.Now()) : state_.avvioProgramma;
+    state_.list.SetStamp(*now, stamp);
+    state_.aggiornatoDaTimer = true;
+}
+
+}  // namespace ricordex

@@ -1,0 +1,61 @@
+#pragma once
+// The alert scheduler: at each tick of Timer1 it examines every row in list
+// order and alerts the ones that are due, with the sound and a message, then
+// stamps them.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "alerts/row_times.h"
+#include "app/program_state.h"
+
+namespace ricordex {
+
+inline constexpr unsigned kNormalInterval = 10'000;     // between ticks
+inline constexpr unsigned kHoldOffInterval = 1'000'000; // while a message is open
+inline constexpr unsigned kSoonInterval = 1'000;        // after the editor changed a row
+
+// What a tick needs of the platform besides the clock.
+class AlertPorts {
+public:
+    virtual ~AlertPorts() = default;
+    // Timer1's interval: the same value changes nothing, another restarts the countdown.
+    virtual void SetInterval(unsigned milliseconds) = 0;
+    // Starts the alarm sound and returns at once; never fails.
+    virtual void PlaySound(const std::wstring& sound) = 0;
+    // Shows the alert message and returns when it is dismissed.
+    virtual void ShowAlert(std::string_view text) = 0;
+};
+
+enum class AlertKind { None, Periodic, OncePerRun };
+
+// Steps 5 to 9 of a tick for one row whose times were read: whether it is
+// due now, and how it is stamped.
+AlertKind Decide(const EventRow& row, DateTime event, DateTime lastAlert, DateTime now,
+                 const std::string& avvioProgramma);
+
+// Description + " - Scadenza: " + date + " ore: " + time.
+std::string AlertText(const EventRow& row);
+
+class AlertScheduler {
+public:
+    AlertScheduler(ProgramState& state, Clock& clock, AlertPorts& ports, UnreadableRows& unreadable,
+                   ErrorReport report);
+
+    void Timer1Timer();
+
+private:
+    // Reads and decides one row; an unreadable row is reported (once) and skipped.
+    AlertKind Examine(const EventRow& row, DateTime now);
+    void AlertRow(RowId id, std::size_t position, AlertKind kind);
+
+    ProgramState& state_;
+    Clock& clock_;
+    AlertPorts& ports_;
+    UnreadableRows& unreadable_;
+    ErrorReport report_;
+    bool ticking_ = false;
+};
+
+}  // namespace ricordex
