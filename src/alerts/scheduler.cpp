@@ -59,16 +59,22 @@ void AlertScheduler::Timer1Timer() {
     // examines everything. So there is never more than one alert message.
     if (ticking_) {
         ports_.SetInterval(kHoldOffInterval);
+        heldOff_ = true;
         return;
     }
     ports_.SetInterval(kNormalInterval);
     const std::size_t count = state_.list.Count();
     if (count == 0) return;
     ticking_ = true;
+    heldOff_ = false;
     struct Done {
-        bool& flag;
-        ~Done() { flag = false; }
-    } done{ticking_};
+        AlertScheduler& scheduler;
+        ~Done() {
+            scheduler.ticking_ = false;
+            // Held off while waiting on something other than an alert message.
+            if (scheduler.heldOff_) scheduler.ports_.SetInterval(kNormalInterval);
+        }
+    } done{*this};
 
     // Rows are followed by id: while a message is open the list may be
     // edited, re-sorted or reloaded.
@@ -89,9 +95,10 @@ void AlertScheduler::Timer1Timer() {
 
 void AlertScheduler::AlertRow(RowId id, std::size_t position, AlertKind kind) {
     ports_.SetInterval(kHoldOffInterval);
-    ports_.PlaySound(state_.settings.suono);
+    ports_.SoundAlarm(state_.settings.suono);
     ports_.ShowAlert(AlertText(state_.list.At(position)));
     ports_.SetInterval(kNormalInterval);
+    heldOff_ = false;
     // The row may have moved or gone while the message was open.
     const std::optional<std::size_t> now = state_.list.Find(id, position);
     if (!now) return;

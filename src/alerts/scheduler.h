@@ -23,7 +23,7 @@ public:
     // Timer1's interval: the same value changes nothing, another restarts the countdown.
     virtual void SetInterval(unsigned milliseconds) = 0;
     // Starts the alarm sound and returns at once; never fails.
-    virtual void PlaySound(const std::wstring& sound) = 0;
+    virtual void SoundAlarm(const std::wstring& sound) = 0;
     // Shows the alert message and returns when it is dismissed.
     virtual void ShowAlert(std::string_view text) = 0;
 };
@@ -56,6 +56,7 @@ private:
     UnreadableRows& unreadable_;
     ErrorReport report_;
     bool ticking_ = false;
+    bool heldOff_ = false;  // a tick came while this one waited
 };
 
 }  // namespace ricordex

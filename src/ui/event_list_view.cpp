@@ -5,6 +5,9 @@
 #include <algorithm>
 #include <array>
 
+#include "alerts/row_status.h"
+#include "core/errors.h"
+#include "core/vocabulary.h"
 #include "win/controls.h"
 
 namespace ricordex::ui {
@@ -26,10 +29,16 @@ constexpr std::array<ColumnSpec, 6> kColumns = {{
     {L"Ricorrenza", 70, LVCFMT_LEFT},
 }};
 
+COLORREF ToColorRef(std::uint32_t colour) {
+    return (colour & 0xFF000000u) == 0xFF000000u ? ::GetSysColor(static_cast<int>(colour & 0xFF)) : colour;
+}
+
 }  // namespace
 
-void EventListView::Attach(HWND list) {
+void EventListView::Attach(HWND list, HIMAGELIST images) {
     list_ = list;
+    ListView_SetImageList(list_, images, LVSIL_SMALL);
+    ListView_SetImageList(list_, images, LVSIL_NORMAL);
     ListView_SetExtendedListViewStyle(list_, LVS_EX_FULLROWSELECT);
     const COLORREF face = ::GetSysColor(COLOR_BTNFACE);
     ListView_SetBkColor(list_, face);
@@ -60,6 +69,9 @@ bool EventListView::HandleNotify(const NMHDR& header, LRESULT& result) {
         GetDisplayInfo(reinterpret_cast<NMLVDISPINFOW*>(const_cast<NMHDR*>(&header))->item);
         result = 0;
         return true;
+    case NM_CUSTOMDRAW:
+        result = ListView1CustomDrawItem(*reinterpret_cast<NMLVCUSTOMDRAW*>(const_cast<NMHDR*>(&header)));
+        return true;
     default:
         return false;
     }
@@ -81,6 +93,42 @@ void EventListView::GetDisplayInfo(LVITEMW& item) {
         item.pszText[shown] = L'\0';
     }
     if ((item.mask & LVIF_IMAGE) != 0) item.iImage = row.Image();
+}
+
+}  // namespace ricordex::ui
+
+namespace ricordex::ui {
+
+LRESULT EventListView::ListView1CustomDrawItem(NMLVCUSTOMDRAW& draw) {
+    if (draw.nmcd.dwDrawStage == CDDS_PREPAINT) return CDRF_NOTIFYITEMDRAW;
+    if (draw.nmcd.dwDrawStage != CDDS_ITEMPREPAINT) return CDRF_DODEFAULT;
+    const std::size_t position = draw.nmcd.dwItemSpec;
+    if (position >= rows_.Count()) return CDRF_DODEFAULT;
+
+    const bool selected = ListView_GetItemState(list_, static_cast<int>(position), LVIS_SELECTED) != 0;
+    const bool focused = (draw.nmcd.uItemState & CDIS_FOCUS) != 0;
+    draw.clrTextBk = ToColorRef(BackgroundOf(selected, focused, position));
+    // The row's own colours, not the list's highlight.
+    draw.nmcd.uItemState &= ~static_cast<UINT>(CDIS_SELECTED);
+
+    const EventRow& row = rows_.At(position);
+    const DateTime now = clock_.Now();
+    const std::optional<DateTime> event = ReadEventTime(row, DecodeDateTime(now).year);
+    if (!event) {
+        const std::string text = EventTimeText(row);
+        if (unreadable_.FirstReport(row.Id(), text)) report_(ConvertError(InvalidDateTimeText(text)));
+        return CDRF_NEWFONT;
+    }
+    const RowStatus status = StatusOf(*event, InizioInGiorni(row.Text(kInizio)), now);
+    if (status == RowStatus::Unmarked) return CDRF_NEWFONT;
+    draw.clrText = TextColourOf(status);
+    const int icon = static_cast<int>(status);
+    if (row.Image() != icon) {
+        // The icon was fetched before this notification: draw the row again.
+        rows_.SetImage(position, icon);
+        ListView_RedrawItems(list_, static_cast<int>(position), static_cast<int>(position));
+    }
+    return CDRF_NEWFONT;
 }
 
 }  // namespace ricordex::ui

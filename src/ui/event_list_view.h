@@ -7,16 +7,22 @@
 
 #include <string>
 
+#include "alerts/row_times.h"
+#include "app/program_state.h"
 #include "core/event_list.h"
 
 namespace ricordex::ui {
 
 class EventListView {
 public:
-    explicit EventListView(EventList& rows) : rows_(rows) {}
+    // An unreadable row is reported through `report`, which must not wait:
+    // the list is painting.
+    EventListView(EventList& rows, Clock& clock, UnreadableRows& unreadable, ErrorReport report)
+        : rows_(rows), clock_(clock), unreadable_(unreadable), report_(std::move(report)) {}
 
-    // Takes over the list control created from the form's table.
-    void Attach(HWND list);
+    // Takes over the list control created from the form's table, with the
+    // status icons.
+    void Attach(HWND list, HIMAGELIST images);
     HWND Handle() const { return list_; }
 
     // After the rows changed: the control learns the new count and repaints.
@@ -25,10 +31,17 @@ public:
     // The list's notifications; returns true when one was handled.
     bool HandleNotify(const NMHDR& header, LRESULT& result);
 
+    // Each row's background by its place, text colour and icon by where its
+    // event stands.
+    LRESULT ListView1CustomDrawItem(NMLVCUSTOMDRAW& draw);
+
 private:
     void GetDisplayInfo(LVITEMW& item);
 
     EventList& rows_;
+    Clock& clock_;
+    UnreadableRows& unreadable_;
+    ErrorReport report_;
     HWND list_ = nullptr;
     std::wstring scratch_;
 };

@@ -4,6 +4,8 @@
 
 #include <array>
 
+#include "core/errors.h"
+#include "ui/resource_ids.h"
 #include "win/application.h"
 #include "win/controls.h"
 
@@ -15,6 +17,9 @@ enum ControlId : int {
     kBChiudi,
     kListView1,
 };
+
+constexpr UINT_PTR kTimer1 = 1;
+constexpr UINT kShowPendingReports = WM_APP + 1;
 
 constexpr DWORD kFormStyle = WS_POPUP | WS_CAPTION | WS_CLIPCHILDREN;
 constexpr DWORD kFormExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
@@ -32,7 +37,12 @@ const std::array<win::ControlSpec, 3> kControls = {{
 }  // namespace
 
 TFMain::TFMain(ProgramState& state, Services& services)
-    : state_(state), services_(services), listView1_(state.list) {
+    : state_(state),
+      services_(services),
+      listView1_(state.list, services.clock, unreadable_, [this](const std::exception& e) { ReportLater(e); }),
+      timer1_(kTimer1, kSoonInterval),
+      alertPorts_(timer1_, *this),
+      scheduler_(state, services.clock, alertPorts_, unreadable_, [this](const std::exception& e) { ReportLater(e); }) {
     win::Application& application = win::Application::Instance();
     RegisterClass(kMainFormClass);
     const RECT r = win::CentredWindowRect(kClientWidth, kClientHeight, kFormStyle, kFormExStyle,
@@ -47,7 +57,14 @@ void TFMain::CreateControls() {
     titleFont_.reset(win::CreatePixelFont(L"Comic Sans MS", 13, FW_BOLD, dpi));
     win::CreateControls(Handle(), kControls, static_cast<HFONT>(font_.get()));
     ::SendDlgItemMessageW(Handle(), kLTitolo, WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_.get()), FALSE);
-    listView1_.Attach(::GetDlgItem(Handle(), kListView1));
+    // ImageList1: the row status icons, 0 distant, 1 pending, 2 past, 3 imminent.
+    imageList1_.reset(::ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 4, 0));
+    for (int id : {IDI_STATUS_DISTANT, IDI_STATUS_PENDING, IDI_STATUS_PAST, IDI_STATUS_IMMINENT}) {
+        win::UniqueIcon icon(static_cast<HICON>(
+            ::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR)));
+        ::ImageList_AddIcon(imageList1_.get(), icon.get());
+    }
+    listView1_.Attach(::GetDlgItem(Handle(), kListView1), imageList1_.get());
 }
 
 void TFMain::FormCreate() {
@@ -75,6 +92,25 @@ void TFMain::BChiudiClick() {
 
 void TFMain::Chiudi1Click() { ::PostMessageW(Handle(), WM_CLOSE, 0, 0); }
 
+void TFMain::Timer1Timer() {
+    scheduler_.Timer1Timer();
+    // Colours and icons follow the clock, not only the next repaint.
+    listView1_.Refresh();
+}
+
+void TFMain::ReportLater(const std::exception& error) {
+    pendingReports_.emplace_back(error.what());
+    ::PostMessageW(Handle(), kShowPendingReports, 0, 0);
+}
+
+void TFMain::ShowPendingReports() {
+    while (!pendingReports_.empty()) {
+        const std::string text = std::move(pendingReports_.front());
+        pendingReports_.pop_front();
+        win::Application::Instance().HandleException(ConvertError(text));
+    }
+}
+
 void TFMain::OnCommand(int id) {
     switch (id) {
     case kBChiudi: BChiudiClick(); break;
@@ -97,9 +133,20 @@ LRESULT TFMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         // The program starts hidden; FormCreate shows it when asked to.
         application.SetShowMainForm(false);
         ::ShowWindow(application.Handle(), SW_HIDE);
+        timer1_.Start(Handle());
         FormCreate();
         return 0;
     }
+    case WM_TIMER:
+        if (wParam == kTimer1) Timer1Timer();
+        return 0;
+    case kShowPendingReports:
+        ShowPendingReports();
+        return 0;
+    case WM_POWERBROADCAST:
+        // Back from sleep: look at the list now, not at the next tick.
+        if (wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND) Timer1Timer();
+        return TRUE;
     case WM_COMMAND:
         if (HIWORD(wParam) == BN_CLICKED) OnCommand(LOWORD(wParam));
         return 0;
@@ -122,6 +169,7 @@ LRESULT TFMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         if (wParam) SaveAtEndOfSession(state_, services_);
         return 0;
     case WM_DESTROY:
+        timer1_.Stop();
         ::PostQuitMessage(0);
         return 0;
     default:

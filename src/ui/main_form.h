@@ -1,9 +1,15 @@
 #pragma once
-// TFMain, the main window: the event list, its commands, and the start-up
-// and close of the program.
+// TFMain, the main window: the event list, its commands, the alert timer,
+// and the start-up and close of the program.
 
+#include <deque>
+#include <string>
+
+#include "alerts/scheduler.h"
 #include "app/program_state.h"
+#include "ui/alert_ports.h"
 #include "ui/event_list_view.h"
+#include "win/timer.h"
 #include "win/unique_handle.h"
 #include "win/window.h"
 
@@ -24,8 +30,10 @@ public:
     void BChiudiClick();
     // Asks the main window to close, which ends the program through FormClose.
     void Chiudi1Click();
+    void Timer1Timer();
 
     EventListView& ListView1() { return listView1_; }
+    win::Timer& Timer1() { return timer1_; }
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -34,10 +42,20 @@ private:
     void CreateControls();
     void OnCommand(int id);
     LRESULT OnControlColor(HDC dc, HWND control);
+    // Reports wait for the message loop: a row found unreadable while the
+    // list paints or the timer ticks is shown after that work is done.
+    void ReportLater(const std::exception& error);
+    void ShowPendingReports();
 
     ProgramState& state_;
     Services& services_;
+    UnreadableRows unreadable_;
+    std::deque<std::string> pendingReports_;
     EventListView listView1_;
+    win::Timer timer1_;
+    AlertPortsWin alertPorts_;
+    AlertScheduler scheduler_;
+    win::UniqueImageList imageList1_;
     win::UniqueGdiObject font_;
     win::UniqueGdiObject titleFont_;
 };

@@ -17,7 +17,7 @@ public:
     std::function<void()> whileOpen;
 
     void SetInterval(unsigned ms) override { intervals.push_back(ms); }
-    void PlaySound(const std::wstring& sound) override { sounds.push_back(sound); }
+    void SoundAlarm(const std::wstring& sound) override { sounds.push_back(sound); }
     void ShowAlert(std::string_view text) override {
         messages.emplace_back(text);
         if (whileOpen) whileOpen();

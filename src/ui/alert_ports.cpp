@@ -1,0 +1,22 @@
+#include "ui/alert_ports.h"
+
+#include <mmsystem.h>
+
+#include "win/system.h"
+#include "win/text.h"
+
+namespace ricordex::ui {
+
+void PlayAlarm(const std::wstring& sound) {
+    // Neither SND_FILENAME nor SND_NODEFAULT: a name, a file, or the default.
+    ::PlaySoundW(sound.c_str(), nullptr, SND_ASYNC);
+}
+
+void AlertPortsWin::SoundAlarm(const std::wstring& sound) { PlayAlarm(sound); }
+
+void AlertPortsWin::ShowAlert(std::string_view text) {
+    ::MessageBoxExW(owner_.Handle(), win::AnsiToWide(text).c_str(), L"Avviso Scadenza", MB_OK | MB_ICONQUESTION,
+                    win::kItalian);
+}
+
+}  // namespace ricordex::ui
