@@ -88,7 +88,11 @@ std::wstring ProgramRun::MessageBoxText(HWND box) {
     return text;
 }
 
-void ProgramRun::Press(HWND box, int button) { ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0); }
+bool ProgramRun::Press(HWND box, int button) {
+    ::PostMessageW(::GetDlgItem(box, button), BM_CLICK, 0, 0);
+    for (int i = 0; i < 100 && ::IsWindow(box); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    return !::IsWindow(box);
+}
 
 bool ProgramRun::CloseAndWait(std::chrono::milliseconds timeout) {
     ::PostMessageW(MainWindow(), WM_CLOSE, 0, 0);

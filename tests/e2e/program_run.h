@@ -27,7 +27,8 @@ public:
     // A message box of the program, found by its title, or null.
     HWND WaitForMessageBox(const wchar_t* title, std::chrono::milliseconds timeout) const;
     static std::wstring MessageBoxText(HWND box);
-    static void Press(HWND box, int button);
+    // Presses a button of a message box and waits until the box is gone.
+    static bool Press(HWND box, int button);
 
     // Asks the main window to close and waits for the process to end.
     bool CloseAndWait(std::chrono::milliseconds timeout);

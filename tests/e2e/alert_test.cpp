@@ -1,0 +1,67 @@
+// A due event as the user meets it: the sound, the message, the stamp, and
+// the save at close without a question. An unreadable row before it is
+// reported once and does not silence it.
+
+#include <gtest/gtest.h>
+
+#include "core/date_time.h"
+#include "e2e/program_run.h"
+#include "support/archive_bytes.h"
+#include "support/temp_dir.h"
+#include "win/system.h"
+
+namespace ricordex::e2e {
+namespace {
+
+using namespace std::chrono_literals;
+using ricordex::testing::ReadBytes;
+using ricordex::testing::Record;
+using ricordex::testing::WriteBytes;
+
+TEST(ProgramAlert, ADueRowIsAlertedStampedAndSavedWithoutAQuestion) {
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, L"SOFTWARE\\Ricordex");
+    ricordex::testing::TempDir dir;
+    const FormatSettings settings = ProgramFormatSettings();
+    const DateTime now = win::SystemClock().Now();
+    const int year = DecodeDateTime(now).year;
+    DateTime event = now + 1.0 / 24;
+    if (DecodeDateTime(event).year != year) event = EncodeDateTime({year, 12, 31, 23, 59, 0, 0});
+    const std::string date = FormatDateTime(kDatePattern, event, settings);
+    const std::string time = FormatDateTime(kTimePattern, event, settings);
+    // A date that does not exist this year.
+    const std::string impossible = IsLeapYear(year) ? "30/02" : "29/02";
+    WriteBytes(dir / "Ricordex.psc",
+               Record({"A impossibile", "1 giorno prima", impossible, "10.00", "Ogni ora", "Annuale",
+                       std::string(kInitialStamp)}) +
+                   Record({"B dovuto", "1 giorno prima", date, time, "Avvio Computer", "Annuale",
+                           std::string(kInitialStamp)}));
+
+    ProgramRun run(dir.path());
+    HWND alert = run.WaitForMessageBox(L"Avviso Scadenza", 10s);
+    ASSERT_NE(alert, nullptr);
+    EXPECT_EQ(ProgramRun::MessageBoxText(alert), L"B dovuto - Scadenza: " + std::wstring(date.begin(), date.end()) +
+                                                     L" ore: " + std::wstring(time.begin(), time.end()));
+    HWND report = run.WaitForMessageBox(L"Ricordex", 5s);
+    ASSERT_NE(report, nullptr);
+    EXPECT_EQ(ProgramRun::MessageBoxText(report),
+              L"'" + std::wstring(impossible.begin(), impossible.end()) + L" 10.00' is not a valid date and time.");
+    // The two boxes nest, in either order: the inner one goes first.
+    ProgramRun::Press(alert, IDOK);
+    ASSERT_TRUE(ProgramRun::Press(report, IDOK));
+    ASSERT_TRUE(ProgramRun::Press(alert, IDOK));
+
+    // The next ticks neither alert the row again in this run nor repeat the report.
+    EXPECT_EQ(run.WaitForMessageBox(L"Ricordex", 12s), nullptr);
+    EXPECT_EQ(run.WaitForMessageBox(L"Avviso Scadenza", 0ms), nullptr);
+
+    ASSERT_TRUE(run.CloseAndWait(10s));  // no question: only the scheduler changed the list
+    const std::string saved = ReadBytes(dir / "Ricordex.psc");
+    ASSERT_EQ(saved.size(), 2 * 164u);
+    const std::string stamp = saved.substr(164 + 148, static_cast<unsigned char>(saved[164 + 147]));
+    EXPECT_NE(stamp, std::string(kInitialStamp));
+    EXPECT_TRUE(TryStrToDateTime(stamp, settings, year)) << stamp;
+    EXPECT_EQ(saved.substr(148, 16), std::string(kInitialStamp));  // the unreadable row is untouched
+}
+
+}  // namespace
+}  // namespace ricordex::e2e
