@@ -1,0 +1,105 @@
+// One scheduler tick over a large list of which no row is due, and the
+// status of one screen of rows as the list paints them.
+//
+//   build/native/bench/alerts_bench
+//
+// allocs_per_row counts the heap allocations made while working out one
+// painted row (the target is none).
+
+#include <benchmark/benchmark.h>
+
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <new>
+
+#include "alerts/row_status.h"
+#include "alerts/scheduler.h"
+#include "core/vocabulary.h"
+
+namespace {
+std::atomic<long> allocations{0};
+}
+
+void* operator new(std::size_t n) {
+    ++allocations;
+    if (void* p = std::malloc(n ? n : 1)) return p;
+    throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+
+namespace ricordex {
+namespace {
+
+class FixedClock final : public Clock {
+public:
+    DateTime now = EncodeDateTime({2026, 6, 15, 12, 0, 0, 0});
+    DateTime Now() override { return now; }
+};
+
+class SilentPorts final : public AlertPorts {
+public:
+    void SetInterval(unsigned) override {}
+    void SoundAlarm(const std::wstring&) override {}
+    void ShowAlert(std::string_view) override {}
+};
+
+// Rows spread over the year, none due: past ones, and future ones outside
+// their window or already alerted within their period.
+void Fill(EventList& list, std::size_t count) {
+    const char* leads[] = {"10 minuti prima", "1 giorno prima", "1 settimana prima", "Nessun Avviso"};
+    const char* frequencies[] = {"Ogni ora", "Ogni giorno", "Ogni mese", "Avvio Computer"};
+    for (std::size_t i = 0; i < count; ++i) {
+        char date[8], time[8], description[32];
+        std::snprintf(date, sizeof date, "%02zu/%02zu", 1 + i % 28, 1 + i % 12);
+        std::snprintf(time, sizeof time, "%02zu.%02zu", i % 24, i % 60);
+        std::snprintf(description, sizeof description, "Evento numero %zu", i);
+        list.AppendUnordered({description, leads[i % 4], date, time, frequencies[i % 4], "Annuale",
+                              "15/06/2026 12.00"},
+                             0);
+    }
+    list.SortRows();
+}
+
+void BM_TickNoneDue(benchmark::State& state) {
+    ProgramState program;
+    program.avvioProgramma = "15/06/2026 12.00";
+    Fill(program.list, static_cast<std::size_t>(state.range(0)));
+    FixedClock clock;
+    SilentPorts ports;
+    UnreadableRows unreadable;
+    AlertScheduler scheduler(program, clock, ports, unreadable, [](const std::exception&) {});
+    for (auto _ : state) scheduler.Timer1Timer();
+    if (program.aggiornatoDaTimer) state.SkipWithError("a row was due");
+}
+
+// What the list works out for each painted row: background, event time,
+// status (text colour and icon).
+void BM_PaintOneScreen(benchmark::State& state) {
+    EventList list;
+    Fill(list, 1000);
+    FixedClock clock;
+    constexpr std::size_t kRowsOnScreen = 20;
+    long rows = 0;
+    const long before = allocations.load();
+    for (auto _ : state) {
+        for (std::size_t i = 0; i < kRowsOnScreen; ++i) {
+            const EventRow& row = list.At(i);
+            const DateTime now = clock.Now();
+            benchmark::DoNotOptimize(BackgroundOf(false, false, i));
+            const std::optional<DateTime> event = ReadEventTime(row, DecodeDateTime(now).year);
+            benchmark::DoNotOptimize(StatusOf(*event, InizioInGiorni(row.Text(kInizio)), now));
+            ++rows;
+        }
+    }
+    state.counters["allocs_per_row"] = static_cast<double>(allocations.load() - before) / static_cast<double>(rows);
+}
+
+BENCHMARK(BM_TickNoneDue)->Arg(10'000)->Arg(100'000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PaintOneScreen)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+}  // namespace ricordex
+
+BENCHMARK_MAIN();
