@@ -10,10 +10,13 @@
 #include "ui/dialog_form.h"
 #include "ui/main_form.h"
 #include "ui/options_form.h"
+#include "ui/resource_ids.h"
 #include "win/application.h"
 #include "win/archive_files.h"
 #include "win/registry.h"
+#include "win/pictures.h"
 #include "win/system.h"
+#include "win/unique_handle.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     using namespace ricordex;
@@ -21,7 +24,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     ::InitCommonControlsEx(&controls);
 
     win::Application& application = win::Application::Instance();
-    application.Initialize(L"Ricordex");
+    win::UniqueIcon programIcon(win::LoadProgramIcon(IDI_PROGRAM, 32));
+    application.Initialize(L"Ricordex", programIcon.get());
 
     win::Win32Registry registry;
     win::Win32ArchiveFiles files;

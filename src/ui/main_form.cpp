@@ -8,6 +8,7 @@
 #include "ui/resource_ids.h"
 #include "win/application.h"
 #include "win/controls.h"
+#include "win/pictures.h"
 
 namespace ricordex::ui {
 namespace {
@@ -44,7 +45,8 @@ TFMain::TFMain(ProgramState& state, Services& services)
       alertPorts_(timer1_, *this),
       scheduler_(state, services.clock, alertPorts_, unreadable_, [this](const std::exception& e) { ReportLater(e); }) {
     win::Application& application = win::Application::Instance();
-    RegisterClass(kMainFormClass);
+    programIcon_.reset(win::LoadProgramIcon(IDI_PROGRAM, 32));
+    RegisterClass(kMainFormClass, programIcon_.get());
     const RECT r = win::CentredWindowRect(kClientWidth, kClientHeight, kFormStyle, kFormExStyle,
                                           win::WindowDpi(nullptr));
     Create(kMainFormClass, L"Ricordex", kFormStyle, kFormExStyle, r.left, r.top, r.right - r.left, r.bottom - r.top,
@@ -66,6 +68,34 @@ void TFMain::CreateControls() {
     }
     listView1_.Attach(::GetDlgItem(Handle(), kListView1), imageList1_.get());
 }
+
+void TFMain::CreateTrayIcon() {
+    const std::array<int, 4> pictures = {IDI_MENU_STOP, IDI_MENU_WINDOW, IDI_MENU_NEW, IDI_MENU_OPTIONS};
+    for (std::size_t i = 0; i < pictures.size(); ++i) {
+        win::UniqueIcon icon(win::LoadProgramIcon(pictures[i], 16));
+        menuPictures_[i].reset(win::BitmapFromIcon(icon.get(), 16));
+    }
+    auto picture = [this](std::size_t i) { return static_cast<HBITMAP>(menuPictures_[i].get()); };
+    pMenu1_.Add({L"Interrompi Esecuzione", [this] { Chiudi1Click(); }, picture(0)});
+    pMenu1_.Add({L"Finestra Principale", [this] { FinestraPrincipale1Click(); }, picture(1)});
+    pMenu1_.Add({L"Nuova Scadenza", [] {}, picture(2)});
+    pMenu1_.Add({L"Opzioni", [] {}, picture(3)});
+
+    trayI_ = std::make_unique<tray::TTrayIcon>(Handle());
+    trayI_->SetHint("Ricordex");
+    trayI_->ReadIcon(programIcon_.get());
+    trayI_->SetIconIndex(0);
+    trayI_->SetCycleInterval(0);
+    trayI_->SetPopupMenu(&pMenu1_);
+    trayI_->SetStartMinimized(true);
+    trayI_->SetMinimizeToTray(true);
+    trayI_->OnClick = [this](tray::TTrayIcon&) { TrayIClick(); };
+    trayI_->Loaded();
+}
+
+void TFMain::TrayIClick() { trayI_->ShowMainWindow(); }
+
+void TFMain::FinestraPrincipale1Click() { trayI_->ShowMainWindow(); }
 
 void TFMain::FormCreate() {
     win::Application& application = win::Application::Instance();
@@ -130,10 +160,9 @@ LRESULT TFMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         win::Application& application = win::Application::Instance();
         application.SetMainForm(Handle());
         CreateControls();
-        // The program starts hidden; FormCreate shows it when asked to.
-        application.SetShowMainForm(false);
-        ::ShowWindow(application.Handle(), SW_HIDE);
-        timer1_.Start(Handle());
+        CreateTrayIcon();
+        timer1_.Bind(Handle());
+        timer1_.SetEnabled(true);
         FormCreate();
         return 0;
     }
@@ -169,7 +198,8 @@ LRESULT TFMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         if (wParam) SaveAtEndOfSession(state_, services_);
         return 0;
     case WM_DESTROY:
-        timer1_.Stop();
+        timer1_.SetEnabled(false);
+        trayI_.reset();  // the icon leaves the notification area with the window
         ::PostQuitMessage(0);
         return 0;
     default:

@@ -2,12 +2,16 @@
 // TFMain, the main window: the event list, its commands, the alert timer,
 // and the start-up and close of the program.
 
+#include <array>
 #include <deque>
+#include <memory>
 #include <string>
 
 #include "alerts/scheduler.h"
 #include "app/program_state.h"
 #include "ui/alert_ports.h"
+#include "tray/popup_menu.h"
+#include "tray/tray_icon.h"
 #include "ui/event_list_view.h"
 #include "win/timer.h"
 #include "win/unique_handle.h"
@@ -31,15 +35,22 @@ public:
     // Asks the main window to close, which ends the program through FormClose.
     void Chiudi1Click();
     void Timer1Timer();
+    void TrayIClick();
+    void FinestraPrincipale1Click();
 
     EventListView& ListView1() { return listView1_; }
     win::Timer& Timer1() { return timer1_; }
+    tray::TTrayIcon& TrayI() { return *trayI_; }
+    tray::PopupMenu& PMenu1() { return pMenu1_; }
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
     void CreateControls();
+    // The tray icon and its menu, as the form describes them, then the
+    // icon's after-load step.
+    void CreateTrayIcon();
     void OnCommand(int id);
     LRESULT OnControlColor(HDC dc, HWND control);
     // Reports wait for the message loop: a row found unreadable while the
@@ -56,6 +67,10 @@ private:
     AlertPortsWin alertPorts_;
     AlertScheduler scheduler_;
     win::UniqueImageList imageList1_;
+    win::UniqueIcon programIcon_;
+    std::array<win::UniqueGdiObject, 4> menuPictures_;
+    tray::PopupMenu pMenu1_;
+    std::unique_ptr<tray::TTrayIcon> trayI_;
     win::UniqueGdiObject font_;
     win::UniqueGdiObject titleFont_;
 };

@@ -2,21 +2,40 @@
 
 namespace ricordex::win {
 
-void Timer::Start(HWND window) {
+void Timer::Bind(HWND window) {
+    Kill();
     window_ = window;
-    ::SetTimer(window_, id_, interval_, nullptr);
+    if (enabled_) Arm();
 }
 
-void Timer::Stop() {
-    if (window_ != nullptr) ::KillTimer(window_, id_);
-    window_ = nullptr;
+void Timer::SetEnabled(bool enabled) {
+    if (enabled == enabled_) return;
+    enabled_ = enabled;
+    if (enabled_) {
+        Arm();
+    } else {
+        Kill();
+    }
 }
 
 void Timer::SetInterval(unsigned milliseconds) {
     if (milliseconds == interval_) return;
     interval_ = milliseconds;
+    if (enabled_) Arm();
+}
+
+void Timer::Arm() {
     // Setting a timer again under its id restarts its countdown.
-    if (window_ != nullptr) ::SetTimer(window_, id_, interval_, nullptr);
+    if (window_ == nullptr) return;
+    if (interval_ == 0) {
+        Kill();
+        return;
+    }
+    ::SetTimer(window_, id_, interval_, nullptr);
+}
+
+void Timer::Kill() {
+    if (window_ != nullptr) ::KillTimer(window_, id_);
 }
 
 }  // namespace ricordex::win

@@ -1,6 +1,6 @@
 #pragma once
-// A message-driven timer of a window: its ticks are WM_TIMER messages of
-// that window, handled inside any nested modal loop too.
+// A message-driven timer: its ticks are WM_TIMER messages of the window it
+// is bound to, so they are handled inside any nested modal loop too.
 
 #include <windows.h>
 
@@ -9,22 +9,30 @@ namespace ricordex::win {
 class Timer {
 public:
     Timer(UINT_PTR id, unsigned interval) : id_(id), interval_(interval) {}
-    ~Timer() { Stop(); }
+    ~Timer() { Kill(); }
     Timer(const Timer&) = delete;
     Timer& operator=(const Timer&) = delete;
 
-    // Starts ticking to the window at the current interval.
-    void Start(HWND window);
-    void Stop();
-
-    // The same value changes nothing; another restarts the countdown.
-    void SetInterval(unsigned milliseconds);
-    unsigned Interval() const { return interval_; }
+    // The window whose WM_TIMER messages, with this timer's id, are its ticks.
+    void Bind(HWND window);
     UINT_PTR Id() const { return id_; }
 
+    // Enabling an enabled timer does not restart its period.
+    void SetEnabled(bool enabled);
+    bool Enabled() const { return enabled_; }
+
+    // The same value changes nothing; another restarts the countdown.
+    // An interval of 0 never fires.
+    void SetInterval(unsigned milliseconds);
+    unsigned Interval() const { return interval_; }
+
 private:
+    void Arm();
+    void Kill();
+
     UINT_PTR id_;
     unsigned interval_;
+    bool enabled_ = false;
     HWND window_ = nullptr;
 };
 

@@ -1,7 +1,5 @@
 #include "win/window.h"
 
-#include <exception>
-
 #include "win/application.h"
 
 namespace ricordex::win {
@@ -50,15 +48,9 @@ LRESULT CALLBACK Window::Trampoline(HWND hwnd, UINT message, WPARAM wParam, LPAR
         self->hwnd_ = nullptr;
         return ::DefWindowProcW(hwnd, message, wParam, lParam);
     }
-    try {
-        return self->HandleMessage(message, wParam, lParam);
-    } catch (const std::exception& error) {
-        Application::Instance().HandleException(error);
-        // Not the default processing: a close whose save failed must not
-        // destroy the window, and a failed creation handler must not abort
-        // the window's creation.
-        return 0;
-    }
+    return Guarded([&] { return self->HandleMessage(message, wParam, lParam); });
 }
+
+void ReportException(const std::exception& error) { Application::Instance().HandleException(error); }
 
 }  // namespace ricordex::win

@@ -5,7 +5,26 @@
 
 #include <windows.h>
 
+#include <exception>
+
 namespace ricordex::win {
+
+// Hands an error to the application's default error handler.
+void ReportException(const std::exception& error);
+
+// Runs a piece of a window procedure so that no exception leaves it: the
+// error is reported and the message gives 0, never the default processing
+// (a close whose save failed must not destroy the window, and a failed
+// creation handler must not abort the window's creation).
+template <typename Handler>
+LRESULT Guarded(Handler&& handler) noexcept {
+    try {
+        return handler();
+    } catch (const std::exception& error) {
+        ReportException(error);
+        return 0;
+    }
+}
 
 class Window {
 public:

@@ -1,0 +1,14 @@
+#pragma once
+// Pictures from the program's icon resources.
+
+#include <windows.h>
+
+namespace ricordex::win {
+
+// An icon of the program's resources at a size in pixels; the caller owns it.
+HICON LoadProgramIcon(int id, int size);
+// A bitmap of an icon drawn on the menu colour, as menus show pictures;
+// the caller owns it.
+HBITMAP BitmapFromIcon(HICON icon, int size);
+
+}  // namespace ricordex::win

@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Draws the program's icons with ImageMagick into the folder given:
+#   program.ico   the program (a calendar page with a red bell dot), 16 and 32 pixels
+#   status0..3    the row status: distant (a calendar page), pending (a blue
+#                 clock), past (a grey tick), imminent (a red exclamation mark)
+#   menu-*.ico    the tray menu's pictures: stop, window, new event, options
+set -euo pipefail
+out=${1:?output folder}
+mkdir -p "$out"
+draw16() { convert -size 16x16 xc:none "$@"; }
+
+draw16 -fill white -stroke '#37474f' -draw 'rectangle 1.5,2.5 13.5,14.5' \
+       -stroke none -fill '#37474f' -draw 'rectangle 1,2 14,5' \
+       -fill '#90a4ae' -draw 'rectangle 4,8 5,9' -draw 'rectangle 7,8 8,9' -draw 'rectangle 10,8 11,9' \
+       -draw 'rectangle 4,11 5,12' -draw 'rectangle 7,11 8,12' "$out/status0.ico"
+draw16 -fill '#1e63c4' -stroke '#0d3c80' -draw 'circle 7.5,7.5 7.5,0.5' \
+       -stroke white -strokewidth 1.6 -draw 'line 7.5,7.5 7.5,3' -draw 'line 7.5,7.5 10.5,9' "$out/status1.ico"
+draw16 -fill '#9e9e9e' -stroke '#616161' -draw 'circle 7.5,7.5 7.5,0.5' \
+       -stroke white -strokewidth 1.8 -fill none -draw 'polyline 4,8 6.5,10.5 11,5' "$out/status2.ico"
+draw16 -fill '#d32f2f' -stroke '#8e0000' -draw 'circle 7.5,7.5 7.5,0.5' \
+       -stroke none -fill white -draw 'rectangle 7,3 8,9' -draw 'rectangle 7,11 8,12' "$out/status3.ico"
+
+# The program: a calendar page with a red dot, drawn at 32 and scaled to 16.
+convert -size 32x32 xc:none -fill white -stroke '#1a237e' -strokewidth 2 -draw 'roundrectangle 3,5 28,29 3,3' \
+        -stroke none -fill '#1a237e' -draw 'rectangle 3,5 28,11' \
+        -fill '#7986cb' -draw 'rectangle 8,15 11,18' -draw 'rectangle 14,15 17,18' -draw 'rectangle 8,21 11,24' \
+        -fill '#e53935' -stroke white -strokewidth 1 -draw 'circle 22,22 22,16' \
+        -stroke none -fill '#1a237e' -draw 'rectangle 8,2 10,7' -draw 'rectangle 21,2 23,7' "$out/program32.png"
+convert "$out/program32.png" -resize 16x16 "$out/program16.png"
+convert "$out/program16.png" "$out/program32.png" "$out/program.ico"
+
+draw16 -fill '#c62828' -stroke '#7f0000' -draw 'roundrectangle 2.5,2.5 12.5,12.5 2,2' "$out/menu-stop.ico"
+draw16 -fill white -stroke '#37474f' -draw 'rectangle 1.5,2.5 13.5,13.5' \
+       -stroke none -fill '#1e63c4' -draw 'rectangle 1,2 14,5' "$out/menu-window.ico"
+draw16 -fill white -stroke '#37474f' -draw 'rectangle 1.5,2.5 12.5,13.5' \
+       -stroke none -fill '#37474f' -draw 'rectangle 1,2 13,5' \
+       -fill '#2e7d32' -draw 'rectangle 9,6 11,15' -draw 'rectangle 6,9 14,11' "$out/menu-new.ico"
+draw16 -fill '#607d8b' -stroke '#37474f' -draw 'circle 7.5,7.5 7.5,1' \
+       -stroke none -fill '#eceff1' -draw 'circle 7.5,7.5 7.5,5' \
+       -fill '#37474f' -draw 'rectangle 7,0 8,2' -draw 'rectangle 7,13 8,15' -draw 'rectangle 0,7 2,8' -draw 'rectangle 13,7 15,8' \
+       "$out/menu-options.ico"
