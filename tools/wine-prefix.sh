@@ -10,6 +10,11 @@ export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   echo "Creating the Wine prefix $WINEPREFIX"
   wineboot --init >/dev/null 2>&1
+  # Every program runs in one virtual desktop with a taskbar and a
+  # notification area, as on Windows, instead of as loose X windows.
+  wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
+  wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x700 /f >/dev/null 2>&1
+  wine reg add 'HKCU\Software\Wine\Explorer\Desktops\Default' /v EnableShell /t REG_DWORD /d 1 /f >/dev/null 2>&1
 fi
 wineserver --wait
 echo "Wine prefix ready: $WINEPREFIX"

@@ -72,6 +72,8 @@ ProgramRun::~ProgramRun() {
 
 HWND ProgramRun::MainWindow() const { return FindProcessWindow(process_.dwProcessId, L"TFMain", nullptr); }
 
+HWND ProgramRun::TrayWindow() const { return FindProcessWindow(process_.dwProcessId, L"TTrayIconWindow", nullptr); }
+
 HWND ProgramRun::WaitForMessageBox(const wchar_t* title, std::chrono::milliseconds timeout) const {
     const auto end = std::chrono::steady_clock::now() + timeout;
     do {

@@ -24,6 +24,7 @@ public:
     ProgramRun& operator=(const ProgramRun&) = delete;
 
     HWND MainWindow() const;  // TFMain, visible or not
+    HWND TrayWindow() const;  // the tray icon's message window
     // A message box of the program, found by its title, or null.
     HWND WaitForMessageBox(const wchar_t* title, std::chrono::milliseconds timeout) const;
     static std::wstring MessageBoxText(HWND box);

@@ -72,6 +72,19 @@ TEST_F(ProgramTest, AvvioKeepsItsLowByteAndDecidesTheWindowAtStart) {
     }
 }
 
+TEST_F(ProgramTest, StartedHiddenTheTrayIconBringsTheWindowBack) {
+    SetAvvio(0);
+    ProgramRun run(dir_.path());
+    ASSERT_NE(run.TrayWindow(), nullptr);
+    EXPECT_FALSE(::IsWindowVisible(run.MainWindow()));
+    // A left click on the icon, as the shell reports it.
+    ::SendMessageW(run.TrayWindow(), WM_USER + 1024, 1, WM_LBUTTONDOWN);
+    ::SendMessageW(run.TrayWindow(), WM_USER + 1024, 1, WM_LBUTTONUP);
+    ::Sleep(::GetDoubleClickTime() + 500);
+    EXPECT_TRUE(::IsWindowVisible(run.MainWindow()));
+    ASSERT_TRUE(run.CloseAndWait(10s));
+}
+
 TEST_F(ProgramTest, AReadOnlyArchiveIsReportedAndNoWindowIsShown) {
     WriteBytes(archive_, BolloAuto());
     ::SetFileAttributesW(archive_.c_str(), FILE_ATTRIBUTE_READONLY);
