@@ -39,3 +39,22 @@ draw16 -fill '#607d8b' -stroke '#37474f' -draw 'circle 7.5,7.5 7.5,1' \
        -stroke none -fill '#eceff1' -draw 'circle 7.5,7.5 7.5,5' \
        -fill '#37474f' -draw 'rectangle 7,0 8,2' -draw 'rectangle 7,13 8,15' -draw 'rectangle 0,7 2,8' -draw 'rectangle 13,7 15,8' \
        "$out/menu-options.ico"
+
+# Buttons: 32-pixel pictures, drawn on the same 16-pixel grid and doubled, so
+# that they share the style of the small ones.
+button() { local name=$1; shift; draw16 "$@" "$out/$name.png"; convert "$out/$name.png" -scale 200% "$out/$name.ico"; }
+button btn-new -fill white -stroke '#37474f' -draw 'rectangle 1.5,2.5 12.5,13.5' \
+       -stroke none -fill '#37474f' -draw 'rectangle 1,2 13,5' \
+       -fill '#2e7d32' -draw 'rectangle 9,6 11,15' -draw 'rectangle 6,9 14,11'
+button btn-modify -stroke '#ef6c00' -strokewidth 3 -draw 'line 4,11 11,4' \
+       -stroke '#f48fb1' -draw 'line 11.5,3.5 13,2' -stroke '#5d4037' -strokewidth 1.5 -draw 'line 2,14 4,11'
+button btn-delete -fill '#90a4ae' -stroke '#455a64' -draw 'rectangle 4.5,5.5 11.5,14.5' \
+       -draw 'line 3,4 13,4' -draw 'rectangle 6.5,2.5 9.5,3.5' -stroke '#455a64' -draw 'line 6.5,7 6.5,13' -draw 'line 9.5,7 9.5,13'
+button btn-options -fill '#607d8b' -stroke '#37474f' -draw 'circle 7.5,7.5 7.5,1' \
+       -stroke none -fill '#eceff1' -draw 'circle 7.5,7.5 7.5,5' \
+       -fill '#37474f' -draw 'rectangle 7,0 8,2' -draw 'rectangle 7,13 8,15' -draw 'rectangle 0,7 2,8' -draw 'rectangle 13,7 15,8'
+button btn-help -fill '#1e63c4' -stroke '#0d3c80' -draw 'circle 7.5,7.5 7.5,0.5' \
+       -stroke none -fill white -draw 'rectangle 7,6 8,12' -draw 'rectangle 7,3 8,4'
+button btn-close -fill '#2e7d32' -stroke '#1b5e20' -draw 'polygon 2,6 8,6 8,3 13,7.5 8,12 8,9 2,9'
+button btn-confirm -fill none -stroke '#2e7d32' -strokewidth 2.5 -draw 'polyline 3,8 6,11 12,4'
+button btn-cancel -stroke '#c62828' -strokewidth 2.5 -draw 'line 4,4 11,11' -draw 'line 11,4 4,11'

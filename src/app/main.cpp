@@ -36,7 +36,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
 
     ui::TFMain fMain(state, services);
     questions.SetOwner(fMain.Handle());
-    ui::TFDialog fDialog;
+    ui::TFDialog fDialog(fMain);
     ui::TFOpzioni fOpzioni;
+    fMain.SetDialogs(&fDialog, &fOpzioni);
     return application.Run();
 }

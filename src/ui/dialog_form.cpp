@@ -1,13 +1,231 @@
 #include "ui/dialog_form.h"
 
+#include <commctrl.h>
+
+#include <array>
+
+#include "core/vocabulary.h"
+#include "ui/main_form.h"
+#include "ui/resource_ids.h"
 #include "win/application.h"
+#include "win/controls.h"
+#include "win/pictures.h"
+#include "win/text.h"
 
 namespace ricordex::ui {
+namespace {
 
-TFDialog::TFDialog() {
+enum ControlId : int {
+    kEDescrizione = 200,
+    kDEvento,
+    kDTOra,
+    kEInizio,
+    kEModalita,
+    kERicorrenza,
+    kBInserisci,
+    kBAnnulla,
+    kLOra,
+    kLInizio,
+    kLModalita,
+    kLRicorrenza,
+    kLDescrizione,
+};
+
+constexpr DWORD kFormStyle = WS_POPUP | WS_CAPTION | WS_CLIPCHILDREN;
+constexpr DWORD kFormExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
+constexpr int kClientWidth = 424;
+constexpr int kClientHeight = 212;
+constexpr RECT kPanel1 = {339, -1, 339 + 84, -1 + 211};
+constexpr COLORREF kPanelColour = RGB(216, 216, 216);
+constexpr COLORREF kFieldColour = RGB(226, 226, 226);
+constexpr COLORREF kLabelGrey = RGB(128, 128, 128);
+constexpr DWORD kDropDown = WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST;
+
+// In tab order. The buttons stand on Panel1, at (2, 3) and (2, 63) in it.
+const std::array<win::ControlSpec, 13> kControls = {{
+    {kEDescrizione, L"EDIT", L"", 3, 182, 334, 21, WS_TABSTOP | ES_AUTOHSCROLL},
+    {kDEvento, MONTHCAL_CLASSW, L"", 0, 3, 198, 153, WS_TABSTOP},
+    {kDTOra, DATETIMEPICK_CLASSW, L"", 232, 19, 67, 21, WS_TABSTOP | DTS_TIMEFORMAT | DTS_UPDOWN},
+    {kEInizio, L"COMBOBOX", L"", 199, 58, 137, 300, kDropDown},
+    {kEModalita, L"COMBOBOX", L"", 199, 96, 137, 200, kDropDown},
+    {kERicorrenza, L"COMBOBOX", L"", 199, 136, 137, 80, kDropDown},
+    {kBInserisci, L"BUTTON", L"", 341, 2, 80, 60, WS_TABSTOP | BS_OWNERDRAW},
+    {kBAnnulla, L"BUTTON", L"", 341, 62, 80, 60, WS_TABSTOP | BS_OWNERDRAW},
+    {kLOra, L"STATIC", L"Ora", 205, 22, 25, 13, SS_LEFT},
+    {kLInizio, L"STATIC", L"Inizio Avvisi", 205, 45, 120, 13, SS_LEFT},
+    {kLModalita, L"STATIC", L"Modalit\u00e0", 205, 83, 120, 13, SS_LEFT},
+    {kLRicorrenza, L"STATIC", L"Ricorrenza Evento", 205, 122, 120, 13, SS_LEFT},
+    {kLDescrizione, L"STATIC", L"Descrizione", 141, 167, 80, 13, SS_LEFT},
+}};
+
+SYSTEMTIME ToSystemTime(DateTime value) {
+    const CivilDateTime c = DecodeDateTime(value);
+    SYSTEMTIME t{};
+    t.wYear = static_cast<WORD>(c.year);
+    t.wMonth = static_cast<WORD>(c.month);
+    t.wDay = static_cast<WORD>(c.day);
+    t.wHour = static_cast<WORD>(c.hour);
+    t.wMinute = static_cast<WORD>(c.minute);
+    return t;
+}
+
+void SelectItem(HWND combo, int index) { ::SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0); }
+
+template <typename Labels, typename TextOf>
+void RiempiCombo(HWND combo, const Labels& labels, TextOf textOf) {
+    ::SendMessageW(combo, CB_RESETCONTENT, 0, 0);
+    for (const auto& label : labels) {
+        const std::wstring text = win::AnsiToWide(textOf(label));
+        ::SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    }
+}
+
+}  // namespace
+
+TFDialog::TFDialog(TFMain& main) : main_(main) {
     RegisterClass(kDialogFormClass);
-    Create(kDialogFormClass, L"Inserisci Evento", WS_POPUP | WS_CAPTION, WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT,
-           CW_USEDEFAULT, CW_USEDEFAULT, 430, 240, win::Application::Instance().Handle());
+    const RECT r =
+        win::CentredWindowRect(kClientWidth, kClientHeight, kFormStyle, kFormExStyle, win::WindowDpi(nullptr));
+    Create(kDialogFormClass, L"Inserisci Evento", kFormStyle, kFormExStyle, r.left, r.top, r.right - r.left,
+           r.bottom - r.top, win::Application::Instance().Handle());
+    win::Application::Instance().AddModeless(Handle());
+}
+
+TFDialog::~TFDialog() { win::Application::Instance().RemoveModeless(Handle()); }
+
+void TFDialog::FormCreate() {
+    const UINT dpi = win::WindowDpi(Handle());
+    font_.reset(win::CreatePixelFont(L"MS Sans Serif", 11, FW_NORMAL, dpi));
+    boldFont_.reset(win::CreatePixelFont(L"MS Sans Serif", 11, FW_BOLD, dpi));
+    fieldBrush_.reset(::CreateSolidBrush(kFieldColour));
+    panelBrush_.reset(::CreateSolidBrush(kPanelColour));
+    win::CreateControls(Handle(), kControls, static_cast<HFONT>(font_.get()));
+    for (int bold : {kDTOra, kLOra, kLDescrizione}) {
+        ::SendDlgItemMessageW(Handle(), bold, WM_SETFONT, reinterpret_cast<WPARAM>(boldFont_.get()), FALSE);
+    }
+    ::SendDlgItemMessageW(Handle(), kDTOra, DTM_SETFORMATW, 0, reinterpret_cast<LPARAM>(L"HH:mm"));
+    ::SendDlgItemMessageW(Handle(), kDEvento, MCM_SETMAXSELCOUNT, 1, 0);
+    RiempiCombo(::GetDlgItem(Handle(), kEModalita), ElencoModalita, [](const Label& l) { return l.text; });
+    RiempiCombo(::GetDlgItem(Handle(), kEInizio), ElencoInizio, [](const Label& l) { return l.text; });
+    RiempiCombo(::GetDlgItem(Handle(), kERicorrenza), ElencoRicorrenza, [](std::string_view t) { return t; });
+    confirmPicture_.reset(win::LoadProgramIcon(IDI_BUTTON_CONFIRM, win::Scale(32, dpi)));
+    cancelPicture_.reset(win::LoadProgramIcon(IDI_BUTTON_CANCEL, win::Scale(32, dpi)));
+    tooltips_.Create(Handle());
+    tooltips_.Add(::GetDlgItem(Handle(), kBInserisci), L"Conferma");
+    tooltips_.Add(::GetDlgItem(Handle(), kBAnnulla), L"Annulla");
+}
+
+void TFDialog::Fill(const EditorFields& fields) {
+    ::SetDlgItemTextW(Handle(), kEDescrizione, win::AnsiToWide(fields.descrizione).c_str());
+    SelectItem(::GetDlgItem(Handle(), kEInizio), fields.inizio);
+    SYSTEMTIME date = ToSystemTime(fields.data);
+    ::SendDlgItemMessageW(Handle(), kDEvento, MCM_SETCURSEL, 0, reinterpret_cast<LPARAM>(&date));
+    SYSTEMTIME time = ToSystemTime(fields.data);  // the time of day on the event's date
+    const CivilDateTime t = DecodeDateTime(fields.ora);
+    time.wHour = static_cast<WORD>(t.hour);
+    time.wMinute = static_cast<WORD>(t.minute);
+    ::SendDlgItemMessageW(Handle(), kDTOra, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&time));
+    SelectItem(::GetDlgItem(Handle(), kEModalita), fields.modalita);
+    SelectItem(::GetDlgItem(Handle(), kERicorrenza), fields.ricorrenza);
+}
+
+EditorFields TFDialog::Fields() const {
+    EditorFields fields;
+    const int length = ::GetWindowTextLengthW(::GetDlgItem(Handle(), kEDescrizione));
+    std::wstring description(static_cast<std::size_t>(length) + 1, L'\0');
+    ::GetDlgItemTextW(Handle(), kEDescrizione, description.data(), length + 1);
+    description.resize(static_cast<std::size_t>(length));
+    fields.descrizione = win::WideToAnsi(description);
+    SYSTEMTIME date{}, time{};
+    ::SendDlgItemMessageW(Handle(), kDEvento, MCM_GETCURSEL, 0, reinterpret_cast<LPARAM>(&date));
+    ::SendDlgItemMessageW(Handle(), kDTOra, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&time));
+    fields.data = TryEncodeDate(date.wYear, date.wMonth, date.wDay).value_or(0);
+    fields.ora = TryEncodeTime(time.wHour, time.wMinute, 0, 0).value_or(0);
+    auto selected = [this](int id) { return static_cast<int>(::SendDlgItemMessageW(Handle(), id, CB_GETCURSEL, 0, 0)); };
+    fields.inizio = selected(kEInizio);
+    fields.modalita = selected(kEModalita);
+    fields.ricorrenza = selected(kERicorrenza);
+    return fields;
+}
+
+void TFDialog::ShowOnTop() {
+    ::ShowWindow(Handle(), SW_SHOW);
+    ::SetForegroundWindow(Handle());
+    ::SetFocus(::GetDlgItem(Handle(), kEDescrizione));
+}
+
+void TFDialog::OpenInsertMode() {
+    ::SetWindowTextW(Handle(), L"Inserisci");
+    editMode_ = false;
+    editing_.reset();
+    Fill(InsertModeFields(main_.Platform().clock.Now()));
+    ShowOnTop();
+}
+
+void TFDialog::OpenEditMode(RowId row) {
+    const ProgramState& state = main_.State();
+    const std::optional<std::size_t> position = state.list.Find(row);
+    if (!position) return;
+    ::SetWindowTextW(Handle(), L"Modifica");
+    editMode_ = true;
+    editing_ = row;
+    Fill(EditModeFields(state.list.At(*position), CurrentYear(main_.Platform().clock)));
+    ShowOnTop();
+}
+
+void TFDialog::BInserisciClick() {
+    const RowId added = ConfirmEvent(main_.State(), editMode_ ? editing_ : std::nullopt, Fields());
+    ::ShowWindow(Handle(), SW_HIDE);
+    main_.EventConfirmed(added);
+}
+
+void TFDialog::BAnnullaClick() { ::ShowWindow(Handle(), SW_HIDE); }
+
+void TFDialog::PaintPanel() {
+    PAINTSTRUCT paint;
+    HDC dc = ::BeginPaint(Handle(), &paint);
+    const UINT dpi = win::WindowDpi(Handle());
+    RECT panel{win::Scale(kPanel1.left, dpi), win::Scale(kPanel1.top, dpi), win::Scale(kPanel1.right, dpi),
+               win::Scale(kPanel1.bottom, dpi)};
+    ::FillRect(dc, &panel, static_cast<HBRUSH>(panelBrush_.get()));
+    ::DrawEdge(dc, &panel, BDR_SUNKENINNER, BF_RECT);
+    ::EndPaint(Handle(), &paint);
+}
+
+LRESULT TFDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CREATE:
+        FormCreate();
+        return 0;
+    case WM_COMMAND:
+        // Enter and Esc reach a modeless dialog as IDOK and IDCANCEL.
+        if (LOWORD(wParam) == kBInserisci || LOWORD(wParam) == IDOK) BInserisciClick();
+        if (LOWORD(wParam) == kBAnnulla || LOWORD(wParam) == IDCANCEL) BAnnullaClick();
+        return 0;
+    case WM_PAINT:
+        PaintPanel();
+        return 0;
+    case WM_DRAWITEM: {
+        const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+        const HICON picture = item.CtlID == kBInserisci ? confirmPicture_.get() : cancelPicture_.get();
+        win::DrawFlatButton(item, {picture, win::GlyphPlacement::Alone, kPanelColour, kLabelGrey,
+                                   static_cast<HFONT>(font_.get())});
+        return TRUE;
+    }
+    case WM_CTLCOLORSTATIC:
+        ::SetTextColor(reinterpret_cast<HDC>(wParam), kLabelGrey);
+        ::SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
+        return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+        ::SetBkColor(reinterpret_cast<HDC>(wParam), kFieldColour);
+        return reinterpret_cast<LRESULT>(fieldBrush_.get());
+    case WM_CLOSE:
+        BAnnullaClick();
+        return 0;
+    default:
+        return Window::HandleMessage(message, wParam, lParam);
+    }
 }
 
 }  // namespace ricordex::ui

@@ -1,15 +1,48 @@
 #pragma once
-// TFDialog, the event editor: created once at start-up and hidden until used.
+// TFDialog, the event editor: created once, shown modeless, hidden on
+// close. It holds on to the row it was opened on by its id.
 
+#include <optional>
+
+#include "app/event_editor.h"
+#include "win/flat_button.h"
+#include "win/unique_handle.h"
 #include "win/window.h"
 
 namespace ricordex::ui {
+
+class TFMain;
 
 inline constexpr wchar_t kDialogFormClass[] = L"TFDialog";
 
 class TFDialog : public win::Window {
 public:
-    TFDialog();
+    explicit TFDialog(TFMain& main);
+    ~TFDialog() override;
+
+    void OpenInsertMode();   // BNuovoEventoClick
+    void OpenEditMode(RowId row);  // BModificaEventoClick
+    void BInserisciClick();  // "Conferma"
+    void BAnnullaClick();    // "Annulla"
+
+    // What the controls hold now.
+    EditorFields Fields() const;
+
+protected:
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    void FormCreate();
+    void Fill(const EditorFields& fields);
+    void ShowOnTop();
+    void PaintPanel();
+
+    TFMain& main_;
+    bool editMode_ = false;
+    std::optional<RowId> editing_;
+    win::UniqueGdiObject font_, boldFont_, fieldBrush_, panelBrush_;
+    win::UniqueIcon confirmPicture_, cancelPicture_;
+    win::Tooltips tooltips_;
 };
 
 }  // namespace ricordex::ui

@@ -62,6 +62,22 @@ void EventListView::Refresh() {
     ::InvalidateRect(list_, nullptr, FALSE);
 }
 
+std::optional<RowId> EventListView::SelectedId() const {
+    const int index = ListView_GetNextItem(list_, -1, LVNI_SELECTED);
+    if (index < 0 || static_cast<std::size_t>(index) >= rows_.Count()) return std::nullopt;
+    return rows_.At(static_cast<std::size_t>(index)).Id();
+}
+
+void EventListView::Select(std::optional<RowId> id) {
+    ListView_SetItemState(list_, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    if (!id) return;
+    const std::optional<std::size_t> position = rows_.Find(*id);
+    if (!position) return;
+    const int index = static_cast<int>(*position);
+    ListView_SetItemState(list_, index, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    ListView_EnsureVisible(list_, index, FALSE);
+}
+
 bool EventListView::HandleNotify(const NMHDR& header, LRESULT& result) {
     if (header.hwndFrom != list_) return false;
     switch (header.code) {

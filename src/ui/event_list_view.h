@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <optional>
 #include <string>
 
 #include "alerts/row_times.h"
@@ -27,6 +28,20 @@ public:
 
     // After the rows changed: the control learns the new count and repaints.
     void Refresh();
+
+    // The selected row, held by id so that sorting, adding and deleting
+    // never leave the selection on another event.
+    std::optional<RowId> SelectedId() const;
+    void Select(std::optional<RowId> id);
+    // Runs a change of the rows, then shows them with the same row selected
+    // (or `select`, when given).
+    template <typename Change>
+    void ChangeRows(Change change, std::optional<RowId> select = std::nullopt) {
+        const std::optional<RowId> selected = SelectedId();
+        change();
+        Refresh();
+        Select(select ? select : selected);
+    }
 
     // The list's notifications; returns true when one was handled.
     bool HandleNotify(const NMHDR& header, LRESULT& result);

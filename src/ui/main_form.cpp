@@ -2,9 +2,14 @@
 
 #include <commctrl.h>
 
+#include <shellapi.h>
+
 #include <array>
 
+#include "app/delete_event.h"
 #include "core/errors.h"
+#include "ui/dialog_form.h"
+#include "ui/options_form.h"
 #include "ui/resource_ids.h"
 #include "win/application.h"
 #include "win/controls.h"
@@ -17,7 +22,33 @@ enum ControlId : int {
     kLTitolo = 100,
     kBChiudi,
     kListView1,
+    kBNuovoEvento,
+    kBModificaEvento,
+    kBEliminaEvento,
+    kBOpzioni,
+    kBHelp,
 };
+
+// Panel1 is drawn by the form: the command buttons stand on it.
+constexpr RECT kPanel1 = {0, 0, 92, 377};
+constexpr COLORREF kPanelColour = RGB(216, 216, 216);
+constexpr COLORREF kCaptionGrey = RGB(128, 128, 128);
+constexpr COLORREF kTitleNavy = RGB(0, 0, 128);
+
+struct CommandButton {
+    int id;
+    int picture;
+    const wchar_t* hint;
+};
+
+const std::array<CommandButton, 5> kCommandButtons = {{
+    {kBNuovoEvento, IDI_BUTTON_NEW, L"Nuovo"},
+    {kBModificaEvento, IDI_BUTTON_MODIFY, L"Modifica"},
+    {kBEliminaEvento, IDI_BUTTON_DELETE, L"Elimina"},
+    {kBOpzioni, IDI_BUTTON_OPTIONS, L"Opzioni"},
+    {kBHelp, IDI_BUTTON_HELP, L"Help"},
+}};
+constexpr std::size_t kChiudiPicture = 5;
 
 constexpr UINT_PTR kTimer1 = 1;
 constexpr UINT kShowPendingReports = WM_APP + 1;
@@ -27,12 +58,20 @@ constexpr DWORD kFormExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
 constexpr int kClientWidth = 798;
 constexpr int kClientHeight = 378;
 
-// The list first: it has the focus when the window opens.
-const std::array<win::ControlSpec, 3> kControls = {{
+constexpr DWORD kFlatButton = WS_TABSTOP | BS_OWNERDRAW;
+
+// The list first: it has the focus when the window opens. Between
+// "Elimina Evento" (ending at 180) and "Opzioni" (from 255) the panel is empty.
+const std::array<win::ControlSpec, 8> kControls = {{
     {kListView1, WC_LISTVIEWW, L"", 92, 27, 703, 344,
      WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SINGLESEL | LVS_SHOWSELALWAYS, WS_EX_STATICEDGE},
+    {kBNuovoEvento, L"BUTTON", L"Nuovo Evento", 0, 0, 90, 60, kFlatButton},
+    {kBModificaEvento, L"BUTTON", L"Modifica Evento", 0, 60, 90, 60, kFlatButton},
+    {kBEliminaEvento, L"BUTTON", L"Elimina Evento", 0, 120, 90, 60, kFlatButton},
+    {kBOpzioni, L"BUTTON", L"Opzioni", 0, 255, 90, 60, kFlatButton},
+    {kBHelp, L"BUTTON", L"Help", 0, 315, 90, 60, kFlatButton},
     {kLTitolo, L"STATIC", kTitleText, 96, 5, 267, 19, SS_LEFT | SS_NOPREFIX},
-    {kBChiudi, L"BUTTON", L"Chiudi", 713, 0, 80, 27, WS_TABSTOP | BS_PUSHBUTTON},
+    {kBChiudi, L"BUTTON", L"Chiudi", 713, 0, 80, 27, kFlatButton},
 }};
 
 }  // namespace
@@ -67,6 +106,43 @@ void TFMain::CreateControls() {
         ::ImageList_AddIcon(imageList1_.get(), icon.get());
     }
     listView1_.Attach(::GetDlgItem(Handle(), kListView1), imageList1_.get());
+
+    tooltips_.Create(Handle());
+    for (std::size_t i = 0; i < kCommandButtons.size(); ++i) {
+        buttonPictures_[i].reset(win::LoadProgramIcon(kCommandButtons[i].picture, win::Scale(32, dpi)));
+        tooltips_.Add(::GetDlgItem(Handle(), kCommandButtons[i].id), kCommandButtons[i].hint);
+    }
+    buttonPictures_[kChiudiPicture].reset(win::LoadProgramIcon(IDI_BUTTON_CLOSE, win::Scale(16, dpi)));
+}
+
+void TFMain::PaintPanel() {
+    PAINTSTRUCT paint;
+    HDC dc = ::BeginPaint(Handle(), &paint);
+    const UINT dpi = win::WindowDpi(Handle());
+    RECT panel{win::Scale(kPanel1.left, dpi), win::Scale(kPanel1.top, dpi), win::Scale(kPanel1.right, dpi),
+               win::Scale(kPanel1.bottom, dpi)};
+    win::UniqueGdiObject brush(::CreateSolidBrush(kPanelColour));
+    ::FillRect(dc, &panel, static_cast<HBRUSH>(brush.get()));
+    ::DrawEdge(dc, &panel, BDR_SUNKENINNER, BF_RECT);
+    ::EndPaint(Handle(), &paint);
+}
+
+void TFMain::DrawButton(const DRAWITEMSTRUCT& item) {
+    win::FlatButtonLook look{nullptr, win::GlyphPlacement::Above, kPanelColour, kCaptionGrey,
+                             static_cast<HFONT>(font_.get())};
+    if (item.CtlID == kBChiudi) {
+        look.picture = buttonPictures_[kChiudiPicture].get();
+        look.placement = win::GlyphPlacement::Right;
+        look.background = ::GetSysColor(COLOR_BTNFACE);
+        look.text = ::GetSysColor(COLOR_BTNTEXT);
+    } else {
+        for (std::size_t i = 0; i < kCommandButtons.size(); ++i) {
+            if (static_cast<int>(item.CtlID) == kCommandButtons[i].id) look.picture = buttonPictures_[i].get();
+        }
+        // "Help" stands closer to its picture.
+        if (item.CtlID == kBHelp) look.spacing = 0;
+    }
+    win::DrawFlatButton(item, look);
 }
 
 void TFMain::CreateTrayIcon() {
@@ -78,8 +154,8 @@ void TFMain::CreateTrayIcon() {
     auto picture = [this](std::size_t i) { return static_cast<HBITMAP>(menuPictures_[i].get()); };
     pMenu1_.Add({L"Interrompi Esecuzione", [this] { Chiudi1Click(); }, picture(0)});
     pMenu1_.Add({L"Finestra Principale", [this] { FinestraPrincipale1Click(); }, picture(1)});
-    pMenu1_.Add({L"Nuova Scadenza", [] {}, picture(2)});
-    pMenu1_.Add({L"Opzioni", [] {}, picture(3)});
+    pMenu1_.Add({L"Nuova Scadenza", [this] { BNuovoEventoClick(); }, picture(2)});
+    pMenu1_.Add({L"Opzioni", [this] { BOpzioniClick(); }, picture(3)});
 
     trayI_ = std::make_unique<tray::TTrayIcon>(Handle());
     trayI_->SetHint("Ricordex");
@@ -96,6 +172,63 @@ void TFMain::CreateTrayIcon() {
 void TFMain::TrayIClick() { trayI_->ShowMainWindow(); }
 
 void TFMain::FinestraPrincipale1Click() { trayI_->ShowMainWindow(); }
+
+void TFMain::SetDialogs(TFDialog* dialog, TFOpzioni* options) {
+    fDialog_ = dialog;
+    fOpzioni_ = options;
+}
+
+void TFMain::BNuovoEventoClick() {
+    if (fDialog_ != nullptr) fDialog_->OpenInsertMode();
+}
+
+void TFMain::BModificaEventoClick() {
+    const std::optional<RowId> selected = listView1_.SelectedId();
+    if (selected && fDialog_ != nullptr) fDialog_->OpenEditMode(*selected);
+}
+
+void TFMain::EliminaEvento() {
+    listView1_.ChangeRows([this] {
+        ricordex::EliminaEvento(state_, services_.questions, [this] { return listView1_.SelectedId(); });
+    });
+}
+
+void TFMain::BOpzioniClick() {
+    if (fOpzioni_ != nullptr) fOpzioni_->Open();
+}
+
+void TFMain::BHelpClick() {
+    // A missing page or a file type without a program is not reported.
+    const std::wstring page = services_.programFolder + L"Ricordex.html";
+    ::ShellExecuteW(Handle(), nullptr, page.c_str(), nullptr, nullptr, SW_SHOW);
+}
+
+void TFMain::ListView1ColumnClick(int column) {
+    listView1_.ChangeRows([&] { state_.list.SortBy(column); });
+}
+
+void TFMain::EventConfirmed(RowId row) {
+    listView1_.ChangeRows([] {}, row);
+    timer1_.SetInterval(kSoonInterval);
+}
+
+bool TFMain::OnListCommand(const NMHDR& header) {
+    if (header.hwndFrom != listView1_.Handle()) return false;
+    switch (header.code) {
+    case LVN_COLUMNCLICK:
+        ListView1ColumnClick(reinterpret_cast<const NMLISTVIEW&>(header).iSubItem);
+        return true;
+    case NM_DBLCLK:
+    case NM_RETURN:
+        BModificaEventoClick();
+        return true;
+    case LVN_KEYDOWN:
+        if (reinterpret_cast<const NMLVKEYDOWN&>(header).wVKey == VK_DELETE) EliminaEvento();
+        return false;
+    default:
+        return false;
+    }
+}
 
 void TFMain::FormCreate() {
     win::Application& application = win::Application::Instance();
@@ -144,12 +277,17 @@ void TFMain::ShowPendingReports() {
 void TFMain::OnCommand(int id) {
     switch (id) {
     case kBChiudi: BChiudiClick(); break;
+    case kBNuovoEvento: BNuovoEventoClick(); break;
+    case kBModificaEvento: BModificaEventoClick(); break;
+    case kBEliminaEvento: EliminaEvento(); break;
+    case kBOpzioni: BOpzioniClick(); break;
+    case kBHelp: BHelpClick(); break;
     default: break;
     }
 }
 
 LRESULT TFMain::OnControlColor(HDC dc, HWND control) {
-    if (::GetDlgCtrlID(control) == kLTitolo) ::SetTextColor(dc, RGB(0, 0, 128));
+    if (::GetDlgCtrlID(control) == kLTitolo) ::SetTextColor(dc, kTitleNavy);
     ::SetBkMode(dc, TRANSPARENT);
     return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
 }
@@ -180,10 +318,18 @@ LRESULT TFMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         if (HIWORD(wParam) == BN_CLICKED) OnCommand(LOWORD(wParam));
         return 0;
     case WM_NOTIFY: {
+        const NMHDR& header = *reinterpret_cast<NMHDR*>(lParam);
+        if (OnListCommand(header)) return 0;
         LRESULT result = 0;
-        if (listView1_.HandleNotify(*reinterpret_cast<NMHDR*>(lParam), result)) return result;
+        if (listView1_.HandleNotify(header, result)) return result;
         break;
     }
+    case WM_PAINT:
+        PaintPanel();
+        return 0;
+    case WM_DRAWITEM:
+        DrawButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+        return TRUE;
     case WM_CTLCOLORSTATIC:
         return OnControlColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
     case WM_CLOSE:

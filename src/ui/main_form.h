@@ -13,11 +13,15 @@
 #include "tray/popup_menu.h"
 #include "tray/tray_icon.h"
 #include "ui/event_list_view.h"
+#include "win/flat_button.h"
 #include "win/timer.h"
 #include "win/unique_handle.h"
 #include "win/window.h"
 
 namespace ricordex::ui {
+
+class TFDialog;
+class TFOpzioni;
 
 inline constexpr wchar_t kMainFormClass[] = L"TFMain";
 // The title label's text, which becomes the window's caption at start-up.
@@ -37,7 +41,20 @@ public:
     void Timer1Timer();
     void TrayIClick();
     void FinestraPrincipale1Click();
+    void BNuovoEventoClick();
+    void BModificaEventoClick();
+    void EliminaEvento();
+    void BOpzioniClick();
+    void BHelpClick();
+    void ListView1ColumnClick(int column);
 
+    // The two dialogs, created after the main window.
+    void SetDialogs(TFDialog* dialog, TFOpzioni* options);
+    // The editor confirmed an event: show it selected, and look at the list
+    // within a second.
+    void EventConfirmed(RowId row);
+    ProgramState& State() { return state_; }
+    Services& Platform() { return services_; }
     EventListView& ListView1() { return listView1_; }
     win::Timer& Timer1() { return timer1_; }
     tray::TTrayIcon& TrayI() { return *trayI_; }
@@ -53,6 +70,9 @@ private:
     void CreateTrayIcon();
     void OnCommand(int id);
     LRESULT OnControlColor(HDC dc, HWND control);
+    bool OnListCommand(const NMHDR& header);
+    void PaintPanel();
+    void DrawButton(const DRAWITEMSTRUCT& item);
     // Reports wait for the message loop: a row found unreadable while the
     // list paints or the timer ticks is shown after that work is done.
     void ReportLater(const std::exception& error);
@@ -69,6 +89,10 @@ private:
     win::UniqueImageList imageList1_;
     win::UniqueIcon programIcon_;
     std::array<win::UniqueGdiObject, 4> menuPictures_;
+    std::array<win::UniqueIcon, 6> buttonPictures_;
+    win::Tooltips tooltips_;
+    TFDialog* fDialog_ = nullptr;
+    TFOpzioni* fOpzioni_ = nullptr;
     tray::PopupMenu pMenu1_;
     std::unique_ptr<tray::TTrayIcon> trayI_;
     win::UniqueGdiObject font_;

@@ -11,3 +11,9 @@ TFOpzioni::TFOpzioni() {
 }
 
 }  // namespace ricordex::ui
+
+namespace ricordex::ui {
+
+void TFOpzioni::Open() {}
+
+}  // namespace ricordex::ui

@@ -10,6 +10,9 @@ inline constexpr wchar_t kOptionsFormClass[] = L"TFOpzioni";
 class TFOpzioni : public win::Window {
 public:
     TFOpzioni();
+
+    // BOpzioniClick: fills the dialog from the settings and shows it.
+    void Open();
 };
 
 }  // namespace ricordex::ui

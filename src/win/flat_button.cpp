@@ -1,0 +1,83 @@
+#include "win/flat_button.h"
+
+#include <commctrl.h>
+
+#include <cwchar>
+#include <string>
+
+namespace ricordex::win {
+
+void DrawFlatButton(const DRAWITEMSTRUCT& item, const FlatButtonLook& look) {
+    HDC dc = item.hDC;
+    RECT r = item.rcItem;
+    HBRUSH background = ::CreateSolidBrush(look.background);
+    ::FillRect(dc, &r, background);
+    ::DeleteObject(background);
+
+    const bool pressed = (item.itemState & ODS_SELECTED) != 0;
+    if (pressed) {
+        ::DrawEdge(dc, &r, BDR_SUNKENOUTER, BF_RECT);
+    } else if ((item.itemState & ODS_FOCUS) != 0) {
+        ::DrawEdge(dc, &r, BDR_RAISEDINNER, BF_RECT);
+    }
+    const int shift = pressed ? 1 : 0;
+
+    wchar_t caption[64] = {};
+    ::GetWindowTextW(item.hwndItem, caption, 64);
+    const int captionLength = static_cast<int>(std::wcslen(caption));
+    HGDIOBJ previousFont = ::SelectObject(dc, look.font);
+    SIZE text{};
+    ::GetTextExtentPoint32W(dc, caption, captionLength, &text);
+
+    ICONINFO info{};
+    int glyph = 0;
+    if (look.picture != nullptr && ::GetIconInfo(look.picture, &info)) {
+        BITMAP bitmap{};
+        ::GetObjectW(info.hbmColor != nullptr ? info.hbmColor : info.hbmMask, sizeof(bitmap), &bitmap);
+        glyph = bitmap.bmWidth;
+        if (info.hbmColor != nullptr) ::DeleteObject(info.hbmColor);
+        if (info.hbmMask != nullptr) ::DeleteObject(info.hbmMask);
+    }
+    const int width = r.right - r.left;
+    const int height = r.bottom - r.top;
+    const bool hasText = captionLength > 0 && look.placement != GlyphPlacement::Alone;
+    int glyphX = 0, glyphY = 0, textX = 0, textY = 0;
+    if (look.placement == GlyphPlacement::Right) {
+        const int total = text.cx + (glyph > 0 ? look.spacing + glyph : 0);
+        textX = r.left + (width - total) / 2;
+        textY = r.top + (height - text.cy) / 2;
+        glyphX = textX + text.cx + look.spacing;
+        glyphY = r.top + (height - glyph) / 2;
+    } else {
+        const int total = glyph + (hasText ? look.spacing + text.cy : 0);
+        glyphX = r.left + (width - glyph) / 2;
+        glyphY = r.top + (height - total) / 2;
+        textX = r.left + (width - text.cx) / 2;
+        textY = glyphY + glyph + look.spacing;
+    }
+    if (glyph > 0) ::DrawIconEx(dc, glyphX + shift, glyphY + shift, look.picture, glyph, glyph, 0, nullptr, DI_NORMAL);
+    if (hasText) {
+        ::SetBkMode(dc, TRANSPARENT);
+        ::SetTextColor(dc, (item.itemState & ODS_DISABLED) != 0 ? ::GetSysColor(COLOR_GRAYTEXT) : look.text);
+        ::TextOutW(dc, textX + shift, textY + shift, caption, captionLength);
+    }
+    ::SelectObject(dc, previousFont);
+}
+
+void Tooltips::Create(HWND form) {
+    tooltip_ = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, form, nullptr,
+                                 ::GetModuleHandleW(nullptr), nullptr);
+}
+
+void Tooltips::Add(HWND tool, const wchar_t* text) {
+    TTTOOLINFOW info{};
+    info.cbSize = sizeof(info);
+    info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    info.hwnd = ::GetParent(tool);
+    info.uId = reinterpret_cast<UINT_PTR>(tool);
+    info.lpszText = const_cast<wchar_t*>(text);
+    ::SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+}
+
+}  // namespace ricordex::win

@@ -1,0 +1,35 @@
+#pragma once
+// Flat picture buttons (owner-drawn push buttons) and their tooltips.
+
+#include <windows.h>
+
+namespace ricordex::win {
+
+enum class GlyphPlacement { Above, Right, Alone };
+
+struct FlatButtonLook {
+    HICON picture;
+    GlyphPlacement placement;
+    COLORREF background;
+    COLORREF text;
+    HFONT font;
+    int spacing = 4;  // pixels between picture and caption
+};
+
+// Draws one state of a flat button: no frame at rest, a raised one when it
+// has the focus, a sunken one while pressed.
+void DrawFlatButton(const DRAWITEMSTRUCT& item, const FlatButtonLook& look);
+
+// One tooltip control for a form; each tool shows its text when the mouse
+// rests on it.
+class Tooltips {
+public:
+    void Create(HWND form);
+    void Add(HWND tool, const wchar_t* text);
+    HWND Handle() const { return tooltip_; }
+
+private:
+    HWND tooltip_ = nullptr;  // destroyed with its owner form
+};
+
+}  // namespace ricordex::win
