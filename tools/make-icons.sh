@@ -58,3 +58,7 @@ button btn-help -fill '#1e63c4' -stroke '#0d3c80' -draw 'circle 7.5,7.5 7.5,0.5'
 button btn-close -fill '#2e7d32' -stroke '#1b5e20' -draw 'polygon 2,6 8,6 8,3 13,7.5 8,12 8,9 2,9'
 button btn-confirm -fill none -stroke '#2e7d32' -strokewidth 2.5 -draw 'polyline 3,8 6,11 12,4'
 button btn-cancel -stroke '#c62828' -strokewidth 2.5 -draw 'line 4,4 11,11' -draw 'line 11,4 4,11'
+button btn-file -fill white -stroke '#37474f' -draw 'polygon 3,1.5 10,1.5 13,4.5 13,14.5 3,14.5' \
+       -fill '#6a1b9a' -stroke none -draw 'circle 6.5,11.5 6.5,9.5' -draw 'rectangle 8,4 9,11.5' -draw 'rectangle 8,4 11,5'
+button btn-play -fill '#2e7d32' -stroke '#1b5e20' -draw 'polygon 4,2 13,7.5 4,13'
+button btn-folder -fill '#f9a825' -stroke '#c17900' -draw 'polygon 1.5,3.5 6,3.5 7.5,5.5 14.5,5.5 14.5,13.5 1.5,13.5'

@@ -37,7 +37,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     ui::TFMain fMain(state, services);
     questions.SetOwner(fMain.Handle());
     ui::TFDialog fDialog(fMain);
-    ui::TFOpzioni fOpzioni;
+    ui::TFOpzioni fOpzioni(fMain);
     fMain.SetDialogs(&fDialog, &fOpzioni);
     return application.Run();
 }

@@ -32,6 +32,8 @@ public:
     // neither opened nor created, every value reads as missing and every
     // write fails.
     virtual std::unique_ptr<RegistryKey> OpenOrCreate(const std::wstring& keyPath) = 0;
+    // Without creating it: a missing key reads as empty and refuses writes.
+    virtual std::unique_ptr<RegistryKey> OpenExisting(const std::wstring& keyPath) = 0;
 };
 
 class Clock {

@@ -57,6 +57,11 @@ void CaricaArchivio(EventList& list, ArchiveFiles& files, const std::filesystem:
     LeggiRecord(list, *file);
 }
 
+void RicaricaArchivio(EventList& list, ArchiveFiles& files, const std::filesystem::path& path) {
+    std::unique_ptr<InputFile> file = files.OpenExisting(path);
+    LeggiRecord(list, *file);
+}
+
 void ScriviRecord(const EventList& list, ArchiveFiles& files, const std::filesystem::path& path) {
     std::unique_ptr<OutputFile> file = files.CreateReplacement(path);
     std::vector<char> buffer(kRecordSize * kRecordsPerBlock);

@@ -1,19 +1,244 @@
 #include "ui/options_form.h"
 
+#include <commdlg.h>
+#include <shlobj.h>
+
+#include <array>
+#include <vector>
+
+#include "ui/alert_ports.h"
+#include "ui/main_form.h"
+#include "ui/resource_ids.h"
 #include "win/application.h"
+#include "win/controls.h"
+#include "win/pictures.h"
+#include "win/system.h"
 
 namespace ricordex::ui {
+namespace {
 
-TFOpzioni::TFOpzioni() {
+enum ControlId : int {
+    kESuono = 300,
+    kBSeleziona,
+    kBProva,
+    kESalva,
+    kBSelSalva,
+    kCBEsecuzioneA,
+    kCBAvvioMax,
+    kBInserisci,
+    kBAnnulla,
+    kLabel1,
+    kLabel2,
+};
+
+constexpr DWORD kFormStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+constexpr DWORD kFormExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
+constexpr int kClientWidth = 468;
+constexpr int kClientHeight = 237;
+constexpr RECT kPanel1 = {385, 0, 385 + 84, 275};  // reaches past the bottom edge
+constexpr COLORREF kPanelColour = RGB(216, 216, 216);
+constexpr COLORREF kFieldColour = RGB(226, 226, 226);
+constexpr COLORREF kMaroon = RGB(128, 0, 0);
+constexpr DWORD kPictureButton = WS_TABSTOP | BS_OWNERDRAW;
+
+// In tab order: the two fields, the two boxes, then the buttons.
+const std::array<win::ControlSpec, 11> kControls = {{
+    {kESuono, L"EDIT", L"", 3, 22, 369, 21, WS_TABSTOP | ES_READONLY | ES_AUTOHSCROLL},
+    {kESalva, L"EDIT", L"", 3, 111, 369, 21, WS_TABSTOP | ES_READONLY | ES_AUTOHSCROLL},
+    {kCBEsecuzioneA, L"BUTTON", L"Esecuzione automatica all'avvio di Windows (consigliato)", 3, 184, 344, 17,
+     WS_TABSTOP | BS_AUTOCHECKBOX},
+    {kCBAvvioMax, L"BUTTON", L"Mostra finestra principale all'avvio", 4, 208, 344, 17, WS_TABSTOP | BS_AUTOCHECKBOX},
+    {kBSeleziona, L"BUTTON", L"", 3, 49, 65, 34, kPictureButton},
+    {kBProva, L"BUTTON", L"", 72, 49, 65, 34, kPictureButton},
+    {kBSelSalva, L"BUTTON", L"", 3, 137, 65, 34, kPictureButton},
+    {kBInserisci, L"BUTTON", L"", 387, 3, 80, 60, kPictureButton},
+    {kBAnnulla, L"BUTTON", L"", 387, 63, 80, 60, kPictureButton},
+    {kLabel1, L"STATIC", L"Suono predefinito allarme:", 3, 2, 149, 13, SS_LEFT},
+    {kLabel2, L"STATIC", L"Cartella predefinita salvataggio:", 3, 91, 181, 13, SS_LEFT},
+}};
+
+struct PictureButton {
+    int id;
+    int picture;
+    const wchar_t* hint;
+};
+const std::array<PictureButton, 5> kPictureButtons = {{
+    {kBSeleziona, IDI_BUTTON_FILE, L"Seleziona File"},
+    {kBProva, IDI_BUTTON_PLAY, L"Riproduci"},
+    {kBSelSalva, IDI_BUTTON_FOLDER, L"Seleziona Cartella"},
+    {kBInserisci, IDI_BUTTON_CONFIRM, L"Conferma"},
+    {kBAnnulla, IDI_BUTTON_CANCEL, L"Annulla"},
+}};
+
+}  // namespace
+
+TFOpzioni::TFOpzioni(TFMain& main) : main_(main) {
     RegisterClass(kOptionsFormClass);
-    Create(kOptionsFormClass, L"Opzioni", WS_POPUP | WS_CAPTION | WS_SYSMENU, WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT,
-           CW_USEDEFAULT, CW_USEDEFAULT, 474, 266, win::Application::Instance().Handle());
+    const RECT r =
+        win::CentredWindowRect(kClientWidth, kClientHeight, kFormStyle, kFormExStyle, win::WindowDpi(nullptr));
+    Create(kOptionsFormClass, L"Opzioni", kFormStyle, kFormExStyle, r.left, r.top, r.right - r.left,
+           r.bottom - r.top, win::Application::Instance().Handle());
+    win::Application::Instance().AddModeless(Handle());
 }
 
-}  // namespace ricordex::ui
+TFOpzioni::~TFOpzioni() { win::Application::Instance().RemoveModeless(Handle()); }
 
-namespace ricordex::ui {
+void TFOpzioni::FormCreate() {
+    const UINT dpi = win::WindowDpi(Handle());
+    font_.reset(win::CreatePixelFont(L"MS Sans Serif", 11, FW_NORMAL, dpi));
+    boldFont_.reset(win::CreatePixelFont(L"MS Sans Serif", 11, FW_BOLD, dpi));
+    fieldBrush_.reset(::CreateSolidBrush(kFieldColour));
+    panelBrush_.reset(::CreateSolidBrush(kPanelColour));
+    win::CreateControls(Handle(), kControls, static_cast<HFONT>(font_.get()));
+    for (int bold : {kLabel1, kLabel2, kCBEsecuzioneA, kCBAvvioMax}) {
+        ::SendDlgItemMessageW(Handle(), bold, WM_SETFONT, reinterpret_cast<WPARAM>(boldFont_.get()), FALSE);
+    }
+    tooltips_.Create(Handle());
+    for (std::size_t i = 0; i < kPictureButtons.size(); ++i) {
+        pictures_[i].reset(win::LoadProgramIcon(kPictureButtons[i].picture, win::Scale(i < 3 ? 24 : 32, dpi)));
+        tooltips_.Add(::GetDlgItem(Handle(), kPictureButtons[i].id), kPictureButtons[i].hint);
+    }
+}
 
-void TFOpzioni::Open() {}
+std::wstring TFOpzioni::Text(int id) const {
+    const int length = ::GetWindowTextLengthW(::GetDlgItem(Handle(), id));
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    ::GetDlgItemTextW(Handle(), id, text.data(), length + 1);
+    text.resize(static_cast<std::size_t>(length));
+    return text;
+}
+
+void TFOpzioni::Open() {
+    const OptionsView view = OpenOptions(main_.State().settings, percorsoDatiPrecedente_);
+    ::SetDlgItemTextW(Handle(), kESalva, view.cartella.c_str());
+    ::SetDlgItemTextW(Handle(), kESuono, view.suono.c_str());
+    ::CheckDlgButton(Handle(), kCBEsecuzioneA, view.autostart ? BST_CHECKED : BST_UNCHECKED);
+    ::CheckDlgButton(Handle(), kCBAvvioMax, view.showAtStart ? BST_CHECKED : BST_UNCHECKED);
+    // Becoming visible empties the pending path; opening again while open keeps it.
+    if (!::IsWindowVisible(Handle())) FormShow();
+    ::ShowWindow(Handle(), SW_SHOW);
+    ::SetForegroundWindow(Handle());
+}
+
+void TFOpzioni::FormShow() { nuovoPercorsoDati_.clear(); }
+
+void TFOpzioni::BSelezionaClick() {
+    std::vector<wchar_t> file(MAX_PATH * 4, L'\0');
+    const std::wstring initialFolder = main_.Platform().programFolder + L"Suoni";
+    OPENFILENAMEW dialog{};
+    dialog.lStructSize = sizeof(dialog);
+    dialog.hwndOwner = Handle();
+    dialog.lpstrFilter = L"File Multimediale (*.wav)\0*.wav\0";
+    dialog.lpstrFile = file.data();
+    dialog.nMaxFile = static_cast<DWORD>(file.size());
+    dialog.lpstrInitialDir = initialFolder.c_str();
+    dialog.lpstrTitle = L"Seleziona Suono";
+    dialog.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
+    // Cancelling leaves ESuono as it was.
+    if (::GetOpenFileNameW(&dialog) && file[0] != L'\0') ::SetDlgItemTextW(Handle(), kESuono, file.data());
+}
+
+void TFOpzioni::BProvaClick() { PlayAlarm(Text(kESuono)); }
+
+std::wstring TFOpzioni::MostraDialogoBrowse(const wchar_t* title, unsigned flags) {
+    wchar_t displayName[MAX_PATH + 1] = {};
+    BROWSEINFOW browse{};
+    browse.hwndOwner = Handle();
+    browse.pszDisplayName = displayName;
+    browse.lpszTitle = title;
+    browse.ulFlags = flags;
+    PIDLIST_ABSOLUTE items = ::SHBrowseForFolderW(&browse);
+    if (items == nullptr) return {};
+    wchar_t path[MAX_PATH + 1] = {};
+    const bool found = ::SHGetPathFromIDListW(items, path);
+    ::CoTaskMemFree(items);
+    return found ? std::wstring(path) + L"\\" : std::wstring();
+}
+
+void TFOpzioni::TakeFolder(const std::wstring& folder) {
+    const std::wstring pending = ChooseArchiveFolder(folder, main_.Platform().files, main_.Platform().questions);
+    if (pending.empty()) return;
+    nuovoPercorsoDati_ = pending;
+    ::SetDlgItemTextW(Handle(), kESalva, folder.c_str());
+}
+
+void TFOpzioni::BSelSalvaClick() { TakeFolder(MostraDialogoBrowse(L"Seleziona la cartella ...", BIF_RETURNONLYFSDIRS)); }
+
+OptionsChoices TFOpzioni::Choices() const {
+    return {Text(kESuono), ::IsDlgButtonChecked(Handle(), kCBEsecuzioneA) == BST_CHECKED,
+            ::IsDlgButtonChecked(Handle(), kCBAvvioMax) == BST_CHECKED, nuovoPercorsoDati_};
+}
+
+void TFOpzioni::BInserisciClick() {
+    main_.ListView1().ChangeRows(
+        [this] { ConfirmOptions(main_.State(), main_.Platform(), win::ProgramPath(), Choices()); });
+    ::ShowWindow(Handle(), SW_HIDE);
+}
+
+void TFOpzioni::BAnnullaClick() {
+    main_.State().settings.dati = percorsoDatiPrecedente_;
+    ::ShowWindow(Handle(), SW_HIDE);
+}
+
+void TFOpzioni::PaintPanel() {
+    PAINTSTRUCT paint;
+    HDC dc = ::BeginPaint(Handle(), &paint);
+    const UINT dpi = win::WindowDpi(Handle());
+    RECT panel{win::Scale(kPanel1.left, dpi), win::Scale(kPanel1.top, dpi), win::Scale(kPanel1.right, dpi),
+               win::Scale(kPanel1.bottom, dpi)};
+    ::FillRect(dc, &panel, static_cast<HBRUSH>(panelBrush_.get()));
+    ::DrawEdge(dc, &panel, BDR_SUNKENINNER, BF_RECT);
+    ::EndPaint(Handle(), &paint);
+}
+
+LRESULT TFOpzioni::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CREATE:
+        FormCreate();
+        return 0;
+    case WM_COMMAND:
+        switch (LOWORD(wParam)) {
+        case kBSeleziona: BSelezionaClick(); break;
+        case kBProva: BProvaClick(); break;
+        case kBSelSalva: BSelSalvaClick(); break;
+        case kBInserisci: case IDOK: BInserisciClick(); break;
+        case kBAnnulla: case IDCANCEL: BAnnullaClick(); break;
+        default: break;
+        }
+        return 0;
+    case WM_PAINT:
+        PaintPanel();
+        return 0;
+    case WM_DRAWITEM: {
+        const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+        HICON picture = nullptr;
+        for (std::size_t i = 0; i < kPictureButtons.size(); ++i) {
+            if (static_cast<int>(item.CtlID) == kPictureButtons[i].id) picture = pictures_[i].get();
+        }
+        const bool onPanel = item.CtlID == kBInserisci || item.CtlID == kBAnnulla;
+        win::DrawFlatButton(item, {picture, win::GlyphPlacement::Alone,
+                                   onPanel ? kPanelColour : ::GetSysColor(COLOR_BTNFACE), 0,
+                                   static_cast<HFONT>(font_.get())});
+        return TRUE;
+    }
+    case WM_CTLCOLORSTATIC: {
+        HDC dc = reinterpret_cast<HDC>(wParam);
+        const int id = ::GetDlgCtrlID(reinterpret_cast<HWND>(lParam));
+        ::SetBkMode(dc, TRANSPARENT);
+        if (id == kCBEsecuzioneA || id == kCBAvvioMax) ::SetTextColor(dc, kMaroon);
+        if (id == kESuono || id == kESalva) {  // read-only edits ask here
+            ::SetBkColor(dc, kFieldColour);
+            return reinterpret_cast<LRESULT>(fieldBrush_.get());
+        }
+        return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
+    }
+    case WM_CLOSE:
+        // The close box only hides: nothing is applied or restored.
+        ::ShowWindow(Handle(), SW_HIDE);
+        return 0;
+    default:
+        return Window::HandleMessage(message, wParam, lParam);
+    }
+}
 
 }  // namespace ricordex::ui

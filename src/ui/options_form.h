@@ -1,18 +1,56 @@
 #pragma once
-// TFOpzioni, the options dialog: created once at start-up and hidden until used.
+// TFOpzioni, the options dialog: created once, shown modeless, hidden when
+// closed (its close box only hides it).
 
+#include <string>
+
+#include "app/options.h"
+#include "win/flat_button.h"
+#include "win/unique_handle.h"
 #include "win/window.h"
 
 namespace ricordex::ui {
+
+class TFMain;
 
 inline constexpr wchar_t kOptionsFormClass[] = L"TFOpzioni";
 
 class TFOpzioni : public win::Window {
 public:
-    TFOpzioni();
+    explicit TFOpzioni(TFMain& main);
+    ~TFOpzioni() override;
 
     // BOpzioniClick: fills the dialog from the settings and shows it.
     void Open();
+    void BSelezionaClick();  // "Seleziona File"
+    void BProvaClick();      // "Riproduci"
+    void BSelSalvaClick();   // "Seleziona Cartella"
+    void BInserisciClick();  // "Conferma"
+    void BAnnullaClick();    // "Annulla"
+
+    // The folder browser; the chosen folder with one "\" added, or empty.
+    std::wstring MostraDialogoBrowse(const wchar_t* title, unsigned flags);
+
+    const std::wstring& NuovoPercorsoDati() const { return nuovoPercorsoDati_; }
+    // What a test or the browser chose, as "Seleziona Cartella" takes it.
+    void TakeFolder(const std::wstring& folder);
+
+protected:
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    void FormCreate();
+    void FormShow();
+    OptionsChoices Choices() const;
+    std::wstring Text(int id) const;
+    void PaintPanel();
+
+    TFMain& main_;
+    std::wstring percorsoDatiPrecedente_;
+    std::wstring nuovoPercorsoDati_;
+    win::UniqueGdiObject font_, boldFont_, fieldBrush_, panelBrush_;
+    win::UniqueIcon pictures_[5];
+    win::Tooltips tooltips_;
 };
 
 }  // namespace ricordex::ui

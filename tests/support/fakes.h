@@ -30,6 +30,10 @@ public:
         if (openFails) return std::make_unique<Key>(nullptr, *this);
         return std::make_unique<Key>(&keys[keyPath], *this);
     }
+    std::unique_ptr<RegistryKey> OpenExisting(const std::wstring& keyPath) override {
+        auto found = keys.find(keyPath);
+        return std::make_unique<Key>(openFails || found == keys.end() ? nullptr : &found->second, *this);
+    }
 
 private:
     class Key final : public RegistryKey {

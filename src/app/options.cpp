@@ -1,0 +1,57 @@
+#include "app/options.h"
+
+#include "app/settings.h"
+#include "core/archive.h"
+
+namespace ricordex {
+
+OptionsView OpenOptions(const Settings& settings, std::wstring& percorsoDatiPrecedente) {
+    percorsoDatiPrecedente = settings.dati;
+    return {settings.suono, FolderOf(settings.dati), AutostartTicked(settings.avvio),
+            ShowMainWindowAtStart(settings.avvio)};
+}
+
+std::wstring FolderOf(const std::wstring& path) {
+    const std::size_t separator = path.find_last_of(L"\\/");
+    return separator == std::wstring::npos ? std::wstring() : path.substr(0, separator + 1);
+}
+
+std::wstring ChooseArchiveFolder(const std::wstring& folder, ArchiveFiles& files, Questions& questions) {
+    if (folder.empty()) return {};
+    const std::wstring archive = folder + kArchiveName;
+    if (files.Exists(archive) &&
+        questions.Ask("La cartella contiene gi\xE0 un file archivio di Ricordex! Utilizzare i dati del nuovo file "
+                      "chiudendo l'attuale?",
+                      "Conferma Cambio cartella", kYesNoQuestion) == kAnswerNo) {
+        return {};
+    }
+    return archive;
+}
+
+std::wstring AutostartCommand(const std::wstring& programPath) {
+    if (programPath.find(L' ') == std::wstring::npos) return programPath;
+    return L"\"" + programPath + L"\"";
+}
+
+void ConfirmOptions(ProgramState& state, Services& services, const std::wstring& programPath,
+                    const OptionsChoices& choices) {
+    {
+        std::unique_ptr<RegistryKey> run = services.registry.OpenExisting(kRunKey);
+        const bool present = run->ValueExists("Ricordex");
+        if (choices.autostart && !present) run->WriteString("Ricordex", AutostartCommand(programPath));
+        if (!choices.autostart && present) run->DeleteValue("Ricordex");
+    }
+    if (!choices.nuovoPercorsoDati.empty()) {
+        if (!services.files.Exists(choices.nuovoPercorsoDati)) {
+            state.settings.dati = choices.nuovoPercorsoDati;
+        } else {
+            ScriviRecord(state.list, services.files, state.settings.dati);
+            state.settings.dati = choices.nuovoPercorsoDati;
+            RicaricaArchivio(state.list, services.files, state.settings.dati);
+        }
+    }
+    if (!choices.suono.empty()) state.settings.suono = choices.suono;
+    state.settings.avvio = static_cast<std::uint8_t>((choices.autostart ? 1 : 0) + (choices.showAtStart ? 2 : 0));
+}
+
+}  // namespace ricordex

@@ -1,0 +1,52 @@
+#pragma once
+// The options dialog's decisions: what it shows when opened, the choice of
+// an archive folder, and what "Conferma" applies.
+
+#include <functional>
+#include <string>
+
+#include "app/program_state.h"
+
+namespace ricordex {
+
+inline constexpr wchar_t kArchiveName[] = L"Ricordex.psc";
+
+struct OptionsView {
+    std::wstring suono;     // ESuono
+    std::wstring cartella;  // ESalva: the archive's folder, with its separator
+    bool autostart = false;    // CBEsecuzioneA
+    bool showAtStart = false;  // CBAvvioMax
+};
+
+// Opening: keeps a copy of Dati for "Annulla" and shows the settings; the
+// boxes show exactly what Avvio says.
+OptionsView OpenOptions(const Settings& settings, std::wstring& percorsoDatiPrecedente);
+
+// The folder part of a path, with its trailing separator.
+std::wstring FolderOf(const std::wstring& path);
+
+// "Seleziona Cartella" after the browser answered `folder` (with one "\"
+// added, or empty when cancelled). Asks before taking a folder that holds an
+// archive; returns the new pending archive path, or empty when nothing
+// changes.
+std::wstring ChooseArchiveFolder(const std::wstring& folder, ArchiveFiles& files, Questions& questions);
+
+struct OptionsChoices {
+    std::wstring suono;  // ESuono
+    bool autostart = false;
+    bool showAtStart = false;
+    std::wstring nuovoPercorsoDati;  // empty when no folder was chosen
+};
+
+// The value Windows starts at log-on: the program's path, quoted when it
+// holds a blank so that no other program can be started in its place.
+std::wstring AutostartCommand(const std::wstring& programPath);
+
+// "Conferma", steps 1 to 4: the autostart value, the archive switch (save
+// the list to the current archive, then load the other), the sound, the
+// start flags. A failure is raised and leaves the later steps undone; Avvio
+// is then as it was.
+void ConfirmOptions(ProgramState& state, Services& services, const std::wstring& programPath,
+                    const OptionsChoices& choices);
+
+}  // namespace ricordex

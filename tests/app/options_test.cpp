@@ -1,0 +1,121 @@
+#include "app/options.h"
+
+#include <gtest/gtest.h>
+
+#include "core/std_archive_files.h"
+#include "support/archive_bytes.h"
+#include "support/fakes.h"
+#include "support/faulty_files.h"
+#include "support/temp_dir.h"
+
+namespace ricordex {
+namespace {
+
+using namespace ricordex::testing;
+
+TEST(OptionsOpening, TheBoxesShowExactlyWhatAvvioSays) {
+    std::wstring previous;
+    for (std::uint8_t avvio : {1, 2, 3, 7}) {
+        const OptionsView view = OpenOptions({L"s.wav", L"C:\\Dati\\Ricordex.psc", avvio}, previous);
+        EXPECT_EQ(view.autostart, avvio == 1 || avvio == 3);
+        EXPECT_EQ(view.showAtStart, avvio == 2 || avvio == 3);
+        EXPECT_EQ(view.cartella, L"C:\\Dati\\");
+    }
+    EXPECT_EQ(previous, L"C:\\Dati\\Ricordex.psc");
+}
+
+class OptionsConfirm : public ::testing::Test {
+protected:
+    OptionsConfirm() {
+        registry_.keys[kRunKey];  // the Run key exists
+        state_.settings = {L"old.wav", (dir_ / "Ricordex.psc").wstring(), 3};
+        state_.list.AggiungiRiga({"corrente", "", "", "", "", "", ""}, 0);
+        other_ = dir_ / "altra";
+        std::filesystem::create_directories(other_);
+    }
+    std::wstring Folder(const std::filesystem::path& p) { return p.wstring() + L"/"; }
+
+    TempDir dir_;
+    std::filesystem::path other_;
+    FakeRegistry registry_;
+    StdArchiveFiles files_;
+    FakeClock clock_;
+    FakeQuestions questions_;
+    Services services_{registry_, files_, clock_, questions_, L"C:\\Ricordex\\"};
+    ProgramState state_;
+};
+
+TEST_F(OptionsConfirm, AutostartIsWrittenQuotedOnlyWhenMissingAndDeletedWhenUnticked) {
+    ConfirmOptions(state_, services_, L"C:\\Program Files\\Ricordex\\Ricordex.exe", {L"", true, false, L""});
+    EXPECT_EQ(std::get<std::wstring>(registry_.keys[kRunKey]["Ricordex"]), L"\"C:\\Program Files\\Ricordex\\Ricordex.exe\"");
+    EXPECT_EQ(state_.settings.avvio, 1);
+    EXPECT_EQ(state_.settings.suono, L"old.wav");  // an empty ESuono changes nothing
+    registry_.keys[kRunKey]["Ricordex"] = std::wstring(L"D:\\altro\\Ricordex.exe");
+    ConfirmOptions(state_, services_, L"C:\\R\\Ricordex.exe", {L"new.wav", true, true, L""});
+    EXPECT_EQ(std::get<std::wstring>(registry_.keys[kRunKey]["Ricordex"]), L"D:\\altro\\Ricordex.exe");
+    EXPECT_EQ(state_.settings.avvio, 3);
+    EXPECT_EQ(state_.settings.suono, L"new.wav");
+    ConfirmOptions(state_, services_, L"C:\\R\\Ricordex.exe", {L"", false, true, L""});
+    EXPECT_EQ(registry_.keys[kRunKey].count("Ricordex"), 0u);
+    EXPECT_EQ(state_.settings.avvio, 2);
+}
+
+TEST_F(OptionsConfirm, AMissingRunKeyFailsTheTickAndLeavesAvvio) {
+    registry_.keys.erase(kRunKey);
+    try {
+        ConfirmOptions(state_, services_, L"C:\\R\\Ricordex.exe", {L"x.wav", true, false, L""});
+        FAIL();
+    } catch (const RegistryError& e) {
+        EXPECT_STREQ(e.what(), "Failed to set data for 'Ricordex'");
+    }
+    EXPECT_EQ(state_.settings.avvio, 3);
+    EXPECT_EQ(state_.settings.suono, L"old.wav");
+}
+
+TEST_F(OptionsConfirm, AFolderWithoutAnArchiveChangesOnlyDati) {
+    const std::wstring pending = ChooseArchiveFolder(Folder(other_), files_, questions_);
+    EXPECT_TRUE(questions_.asked.empty());
+    ConfirmOptions(state_, services_, L"R.exe", {L"", true, true, pending});
+    EXPECT_EQ(state_.settings.dati, Folder(other_) + L"Ricordex.psc");
+    EXPECT_EQ(state_.list.Count(), 1u);
+    EXPECT_FALSE(std::filesystem::exists(other_ / "Ricordex.psc"));
+}
+
+TEST_F(OptionsConfirm, AFolderWithAnArchiveAsksThenSavesTheListAndLoadsTheOther) {
+    WriteBytes(other_ / "Ricordex.psc", BolloAuto());
+    questions_.answer = kAnswerNo;
+    EXPECT_EQ(ChooseArchiveFolder(Folder(other_), files_, questions_), L"");
+    EXPECT_EQ(questions_.asked[0].caption, "Conferma Cambio cartella");
+    questions_.answer = 6;
+    const std::wstring pending = ChooseArchiveFolder(Folder(other_), files_, questions_);
+    ConfirmOptions(state_, services_, L"R.exe", {L"", true, true, pending});
+    EXPECT_EQ(ReadBytes(dir_ / "Ricordex.psc"), Record({"corrente", "", "", "", "", "", ""}, '\0'));
+    ASSERT_EQ(state_.list.Count(), 1u);
+    EXPECT_EQ(state_.list.At(0).Text(kDescrizione), "Bollo auto");
+}
+
+TEST_F(OptionsConfirm, AnUnreadableNewArchiveIsReportedWithDatiAlreadyMovedAndBothFilesIntact) {
+    WriteBytes(other_ / "Ricordex.psc", BolloAuto());
+    const std::wstring before = state_.settings.dati;
+    struct Unreadable final : ArchiveFiles {
+        ArchiveFiles& real;
+        explicit Unreadable(ArchiveFiles& r) : real(r) {}
+        std::unique_ptr<InputFile> OpenOrCreate(const std::filesystem::path& p) override { return real.OpenOrCreate(p); }
+        std::unique_ptr<InputFile> OpenExisting(const std::filesystem::path&) override { throw InOutError(5); }
+        std::unique_ptr<OutputFile> CreateReplacement(const std::filesystem::path& p) override {
+            return real.CreateReplacement(p);
+        }
+        bool Exists(const std::filesystem::path& p) override { return real.Exists(p); }
+    } unreadable(files_);
+    Services services{registry_, unreadable, clock_, questions_, L"C:\\Ricordex\\"};
+    EXPECT_THROW(ConfirmOptions(state_, services, L"R.exe", {L"", false, false, Folder(other_) + L"Ricordex.psc"}),
+                 InOutError);
+    EXPECT_EQ(state_.settings.dati, Folder(other_) + L"Ricordex.psc");  // "Annulla" puts `before` back
+    EXPECT_EQ(state_.settings.avvio, 3);
+    EXPECT_EQ(state_.list.Count(), 1u);
+    EXPECT_EQ(ReadBytes(other_ / "Ricordex.psc"), BolloAuto());
+    EXPECT_EQ(ReadBytes(before).size(), 164u);
+}
+
+}  // namespace
+}  // namespace ricordex
