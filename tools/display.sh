@@ -4,7 +4,8 @@
 if [ -z "${DISPLAY:-}" ] || ! xdotool getdisplaygeometry >/dev/null 2>&1; then
   for n in $(seq 90 120); do
     if [ ! -e "/tmp/.X$n-lock" ]; then
-      Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+      Xvfb ":$n" -screen 0 "${RICORDEX_SCREEN:-1280x800}x24" -nolisten tcp >/dev/null 2>&1 &
+      export RICORDEX_XVFB_PID=$!
       export DISPLAY=":$n"
       for _ in $(seq 50); do
         [ -e "/tmp/.X11-unix/X$n" ] && break

@@ -293,3 +293,70 @@ TEST_F(EditorTest, EditingShowsTheRowAndConfirmingUnchangedOnlyResetsTheStamp) {
 
 }  // namespace
 }  // namespace ricordex::ui
+
+#include "ui/options_form.h"
+#include "win/system.h"
+
+namespace ricordex::ui {
+namespace {
+
+class OptionsTest : public MainFormTest {
+protected:
+    void OpenWithOptions() {
+        ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kRunKey, L"Ricordex");
+        Open();
+        options_ = std::make_unique<TFOpzioni>(*form_);
+        form_->SetDialogs(nullptr, options_.get());
+    }
+    void TearDown() override {
+        options_.reset();
+        ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kRunKey, L"Ricordex");
+    }
+    bool Ticked(int id) { return ::IsDlgButtonChecked(options_->Handle(), id) == BST_CHECKED; }
+    static constexpr int kCBEsecuzioneA = 305, kCBAvvioMax = 306;
+    std::unique_ptr<TFOpzioni> options_;
+};
+
+TEST_F(OptionsTest, TheBoxesFollowAvvioAndConfermaWritesOrDeletesTheRunValue) {
+    OpenWithOptions();
+    for (std::uint8_t avvio : {1, 2, 3, 7}) {
+        state_.settings.avvio = avvio;
+        form_->BOpzioniClick();
+        EXPECT_EQ(Ticked(kCBEsecuzioneA), avvio == 1 || avvio == 3) << int(avvio);
+        EXPECT_EQ(Ticked(kCBAvvioMax), avvio == 2 || avvio == 3) << int(avvio);
+    }
+    state_.settings.avvio = 3;
+    form_->BOpzioniClick();
+    options_->BInserisciClick();
+    EXPECT_FALSE(::IsWindowVisible(options_->Handle()));
+    EXPECT_EQ(registry_.OpenExisting(kRunKey)->ReadString("Ricordex"), AutostartCommand(win::ProgramPath()));
+    form_->BOpzioniClick();
+    ::CheckDlgButton(options_->Handle(), kCBEsecuzioneA, BST_UNCHECKED);
+    options_->BInserisciClick();
+    EXPECT_FALSE(registry_.OpenExisting(kRunKey)->ValueExists("Ricordex"));
+    EXPECT_EQ(state_.settings.avvio, 2);
+}
+
+TEST_F(OptionsTest, ChoosingTheArchiveInUseWritesTheListAndLoadsItBackAndAnnullaRestoresDati) {
+    WriteBytes(archive_, BolloAuto());
+    OpenWithOptions();
+    state_.list.AggiungiRiga({"nuovo", "", "", "", "", "", ""}, 0);
+    form_->BOpzioniClick();
+    options_->TakeFolder(dir_.path().wstring() + L"\\");
+    ASSERT_EQ(questions_.asked.size(), 1u);
+    EXPECT_EQ(questions_.asked[0].caption, "Conferma Cambio cartella");
+    options_->BInserisciClick();
+    EXPECT_EQ(ReadBytes(archive_).size(), 2 * 164u);
+    EXPECT_EQ(state_.list.Count(), 2u);
+
+    const std::wstring before = state_.settings.dati;
+    form_->BOpzioniClick();
+    std::filesystem::create_directories(dir_ / "vuota");
+    options_->TakeFolder((dir_ / "vuota").wstring() + L"\\");
+    EXPECT_EQ(options_->NuovoPercorsoDati(), (dir_ / "vuota").wstring() + L"\\Ricordex.psc");
+    options_->BAnnullaClick();
+    EXPECT_EQ(state_.settings.dati, before);
+}
+
+}  // namespace
+}  // namespace ricordex::ui
