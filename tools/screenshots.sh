@@ -30,25 +30,26 @@ shoot() {  # dpi
   sleep 5
   local scale=$((dpi * 100 / 96))
   import -window root "$out/main-$dpi.png"
-  # The editor: "Nuovo Evento" is the first button of the panel.
-  local window
-  window=$(xdotool search --name "promemoria" | head -1)
-  eval "$(xdotool getwindowgeometry --shell "$window")"
-  xdotool mousemove $((X + 45 * scale / 100)) $((Y + 30 * scale / 100)) click 1
-  sleep 1.5
+  # Everything else through the tray menu, which opens above the icon at
+  # the right end of the taskbar: its items are about 18 pixels high.
+  local trayX=$((width - 11 * scale / 100)) trayY=$((height - 10 * scale / 100))
+  menu() {  # item from the bottom: 1 "Opzioni", 2 "Nuova Scadenza"
+    xdotool mousemove "$trayX" "$trayY" click 3
+    sleep 1.5
+    if [ "$1" = 0 ]; then return; fi
+    xdotool mousemove $((trayX - 80 * scale / 100)) $((trayY - (4 + 18 * $1) * scale / 100)) click 1
+    sleep 1.5
+  }
+  menu 0
+  import -window root "$out/tray-menu-$dpi.png"
+  xdotool key Escape
+  sleep 0.5
+  menu 2
   import -window root "$out/editor-$dpi.png"
   xdotool key Escape
   sleep 0.5
-  # The options dialog: "Opzioni" stands at 255 in the panel.
-  xdotool mousemove $((X + 45 * scale / 100)) $((Y + 285 * scale / 100)) click 1
-  sleep 1.5
+  menu 1
   import -window root "$out/options-$dpi.png"
-  xdotool key Escape
-  sleep 0.5
-  # The tray menu: a right click on the icon, at the right end of the taskbar.
-  xdotool mousemove $((width - 11 * scale / 100)) $((height - 10 * scale / 100)) click 3
-  sleep 1.5
-  import -window root "$out/tray-menu-$dpi.png"
   xdotool key Escape
   wineserver -k 2>/dev/null || true
   # Only the desktop, not the whole virtual screen.

@@ -99,10 +99,10 @@ void TFMain::CreateControls() {
     win::CreateControls(Handle(), kControls, static_cast<HFONT>(font_.get()));
     ::SendDlgItemMessageW(Handle(), kLTitolo, WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_.get()), FALSE);
     // ImageList1: the row status icons, 0 distant, 1 pending, 2 past, 3 imminent.
-    imageList1_.reset(::ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 4, 0));
+    const int iconSize = win::Scale(16, dpi);
+    imageList1_.reset(::ImageList_Create(iconSize, iconSize, ILC_COLOR32 | ILC_MASK, 4, 0));
     for (int id : {IDI_STATUS_DISTANT, IDI_STATUS_PENDING, IDI_STATUS_PAST, IDI_STATUS_IMMINENT}) {
-        win::UniqueIcon icon(static_cast<HICON>(
-            ::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR)));
+        win::UniqueIcon icon(win::LoadProgramIcon(id, iconSize));
         ::ImageList_AddIcon(imageList1_.get(), icon.get());
     }
     listView1_.Attach(::GetDlgItem(Handle(), kListView1), imageList1_.get());
