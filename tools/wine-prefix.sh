@@ -2,11 +2,7 @@
 # Makes the build's Wine prefix when it does not exist yet, and waits until
 # Wine has finished setting it up.
 set -eu
-here=$(cd "$(dirname "$0")" && pwd)
-export WINEPREFIX=${WINEPREFIX:-$here/../build/wineprefix}
-export WINEARCH=win64
-export WINEDEBUG=${WINEDEBUG:--all}
-export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+source "$(dirname "$0")/wine-env.sh"
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   echo "Creating the Wine prefix $WINEPREFIX"
   wineboot --init >/dev/null 2>&1

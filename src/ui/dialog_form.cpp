@@ -31,13 +31,9 @@ enum ControlId : int {
     kLDescrizione,
 };
 
+// No close box: "Annulla" closes it.
 constexpr DWORD kFormStyle = WS_POPUP | WS_CAPTION | WS_CLIPCHILDREN;
-constexpr DWORD kFormExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
-constexpr int kClientWidth = 424;
-constexpr int kClientHeight = 212;
 constexpr RECT kPanel1 = {339, -1, 339 + 84, -1 + 211};
-constexpr COLORREF kPanelColour = RGB(216, 216, 216);
-constexpr COLORREF kFieldColour = RGB(226, 226, 226);
 constexpr COLORREF kLabelGrey = RGB(128, 128, 128);
 constexpr DWORD kDropDown = WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST;
 
@@ -82,27 +78,14 @@ void RiempiCombo(HWND combo, const Labels& labels, TextOf textOf) {
 
 }  // namespace
 
-TFDialog::TFDialog(TFMain& main) : main_(main) {
-    RegisterClass(kDialogFormClass);
-    const RECT r =
-        win::CentredWindowRect(kClientWidth, kClientHeight, kFormStyle, kFormExStyle, win::WindowDpi(nullptr));
-    Create(kDialogFormClass, L"Inserisci Evento", kFormStyle, kFormExStyle, r.left, r.top, r.right - r.left,
-           r.bottom - r.top, win::Application::Instance().Handle());
-    win::Application::Instance().AddModeless(Handle());
+TFDialog::TFDialog(TFMain& main)
+    : ModelessDialog(kDialogFormClass, L"Inserisci Evento", kFormStyle, 424, 212), main_(main) {
+    FormCreate();
 }
-
-TFDialog::~TFDialog() { win::Application::Instance().RemoveModeless(Handle()); }
 
 void TFDialog::FormCreate() {
     const UINT dpi = win::WindowDpi(Handle());
-    font_.reset(win::CreatePixelFont(L"MS Sans Serif", 11, FW_NORMAL, dpi));
-    boldFont_.reset(win::CreatePixelFont(L"MS Sans Serif", 11, FW_BOLD, dpi));
-    fieldBrush_.reset(::CreateSolidBrush(kFieldColour));
-    panelBrush_.reset(::CreateSolidBrush(kPanelColour));
-    win::CreateControls(Handle(), kControls, static_cast<HFONT>(font_.get()));
-    for (int bold : {kDTOra, kLOra, kLDescrizione}) {
-        ::SendDlgItemMessageW(Handle(), bold, WM_SETFONT, reinterpret_cast<WPARAM>(boldFont_.get()), FALSE);
-    }
+    CreateControls(kControls, {kDTOra, kLOra, kLDescrizione});
     ::SendDlgItemMessageW(Handle(), kDTOra, DTM_SETFORMATW, 0, reinterpret_cast<LPARAM>(L"HH:mm"));
     ::SendDlgItemMessageW(Handle(), kDEvento, MCM_SETMAXSELCOUNT, 1, 0);
     RiempiCombo(::GetDlgItem(Handle(), kEModalita), ElencoModalita, [](const Label& l) { return l.text; });
@@ -131,11 +114,7 @@ void TFDialog::Fill(const EditorFields& fields) {
 
 EditorFields TFDialog::Fields() const {
     EditorFields fields;
-    const int length = ::GetWindowTextLengthW(::GetDlgItem(Handle(), kEDescrizione));
-    std::wstring description(static_cast<std::size_t>(length) + 1, L'\0');
-    ::GetDlgItemTextW(Handle(), kEDescrizione, description.data(), length + 1);
-    description.resize(static_cast<std::size_t>(length));
-    fields.descrizione = win::WideToAnsi(description);
+    fields.descrizione = win::WideToAnsi(Text(kEDescrizione));
     SYSTEMTIME date{}, time{};
     ::SendDlgItemMessageW(Handle(), kDEvento, MCM_GETCURSEL, 0, reinterpret_cast<LPARAM>(&date));
     ::SendDlgItemMessageW(Handle(), kDTOra, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&time));
@@ -181,35 +160,20 @@ void TFDialog::BInserisciClick() {
 
 void TFDialog::BAnnullaClick() { ::ShowWindow(Handle(), SW_HIDE); }
 
-void TFDialog::PaintPanel() {
-    PAINTSTRUCT paint;
-    HDC dc = ::BeginPaint(Handle(), &paint);
-    const UINT dpi = win::WindowDpi(Handle());
-    RECT panel{win::Scale(kPanel1.left, dpi), win::Scale(kPanel1.top, dpi), win::Scale(kPanel1.right, dpi),
-               win::Scale(kPanel1.bottom, dpi)};
-    ::FillRect(dc, &panel, static_cast<HBRUSH>(panelBrush_.get()));
-    ::DrawEdge(dc, &panel, BDR_SUNKENINNER, BF_RECT);
-    ::EndPaint(Handle(), &paint);
-}
-
 LRESULT TFDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_CREATE:
-        FormCreate();
-        return 0;
     case WM_COMMAND:
         // Enter and Esc reach a modeless dialog as IDOK and IDCANCEL.
         if (LOWORD(wParam) == kBInserisci || LOWORD(wParam) == IDOK) BInserisciClick();
         if (LOWORD(wParam) == kBAnnulla || LOWORD(wParam) == IDCANCEL) BAnnullaClick();
         return 0;
     case WM_PAINT:
-        PaintPanel();
+        PaintPanel(kPanel1);
         return 0;
     case WM_DRAWITEM: {
         const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
         const HICON picture = item.CtlID == kBInserisci ? confirmPicture_.get() : cancelPicture_.get();
-        win::DrawFlatButton(item, {picture, win::GlyphPlacement::Alone, kPanelColour, kLabelGrey,
-                                   static_cast<HFONT>(font_.get())});
+        win::DrawFlatButton(item, {picture, win::GlyphPlacement::Alone, kPanelColour, kLabelGrey, Font()});
         return TRUE;
     }
     case WM_CTLCOLORSTATIC:
@@ -219,7 +183,7 @@ LRESULT TFDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORLISTBOX:
         ::SetBkColor(reinterpret_cast<HDC>(wParam), kFieldColour);
-        return reinterpret_cast<LRESULT>(fieldBrush_.get());
+        return reinterpret_cast<LRESULT>(FieldBrush());
     case WM_CLOSE:
         BAnnullaClick();
         return 0;

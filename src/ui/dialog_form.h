@@ -5,9 +5,8 @@
 #include <optional>
 
 #include "app/event_editor.h"
+#include "ui/modeless_dialog.h"
 #include "win/flat_button.h"
-#include "win/unique_handle.h"
-#include "win/window.h"
 
 namespace ricordex::ui {
 
@@ -15,10 +14,9 @@ class TFMain;
 
 inline constexpr wchar_t kDialogFormClass[] = L"TFDialog";
 
-class TFDialog : public win::Window {
+class TFDialog : public ModelessDialog {
 public:
     explicit TFDialog(TFMain& main);
-    ~TFDialog() override;
 
     void OpenInsertMode();   // BNuovoEventoClick
     void OpenEditMode(RowId row);  // BModificaEventoClick
@@ -35,12 +33,10 @@ private:
     void FormCreate();
     void Fill(const EditorFields& fields);
     void ShowOnTop();
-    void PaintPanel();
 
     TFMain& main_;
     bool editMode_ = false;
     std::optional<RowId> editing_;
-    win::UniqueGdiObject font_, boldFont_, fieldBrush_, panelBrush_;
     win::UniqueIcon confirmPicture_, cancelPicture_;
     win::Tooltips tooltips_;
 };

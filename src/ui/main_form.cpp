@@ -116,15 +116,8 @@ void TFMain::CreateControls() {
 }
 
 void TFMain::PaintPanel() {
-    PAINTSTRUCT paint;
-    HDC dc = ::BeginPaint(Handle(), &paint);
-    const UINT dpi = win::WindowDpi(Handle());
-    RECT panel{win::Scale(kPanel1.left, dpi), win::Scale(kPanel1.top, dpi), win::Scale(kPanel1.right, dpi),
-               win::Scale(kPanel1.bottom, dpi)};
     win::UniqueGdiObject brush(::CreateSolidBrush(kPanelColour));
-    ::FillRect(dc, &panel, static_cast<HBRUSH>(brush.get()));
-    ::DrawEdge(dc, &panel, BDR_SUNKENINNER, BF_RECT);
-    ::EndPaint(Handle(), &paint);
+    win::PaintPanel(Handle(), kPanel1, static_cast<HBRUSH>(brush.get()));
 }
 
 void TFMain::DrawButton(const DRAWITEMSTRUCT& item) {

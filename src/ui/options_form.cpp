@@ -31,13 +31,9 @@ enum ControlId : int {
     kLabel2,
 };
 
+// The close box only.
 constexpr DWORD kFormStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
-constexpr DWORD kFormExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
-constexpr int kClientWidth = 468;
-constexpr int kClientHeight = 237;
 constexpr RECT kPanel1 = {385, 0, 385 + 84, 275};  // reaches past the bottom edge
-constexpr COLORREF kPanelColour = RGB(216, 216, 216);
-constexpr COLORREF kFieldColour = RGB(226, 226, 226);
 constexpr COLORREF kMaroon = RGB(128, 0, 0);
 constexpr DWORD kPictureButton = WS_TABSTOP | BS_OWNERDRAW;
 
@@ -72,40 +68,18 @@ const std::array<PictureButton, 5> kPictureButtons = {{
 
 }  // namespace
 
-TFOpzioni::TFOpzioni(TFMain& main) : main_(main) {
-    RegisterClass(kOptionsFormClass);
-    const RECT r =
-        win::CentredWindowRect(kClientWidth, kClientHeight, kFormStyle, kFormExStyle, win::WindowDpi(nullptr));
-    Create(kOptionsFormClass, L"Opzioni", kFormStyle, kFormExStyle, r.left, r.top, r.right - r.left,
-           r.bottom - r.top, win::Application::Instance().Handle());
-    win::Application::Instance().AddModeless(Handle());
+TFOpzioni::TFOpzioni(TFMain& main) : ModelessDialog(kOptionsFormClass, L"Opzioni", kFormStyle, 468, 237), main_(main) {
+    FormCreate();
 }
-
-TFOpzioni::~TFOpzioni() { win::Application::Instance().RemoveModeless(Handle()); }
 
 void TFOpzioni::FormCreate() {
     const UINT dpi = win::WindowDpi(Handle());
-    font_.reset(win::CreatePixelFont(L"MS Sans Serif", 11, FW_NORMAL, dpi));
-    boldFont_.reset(win::CreatePixelFont(L"MS Sans Serif", 11, FW_BOLD, dpi));
-    fieldBrush_.reset(::CreateSolidBrush(kFieldColour));
-    panelBrush_.reset(::CreateSolidBrush(kPanelColour));
-    win::CreateControls(Handle(), kControls, static_cast<HFONT>(font_.get()));
-    for (int bold : {kLabel1, kLabel2, kCBEsecuzioneA, kCBAvvioMax}) {
-        ::SendDlgItemMessageW(Handle(), bold, WM_SETFONT, reinterpret_cast<WPARAM>(boldFont_.get()), FALSE);
-    }
+    CreateControls(kControls, {kLabel1, kLabel2, kCBEsecuzioneA, kCBAvvioMax});
     tooltips_.Create(Handle());
     for (std::size_t i = 0; i < kPictureButtons.size(); ++i) {
         pictures_[i].reset(win::LoadProgramIcon(kPictureButtons[i].picture, win::Scale(i < 3 ? 24 : 32, dpi)));
         tooltips_.Add(::GetDlgItem(Handle(), kPictureButtons[i].id), kPictureButtons[i].hint);
     }
-}
-
-std::wstring TFOpzioni::Text(int id) const {
-    const int length = ::GetWindowTextLengthW(::GetDlgItem(Handle(), id));
-    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-    ::GetDlgItemTextW(Handle(), id, text.data(), length + 1);
-    text.resize(static_cast<std::size_t>(length));
-    return text;
 }
 
 void TFOpzioni::Open() {
@@ -180,22 +154,8 @@ void TFOpzioni::BAnnullaClick() {
     ::ShowWindow(Handle(), SW_HIDE);
 }
 
-void TFOpzioni::PaintPanel() {
-    PAINTSTRUCT paint;
-    HDC dc = ::BeginPaint(Handle(), &paint);
-    const UINT dpi = win::WindowDpi(Handle());
-    RECT panel{win::Scale(kPanel1.left, dpi), win::Scale(kPanel1.top, dpi), win::Scale(kPanel1.right, dpi),
-               win::Scale(kPanel1.bottom, dpi)};
-    ::FillRect(dc, &panel, static_cast<HBRUSH>(panelBrush_.get()));
-    ::DrawEdge(dc, &panel, BDR_SUNKENINNER, BF_RECT);
-    ::EndPaint(Handle(), &paint);
-}
-
 LRESULT TFOpzioni::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_CREATE:
-        FormCreate();
-        return 0;
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
         case kBSeleziona: BSelezionaClick(); break;
@@ -207,7 +167,7 @@ LRESULT TFOpzioni::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         return 0;
     case WM_PAINT:
-        PaintPanel();
+        PaintPanel(kPanel1);
         return 0;
     case WM_DRAWITEM: {
         const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
@@ -217,8 +177,7 @@ LRESULT TFOpzioni::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         const bool onPanel = item.CtlID == kBInserisci || item.CtlID == kBAnnulla;
         win::DrawFlatButton(item, {picture, win::GlyphPlacement::Alone,
-                                   onPanel ? kPanelColour : ::GetSysColor(COLOR_BTNFACE), 0,
-                                   static_cast<HFONT>(font_.get())});
+                                   onPanel ? kPanelColour : ::GetSysColor(COLOR_BTNFACE), 0, Font()});
         return TRUE;
     }
     case WM_CTLCOLORSTATIC: {
@@ -228,7 +187,7 @@ LRESULT TFOpzioni::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         if (id == kCBEsecuzioneA || id == kCBAvvioMax) ::SetTextColor(dc, kMaroon);
         if (id == kESuono || id == kESalva) {  // read-only edits ask here
             ::SetBkColor(dc, kFieldColour);
-            return reinterpret_cast<LRESULT>(fieldBrush_.get());
+            return reinterpret_cast<LRESULT>(FieldBrush());
         }
         return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
     }

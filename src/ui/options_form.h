@@ -5,9 +5,8 @@
 #include <string>
 
 #include "app/options.h"
+#include "ui/modeless_dialog.h"
 #include "win/flat_button.h"
-#include "win/unique_handle.h"
-#include "win/window.h"
 
 namespace ricordex::ui {
 
@@ -15,10 +14,9 @@ class TFMain;
 
 inline constexpr wchar_t kOptionsFormClass[] = L"TFOpzioni";
 
-class TFOpzioni : public win::Window {
+class TFOpzioni : public ModelessDialog {
 public:
     explicit TFOpzioni(TFMain& main);
-    ~TFOpzioni() override;
 
     // BOpzioniClick: fills the dialog from the settings and shows it.
     void Open();
@@ -42,13 +40,10 @@ private:
     void FormCreate();
     void FormShow();
     OptionsChoices Choices() const;
-    std::wstring Text(int id) const;
-    void PaintPanel();
 
     TFMain& main_;
     std::wstring percorsoDatiPrecedente_;
     std::wstring nuovoPercorsoDati_;
-    win::UniqueGdiObject font_, boldFont_, fieldBrush_, panelBrush_;
     win::UniqueIcon pictures_[5];
     win::Tooltips tooltips_;
 };

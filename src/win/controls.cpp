@@ -39,6 +39,26 @@ RECT CentredWindowRect(int clientWidth, int clientHeight, DWORD style, DWORD exS
     return RECT{x, y, x + width, y + height};
 }
 
+void PaintPanel(HWND window, const RECT& panelAt96, HBRUSH fill) {
+    PAINTSTRUCT paint;
+    HDC dc = ::BeginPaint(window, &paint);
+    const UINT dpi = WindowDpi(window);
+    RECT panel{Scale(panelAt96.left, dpi), Scale(panelAt96.top, dpi), Scale(panelAt96.right, dpi),
+               Scale(panelAt96.bottom, dpi)};
+    ::FillRect(dc, &panel, fill);
+    ::DrawEdge(dc, &panel, BDR_SUNKENINNER, BF_RECT);
+    ::EndPaint(window, &paint);
+}
+
+std::wstring ControlText(HWND window, int id) {
+    HWND control = ::GetDlgItem(window, id);
+    const int length = ::GetWindowTextLengthW(control);
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    ::GetWindowTextW(control, text.data(), length + 1);
+    text.resize(static_cast<std::size_t>(length));
+    return text;
+}
+
 HFONT CreatePixelFont(const wchar_t* face, int pixelHeight, int weight, UINT dpi) {
     return ::CreateFontW(-Scale(pixelHeight, dpi), 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                          OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face);

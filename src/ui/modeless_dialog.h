@@ -1,0 +1,38 @@
+#pragma once
+// What the two dialogs share: a fixed frame centred on the desktop, owned by
+// the application window, created once and shown modeless (the message loop
+// gives it keyboard navigation); the form's fonts and colours; a panel.
+
+#include <initializer_list>
+#include <span>
+#include <string>
+
+#include "win/controls.h"
+#include "win/unique_handle.h"
+#include "win/window.h"
+
+namespace ricordex::ui {
+
+class ModelessDialog : public win::Window {
+public:
+    static constexpr COLORREF kPanelColour = RGB(216, 216, 216);
+    static constexpr COLORREF kFieldColour = RGB(226, 226, 226);
+
+protected:
+    ModelessDialog(const wchar_t* className, const wchar_t* caption, DWORD style, int clientWidth, int clientHeight);
+    ~ModelessDialog() override;
+
+    // The controls of the form's table, those named in `bold` in bold.
+    void CreateControls(std::span<const win::ControlSpec> table, std::initializer_list<int> bold);
+    void PaintPanel(const RECT& panelAt96) { win::PaintPanel(Handle(), panelAt96, PanelBrush()); }
+    std::wstring Text(int id) const { return win::ControlText(Handle(), id); }
+
+    HFONT Font() const { return static_cast<HFONT>(font_.get()); }
+    HBRUSH FieldBrush() const { return static_cast<HBRUSH>(fieldBrush_.get()); }
+    HBRUSH PanelBrush() const { return static_cast<HBRUSH>(panelBrush_.get()); }
+
+private:
+    win::UniqueGdiObject font_, boldFont_, fieldBrush_, panelBrush_;
+};
+
+}  // namespace ricordex::ui
