@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ googletest libbenchmark-dev
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
-  wine wine64 xvfb xauth xdotool imagemagick locales
+  wine wine64 xvfb xauth xdotool imagemagick locales python3 nsis
 )
 
 missing=()

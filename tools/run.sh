@@ -10,7 +10,7 @@ cmake --preset windows >/dev/null
 cmake --build --preset windows --target Ricordex
 
 mkdir -p build/run
-cp build/windows/src/ui/Ricordex.exe build/run/
+cp -r build/windows/src/ui/Ricordex.exe build/windows/src/ui/Ricordex.html build/windows/src/ui/Suoni build/run/
 
 source tools/display.sh
 if [ "${RICORDEX_XVFB_STARTED:-}" = 1 ]; then

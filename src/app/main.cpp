@@ -18,8 +18,27 @@
 #include "win/system.h"
 #include "win/unique_handle.h"
 
+namespace {
+
+// One Ricordex per user session: two would alert twice and overwrite each
+// other's archive. A second start brings the first one's window forward.
+bool AnotherIsRunning(ricordex::win::UniqueKernelObject& guard) {
+    guard.reset(::CreateMutexW(nullptr, FALSE, L"Local\\Ricordex.SingleInstance"));
+    if (::GetLastError() != ERROR_ALREADY_EXISTS) return false;
+    if (HWND running = ::FindWindowW(ricordex::ui::kMainFormClass, nullptr)) {
+        ::AllowSetForegroundWindow(ASFW_ANY);
+        ::PostMessageW(running, ::RegisterWindowMessageW(ricordex::ui::kShowMainWindowMessage), 0, 0);
+    }
+    return true;
+}
+
+}  // namespace
+
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     using namespace ricordex;
+    win::UniqueKernelObject singleInstance;
+    if (AnotherIsRunning(singleInstance)) return 0;
+
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES | ICC_DATE_CLASSES | ICC_STANDARD_CLASSES};
     ::InitCommonControlsEx(&controls);
 

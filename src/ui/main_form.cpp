@@ -286,6 +286,12 @@ LRESULT TFMain::OnControlColor(HDC dc, HWND control) {
 }
 
 LRESULT TFMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    static const UINT showMainWindow = ::RegisterWindowMessageW(kShowMainWindowMessage);
+    if (message == showMainWindow && trayI_) {
+        trayI_->ShowMainWindow();
+        ::SetForegroundWindow(Handle());
+        return 0;
+    }
     switch (message) {
     case WM_CREATE: {
         win::Application& application = win::Application::Instance();

@@ -26,6 +26,8 @@ class TFOpzioni;
 inline constexpr wchar_t kMainFormClass[] = L"TFMain";
 // The title label's text, which becomes the window's caption at start-up.
 inline constexpr wchar_t kTitleText[] = L"Ricordex - promemoria delle scadenze";
+// Sent by a second start of the program to the one already running.
+inline constexpr wchar_t kShowMainWindowMessage[] = L"Ricordex.ShowMainWindow";
 
 class TFMain : public win::Window {
 public:

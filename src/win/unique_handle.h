@@ -47,6 +47,11 @@ struct FileTraits {
     static Handle Invalid() { return INVALID_HANDLE_VALUE; }
     static void Close(Handle h) { ::CloseHandle(h); }
 };
+struct KernelObjectTraits {
+    using Handle = HANDLE;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle h) { ::CloseHandle(h); }
+};
 struct RegistryKeyTraits {
     using Handle = HKEY;
     static Handle Invalid() { return nullptr; }
@@ -79,6 +84,7 @@ struct WindowTraits {
 };
 
 using UniqueFile = UniqueHandle<FileTraits>;
+using UniqueKernelObject = UniqueHandle<KernelObjectTraits>;
 using UniqueKey = UniqueHandle<RegistryKeyTraits>;
 using UniqueGdiObject = UniqueHandle<GdiObjectTraits>;
 using UniqueIcon = UniqueHandle<IconTraits>;

@@ -85,6 +85,21 @@ TEST_F(ProgramTest, StartedHiddenTheTrayIconBringsTheWindowBack) {
     ASSERT_TRUE(run.CloseAndWait(10s));
 }
 
+TEST_F(ProgramTest, ASecondStartLeavesOneProgramAndShowsItsWindow) {
+    SetAvvio(0);
+    ProgramRun first(dir_.path());
+    EXPECT_FALSE(::IsWindowVisible(first.MainWindow()));
+    ricordex::testing::TempDir elsewhere;
+    ProgramRun second(elsewhere.path());
+    for (int i = 0; i < 100 && second.Running(); ++i) ::Sleep(50);
+    EXPECT_FALSE(second.Running());
+    EXPECT_TRUE(first.Running());
+    for (int i = 0; i < 40 && !::IsWindowVisible(first.MainWindow()); ++i) ::Sleep(50);
+    EXPECT_TRUE(::IsWindowVisible(first.MainWindow()));
+    EXPECT_FALSE(std::filesystem::exists(elsewhere / "Ricordex.psc"));
+    ASSERT_TRUE(first.CloseAndWait(10s));
+}
+
 TEST_F(ProgramTest, AReadOnlyArchiveIsReportedAndNoWindowIsShown) {
     WriteBytes(archive_, BolloAuto());
     ::SetFileAttributesW(archive_.c_str(), FILE_ATTRIBUTE_READONLY);
