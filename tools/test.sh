@@ -13,3 +13,8 @@ cmake --preset windows >/dev/null
 cmake --build --preset windows
 source tools/display.sh
 ctest --preset windows
+
+# The release: the portable zip and the installer, installed and removed in a
+# fresh prefix.
+tools/package.sh >/dev/null
+tests/release/installer_test.sh
