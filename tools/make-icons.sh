@@ -4,10 +4,31 @@
 #   status0..3    the row status: distant (a calendar page), pending (a blue
 #                 clock), past (a grey tick), imminent (a red exclamation mark)
 #   menu-*.ico    the tray menu's pictures: stop, window, new event, options
+#
+# Each picture is a list of vector drawing primitives on a grid of 16 units
+# (32 for the program icon); it is rendered at every size its use needs and
+# the sizes are kept in one .ico, so that it is sharp at any DPI.
 set -euo pipefail
 out=${1:?output folder}
 mkdir -p "$out"
-draw16() { convert -size 16x16 xc:none "$@"; }
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+
+# icon NAME GRID "SIZES" PRIMITIVES...
+icon() {
+  local name=$1 grid=$2 sizes=$3; shift 3
+  local pngs=()
+  for size in $sizes; do
+    local factor
+    factor=$(awk -v s="$size" -v g="$grid" 'BEGIN { printf "%.4f", s / g }')
+    convert -size "${size}x${size}" xc:none -affine "$factor,0,0,$factor,0,0" "$@" "$tmp/$name-$size.png"
+    pngs+=("$tmp/$name-$size.png")
+  done
+  convert "${pngs[@]}" "$out/$name.ico"
+}
+small="16 20 24 32"     # list icons and menu pictures
+large="32 40 48 64"     # button pictures
+draw16() { local target=${*: -1}; local name; name=$(basename "$target" .ico); icon "$name" 16 "$small" "${@:1:$#-1}"; }
 
 draw16 -fill white -stroke '#37474f' -draw 'rectangle 1.5,2.5 13.5,14.5' \
        -stroke none -fill '#37474f' -draw 'rectangle 1,2 14,5' \
@@ -20,14 +41,13 @@ draw16 -fill '#9e9e9e' -stroke '#616161' -draw 'circle 7.5,7.5 7.5,0.5' \
 draw16 -fill '#d32f2f' -stroke '#8e0000' -draw 'circle 7.5,7.5 7.5,0.5' \
        -stroke none -fill white -draw 'rectangle 7,3 8,9' -draw 'rectangle 7,11 8,12' "$out/status3.ico"
 
-# The program: a calendar page with a red dot, drawn at 32 and scaled to 16.
-convert -size 32x32 xc:none -fill white -stroke '#1a237e' -strokewidth 2 -draw 'roundrectangle 3,5 28,29 3,3' \
-        -stroke none -fill '#1a237e' -draw 'rectangle 3,5 28,11' \
-        -fill '#7986cb' -draw 'rectangle 8,15 11,18' -draw 'rectangle 14,15 17,18' -draw 'rectangle 8,21 11,24' \
-        -fill '#e53935' -stroke white -strokewidth 1 -draw 'circle 22,22 22,16' \
-        -stroke none -fill '#1a237e' -draw 'rectangle 8,2 10,7' -draw 'rectangle 21,2 23,7' "$out/program32.png"
-convert "$out/program32.png" -resize 16x16 "$out/program16.png"
-convert "$out/program16.png" "$out/program32.png" "$out/program.ico"
+# The program: a calendar page with a red dot.
+icon program 32 "16 20 24 32 40 48 64 256" \
+  -fill white -stroke '#1a237e' -strokewidth 2 -draw 'roundrectangle 3,5 28,29 3,3' \
+  -stroke none -fill '#1a237e' -draw 'rectangle 3,5 28,11' \
+  -fill '#7986cb' -draw 'rectangle 8,15 11,18' -draw 'rectangle 14,15 17,18' -draw 'rectangle 8,21 11,24' \
+  -fill '#e53935' -stroke white -strokewidth 1 -draw 'circle 22,22 22,16' \
+  -stroke none -fill '#1a237e' -draw 'rectangle 8,2 10,7' -draw 'rectangle 21,2 23,7'
 
 draw16 -fill '#c62828' -stroke '#7f0000' -draw 'roundrectangle 2.5,2.5 12.5,12.5 2,2' "$out/menu-stop.ico"
 draw16 -fill white -stroke '#37474f' -draw 'rectangle 1.5,2.5 13.5,13.5' \
@@ -42,7 +62,7 @@ draw16 -fill '#607d8b' -stroke '#37474f' -draw 'circle 7.5,7.5 7.5,1' \
 
 # Buttons: 32-pixel pictures, drawn on the same 16-pixel grid and doubled, so
 # that they share the style of the small ones.
-button() { local name=$1; shift; draw16 "$@" "$out/$name.png"; convert "$out/$name.png" -scale 200% "$out/$name.ico"; }
+button() { local name=$1; shift; icon "$name" 16 "16 20 24 $large" "$@"; }
 button btn-new -fill white -stroke '#37474f' -draw 'rectangle 1.5,2.5 12.5,13.5' \
        -stroke none -fill '#37474f' -draw 'rectangle 1,2 13,5' \
        -fill '#2e7d32' -draw 'rectangle 9,6 11,15' -draw 'rectangle 6,9 14,11'
