@@ -7,6 +7,7 @@ packages=(
   cmake ninja-build g++ googletest libbenchmark-dev
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine wine64 xvfb xauth xdotool imagemagick locales python3 nsis
+  clang libclang-rt-14-dev
 )
 
 missing=()

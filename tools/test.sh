@@ -14,6 +14,9 @@ cmake --build --preset windows
 source tools/display.sh
 ctest --preset windows
 
+# The readers of untrusted input, fuzzed for a bounded time.
+tools/fuzz.sh 45
+
 # The release: the portable zip and the installer, installed and removed in a
 # fresh prefix.
 tools/package.sh >/dev/null

@@ -1,0 +1,59 @@
+#pragma once
+// Archive files in memory, for the fuzz targets.
+
+#include <algorithm>
+#include <cstring>
+#include <map>
+#include <string>
+
+#include "core/archive_files.h"
+#include "core/errors.h"
+
+namespace ricordex::fuzzing {
+
+class MemoryInput final : public InputFile {
+public:
+    explicit MemoryInput(std::string bytes) : bytes_(std::move(bytes)) {}
+    std::uint64_t Size() override { return bytes_.size(); }
+    void Read(char* buffer, std::size_t n) override {
+        if (n > bytes_.size() - at_) throw InOutError(InOutError::kReadBeyondEnd);
+        std::memcpy(buffer, bytes_.data() + at_, n);
+        at_ += n;
+    }
+
+private:
+    std::string bytes_;
+    std::size_t at_ = 0;
+};
+
+class MemoryFiles final : public ArchiveFiles {
+public:
+    std::map<std::string, std::string> files;
+
+    std::unique_ptr<InputFile> OpenOrCreate(const std::filesystem::path& path) override {
+        return std::make_unique<MemoryInput>(files[path.string()]);
+    }
+    std::unique_ptr<InputFile> OpenExisting(const std::filesystem::path& path) override {
+        auto found = files.find(path.string());
+        if (found == files.end()) throw InOutError(InOutError::kFileNotFound);
+        return std::make_unique<MemoryInput>(found->second);
+    }
+    std::unique_ptr<OutputFile> CreateReplacement(const std::filesystem::path& path) override {
+        return std::make_unique<Output>(files[path.string()]);
+    }
+    bool Exists(const std::filesystem::path& path) override { return files.count(path.string()) > 0; }
+
+private:
+    class Output final : public OutputFile {
+    public:
+        explicit Output(std::string& target) : target_(target) {}
+        void Write(const char* data, std::size_t n) override { pending_.append(data, n); }
+        void Commit() override { target_ = pending_; }
+
+    private:
+        std::string& target_;
+        std::string pending_;
+    };
+};
+
+}  // namespace ricordex::fuzzing
