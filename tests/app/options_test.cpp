@@ -94,6 +94,20 @@ TEST_F(OptionsConfirm, AFolderWithAnArchiveAsksThenSavesTheListAndLoadsTheOther)
     EXPECT_EQ(state_.list.At(0).Text(kDescrizione), "Bollo auto");
 }
 
+TEST_F(OptionsConfirm, AFailedSaveOfTheCurrentArchiveLeavesDatiAndTheList) {
+    WriteBytes(other_ / "Ricordex.psc", BolloAuto());
+    WriteBytes(dir_ / "Ricordex.psc", "");
+    const std::wstring before = state_.settings.dati;
+    FaultyFiles full(files_, SaveStep::Write);
+    Services services{registry_, full, clock_, questions_, L"C:\\Ricordex\\"};
+    EXPECT_THROW(ConfirmOptions(state_, services, L"R.exe", {L"", true, true, Folder(other_) + L"Ricordex.psc"}),
+                 InOutError);
+    EXPECT_EQ(state_.settings.dati, before);
+    EXPECT_EQ(state_.list.At(0).Text(kDescrizione), "corrente");
+    EXPECT_EQ(ReadBytes(dir_ / "Ricordex.psc"), "");
+    EXPECT_EQ(ReadBytes(other_ / "Ricordex.psc"), BolloAuto());
+}
+
 TEST_F(OptionsConfirm, AnUnreadableNewArchiveIsReportedWithDatiAlreadyMovedAndBothFilesIntact) {
     WriteBytes(other_ / "Ricordex.psc", BolloAuto());
     const std::wstring before = state_.settings.dati;

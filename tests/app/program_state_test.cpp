@@ -148,6 +148,32 @@ TEST_F(Life, AFailedSaveKeepsTheFlagsTheArchiveAndTheStoredSettings) {
     EXPECT_EQ(ReadBytes(archive_).size(), 2 * 164u);
 }
 
+TEST_F(Life, ASaveFailingAtAnyPointLeavesTheArchiveAndTheFlags) {
+    std::string before;
+    for (int i = 0; i < 3; ++i) before += BolloAuto();
+    WriteBytes(archive_, before);
+    Start();
+    // 1,200 rows: the save writes them in three blocks.
+    for (int i = 0; i < 1197; ++i) state_.list.AppendUnordered({"riga", "", "", "", "", "", ""}, 0);
+    std::vector<std::pair<SaveStep, int>> points = {{SaveStep::Create, 0}, {SaveStep::Commit, 0}};
+    for (int block = 1; block <= 3; ++block) points.emplace_back(SaveStep::Write, block);
+    for (auto [step, block] : points) {
+        state_.modificato = true;
+        state_.aggiornatoDaTimer = true;
+        FaultyFiles failing(files_, step, InOutError::kDiskFull, block);
+        Services services{registry_, failing, clock_, questions_, L"C:\\Ricordex\\"};
+        try {
+            SaveOnClose(state_, services);
+            FAIL() << "no failure at step " << static_cast<int>(step) << " block " << block;
+        } catch (const InOutError& e) {
+            EXPECT_STREQ(e.what(), "Disk full");
+        }
+        EXPECT_TRUE(state_.modificato);
+        EXPECT_TRUE(state_.aggiornatoDaTimer);
+        EXPECT_EQ(ReadBytes(archive_), before);
+    }
+}
+
 TEST_F(Life, EndOfSessionSavesWithoutAsking) {
     Start();
     state_.list.AggiungiRiga({"nuovo", "", "", "", "", "", ""}, 0);
