@@ -54,9 +54,16 @@ ProgramRun::ProgramRun(const std::filesystem::path& folder) {
     std::wstring commandLine = L"\"" + exe.wstring() + L"\"";
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
-    if (!::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
-                          &startup, &process_)) {
-        throw std::runtime_error("the program did not start");
+    // Wine may still hold the copy for a moment: try a few times.
+    for (int attempt = 0;; ++attempt) {
+        if (::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
+                             &startup, &process_)) {
+            break;
+        }
+        if (attempt == 20) {
+            throw std::runtime_error("the program did not start: error " + std::to_string(::GetLastError()));
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
     ::WaitForInputIdle(process_.hProcess, 10000);
 }

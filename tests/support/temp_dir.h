@@ -4,16 +4,20 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <random>
+#include <chrono>
 #include <string>
 
 namespace ricordex::testing {
 
 class TempDir {
 public:
+    // Named by the clock and a counter: unique in this run and across runs,
+    // whatever the platform's random device does.
     TempDir() {
-        std::random_device random;
-        path_ = std::filesystem::temp_directory_path() / ("ricordex-test-" + std::to_string(random()));
+        static unsigned counter = 0;
+        const auto now = std::chrono::steady_clock::now().time_since_epoch().count();
+        path_ = std::filesystem::temp_directory_path() /
+                ("ricordex-test-" + std::to_string(now) + "-" + std::to_string(++counter));
         std::filesystem::create_directories(path_);
     }
     ~TempDir() {
