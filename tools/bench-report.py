@@ -1,0 +1,61 @@
+#!/usr/bin/env python3
+"""Runs every benchmark and prints one table: each figure next to its
+baseline and the ratio between them.
+    tools/bench-report.py          (after tools/test.sh, or any native and windows build)"""
+import json
+import os
+import re
+import subprocess
+import sys
+
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+NATIVE = os.path.join(ROOT, "build", "native", "bench")
+WINDOWS = os.path.join(ROOT, "build", "windows", "bench")
+WINE = os.path.join(ROOT, "tools", "wine-run.sh")
+
+
+def gbench(name):
+    out = subprocess.run([os.path.join(NATIVE, name), "--benchmark_format=json"], capture_output=True, text=True,
+                         check=True).stdout
+    return {b["name"]: b for b in json.loads(out)["benchmarks"]}
+
+
+def wine(name):
+    return subprocess.run([WINE, os.path.join(WINDOWS, name)], capture_output=True, text=True, check=True).stdout
+
+
+rows = []  # (what, figure, unit, baseline name, baseline, target)
+archive = gbench("archive_bench")
+for n, label in ((100000, "100k"), (1000000, "1M")):
+    read = archive[f"BM_PlainReadAndSort/{n}"]["real_time"]
+    load = archive[f"BM_Load/{n}"]
+    write = archive[f"BM_PlainWrite/{n}"]["real_time"]
+    save = archive[f"BM_Save/{n}"]["real_time"]
+    rows.append((f"load {label} events", load["real_time"], "ms", "plain read + sort", read, "4x"))
+    rows.append((f"save {label} events", save, "ms", "plain write", write, "2x"))
+    rows.append((f"memory after loading {label}", load["rss_MB"], "MB", "", None, "400 MB at 1M"))
+alerts = gbench("alerts_bench")
+for n, label in ((10000, "10k"), (100000, "100k")):
+    rows.append((f"tick over {label} events", alerts[f"BM_TickNoneDue/{n}"]["real_time"], "ms", "", None, "20 ms at 100k"))
+paint = alerts["BM_PaintOneScreen"]
+rows.append(("status of one screen (20 rows)", paint["real_time"], "us", "", None,
+             f"{paint['allocs_per_row']:.0f} allocations per row"))
+for line in wine("list_sort_wine.exe").splitlines():
+    m = re.match(r"sort 100,000 rows by (.*?)\s+([\d.]+) ms", line)
+    if m:
+        rows.append((f"sort 100k by {m.group(1)} (Wine)", float(m.group(2)), "ms", "", None, "300 ms"))
+minimal = None
+for line in wine("startup_wine.exe").splitlines():
+    m = re.match(r"minimal program, one window\s+([\d.]+) ms", line)
+    if m:
+        minimal = float(m.group(1))
+    m = re.match(r"Ricordex,\s+(\d+) events\s+([\d.]+) ms", line)
+    if m:
+        rows.append((f"start-up, {int(m.group(1)):,} events (Wine)", float(m.group(2)), "ms", "minimal program",
+                     minimal, "1.5x at 10k"))
+
+print(f"{'figure':38} {'value':>10}  {'baseline':>22}  {'ratio':>6}  target")
+for what, value, unit, base_name, base, target in rows:
+    baseline = f"{base_name} {base:.1f}" if base else ""
+    ratio = f"{value / base:.2f}x" if base else ""
+    print(f"{what:38} {value:8.1f} {unit:2}  {baseline:>22}  {ratio:>6}  {target}")
