@@ -54,6 +54,11 @@ const std::array<win::ControlSpec, 13> kControls = {{
     {kLDescrizione, L"STATIC", L"Descrizione", 141, 167, 80, 13, SS_LEFT},
 }};
 
+const std::array<win::PictureButtonSpec, 2> kPictureButtons = {{
+    {kBInserisci, IDI_BUTTON_CONFIRM, L"Conferma"},
+    {kBAnnulla, IDI_BUTTON_CANCEL, L"Annulla"},
+}};
+
 SYSTEMTIME ToSystemTime(DateTime value) {
     const CivilDateTime c = DecodeDateTime(value);
     SYSTEMTIME t{};
@@ -91,11 +96,11 @@ void TFDialog::FormCreate() {
     RiempiCombo(::GetDlgItem(Handle(), kEModalita), ElencoModalita, [](const Label& l) { return l.text; });
     RiempiCombo(::GetDlgItem(Handle(), kEInizio), ElencoInizio, [](const Label& l) { return l.text; });
     RiempiCombo(::GetDlgItem(Handle(), kERicorrenza), ElencoRicorrenza, [](std::string_view t) { return t; });
-    confirmPicture_.reset(win::LoadProgramIcon(IDI_BUTTON_CONFIRM, win::Scale(32, dpi)));
-    cancelPicture_.reset(win::LoadProgramIcon(IDI_BUTTON_CANCEL, win::Scale(32, dpi)));
     tooltips_.Create(Handle());
-    tooltips_.Add(::GetDlgItem(Handle(), kBInserisci), L"Conferma");
-    tooltips_.Add(::GetDlgItem(Handle(), kBAnnulla), L"Annulla");
+    for (std::size_t i = 0; i < kPictureButtons.size(); ++i) {
+        pictures_[i].reset(win::LoadProgramIcon(kPictureButtons[i].picture, win::Scale(32, dpi)));
+        tooltips_.Add(::GetDlgItem(Handle(), kPictureButtons[i].id), kPictureButtons[i].hint);
+    }
 }
 
 void TFDialog::Fill(const EditorFields& fields) {
@@ -172,7 +177,7 @@ LRESULT TFDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_DRAWITEM: {
         const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
-        const HICON picture = item.CtlID == kBInserisci ? confirmPicture_.get() : cancelPicture_.get();
+        const HICON picture = pictures_[item.CtlID == kBInserisci ? 0 : 1].get();
         win::DrawFlatButton(item, {picture, win::GlyphPlacement::Alone, kPanelColour, kLabelGrey, Font()});
         return TRUE;
     }

@@ -37,7 +37,7 @@ private:
     TFMain& main_;
     bool editMode_ = false;
     std::optional<RowId> editing_;
-    win::UniqueIcon confirmPicture_, cancelPicture_;
+    win::UniqueIcon pictures_[2];
     win::Tooltips tooltips_;
 };
 

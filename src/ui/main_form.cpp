@@ -35,13 +35,7 @@ constexpr COLORREF kPanelColour = RGB(216, 216, 216);
 constexpr COLORREF kCaptionGrey = RGB(128, 128, 128);
 constexpr COLORREF kTitleNavy = RGB(0, 0, 128);
 
-struct CommandButton {
-    int id;
-    int picture;
-    const wchar_t* hint;
-};
-
-const std::array<CommandButton, 5> kCommandButtons = {{
+const std::array<win::PictureButtonSpec, 5> kCommandButtons = {{
     {kBNuovoEvento, IDI_BUTTON_NEW, L"Nuovo"},
     {kBModificaEvento, IDI_BUTTON_MODIFY, L"Modifica"},
     {kBEliminaEvento, IDI_BUTTON_DELETE, L"Elimina"},

@@ -53,12 +53,7 @@ const std::array<win::ControlSpec, 11> kControls = {{
     {kLabel2, L"STATIC", L"Cartella predefinita salvataggio:", 3, 91, 181, 13, SS_LEFT},
 }};
 
-struct PictureButton {
-    int id;
-    int picture;
-    const wchar_t* hint;
-};
-const std::array<PictureButton, 5> kPictureButtons = {{
+const std::array<win::PictureButtonSpec, 5> kPictureButtons = {{
     {kBSeleziona, IDI_BUTTON_FILE, L"Seleziona File"},
     {kBProva, IDI_BUTTON_PLAY, L"Riproduci"},
     {kBSelSalva, IDI_BUTTON_FOLDER, L"Seleziona Cartella"},

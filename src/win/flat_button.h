@@ -5,6 +5,14 @@
 
 namespace ricordex::win {
 
+// A flat button of a form's table, its picture (an icon resource) and the
+// hint its tooltip shows.
+struct PictureButtonSpec {
+    int id;
+    int picture;
+    const wchar_t* hint;
+};
+
 enum class GlyphPlacement { Above, Right, Alone };
 
 struct FlatButtonLook {
