@@ -1,7 +1,9 @@
 // Start-up: from process creation to the message loop waiting for input
 // (the archive loaded, the tray icon added, the window shown), for an empty
 // archive and for 10,000 and 100,000 events, next to a minimal program that
-// shows one window, in the same run. Median of 7 starts each. Run under Wine:
+// shows one window, in the same run, with and without the manifest that
+// gives Common Controls 6 (the program's own). Median of 7 starts each.
+// Run under Wine:
 //   tools/wine-run.sh build/windows/bench/startup_wine.exe
 
 #include <windows.h>
@@ -99,13 +101,15 @@ int main() {
     std::filesystem::copy_file(Beside(L"Ricordex.exe"), program, std::filesystem::copy_options::overwrite_existing);
     ::RegDeleteTreeW(HKEY_CURRENT_USER, L"SOFTWARE\\Ricordex");
 
-    const double minimal = Median(Beside(L"minimal_window.exe"), L"MinimalWindow");
+    const double plain = Median(Beside(L"minimal_window.exe"), L"MinimalWindow");
+    const double minimal = Median(Beside(L"minimal_window_cc6.exe"), L"MinimalWindow");
+    std::printf("%-34s %9.1f ms\n", "minimal program, no manifest", plain);
     std::printf("%-34s %9.1f ms\n", "minimal program, one window", minimal);
     for (int events : {0, 10'000, 100'000}) {
         WriteArchive(work / "Ricordex.psc", events);
         const double ricordex = Median(program, L"TFMain");
-        std::printf("Ricordex, %7d events            %9.1f ms  (%.2f x minimal)\n", events, ricordex,
-                    ricordex / minimal);
+        std::printf("Ricordex, %7d events            %9.1f ms  (%.2f x minimal, %.2f x without manifest)\n",
+                    events, ricordex, ricordex / minimal, ricordex / plain);
     }
     ::RegDeleteTreeW(HKEY_CURRENT_USER, L"SOFTWARE\\Ricordex");
     std::filesystem::remove_all(work);
