@@ -90,6 +90,7 @@ void TFMain::CreateControls() {
     const UINT dpi = win::WindowDpi(Handle());
     font_.reset(win::CreatePixelFont(L"MS Sans Serif", 11, FW_NORMAL, dpi));
     titleFont_.reset(win::CreatePixelFont(L"Comic Sans MS", 13, FW_BOLD, dpi));
+    panelBrush_.reset(::CreateSolidBrush(kPanelColour));
     win::CreateControls(Handle(), kControls, static_cast<HFONT>(font_.get()));
     ::SendDlgItemMessageW(Handle(), kLTitolo, WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_.get()), FALSE);
     // ImageList1: the row status icons, 0 distant, 1 pending, 2 past, 3 imminent.
@@ -109,10 +110,7 @@ void TFMain::CreateControls() {
     buttonPictures_[kChiudiPicture].reset(win::LoadProgramIcon(IDI_BUTTON_CLOSE, win::Scale(16, dpi)));
 }
 
-void TFMain::PaintPanel() {
-    win::UniqueGdiObject brush(::CreateSolidBrush(kPanelColour));
-    win::PaintPanel(Handle(), kPanel1, static_cast<HBRUSH>(brush.get()));
-}
+void TFMain::PaintPanel() { win::PaintPanel(Handle(), kPanel1, static_cast<HBRUSH>(panelBrush_.get())); }
 
 void TFMain::DrawButton(const DRAWITEMSTRUCT& item) {
     win::FlatButtonLook look{nullptr, win::GlyphPlacement::Above, kPanelColour, kCaptionGrey,

@@ -99,6 +99,7 @@ private:
     std::unique_ptr<tray::TTrayIcon> trayI_;
     win::UniqueGdiObject font_;
     win::UniqueGdiObject titleFont_;
+    win::UniqueGdiObject panelBrush_;
 };
 
 }  // namespace ricordex::ui
