@@ -1,15 +1,13 @@
 // Program entry: the application object, the main window (which loads
-// everything in its creation handler), the two dialogs, then the message
-// loop until the main window is closed. Nothing is saved after the loop:
+// everything in its creation handler), then the message loop until the main
+// window is closed. Nothing is saved after the loop:
 // all saving happens when the main window closes.
 
 #include <windows.h>
 #include <commctrl.h>
 
 #include "app/program_state.h"
-#include "ui/dialog_form.h"
 #include "ui/main_form.h"
-#include "ui/options_form.h"
 #include "ui/resource_ids.h"
 #include "win/application.h"
 #include "win/archive_files.h"
@@ -53,10 +51,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     Services services{registry, files, clock, questions, win::ProgramFolder()};
     ProgramState state;
 
+    // The editor and the options dialog are made when first opened.
     ui::TFMain fMain(state, services);
     questions.SetOwner(fMain.Handle());
-    ui::TFDialog fDialog(fMain);
-    ui::TFOpzioni fOpzioni(fMain);
-    fMain.SetDialogs(&fDialog, &fOpzioni);
     return application.Run();
 }

@@ -86,6 +86,8 @@ TFMain::TFMain(ProgramState& state, Services& services)
            application.Handle());
 }
 
+TFMain::~TFMain() = default;
+
 void TFMain::CreateControls() {
     const UINT dpi = win::WindowDpi(Handle());
     font_.reset(win::CreatePixelFont(L"MS Sans Serif", 11, FW_NORMAL, dpi));
@@ -163,13 +165,27 @@ void TFMain::SetDialogs(TFDialog* dialog, TFOpzioni* options) {
     fOpzioni_ = options;
 }
 
-void TFMain::BNuovoEventoClick() {
-    if (fDialog_ != nullptr) fDialog_->OpenInsertMode();
+TFDialog& TFMain::FDialog() {
+    if (fDialog_ == nullptr) {
+        ownDialog_ = std::make_unique<TFDialog>(*this);
+        fDialog_ = ownDialog_.get();
+    }
+    return *fDialog_;
 }
+
+TFOpzioni& TFMain::FOpzioni() {
+    if (fOpzioni_ == nullptr) {
+        ownOptions_ = std::make_unique<TFOpzioni>(*this);
+        fOpzioni_ = ownOptions_.get();
+    }
+    return *fOpzioni_;
+}
+
+void TFMain::BNuovoEventoClick() { FDialog().OpenInsertMode(); }
 
 void TFMain::BModificaEventoClick() {
     const std::optional<RowId> selected = listView1_.SelectedId();
-    if (selected && fDialog_ != nullptr) fDialog_->OpenEditMode(*selected);
+    if (selected) FDialog().OpenEditMode(*selected);
 }
 
 void TFMain::EliminaEvento() {
@@ -178,9 +194,7 @@ void TFMain::EliminaEvento() {
     });
 }
 
-void TFMain::BOpzioniClick() {
-    if (fOpzioni_ != nullptr) fOpzioni_->Open();
-}
+void TFMain::BOpzioniClick() { FOpzioni().Open(); }
 
 void TFMain::BHelpClick() {
     // A missing page or a file type without a program is not reported.
@@ -336,6 +350,8 @@ LRESULT TFMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_DESTROY:
         timer1_.SetEnabled(false);
+        ownDialog_.reset();
+        ownOptions_.reset();
         trayI_.reset();  // the icon leaves the notification area with the window
         ::PostQuitMessage(0);
         return 0;

@@ -32,6 +32,7 @@ inline constexpr wchar_t kShowMainWindowMessage[] = L"Ricordex.ShowMainWindow";
 class TFMain : public win::Window {
 public:
     TFMain(ProgramState& state, Services& services);
+    ~TFMain() override;
 
     void FormCreate();
     // The save decision of a close; raises when saving or writing the
@@ -50,8 +51,11 @@ public:
     void BHelpClick();
     void ListView1ColumnClick(int column);
 
-    // The two dialogs, created after the main window.
+    // The two dialogs: made the first time they are opened (making them
+    // costs a third of the start-up), or given (tests).
     void SetDialogs(TFDialog* dialog, TFOpzioni* options);
+    TFDialog& FDialog();
+    TFOpzioni& FOpzioni();
     // The editor confirmed an event: show it selected, and look at the list
     // within a second.
     void EventConfirmed(RowId row);
@@ -95,6 +99,8 @@ private:
     win::Tooltips tooltips_;
     TFDialog* fDialog_ = nullptr;
     TFOpzioni* fOpzioni_ = nullptr;
+    std::unique_ptr<TFDialog> ownDialog_;
+    std::unique_ptr<TFOpzioni> ownOptions_;
     tray::PopupMenu pMenu1_;
     std::unique_ptr<tray::TTrayIcon> trayI_;
     win::UniqueGdiObject font_;
