@@ -1,5 +1,6 @@
 #include "app/event_editor.h"
 
+#include "core/text_compare.h"
 #include "core/vocabulary.h"
 
 namespace ricordex {
@@ -8,8 +9,7 @@ namespace {
 bool EqualIgnoringCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i) {
-        auto fold = [](char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; };
-        if (fold(a[i]) != fold(b[i])) return false;
+        if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;
     }
     return true;
 }

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "core/errors.h"
+#include "core/text_compare.h"
 
 namespace ricordex {
 namespace {
@@ -78,15 +79,13 @@ public:
         SkipBlanks();
         if (word.empty() || text_.size() - pos_ < word.size()) return false;
         for (std::size_t i = 0; i < word.size(); ++i) {
-            if (Fold(text_[pos_ + i]) != Fold(word[i])) return false;
+            if (FoldAscii(text_[pos_ + i]) != FoldAscii(word[i])) return false;
         }
         pos_ += word.size();
         return true;
     }
 
 private:
-    static char Fold(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-
     std::string_view text_;
     std::size_t pos_ = 0;
     int digits_ = 0;

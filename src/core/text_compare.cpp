@@ -5,10 +5,7 @@
 namespace ricordex {
 namespace {
 
-inline int Folded(char c) {
-    const auto u = static_cast<unsigned char>(c);
-    return (u >= 'a' && u <= 'z') ? u - ('a' - 'A') : u;
-}
+inline int Folded(char c) { return static_cast<unsigned char>(FoldAscii(c)); }
 
 }  // namespace
 

@@ -93,22 +93,26 @@ int InOutCodeFromSystemError(unsigned long error) {
     }
 }
 
-std::unique_ptr<InputFile> Win32ArchiveFiles::OpenOrCreate(const std::filesystem::path& path) {
-    // Read and write access is asked for although only reading follows: a
-    // read-only archive is refused here rather than at the first save.
+namespace {
+
+// Read and write access is asked for although only reading follows: a
+// read-only archive is refused when it is loaded rather than at the first save.
+std::unique_ptr<InputFile> OpenForLoading(const std::filesystem::path& path, DWORD disposition) {
     RefuseReadOnly(path);
-    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, disposition,
                                 FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (file == INVALID_HANDLE_VALUE) ThrowLastError();
     return std::make_unique<Input>(file);
 }
 
+}  // namespace
+
+std::unique_ptr<InputFile> Win32ArchiveFiles::OpenOrCreate(const std::filesystem::path& path) {
+    return OpenForLoading(path, OPEN_ALWAYS);
+}
+
 std::unique_ptr<InputFile> Win32ArchiveFiles::OpenExisting(const std::filesystem::path& path) {
-    RefuseReadOnly(path);
-    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (file == INVALID_HANDLE_VALUE) ThrowLastError();
-    return std::make_unique<Input>(file);
+    return OpenForLoading(path, OPEN_EXISTING);
 }
 
 std::unique_ptr<OutputFile> Win32ArchiveFiles::CreateReplacement(const std::filesystem::path& path) {

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "app/options.h"
 #include "win/text.h"
 
 namespace ricordex::win {
@@ -25,9 +26,6 @@ std::wstring ProgramPath() {
     }
 }
 
-std::wstring ProgramFolder() {
-    const std::wstring path = ProgramPath();
-    return path.substr(0, path.find_last_of(L"\\/") + 1);
-}
+std::wstring ProgramFolder() { return FolderOf(ProgramPath()); }
 
 }  // namespace ricordex::win
