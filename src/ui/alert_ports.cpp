@@ -2,6 +2,7 @@
 
 #include <mmsystem.h>
 
+#include "win/late_loaded.h"
 #include "win/system.h"
 #include "win/text.h"
 
@@ -9,7 +10,7 @@ namespace ricordex::ui {
 
 void PlayAlarm(const std::wstring& sound) {
     // Neither SND_FILENAME nor SND_NODEFAULT: a name, a file, or the default.
-    ::PlaySoundW(sound.c_str(), nullptr, SND_ASYNC);
+    win::PlaySoundNamed(sound.c_str(), SND_ASYNC);
 }
 
 void AlertPortsWin::SoundAlarm(const std::wstring& sound) { PlayAlarm(sound); }

@@ -11,6 +11,7 @@
 #include "ui/resource_ids.h"
 #include "win/application.h"
 #include "win/controls.h"
+#include "win/late_loaded.h"
 #include "win/pictures.h"
 #include "win/system.h"
 
@@ -104,7 +105,7 @@ void TFOpzioni::BSelezionaClick() {
     dialog.lpstrTitle = L"Seleziona Suono";
     dialog.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
     // Cancelling leaves ESuono as it was.
-    if (::GetOpenFileNameW(&dialog) && file[0] != L'\0') ::SetDlgItemTextW(Handle(), kESuono, file.data());
+    if (win::ShowOpenFileDialog(dialog) && file[0] != L'\0') ::SetDlgItemTextW(Handle(), kESuono, file.data());
 }
 
 void TFOpzioni::BProvaClick() { PlayAlarm(Text(kESuono)); }
