@@ -108,7 +108,26 @@ void EventListView::GetDisplayInfo(LVITEMW& item) {
         std::copy_n(scratch_.data(), shown, item.pszText);
         item.pszText[shown] = L'\0';
     }
-    if ((item.mask & LVIF_IMAGE) != 0) item.iImage = row.Image();
+    if ((item.mask & LVIF_IMAGE) != 0) {
+        // The icon is asked for before the row is drawn: bring it up to date
+        // here, or every row whose event moved on would be drawn twice.
+        const auto position = static_cast<std::size_t>(item.iItem);
+        const std::optional<RowStatus> status = StatusAt(position);
+        if (status && *status != RowStatus::Unmarked) rows_.SetImage(position, static_cast<int>(*status));
+        item.iImage = row.Image();
+    }
+}
+
+std::optional<RowStatus> EventListView::StatusAt(std::size_t position) {
+    const EventRow& row = rows_.At(position);
+    const DateTime now = clock_.Now();
+    const std::optional<DateTime> event = ReadEventTime(row, DecodeDateTime(now).year);
+    if (!event) {
+        const std::string text = EventTimeText(row);
+        if (unreadable_.FirstReport(row.Id(), text)) report_(ConvertError(InvalidDateTimeText(text)));
+        return std::nullopt;
+    }
+    return StatusOf(*event, InizioInGiorni(row.Text(kInizio)), now);
 }
 
 }  // namespace ricordex::ui
@@ -127,20 +146,12 @@ LRESULT EventListView::ListView1CustomDrawItem(NMLVCUSTOMDRAW& draw) {
     // The row's own colours, not the list's highlight.
     draw.nmcd.uItemState &= ~static_cast<UINT>(CDIS_SELECTED);
 
-    const EventRow& row = rows_.At(position);
-    const DateTime now = clock_.Now();
-    const std::optional<DateTime> event = ReadEventTime(row, DecodeDateTime(now).year);
-    if (!event) {
-        const std::string text = EventTimeText(row);
-        if (unreadable_.FirstReport(row.Id(), text)) report_(ConvertError(InvalidDateTimeText(text)));
-        return CDRF_NEWFONT;
-    }
-    const RowStatus status = StatusOf(*event, InizioInGiorni(row.Text(kInizio)), now);
-    if (status == RowStatus::Unmarked) return CDRF_NEWFONT;
-    draw.clrText = TextColourOf(status);
-    const int icon = static_cast<int>(status);
-    if (row.Image() != icon) {
-        // The icon was fetched before this notification: draw the row again.
+    const std::optional<RowStatus> status = StatusAt(position);
+    if (!status || *status == RowStatus::Unmarked) return CDRF_NEWFONT;
+    draw.clrText = TextColourOf(*status);
+    const int icon = static_cast<int>(*status);
+    if (rows_.At(position).Image() != icon) {
+        // The clock moved on since the icon was fetched: draw the row again.
         rows_.SetImage(position, icon);
         ListView_RedrawItems(list_, static_cast<int>(position), static_cast<int>(position));
     }

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "alerts/row_status.h"
 #include "alerts/row_times.h"
 #include "app/program_state.h"
 #include "core/event_list.h"
@@ -52,6 +53,9 @@ public:
 
 private:
     void GetDisplayInfo(LVITEMW& item);
+    // Where the row's event stands now; nothing when its date or time cannot
+    // be read (reported once).
+    std::optional<RowStatus> StatusAt(std::size_t position);
 
     EventList& rows_;
     Clock& clock_;
