@@ -2,7 +2,8 @@
 // waiting for input (the archive loaded, the tray icon added), for an empty
 // archive and for 10,000 and 100,000 events, next to a minimal program that
 // shows one window, in the same run, with and without the manifest that
-// gives Common Controls 6 (the program's own). Median of 7 starts each.
+// gives Common Controls 6 (the program's own), and next to the minimal
+// program with a virtual list showing as many rows. Median of 7 starts each.
 // Run under Wine:
 //   tools/wine-run.sh build/windows/bench/startup_wine.exe
 
@@ -51,8 +52,8 @@ HWND FindOwnWindow(DWORD process, const wchar_t* className) {
     return search.found;
 }
 
-double StartOnce(const std::filesystem::path& exe, const wchar_t* windowClass) {
-    std::wstring commandLine = L"\"" + exe.wstring() + L"\"";
+double StartOnce(const std::filesystem::path& exe, const wchar_t* windowClass, const std::wstring& arguments) {
+    std::wstring commandLine = L"\"" + exe.wstring() + L"\" " + arguments;
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process{};
@@ -77,9 +78,9 @@ double StartOnce(const std::filesystem::path& exe, const wchar_t* windowClass) {
     return elapsed;
 }
 
-double Median(const std::filesystem::path& exe, const wchar_t* windowClass) {
+double Median(const std::filesystem::path& exe, const wchar_t* windowClass, const std::wstring& arguments = {}) {
     std::vector<double> times;
-    for (int i = 0; i < 7; ++i) times.push_back(StartOnce(exe, windowClass));
+    for (int i = 0; i < 7; ++i) times.push_back(StartOnce(exe, windowClass, arguments));
     std::sort(times.begin(), times.end());
     return times[times.size() / 2];
 }
@@ -113,10 +114,13 @@ int main() {
     std::printf("%-34s %9.1f ms\n", "minimal program, no manifest", plain);
     std::printf("%-34s %9.1f ms\n", "minimal program, one window", minimal);
     for (int events : {0, 10'000, 100'000}) {
+        const double list = Median(Beside(L"minimal_list.exe"), L"MinimalWindow", std::to_wstring(events));
         WriteArchive(work / "Ricordex.psc", events);
         const double ricordex = Median(program, L"TFMain");
-        std::printf("Ricordex, %7d events            %9.1f ms  (%.2f x minimal, %.2f x without manifest)\n",
-                    events, ricordex, ricordex / minimal, ricordex / plain);
+        std::printf("minimal program with a list, %6d rows %6.1f ms\n", events, list);
+        std::printf("Ricordex, %7d events            %9.1f ms  (%.2f x minimal, %.2f x without manifest, "
+                    "%.2f x minimal with a list)\n",
+                    events, ricordex, ricordex / minimal, ricordex / plain, ricordex / list);
     }
     ::RegDeleteTreeW(HKEY_CURRENT_USER, L"SOFTWARE\\Ricordex");
     std::filesystem::remove_all(work);

@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
 """Runs every benchmark and prints one table: each figure next to its
 baseline and the ratio between them.
-    tools/bench-report.py          (after tools/test.sh, or any native and windows build)"""
+    tools/bench-report.py          (after tools/test.sh, or any native and windows build)
+The soak part runs RICORDEX_SOAK_TICKS scheduler ticks (3,000 unless set;
+100,000 is the full run, about an hour under Wine)."""
 import json
 import os
 import re
@@ -49,10 +51,28 @@ for line in wine("startup_wine.exe").splitlines():
     m = re.match(r"minimal program, one window\s+([\d.]+) ms", line)  # with the same manifest
     if m:
         minimal = float(m.group(1))
+    m = re.match(r"minimal program with a list,\s+(\d+) rows\s+([\d.]+) ms", line)
+    if m:
+        rows.append((f"start-up, list of {int(m.group(1)):,} rows (Wine)", float(m.group(2)), "ms",
+                     "minimal, same manifest", minimal, ""))
     m = re.match(r"Ricordex,\s+(\d+) events\s+([\d.]+) ms", line)
     if m:
         rows.append((f"start-up, {int(m.group(1)):,} events (Wine)", float(m.group(2)), "ms", "minimal, same manifest",
                      minimal, "1.5x at 10k"))
+
+# The soak: private memory and live handles at the end against after the
+# first minute.
+environment = dict(os.environ, RICORDEX_SOAK_TICKS=os.environ.get("RICORDEX_SOAK_TICKS", "3000"))
+soak = subprocess.run([WINE, os.path.join(ROOT, "build", "windows", "tests", "win", "soak_tests.exe")],
+                      capture_output=True, text=True, env=environment).stdout
+m = re.search(r"soak: (\d+) ticks .*?after (\d+) ticks / at the end: private memory (\d+) / (\d+) KiB, "
+              r"live USER handles (\d+) / (\d+), live GDI handles (\d+) / (\d+)", soak)
+if m:
+    ticks, warm = int(m.group(1)), int(m.group(2))
+    for what, first, last, unit in (("private memory", 3, 4, "KiB"), ("live USER handles", 5, 6, ""),
+                                    ("live GDI handles", 7, 8, "")):
+        rows.append((f"soak {ticks:,} ticks: {what}", float(m.group(last)), unit, f"after {warm:,} ticks",
+                     float(m.group(first)), "small constant"))
 
 print(f"{'figure':38} {'value':>10}  {'baseline':>22}  {'ratio':>6}  target")
 for what, value, unit, base_name, base, target in rows:
