@@ -21,10 +21,10 @@ bool ShowOpenFileDialog(OPENFILENAMEW& dialog) {
     return getOpenFileName != nullptr && getOpenFileName(&dialog) != FALSE;
 }
 
-void PlaySoundNamed(const wchar_t* sound, DWORD flags) {
+bool PlaySoundNamed(const wchar_t* sound, DWORD flags) {
     using Function = BOOL(WINAPI*)(const wchar_t*, HMODULE, DWORD);
     static const Function playSound = Lookup<Function>(L"winmm.dll", "PlaySoundW");
-    if (playSound != nullptr) playSound(sound, nullptr, flags);
+    return playSound != nullptr && playSound(sound, nullptr, flags) != FALSE;
 }
 
 }  // namespace ricordex::win

@@ -12,7 +12,8 @@ namespace ricordex::win {
 // GetOpenFileNameW; false when the user cancels or the library is missing.
 bool ShowOpenFileDialog(OPENFILENAMEW& dialog);
 
-// PlaySoundW(sound, nullptr, flags); nothing when the library is missing.
-void PlaySoundNamed(const wchar_t* sound, DWORD flags);
+// PlaySoundW(sound, nullptr, flags); false when it fails or the library is
+// missing.
+bool PlaySoundNamed(const wchar_t* sound, DWORD flags);
 
 }  // namespace ricordex::win
