@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Runs every benchmark and prints one table: each figure next to its
 baseline and the ratio between them.
-    tools/bench-report.py          (after tools/test.sh, or any native and windows build)
+    tools/bench-report.sh          (after tools/test.sh, or any native and windows build)
 The soak part runs RICORDEX_SOAK_TICKS scheduler ticks (3,000 unless set;
 100,000 is the full run, about an hour under Wine)."""
 import json
@@ -62,9 +62,8 @@ for line in wine("startup_wine.exe").splitlines():
 
 # The soak: private memory and live handles at the end against after the
 # first minute.
-environment = dict(os.environ, RICORDEX_SOAK_TICKS=os.environ.get("RICORDEX_SOAK_TICKS", "3000"))
-soak = subprocess.run([WINE, os.path.join(ROOT, "build", "windows", "tests", "win", "soak_tests.exe")],
-                      capture_output=True, text=True, env=environment).stdout
+soak = subprocess.run([os.path.join(ROOT, "tools", "soak.sh"), os.environ.get("RICORDEX_SOAK_TICKS", "3000")],
+                      capture_output=True, text=True).stdout
 m = re.search(r"soak: (\d+) ticks .*?after (\d+) ticks / at the end: private memory (\d+) / (\d+) KiB, "
               r"live USER handles (\d+) / (\d+), live GDI handles (\d+) / (\d+)", soak)
 if m:

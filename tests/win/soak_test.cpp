@@ -2,7 +2,7 @@
 // list repaints, driven faster than real time by a fake clock, with every
 // alert answered at once. Handles and private memory must not grow after the
 // first minute. RICORDEX_SOAK_TICKS sets the number of ticks (1,000 by
-// default, about half a minute under Wine; the full run is 100,000).
+// default, about half a minute under Wine; tools/soak.sh runs 100,000).
 
 #include <windows.h>
 #include <psapi.h>
