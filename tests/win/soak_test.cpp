@@ -9,8 +9,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <vector>
 
