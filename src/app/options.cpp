@@ -45,9 +45,11 @@ void ConfirmOptions(ProgramState& state, Services& services, const std::wstring&
         if (!services.files.Exists(choices.nuovoPercorsoDati)) {
             state.settings.dati = choices.nuovoPercorsoDati;
         } else {
-            ScriviRecord(state.list, services.files, state.settings.dati);
+            ScriviArchivio(state, services);
             state.settings.dati = choices.nuovoPercorsoDati;
+            state.caricamentoIncompleto = true;
             RicaricaArchivio(state.list, services.files, state.settings.dati);
+            state.caricamentoIncompleto = false;
         }
     }
     if (!choices.suono.empty()) state.settings.suono = choices.suono;

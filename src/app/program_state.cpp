@@ -7,12 +7,25 @@ namespace ricordex {
 namespace {
 
 void Save(ProgramState& state, Services& services) {
-    ScriviRecord(state.list, services.files, state.settings.dati);
+    ScriviArchivio(state, services);
     state.modificato = false;
     state.aggiornatoDaTimer = false;
 }
 
 }  // namespace
+
+void ScriviArchivio(ProgramState& state, Services& services) {
+    const std::filesystem::path archive = state.settings.dati;
+    if (state.caricamentoIncompleto && services.files.Exists(archive)) {
+        const std::string stamp = FormatDateTime("yyyymmdd-hhnnss", services.clock.Now(), ProgramFormatSettings());
+        std::filesystem::path copy = archive;
+        copy += "." + stamp + ".bak";
+        services.files.CopyToNew(archive, copy);
+    }
+    // The archive's events are safe in the copy, whatever the save does.
+    state.caricamentoIncompleto = false;
+    ScriviRecord(state.list, services.files, archive);
+}
 
 std::string StampOf(DateTime moment) { return FormatDateTime(kStampPattern, moment, ProgramFormatSettings()); }
 
@@ -27,7 +40,9 @@ bool StartUp(ProgramState& state, Services& services, const ErrorReport& report)
     // Taken before the archive is opened: a failed load must not leave it
     // empty, or every "Avvio Computer" row would fail at every tick.
     state.avvioProgramma = StampOf(services.clock.Now());
+    state.caricamentoIncompleto = true;
     CaricaArchivio(state.list, services.files, state.settings.dati);
+    state.caricamentoIncompleto = false;
     state.modificato = false;
     state.aggiornatoDaTimer = false;
     return ShowMainWindowAtStart(state.settings.avvio);

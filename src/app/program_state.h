@@ -19,6 +19,9 @@ struct ProgramState {
     bool modificato = false;         // the user changed the list since it was loaded or saved
     bool aggiornatoDaTimer = false;  // an alert changed a stamp since then
     std::string avvioProgramma;      // this run's start, "dd/mm/yyyy hh.nn"
+    // The last load of an archive failed: the list may lack events that only
+    // the archive holds.
+    bool caricamentoIncompleto = false;
 };
 
 struct Services {
@@ -46,6 +49,12 @@ void SaveOnClose(ProgramState& state, Services& services);
 // Windows is ending the session: there is no one to ask, so whatever
 // changed is saved, and the settings are written.
 void SaveAtEndOfSession(ProgramState& state, Services& services);
+
+// Writes the list over the archive named by Dati. After a failed load the
+// archive is first copied aside, as "<archive>.yyyymmdd-hhnnss.bak" beside
+// it, once, so that no event is lost with it. A failure is raised and leaves
+// the archive as it was.
+void ScriviArchivio(ProgramState& state, Services& services);
 
 // "dd/mm/yyyy hh.nn" of the clock's present minute.
 std::string StampOf(DateTime moment);

@@ -37,6 +37,8 @@ public:
     virtual std::unique_ptr<InputFile> OpenExisting(const std::filesystem::path& path) = 0;
     virtual std::unique_ptr<OutputFile> CreateReplacement(const std::filesystem::path& path) = 0;
     virtual bool Exists(const std::filesystem::path& path) = 0;
+    // Copies an existing file to a name not yet taken (taken: raises).
+    virtual void CopyToNew(const std::filesystem::path& from, const std::filesystem::path& to) = 0;
 };
 
 }  // namespace ricordex

@@ -138,4 +138,10 @@ bool StdArchiveFiles::Exists(const std::filesystem::path& path) {
     return std::filesystem::is_regular_file(path, ignored);
 }
 
+void StdArchiveFiles::CopyToNew(const std::filesystem::path& from, const std::filesystem::path& to) {
+    std::error_code error;
+    std::filesystem::copy_file(from, to, std::filesystem::copy_options::none, error);
+    if (error) throw InOutError(InOutCodeFromErrno(error.value()));
+}
+
 }  // namespace ricordex

@@ -129,4 +129,8 @@ bool Win32ArchiveFiles::Exists(const std::filesystem::path& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
+void Win32ArchiveFiles::CopyToNew(const std::filesystem::path& from, const std::filesystem::path& to) {
+    if (!::CopyFileW(from.c_str(), to.c_str(), TRUE)) ThrowLastError();
+}
+
 }  // namespace ricordex::win

@@ -120,6 +120,7 @@ TEST_F(OptionsConfirm, AnUnreadableNewArchiveIsReportedWithDatiAlreadyMovedAndBo
             return real.CreateReplacement(p);
         }
         bool Exists(const std::filesystem::path& p) override { return real.Exists(p); }
+        void CopyToNew(const std::filesystem::path& f, const std::filesystem::path& t) override { real.CopyToNew(f, t); }
     } unreadable(files_);
     Services services{registry_, unreadable, clock_, questions_, L"C:\\Ricordex\\"};
     EXPECT_THROW(ConfirmOptions(state_, services, L"R.exe", {L"", false, false, Folder(other_) + L"Ricordex.psc"}),
@@ -129,6 +130,12 @@ TEST_F(OptionsConfirm, AnUnreadableNewArchiveIsReportedWithDatiAlreadyMovedAndBo
     EXPECT_EQ(state_.list.Count(), 1u);
     EXPECT_EQ(ReadBytes(other_ / "Ricordex.psc"), BolloAuto());
     EXPECT_EQ(ReadBytes(before).size(), 164u);
+    // The list is not the new archive's: a save keeps that archive aside first.
+    state_.settings.dati = Folder(other_) + L"Ricordex.psc";
+    clock_.now = EncodeDateTime({2026, 12, 7, 9, 41, 30});
+    ScriviArchivio(state_, services_);
+    EXPECT_EQ(ReadBytes(other_ / "Ricordex.psc.20261207-094130.bak"), BolloAuto());
+    EXPECT_EQ(ReadBytes(other_ / "Ricordex.psc").size(), 164u);
 }
 
 }  // namespace

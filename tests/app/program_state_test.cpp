@@ -174,6 +174,54 @@ TEST_F(Life, ASaveFailingAtAnyPointLeavesTheArchiveAndTheFlags) {
     }
 }
 
+// A list read only in part, or not at all, must not simply replace the
+// archive: the events it lacks would be gone.
+TEST_F(Life, AfterAFailedLoadTheNextSaveKeepsTheArchiveAside) {
+    std::string before;
+    for (int i = 0; i < 600; ++i) before += BolloAuto();  // read in blocks of 512
+    const std::filesystem::path copy = dir_ / "Ricordex.psc.20261207-094130.bak";
+    for (int goodReads : {-1, 1}) {  // failing at the open; after the first block
+        WriteBytes(archive_, before);
+        std::filesystem::remove(copy);
+        FailingLoads failing(files_, goodReads);
+        Services services{registry_, failing, clock_, questions_, L"C:\\Ricordex\\"};
+        EXPECT_THROW(StartUp(state_, services, [](const std::exception&) {}), InOutError);
+        const std::size_t read = goodReads < 0 ? 0 : 512;
+        ASSERT_EQ(state_.list.Count(), read);
+        state_.list.AggiungiRiga({"nuovo", "", "", "", "", "", ""}, 0);
+        state_.modificato = true;
+        SaveOnClose(state_, services_);
+        EXPECT_EQ(ReadBytes(copy), before);
+        EXPECT_EQ(ReadBytes(archive_).size(), (read + 1) * 164);
+        // Once the archive holds the list, saves replace it alone.
+        std::filesystem::remove(copy);
+        state_.modificato = true;
+        SaveOnClose(state_, services_);
+        EXPECT_FALSE(std::filesystem::exists(copy));
+    }
+}
+
+TEST_F(Life, NothingIsSavedWithoutTheCopyAsideAndTheCopyIsMadeOnce) {
+    WriteBytes(archive_, BolloAuto());
+    FailingLoads unreadable(files_, -1);
+    Services starting{registry_, unreadable, clock_, questions_, L"C:\\Ricordex\\"};
+    EXPECT_THROW(StartUp(state_, starting, [](const std::exception&) {}), InOutError);
+    state_.modificato = state_.aggiornatoDaTimer = true;
+    FaultyFiles noCopy(files_, SaveStep::Copy);
+    Services saving{registry_, noCopy, clock_, questions_, L"C:\\Ricordex\\"};
+    EXPECT_THROW(SaveOnClose(state_, saving), InOutError);
+    EXPECT_EQ(ReadBytes(archive_), BolloAuto());
+    EXPECT_TRUE(state_.modificato);
+    EXPECT_TRUE(state_.aggiornatoDaTimer);
+    // A save that fails after the copy: the next one needs no second copy.
+    FaultyFiles full(files_, SaveStep::Commit);
+    Services failing{registry_, full, clock_, questions_, L"C:\\Ricordex\\"};
+    EXPECT_THROW(SaveOnClose(state_, failing), InOutError);
+    SaveOnClose(state_, services_);
+    EXPECT_EQ(ReadBytes(dir_ / "Ricordex.psc.20261207-094130.bak"), BolloAuto());
+    EXPECT_EQ(ReadBytes(archive_), "");
+}
+
 TEST_F(Life, EndOfSessionSavesWithoutAsking) {
     Start();
     state_.list.AggiungiRiga({"nuovo", "", "", "", "", "", ""}, 0);

@@ -42,6 +42,9 @@ public:
         return std::make_unique<Output>(files[path.string()]);
     }
     bool Exists(const std::filesystem::path& path) override { return files.count(path.string()) > 0; }
+    void CopyToNew(const std::filesystem::path& from, const std::filesystem::path& to) override {
+        if (!files.emplace(to.string(), files.at(from.string())).second) throw InOutError(InOutError::kAccessDenied);
+    }
 
 private:
     class Output final : public OutputFile {

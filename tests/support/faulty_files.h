@@ -1,12 +1,12 @@
 #pragma once
-// Archive files that fail on purpose at a chosen step of a save.
+// Archive files that fail on purpose at a chosen step of a save or a load.
 
 #include "core/archive_files.h"
 #include "core/errors.h"
 
 namespace ricordex::testing {
 
-enum class SaveStep { None, Create, Write, Commit };
+enum class SaveStep { None, Copy, Create, Write, Commit };
 
 class FaultyFiles final : public ArchiveFiles {
 public:
@@ -16,6 +16,10 @@ public:
     std::unique_ptr<InputFile> OpenOrCreate(const std::filesystem::path& path) override { return real_.OpenOrCreate(path); }
     std::unique_ptr<InputFile> OpenExisting(const std::filesystem::path& path) override { return real_.OpenExisting(path); }
     bool Exists(const std::filesystem::path& path) override { return real_.Exists(path); }
+    void CopyToNew(const std::filesystem::path& from, const std::filesystem::path& to) override {
+        if (failAt_ == SaveStep::Copy) throw InOutError(code_);
+        real_.CopyToNew(from, to);
+    }
 
     std::unique_ptr<OutputFile> CreateReplacement(const std::filesystem::path& path) override {
         if (failAt_ == SaveStep::Create) throw InOutError(code_);
@@ -45,6 +49,52 @@ private:
     SaveStep failAt_;
     int code_;
     int failingWrite_;
+};
+
+// Loads fail at the open (goodReads < 0) or at the read after `goodReads`
+// good ones; everything else goes through.
+class FailingLoads final : public ArchiveFiles {
+public:
+    FailingLoads(ArchiveFiles& real, int goodReads) : real_(real), goodReads_(goodReads) {}
+
+    std::unique_ptr<InputFile> OpenOrCreate(const std::filesystem::path& path) override {
+        return Open([&] { return real_.OpenOrCreate(path); });
+    }
+    std::unique_ptr<InputFile> OpenExisting(const std::filesystem::path& path) override {
+        return Open([&] { return real_.OpenExisting(path); });
+    }
+    std::unique_ptr<OutputFile> CreateReplacement(const std::filesystem::path& path) override {
+        return real_.CreateReplacement(path);
+    }
+    bool Exists(const std::filesystem::path& path) override { return real_.Exists(path); }
+    void CopyToNew(const std::filesystem::path& from, const std::filesystem::path& to) override {
+        real_.CopyToNew(from, to);
+    }
+
+private:
+    class Input final : public InputFile {
+    public:
+        Input(std::unique_ptr<InputFile> real, int goodReads) : real_(std::move(real)), goodReads_(goodReads) {}
+        std::uint64_t Size() override { return real_->Size(); }
+        void Read(char* buffer, std::size_t n) override {
+            if (reads_++ == goodReads_) throw InOutError(InOutError::kAccessDenied);
+            real_->Read(buffer, n);
+        }
+
+    private:
+        std::unique_ptr<InputFile> real_;
+        int goodReads_;
+        int reads_ = 0;
+    };
+
+    template <typename OpenReal>
+    std::unique_ptr<InputFile> Open(OpenReal open) {
+        if (goodReads_ < 0) throw InOutError(InOutError::kAccessDenied);
+        return std::make_unique<Input>(open(), goodReads_);
+    }
+
+    ArchiveFiles& real_;
+    int goodReads_;
 };
 
 }  // namespace ricordex::testing

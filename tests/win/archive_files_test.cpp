@@ -37,6 +37,16 @@ TEST_F(Win32Files, LoadsCreatesAndReplacesTheArchive) {
     EXPECT_FALSE(std::filesystem::exists(dir_ / "Ricordex.psc.new"));
 }
 
+TEST_F(Win32Files, ACopyAsideNeverTakesTheNameOfAnotherFile) {
+    WriteBytes(path_, BolloAuto());
+    const std::filesystem::path copy = dir_ / "Ricordex.psc.20261207-094130.bak";
+    files_.CopyToNew(path_, copy);
+    EXPECT_EQ(ReadBytes(copy), BolloAuto());
+    WriteBytes(path_, "");
+    EXPECT_THROW(files_.CopyToNew(path_, copy), InOutError);
+    EXPECT_EQ(ReadBytes(copy), BolloAuto());
+}
+
 TEST_F(Win32Files, AReadOnlyArchiveIsRefusedAtLoadAndKeptWholeAtSave) {
     WriteBytes(path_, BolloAuto());
     ASSERT_TRUE(::SetFileAttributesW(path_.c_str(), FILE_ATTRIBUTE_READONLY));
