@@ -39,6 +39,24 @@ void EventList::Remove(std::size_t position) {
     rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(position));
 }
 
+std::optional<std::size_t> EventList::FindDescriptionPrefix(std::string_view prefix, std::size_t start,
+                                                            bool wrap) const {
+    auto matches = [prefix](std::string_view description) {
+        return description.size() >= prefix.size() &&
+               std::equal(prefix.begin(), prefix.end(), description.begin(),
+                          [](char a, char b) { return FoldAscii(a) == FoldAscii(b); });
+    };
+    const std::size_t count = rows_.size();
+    if (count == 0) return std::nullopt;
+    if (start >= count) start = wrap ? 0 : count;
+    const std::size_t looked = wrap ? count : count - start;
+    for (std::size_t i = 0; i < looked; ++i) {
+        const std::size_t position = (start + i) % count;
+        if (matches(rows_[position].Text(kDescrizione))) return position;
+    }
+    return std::nullopt;
+}
+
 std::optional<std::size_t> EventList::Find(RowId id) const {
     for (std::size_t i = 0; i < rows_.size(); ++i) {
         if (rows_[i].Id() == id) return i;

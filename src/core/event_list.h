@@ -30,6 +30,11 @@ public:
     // The same, looking first at the position where the row is expected.
     std::optional<std::size_t> Find(RowId id, std::size_t expected) const;
 
+    // Type-to-find: the first row from `start` on (wrapping past the end
+    // when asked) whose description begins with `prefix`, letters "a" to "z"
+    // matching either case.
+    std::optional<std::size_t> FindDescriptionPrefix(std::string_view prefix, std::size_t start, bool wrap) const;
+
     // The stamp and the image are not sort keys, so changing them keeps the order.
     void SetStamp(std::size_t position, std::string_view stamp);
     void SetImage(std::size_t position, int image);

@@ -9,6 +9,7 @@
 #include "core/errors.h"
 #include "core/vocabulary.h"
 #include "win/controls.h"
+#include "win/text.h"
 
 namespace ricordex::ui {
 namespace {
@@ -88,6 +89,9 @@ bool EventListView::HandleNotify(const NMHDR& header, LRESULT& result) {
     case NM_CUSTOMDRAW:
         result = ListView1CustomDrawItem(*reinterpret_cast<NMLVCUSTOMDRAW*>(const_cast<NMHDR*>(&header)));
         return true;
+    case LVN_ODFINDITEMW:
+        result = FindItem(reinterpret_cast<const NMLVFINDITEMW&>(header));
+        return true;
     default:
         return false;
     }
@@ -116,6 +120,15 @@ void EventListView::GetDisplayInfo(LVITEMW& item) {
         if (status && *status != RowStatus::Unmarked) rows_.SetImage(position, static_cast<int>(*status));
         item.iImage = row.Image();
     }
+}
+
+int EventListView::FindItem(const NMLVFINDITEMW& find) const {
+    if ((find.lvfi.flags & (LVFI_STRING | LVFI_PARTIAL)) == 0 || find.lvfi.psz == nullptr) return -1;
+    const std::string prefix = win::WideToAnsi(find.lvfi.psz);
+    const auto start = static_cast<std::size_t>(std::max(find.iStart, 0));
+    const std::optional<std::size_t> found =
+        rows_.FindDescriptionPrefix(prefix, start, (find.lvfi.flags & LVFI_WRAP) != 0);
+    return found ? static_cast<int>(*found) : -1;
 }
 
 std::optional<RowStatus> EventListView::StatusAt(std::size_t position) {

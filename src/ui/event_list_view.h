@@ -53,6 +53,9 @@ public:
 
 private:
     void GetDisplayInfo(LVITEMW& item);
+    // Typing in the list: the row whose description starts with what was
+    // typed, or -1.
+    int FindItem(const NMLVFINDITEMW& find) const;
     // Where the row's event stands now; nothing when its date or time cannot
     // be read (reported once).
     std::optional<RowStatus> StatusAt(std::size_t position);

@@ -30,6 +30,19 @@ TEST(TextCompare, FoldsOnlyAsciiLettersAndSortsPrefixesFirst) {
     EXPECT_EQ(CompareText("", ""), 0);
 }
 
+TEST(EventList, TypingFindsADescriptionFromTheStartRowOnWrappingAndIgnoringCase) {
+    EventList list;
+    for (auto d : {"Affitto", "bollo", "Bollo auto", "Canone", "\xE0ncora"}) list.AggiungiRiga(Row(d), 0);
+    EXPECT_EQ(list.FindDescriptionPrefix("BO", 0, true), 1u);
+    EXPECT_EQ(list.FindDescriptionPrefix("bo", 2, true), 2u);     // from the start row on
+    EXPECT_EQ(list.FindDescriptionPrefix("bo", 3, true), 1u);     // round past the end
+    EXPECT_EQ(list.FindDescriptionPrefix("bo", 3, false), std::nullopt);
+    EXPECT_EQ(list.FindDescriptionPrefix("a", 9, true), 0u);      // a start past the end wraps
+    EXPECT_EQ(list.FindDescriptionPrefix("\xE0n", 0, true), 4u);
+    EXPECT_EQ(list.FindDescriptionPrefix("bollo auto e altro", 0, true), std::nullopt);
+    EXPECT_EQ(EventList().FindDescriptionPrefix("a", 0, true), std::nullopt);
+}
+
 TEST(EventList, AggiungiRigaPutsTheRowAtItsPlaceInTheCurrentOrder) {
     EventList list;
     list.AggiungiRiga(Row("zucca"), 0);
