@@ -45,8 +45,9 @@ const std::array<win::ControlSpec, 13> kControls = {{
     {kEInizio, L"COMBOBOX", L"", 199, 58, 137, 300, kDropDown},
     {kEModalita, L"COMBOBOX", L"", 199, 96, 137, 200, kDropDown},
     {kERicorrenza, L"COMBOBOX", L"", 199, 136, 137, 80, kDropDown},
-    {kBInserisci, L"BUTTON", L"", 341, 2, 80, 60, WS_TABSTOP | BS_OWNERDRAW},
-    {kBAnnulla, L"BUTTON", L"", 341, 62, 80, 60, WS_TABSTOP | BS_OWNERDRAW},
+    // Picture buttons: their texts are not drawn, but name them to a screen reader.
+    {kBInserisci, L"BUTTON", L"Conferma", 341, 2, 80, 60, WS_TABSTOP | BS_OWNERDRAW},
+    {kBAnnulla, L"BUTTON", L"Annulla", 341, 62, 80, 60, WS_TABSTOP | BS_OWNERDRAW},
     {kLOra, L"STATIC", L"Ora", 205, 22, 25, 13, SS_LEFT},
     {kLInizio, L"STATIC", L"Inizio Avvisi", 205, 45, 120, 13, SS_LEFT},
     {kLModalita, L"STATIC", L"Modalit\u00e0", 205, 83, 120, 13, SS_LEFT},
@@ -133,9 +134,9 @@ EditorFields TFDialog::Fields() const {
 }
 
 void TFDialog::ShowOnTop() {
+    SetActiveControl(::GetDlgItem(Handle(), kEDescrizione));  // first in the focus order
     ::ShowWindow(Handle(), SW_SHOW);
     ::SetForegroundWindow(Handle());
-    ::SetFocus(::GetDlgItem(Handle(), kEDescrizione));
 }
 
 void TFDialog::OpenInsertMode() {
@@ -150,10 +151,13 @@ void TFDialog::OpenEditMode(RowId row) {
     const ProgramState& state = main_.State();
     const std::optional<std::size_t> position = state.list.Find(row);
     if (!position) return;
+    // Read first: a row whose date can't be read leaves the dialog as it
+    // was, still aimed at the row it shows.
+    const EditorFields fields = EditModeFields(state.list.At(*position), CurrentYear(main_.Platform().clock));
     ::SetWindowTextW(Handle(), L"Modifica");
     editMode_ = true;
     editing_ = row;
-    Fill(EditModeFields(state.list.At(*position), CurrentYear(main_.Platform().clock)));
+    Fill(fields);
     ShowOnTop();
 }
 
@@ -165,10 +169,13 @@ void TFDialog::BInserisciClick() {
 
 void TFDialog::BAnnullaClick() { ::ShowWindow(Handle(), SW_HIDE); }
 
+int TFDialog::DefaultButton() const { return kBInserisci; }
+
 LRESULT TFDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_COMMAND:
-        // Enter and Esc reach a modeless dialog as IDOK and IDCANCEL.
+        // Escape reaches a modeless dialog as IDCANCEL; Enter presses the
+        // focused button, elsewhere the default one.
         if (LOWORD(wParam) == kBInserisci || LOWORD(wParam) == IDOK) BInserisciClick();
         if (LOWORD(wParam) == kBAnnulla || LOWORD(wParam) == IDCANCEL) BAnnullaClick();
         return 0;
@@ -193,7 +200,7 @@ LRESULT TFDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         BAnnullaClick();
         return 0;
     default:
-        return Window::HandleMessage(message, wParam, lParam);
+        return Form::HandleMessage(message, wParam, lParam);
     }
 }
 

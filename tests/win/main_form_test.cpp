@@ -291,6 +291,25 @@ TEST_F(EditorTest, EditingShowsTheRowAndConfirmingUnchangedOnlyResetsTheStamp) {
     EXPECT_EQ(state_.list.At(0).Text(kDescrizione), "aaa");
 }
 
+TEST_F(EditorTest, AnEditThatCannotOpenLeavesTheOpenEditorOnItsOwnRow) {
+    clock_.now = EncodeDateTime({2026, 12, 7, 9, 41, 0, 0});
+    OpenWithEditor();
+    state_.list.AggiungiRiga({"a leggibile", "", "15/03", "08.00", "", "", "x"}, 0);
+    state_.list.AggiungiRiga({"b bisestile", "", "29/02", "08.00", "", "", "x"}, 0);
+    form_->ListView1().Refresh();
+    const RowId readable = state_.list.At(0).Id(), unreadable = state_.list.At(1).Id();
+    dialog_->OpenEditMode(readable);
+    EXPECT_THROW(dialog_->OpenEditMode(unreadable), std::exception);  // 29/02 does not exist in 2026
+    wchar_t caption[32] = {};
+    ::GetWindowTextW(dialog_->Handle(), caption, 32);
+    EXPECT_STREQ(caption, L"Modifica");
+    dialog_->BInserisciClick();
+    ASSERT_EQ(state_.list.Count(), 2u) << "nothing lost, nothing doubled";
+    EXPECT_EQ(state_.list.At(0).Text(kDescrizione), "a leggibile");
+    EXPECT_EQ(state_.list.At(0).Text(kUltimoAvviso), "01/01/1900 00.01");
+    EXPECT_EQ(state_.list.At(1).Id(), unreadable);
+}
+
 }  // namespace
 }  // namespace ricordex::ui
 
