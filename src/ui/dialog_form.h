@@ -27,6 +27,7 @@ public:
     EditorFields Fields() const;
 
 protected:
+    int DefaultButton() const override;
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:

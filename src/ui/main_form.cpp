@@ -281,8 +281,13 @@ void TFMain::OnCommand(int id) {
     case kBEliminaEvento: EliminaEvento(); break;
     case kBOpzioni: BOpzioniClick(); break;
     case kBHelp: BHelpClick(); break;
+    case IDOK: OnEnter(); break;
     default: break;
     }
+}
+
+void TFMain::OnEnter() {
+    if (::GetFocus() == listView1_.Handle()) BModificaEventoClick();
 }
 
 LRESULT TFMain::OnControlColor(HDC dc, HWND control) {
@@ -302,6 +307,7 @@ LRESULT TFMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CREATE: {
         win::Application& application = win::Application::Instance();
         application.SetMainForm(Handle());
+        application.AddModeless(Handle());  // Tab, Enter and Escape as in a dialog
         CreateControls();
         CreateTrayIcon();
         timer1_.Bind(Handle());
@@ -350,6 +356,7 @@ LRESULT TFMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_DESTROY:
         timer1_.SetEnabled(false);
+        win::Application::Instance().RemoveModeless(Handle());
         ownDialog_.reset();
         ownOptions_.reset();
         trayI_.reset();  // the icon leaves the notification area with the window
@@ -358,7 +365,7 @@ LRESULT TFMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     default:
         break;
     }
-    return Window::HandleMessage(message, wParam, lParam);
+    return Form::HandleMessage(message, wParam, lParam);
 }
 
 }  // namespace ricordex::ui

@@ -14,6 +14,7 @@
 #include "tray/tray_icon.h"
 #include "ui/event_list_view.h"
 #include "win/flat_button.h"
+#include "win/form.h"
 #include "win/timer.h"
 #include "win/unique_handle.h"
 #include "win/window.h"
@@ -29,7 +30,7 @@ inline constexpr wchar_t kTitleText[] = L"Ricordex - promemoria delle scadenze";
 // Sent by a second start of the program to the one already running.
 inline constexpr wchar_t kShowMainWindowMessage[] = L"Ricordex.ShowMainWindow";
 
-class TFMain : public win::Window {
+class TFMain : public win::Form {
 public:
     TFMain(ProgramState& state, Services& services);
     ~TFMain() override;
@@ -75,6 +76,8 @@ private:
     // icon's after-load step.
     void CreateTrayIcon();
     void OnCommand(int id);
+    // Enter where no button has the focus: on the list, "Modifica Evento".
+    void OnEnter();
     LRESULT OnControlColor(HDC dc, HWND control);
     bool OnListCommand(const NMHDR& header);
     void PaintPanel();

@@ -1,19 +1,21 @@
 #pragma once
 // What the two dialogs share: a fixed frame centred on the desktop, owned by
 // the application window, created once and shown modeless (the message loop
-// gives it keyboard navigation); the form's fonts and colours; a panel.
+// gives it keyboard navigation, Enter "Conferma" and Escape "Annulla"); the
+// form's fonts and colours; a panel.
 
 #include <initializer_list>
 #include <span>
 #include <string>
 
 #include "win/controls.h"
+#include "win/form.h"
 #include "win/unique_handle.h"
 #include "win/window.h"
 
 namespace ricordex::ui {
 
-class ModelessDialog : public win::Window {
+class ModelessDialog : public win::Form {
 public:
     static constexpr COLORREF kPanelColour = RGB(216, 216, 216);
     static constexpr COLORREF kFieldColour = RGB(226, 226, 226);

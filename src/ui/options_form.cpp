@@ -38,18 +38,19 @@ constexpr RECT kPanel1 = {385, 0, 385 + 84, 275};  // reaches past the bottom ed
 constexpr COLORREF kMaroon = RGB(128, 0, 0);
 constexpr DWORD kPictureButton = WS_TABSTOP | BS_OWNERDRAW;
 
-// In tab order: the two fields, the two boxes, then the buttons.
+// In tab order: the two fields, the two boxes, then the buttons. The picture
+// buttons' texts are not drawn, but name them to a screen reader.
 const std::array<win::ControlSpec, 11> kControls = {{
     {kESuono, L"EDIT", L"", 3, 22, 369, 21, WS_TABSTOP | ES_READONLY | ES_AUTOHSCROLL},
     {kESalva, L"EDIT", L"", 3, 111, 369, 21, WS_TABSTOP | ES_READONLY | ES_AUTOHSCROLL},
     {kCBEsecuzioneA, L"BUTTON", L"Esecuzione automatica all'avvio di Windows (consigliato)", 3, 184, 344, 17,
      WS_TABSTOP | BS_AUTOCHECKBOX},
     {kCBAvvioMax, L"BUTTON", L"Mostra finestra principale all'avvio", 4, 208, 344, 17, WS_TABSTOP | BS_AUTOCHECKBOX},
-    {kBSeleziona, L"BUTTON", L"", 3, 49, 65, 34, kPictureButton},
-    {kBProva, L"BUTTON", L"", 72, 49, 65, 34, kPictureButton},
-    {kBSelSalva, L"BUTTON", L"", 3, 137, 65, 34, kPictureButton},
-    {kBInserisci, L"BUTTON", L"", 387, 3, 80, 60, kPictureButton},
-    {kBAnnulla, L"BUTTON", L"", 387, 63, 80, 60, kPictureButton},
+    {kBSeleziona, L"BUTTON", L"Seleziona File", 3, 49, 65, 34, kPictureButton},
+    {kBProva, L"BUTTON", L"Riproduci", 72, 49, 65, 34, kPictureButton},
+    {kBSelSalva, L"BUTTON", L"Seleziona Cartella", 3, 137, 65, 34, kPictureButton},
+    {kBInserisci, L"BUTTON", L"Conferma", 387, 3, 80, 60, kPictureButton},
+    {kBAnnulla, L"BUTTON", L"Annulla", 387, 63, 80, 60, kPictureButton},
     {kLabel1, L"STATIC", L"Suono predefinito allarme:", 3, 2, 149, 13, SS_LEFT},
     {kLabel2, L"STATIC", L"Cartella predefinita salvataggio:", 3, 91, 181, 13, SS_LEFT},
 }};
@@ -86,6 +87,7 @@ void TFOpzioni::Open() {
     ::CheckDlgButton(Handle(), kCBAvvioMax, view.showAtStart ? BST_CHECKED : BST_UNCHECKED);
     // Becoming visible empties the pending path; opening again while open keeps it.
     if (!::IsWindowVisible(Handle())) FormShow();
+    SetActiveControl(::GetDlgItem(Handle(), kESuono));
     ::ShowWindow(Handle(), SW_SHOW);
     ::SetForegroundWindow(Handle());
 }
@@ -150,6 +152,8 @@ void TFOpzioni::BAnnullaClick() {
     ::ShowWindow(Handle(), SW_HIDE);
 }
 
+int TFOpzioni::DefaultButton() const { return kBInserisci; }
+
 LRESULT TFOpzioni::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_COMMAND:
@@ -192,7 +196,7 @@ LRESULT TFOpzioni::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         ::ShowWindow(Handle(), SW_HIDE);
         return 0;
     default:
-        return Window::HandleMessage(message, wParam, lParam);
+        return Form::HandleMessage(message, wParam, lParam);
     }
 }
 

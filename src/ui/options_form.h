@@ -34,6 +34,7 @@ public:
     void TakeFolder(const std::wstring& folder);
 
 protected:
+    int DefaultButton() const override;
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:

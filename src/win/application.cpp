@@ -6,6 +6,10 @@
 #include "win/text.h"
 
 namespace ricordex::win {
+namespace {
+// Posted by the application window to itself when it is activated.
+constexpr UINT kPassActivationOn = WM_APP + 100;
+}  // namespace
 
 Application& Application::Instance() {
     static Application application;
@@ -71,8 +75,33 @@ int Application::Run() {
     return static_cast<int>(message.wParam);
 }
 
+HWND Application::ActivationTarget() const {
+    HWND target = ::GetLastActivePopup(Handle());
+    if (target == Handle() || !::IsWindowVisible(target)) {
+        target = mainForm_ != nullptr && ::IsWindowVisible(mainForm_) ? mainForm_ : nullptr;
+    }
+    if (target != nullptr && !::IsWindowEnabled(target)) {
+        if (HWND popup = ::GetWindow(target, GW_ENABLEDPOPUP)) target = popup;
+    }
+    return target;
+}
+
+void Application::PassActivationOn() {
+    if (::GetActiveWindow() != Handle()) return;  // something took it already
+    if (HWND target = ActivationTarget()) ::SetForegroundWindow(target);
+}
+
 LRESULT Application::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
+    case WM_ACTIVATE:
+        // The taskbar button, Alt+Tab and the window manager activate this
+        // window, which has nothing to show: the activation belongs to the
+        // form in front. Passed on once the activation is over.
+        if (LOWORD(wParam) != WA_INACTIVE && HIWORD(wParam) == 0) ::PostMessageW(Handle(), kPassActivationOn, 0, 0);
+        return 0;
+    case kPassActivationOn:
+        PassActivationOn();
+        return 0;
     case WM_CLOSE:
         // A close request from the taskbar takes the main form's way out.
         if (mainForm_ != nullptr) ::PostMessageW(mainForm_, WM_CLOSE, 0, 0);

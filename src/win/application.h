@@ -39,7 +39,8 @@ public:
     using ErrorSink = std::function<void(const std::wstring& text)>;
     void SetErrorSink(ErrorSink sink) { errorSink_ = std::move(sink); }
 
-    // Modeless dialogs get their keyboard navigation from the loop.
+    // The forms (the main form and the modeless dialogs) get their keyboard
+    // navigation from the loop: Tab, Enter, Escape.
     void AddModeless(HWND dialog) { modeless_.push_back(dialog); }
     void RemoveModeless(HWND dialog);
 
@@ -54,6 +55,10 @@ protected:
 
 private:
     Application() = default;
+    // The window that activating the application window means: the form
+    // last active, or the box or dialog that keeps it disabled.
+    HWND ActivationTarget() const;
+    void PassActivationOn();
 
     std::wstring title_;
     HWND mainForm_ = nullptr;

@@ -1,5 +1,9 @@
 #include "win/controls.h"
 
+#include <cwchar>
+
+#include "win/flat_button.h"
+
 namespace ricordex::win {
 
 UINT WindowDpi(HWND window) {
@@ -24,6 +28,10 @@ void CreateControls(HWND parent, std::span<const ControlSpec> table, HFONT font)
                                          parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)),
                                          ::GetModuleHandleW(nullptr), nullptr);
         ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        // Every owner-drawn button of a form is a flat button.
+        if (std::wcscmp(c.className, L"BUTTON") == 0 && (c.style & BS_TYPEMASK) == BS_OWNERDRAW) {
+            AttachFlatButton(control);
+        }
     }
 }
 

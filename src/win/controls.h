@@ -22,7 +22,7 @@ UINT WindowDpi(HWND window);
 inline int Scale(int pixels, UINT dpi) { return ::MulDiv(pixels, static_cast<int>(dpi), 96); }
 
 // Creates each control as a child of the parent, in table (and tab) order,
-// with the given font.
+// with the given font; owner-drawn buttons become flat buttons.
 void CreateControls(HWND parent, std::span<const ControlSpec> table, HFONT font);
 
 // The outer size of a window whose client area is width x height at 96 DPI,

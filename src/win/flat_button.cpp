@@ -20,6 +20,14 @@ void DrawFlatButton(const DRAWITEMSTRUCT& item, const FlatButtonLook& look) {
     } else if ((item.itemState & ODS_FOCUS) != 0) {
         ::DrawEdge(dc, &r, BDR_RAISEDINNER, BF_RECT);
     }
+    // Hidden, as in every button, until the user works with the keyboard.
+    if ((item.itemState & ODS_FOCUS) != 0 && (item.itemState & ODS_NOFOCUSRECT) == 0) {
+        RECT focus = r;
+        ::InflateRect(&focus, -3, -3);
+        ::SetTextColor(dc, RGB(0, 0, 0));
+        ::SetBkColor(dc, RGB(255, 255, 255));
+        ::DrawFocusRect(dc, &focus);
+    }
     const int shift = pressed ? 1 : 0;
 
     wchar_t caption[64] = {};
@@ -63,6 +71,74 @@ void DrawFlatButton(const DRAWITEMSTRUCT& item, const FlatButtonLook& look) {
     }
     ::SelectObject(dc, previousFont);
 }
+
+namespace {
+
+constexpr UINT_PTR kFlatButtonSubclass = 1;
+
+// The button a mouse press started on, until the button is released.
+HWND pressedByMouse = nullptr;
+
+bool PointerInside(HWND button, LPARAM at) {
+    RECT r{};
+    ::GetClientRect(button, &r);
+    const POINT point{static_cast<short>(LOWORD(at)), static_cast<short>(HIWORD(at))};
+    return ::PtInRect(&r, point) != FALSE;
+}
+
+void ShowPressed(HWND button, bool pressed) {
+    const bool shown = (::SendMessageW(button, BM_GETSTATE, 0, 0) & BST_PUSHED) != 0;
+    if (shown != pressed) ::SendMessageW(button, BM_SETSTATE, pressed ? TRUE : FALSE, 0);
+}
+
+LRESULT CALLBACK FlatButtonProc(HWND button, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+    switch (message) {
+    case WM_GETDLGCODE:
+        return DLGC_BUTTON | (::GetFocus() == button ? DLGC_DEFPUSHBUTTON : DLGC_UNDEFPUSHBUTTON);
+    case BM_SETSTYLE:
+        // The dialog manager marks the default button by giving it the
+        // default push button's style: a flat button stays owner-drawn.
+        return ::DefSubclassProc(button, message, (wParam & ~static_cast<WPARAM>(BS_TYPEMASK)) | BS_OWNERDRAW,
+                                 lParam);
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+        pressedByMouse = button;
+        ::SetCapture(button);
+        ShowPressed(button, true);
+        return 0;
+    case WM_MOUSEMOVE:
+        if (pressedByMouse == button) ShowPressed(button, PointerInside(button, lParam));
+        break;
+    case WM_LBUTTONUP:
+        if (pressedByMouse == button) {
+            const bool clicked = PointerInside(button, lParam);
+            ::ReleaseCapture();
+            if (clicked) {
+                ::SendMessageW(::GetParent(button), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(button), BN_CLICKED),
+                               reinterpret_cast<LPARAM>(button));
+            }
+            return 0;
+        }
+        break;
+    case WM_CAPTURECHANGED:
+        if (pressedByMouse == button) {
+            pressedByMouse = nullptr;
+            ShowPressed(button, false);
+        }
+        break;
+    case WM_NCDESTROY:
+        if (pressedByMouse == button) pressedByMouse = nullptr;
+        ::RemoveWindowSubclass(button, &FlatButtonProc, kFlatButtonSubclass);
+        break;
+    default:
+        break;
+    }
+    return ::DefSubclassProc(button, message, wParam, lParam);
+}
+
+}  // namespace
+
+void AttachFlatButton(HWND button) { ::SetWindowSubclass(button, &FlatButtonProc, kFlatButtonSubclass, 0); }
 
 void Tooltips::Create(HWND form) {
     tooltip_ = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,

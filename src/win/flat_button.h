@@ -24,9 +24,16 @@ struct FlatButtonLook {
     int spacing = 4;  // pixels between picture and caption
 };
 
-// Draws one state of a flat button: no frame at rest, a raised one when it
-// has the focus, a sunken one while pressed.
+// Draws one state of a flat button: no frame at rest, a raised one and a
+// focus rectangle when it has the focus, a sunken one while pressed.
 void DrawFlatButton(const DRAWITEMSTRUCT& item, const FlatButtonLook& look);
+
+// Makes an owner-drawn button behave as a flat push button: Enter presses it
+// when it has the focus (the dialog manager takes owner-drawn buttons for
+// something else), and a mouse click presses it without taking the focus
+// from the control the user works in, as a toolbar button does. Tab and
+// Space reach it as any button.
+void AttachFlatButton(HWND button);
 
 // One tooltip control for a form; each tool shows its text when the mouse
 // rests on it.

@@ -79,6 +79,33 @@ ProgramRun::~ProgramRun() {
 
 HWND ProgramRun::MainWindow() const { return FindProcessWindow(process_.dwProcessId, L"TFMain", nullptr); }
 
+HWND ProgramRun::Window(const wchar_t* className) const {
+    return FindProcessWindow(process_.dwProcessId, className, nullptr);
+}
+
+HWND ProgramRun::Focus() const {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    return ::GetGUIThreadInfo(process_.dwThreadId, &info) ? info.hwndFocus : nullptr;
+}
+
+HWND ProgramRun::ActiveWindow() const {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    return ::GetGUIThreadInfo(process_.dwThreadId, &info) ? info.hwndActive : nullptr;
+}
+
+HWND ProgramRun::Control(HWND parent, const wchar_t* text) {
+    return ::FindWindowExW(parent, nullptr, nullptr, text);
+}
+
+std::wstring ProgramRun::Text(HWND window) {
+    // Asked of the window itself: an edit keeps its text to itself.
+    wchar_t text[256] = {};
+    ::SendMessageTimeoutW(window, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000, nullptr);
+    return text;
+}
+
 HWND ProgramRun::TrayWindow() const { return FindProcessWindow(process_.dwProcessId, L"TTrayIconWindow", nullptr); }
 
 HWND ProgramRun::WaitForMessageBox(const wchar_t* title, std::chrono::milliseconds timeout) const {

@@ -25,6 +25,14 @@ public:
 
     HWND MainWindow() const;  // TFMain, visible or not
     HWND TrayWindow() const;  // the tray icon's message window
+    // A top-level window of the program by its class, visible or not.
+    HWND Window(const wchar_t* className) const;
+    // What the user types into, and the window in front, in the program.
+    HWND Focus() const;
+    HWND ActiveWindow() const;
+    // A control of a window by its text (a picture button's text is its name).
+    static HWND Control(HWND parent, const wchar_t* text);
+    static std::wstring Text(HWND window);
     // A message box of the program, found by its title, or null.
     HWND WaitForMessageBox(const wchar_t* title, std::chrono::milliseconds timeout) const;
     static std::wstring MessageBoxText(HWND box);

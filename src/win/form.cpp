@@ -1,0 +1,43 @@
+#include "win/form.h"
+
+namespace ricordex::win {
+
+HWND Form::ActiveControl() const {
+    if (activeControl_ != nullptr && ::IsWindow(activeControl_) && ::IsChild(Handle(), activeControl_) &&
+        ::IsWindowVisible(activeControl_) && ::IsWindowEnabled(activeControl_)) {
+        return activeControl_;
+    }
+    return ::GetNextDlgTabItem(Handle(), nullptr, FALSE);
+}
+
+void Form::SetActiveControl(HWND control) {
+    activeControl_ = control;
+    if (::GetActiveWindow() == Handle()) FocusActiveControl();
+}
+
+void Form::FocusActiveControl() {
+    if (HWND control = ActiveControl()) ::SetFocus(control);
+}
+
+LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_ACTIVATE:
+        // Not left to the default procedure, which would focus the frame.
+        if (LOWORD(wParam) == WA_INACTIVE) {
+            HWND focus = ::GetFocus();
+            if (focus != nullptr && ::IsChild(Handle(), focus)) activeControl_ = focus;
+        } else if (HIWORD(wParam) == 0) {  // not while minimised
+            FocusActiveControl();
+        }
+        return 0;
+    case WM_SETFOCUS:
+        FocusActiveControl();
+        return 0;
+    case DM_GETDEFID:
+        return DefaultButton() != 0 ? MAKELRESULT(DefaultButton(), DC_HASDEFID) : 0;
+    default:
+        return Window::HandleMessage(message, wParam, lParam);
+    }
+}
+
+}  // namespace ricordex::win

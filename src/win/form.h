@@ -1,0 +1,33 @@
+#pragma once
+// A form: a top-level window whose controls take the keyboard as in a
+// dialog. It keeps the control that has, or last had, the focus and gives
+// the focus back to it whenever the form is activated, so the frame itself
+// never holds the keyboard; Enter without a focused button presses the
+// form's default button.
+
+#include "win/window.h"
+
+namespace ricordex::win {
+
+class Form : public Window {
+public:
+    // The control that has the focus while the form is active, or will get
+    // it at the next activation: at first the first control of the tab order.
+    HWND ActiveControl() const;
+    // Focuses the control now when the form is active, else at activation.
+    void SetActiveControl(HWND control);
+
+protected:
+    // The button Enter presses when no button has the focus; 0 for none
+    // (the form then gets IDOK).
+    virtual int DefaultButton() const { return 0; }
+
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    void FocusActiveControl();
+
+    HWND activeControl_ = nullptr;
+};
+
+}  // namespace ricordex::win

@@ -1,0 +1,178 @@
+// The program used with the keyboard, as a user of any Windows program
+// would: real key presses (and a mouse click) through the window system's
+// input, checked by what the user then sees and what the program keeps.
+
+#include "e2e/program_run.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include "e2e/user_input.h"
+#include "support/archive_bytes.h"
+#include "support/temp_dir.h"
+#include "win/registry.h"
+
+namespace ricordex::e2e {
+namespace {
+
+using namespace std::chrono_literals;
+using ricordex::testing::ReadBytes;
+using ricordex::testing::Record;
+using ricordex::testing::WriteBytes;
+
+const wchar_t kKey[] = L"SOFTWARE\\Ricordex";
+const wchar_t kRunKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+std::string Event(const std::string& description) {
+    return Record({description, "1 giorno prima", "15/03", "08.00", "Ogni ora", "Annuale", "01/01/1900 00.01"});
+}
+
+bool RunValueExists() {
+    return ::RegGetValueW(HKEY_CURRENT_USER, kRunKey, L"Ricordex", RRF_RT_ANY, nullptr, nullptr, nullptr) ==
+           ERROR_SUCCESS;
+}
+
+class KeyboardTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ::RegDeleteTreeW(HKEY_CURRENT_USER, kKey);
+        ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kRunKey, L"Ricordex");
+        registry_.OpenOrCreate(kKey)->WriteInteger("Avvio", 2);  // the window at start, no autostart
+        WriteBytes(archive_, kEvents);
+    }
+    void TearDown() override {
+        ::RegDeleteTreeW(HKEY_CURRENT_USER, kKey);
+        ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kRunKey, L"Ricordex");
+    }
+
+    // Started, in front, ready for keys.
+    ProgramRun& Start() {
+        run_ = std::make_unique<ProgramRun>(dir_.path());
+        EXPECT_TRUE(WaitUntil([&] { return Active() == Main() && Focused() == List(); }))
+            << "the list has the focus at start";
+        return *run_;
+    }
+    HWND Main() const { return run_->MainWindow(); }
+    HWND List() const { return ::FindWindowExW(Main(), nullptr, WC_LISTVIEWW, nullptr); }
+    HWND Editor() const { return run_->Window(L"TFDialog"); }
+    HWND Options() const { return run_->Window(L"TFOpzioni"); }
+    HWND Focused() const { return run_->Focus(); }
+    HWND Active() const { return run_->ActiveWindow(); }
+    std::wstring FocusedName() const { return ProgramRun::Text(Focused()); }
+    int Rows() const { return static_cast<int>(::SendMessageW(List(), LVM_GETITEMCOUNT, 0, 0)); }
+    int Selected() const { return static_cast<int>(::SendMessageW(List(), LVM_GETNEXTITEM, -1, LVNI_SELECTED)); }
+    bool Shown(HWND window) const { return ::IsWindowVisible(window) != FALSE; }
+    bool EditorOpen(const wchar_t* caption) const {
+        return Shown(Editor()) && ProgramRun::Text(Editor()) == caption && Active() == Editor();
+    }
+    // Answers a Yes/No question with the keyboard: Tab to "No", Enter.
+    void AnswerNo(HWND box) {
+        PressKeys({VK_TAB, VK_RETURN});
+        EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(box); }));
+    }
+
+    const std::string kEvents = Event("Affitto") + Event("Bollo auto") + Event("Canone");
+    ricordex::testing::TempDir dir_;
+    std::filesystem::path archive_ = dir_ / "Ricordex.psc";
+    win::Win32Registry registry_;
+    std::unique_ptr<ProgramRun> run_;
+};
+
+TEST_F(KeyboardTest, DeleteAsksEveryTimeEnterEditsAndEscapeLeavesTheEventAlone) {
+    ProgramRun& run = Start();
+    PressKey(VK_DOWN);
+    ASSERT_TRUE(WaitUntil([&] { return Selected() == 0; }));
+    for (int time = 0; time < 2; ++time) {
+        PressKey(VK_DELETE);
+        HWND box = run.WaitForMessageBox(L"Conferma Eliminazione", 5s);
+        ASSERT_NE(box, nullptr) << "Delete number " << time + 1;
+        EXPECT_EQ(ProgramRun::MessageBoxText(box), L"Eliminare: Affitto del 15/03");
+        AnswerNo(box);
+        EXPECT_TRUE(WaitUntil([&] { return Active() == Main() && Focused() == List(); }));
+    }
+    PressKey(VK_RETURN);
+    ASSERT_TRUE(WaitUntil([&] { return EditorOpen(L"Modifica"); }));
+    PressKey(VK_ESCAPE);
+    EXPECT_TRUE(WaitUntil([&] { return !Shown(Editor()) && Focused() == List(); }));
+    EXPECT_EQ(Rows(), 3);
+    ASSERT_TRUE(run.CloseAndWait(10s)) << "nothing changed: no question at close";
+    EXPECT_EQ(ReadBytes(archive_), kEvents);
+}
+
+TEST_F(KeyboardTest, TabReachesTheButtonsAndEnterPressesTheFocusedOne) {
+    ProgramRun& run = Start();
+    PressKey(VK_TAB);
+    ASSERT_TRUE(WaitUntil([&] { return FocusedName() == L"Nuovo Evento"; }));
+    PressKey(VK_SPACE);
+    ASSERT_TRUE(WaitUntil([&] { return EditorOpen(L"Inserisci"); }));
+    EXPECT_TRUE(WaitUntil([&] { return ProgramRun::Text(Focused()) == L"Nuovo evento"; }))
+        << "the description first";
+    PressKey(VK_TAB, {VK_SHIFT});
+    ASSERT_TRUE(WaitUntil([&] { return FocusedName() == L"Annulla"; }));
+    PressKey(VK_RETURN);
+    ASSERT_TRUE(WaitUntil([&] { return !Shown(Editor()); }));
+    EXPECT_EQ(Rows(), 3) << "Enter on \"Annulla\" adds nothing";
+
+    ASSERT_TRUE(WaitUntil([&] { return Active() == Main() && FocusedName() == L"Nuovo Evento"; }));
+    PressKey(VK_SPACE);
+    ASSERT_TRUE(WaitUntil([&] { return EditorOpen(L"Inserisci"); }));
+    PressKey(VK_RETURN);  // in the description
+    ASSERT_TRUE(WaitUntil([&] { return !Shown(Editor()) && Rows() == 4; }));
+
+    ::PostMessageW(Main(), WM_CLOSE, 0, 0);
+    HWND question = run.WaitForMessageBox(nullptr, 5s);
+    ASSERT_NE(question, nullptr);
+    EXPECT_EQ(ProgramRun::MessageBoxText(question), L"Salvare le modifiche?");
+    PressKey(VK_RETURN);  // "Sì"
+    ASSERT_TRUE(WaitUntil([&] { return !run.Running(); }, 10s));
+    EXPECT_EQ(std::filesystem::file_size(archive_), 4 * 164u);
+}
+
+TEST_F(KeyboardTest, EnterOnAnnullaInTheOptionsAppliesNothing) {
+    ProgramRun& run = Start();
+    PressKeys({VK_TAB, VK_TAB, VK_TAB, VK_TAB});
+    ASSERT_TRUE(WaitUntil([&] { return FocusedName() == L"Opzioni"; }));
+    PressKey(VK_SPACE);
+    ASSERT_TRUE(WaitUntil([&] { return Shown(Options()) && Active() == Options(); }));
+    HWND suono = ::GetNextDlgTabItem(Options(), nullptr, FALSE);
+    EXPECT_TRUE(WaitUntil([&] { return Focused() == suono; })) << "the sound field first";
+    PressKeys({VK_TAB, VK_TAB});
+    ASSERT_TRUE(WaitUntil([&] { return FocusedName().starts_with(L"Esecuzione automatica"); }));
+    PressKey(VK_SPACE);  // ticks "Esecuzione automatica"
+    ASSERT_EQ(::SendMessageW(Focused(), BM_GETCHECK, 0, 0), BST_CHECKED);
+    PressKey(VK_TAB, {VK_SHIFT});
+    PressKey(VK_TAB, {VK_SHIFT});
+    PressKey(VK_TAB, {VK_SHIFT});
+    ASSERT_TRUE(WaitUntil([&] { return FocusedName() == L"Annulla"; }));
+    PressKey(VK_RETURN);
+    ASSERT_TRUE(WaitUntil([&] { return !Shown(Options()); }));
+    EXPECT_FALSE(RunValueExists());
+    ASSERT_TRUE(run.CloseAndWait(10s));
+    EXPECT_EQ(registry_.OpenOrCreate(kKey)->ReadInteger("Avvio"), 2u);
+}
+
+TEST_F(KeyboardTest, AfterChiudiTheTrayIconBringsTheWindowBackWithTheListFocused) {
+    ProgramRun& run = Start();
+    ClickOn(ProgramRun::Control(Main(), L"Chiudi"));
+    ASSERT_TRUE(WaitUntil([&] { return !Shown(Main()); }));
+    // A left click on the icon, as the shell reports it.
+    ::PostMessageW(run.TrayWindow(), WM_USER + 1024, 1, WM_LBUTTONDOWN);
+    ::PostMessageW(run.TrayWindow(), WM_USER + 1024, 1, WM_LBUTTONUP);
+    EXPECT_TRUE(WaitUntil([&] { return Shown(Main()) && Active() == Main() && Focused() == List(); }));
+    PressKey(VK_DOWN);
+    EXPECT_TRUE(WaitUntil([&] { return Selected() == 0; })) << "the keys reach the list";
+    ASSERT_TRUE(run.CloseAndWait(10s));
+}
+
+TEST_F(KeyboardTest, TypingTheFirstLettersSelectsTheEvent) {
+    ProgramRun& run = Start();
+    TypeKeys("c");
+    EXPECT_TRUE(WaitUntil([&] { return Selected() == 2; }));
+    ::Sleep(1500);  // a new search, not "cb"
+    TypeKeys("bo");
+    EXPECT_TRUE(WaitUntil([&] { return Selected() == 1; }));
+    ASSERT_TRUE(run.CloseAndWait(10s));
+}
+
+}  // namespace
+}  // namespace ricordex::e2e

@@ -1,0 +1,78 @@
+#include "e2e/user_input.h"
+
+#include <thread>
+#include <vector>
+
+namespace ricordex::e2e {
+namespace {
+
+INPUT Key(WORD key, bool up) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = key;
+    input.ki.wScan = static_cast<WORD>(::MapVirtualKeyW(key, MAPVK_VK_TO_VSC));
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    return input;
+}
+
+void Send(std::vector<INPUT> inputs) {
+    ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+    // Let the program's loop take the keys before the next ones come.
+    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+}
+
+}  // namespace
+
+void PressKey(WORD key, std::initializer_list<WORD> held) {
+    std::vector<INPUT> inputs;
+    for (WORD modifier : held) inputs.push_back(Key(modifier, false));
+    inputs.push_back(Key(key, false));
+    inputs.push_back(Key(key, true));
+    for (auto it = held.end(); it != held.begin();) inputs.push_back(Key(*--it, true));
+    Send(std::move(inputs));
+}
+
+void PressKeys(std::initializer_list<WORD> keys) {
+    for (WORD key : keys) PressKey(key);
+}
+
+void TypeKeys(std::string_view text) {
+    std::vector<INPUT> inputs;
+    for (char c : text) {
+        const auto key = static_cast<WORD>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+        inputs.push_back(Key(key, false));
+        inputs.push_back(Key(key, true));
+    }
+    Send(std::move(inputs));
+}
+
+void ClickOn(HWND window) {
+    RECT r{};
+    ::GetWindowRect(window, &r);
+    const int width = ::GetSystemMetrics(SM_CXVIRTUALSCREEN);
+    const int height = ::GetSystemMetrics(SM_CYVIRTUALSCREEN);
+    const int left = ::GetSystemMetrics(SM_XVIRTUALSCREEN);
+    const int top = ::GetSystemMetrics(SM_YVIRTUALSCREEN);
+    INPUT inputs[3] = {};
+    for (INPUT& input : inputs) {
+        input.type = INPUT_MOUSE;
+        input.mi.dx = ((r.left + r.right) / 2 - left) * 65536 / width + 1;
+        input.mi.dy = ((r.top + r.bottom) / 2 - top) * 65536 / height + 1;
+        input.mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK;
+    }
+    inputs[0].mi.dwFlags |= MOUSEEVENTF_MOVE;
+    inputs[1].mi.dwFlags |= MOUSEEVENTF_LEFTDOWN;
+    inputs[2].mi.dwFlags |= MOUSEEVENTF_LEFTUP;
+    for (const INPUT& input : inputs) Send({input});
+}
+
+bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
+    const auto end = std::chrono::steady_clock::now() + timeout;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() >= end) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return true;
+}
+
+}  // namespace ricordex::e2e
