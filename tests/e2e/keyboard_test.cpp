@@ -164,6 +164,23 @@ TEST_F(KeyboardTest, AfterChiudiTheTrayIconBringsTheWindowBackWithTheListFocused
     ASSERT_TRUE(run.CloseAndWait(10s));
 }
 
+TEST_F(KeyboardTest, TheTaskbarButtonActivatesTheWindowWithTheControlLastFocused) {
+    ProgramRun& run = Start();
+    PressKey(VK_TAB);
+    ASSERT_TRUE(WaitUntil([&] { return FocusedName() == L"Nuovo Evento"; }));
+    // The taskbar button stands for the application window; clicked, the
+    // taskbar brings that window to the foreground.
+    HWND application = run.Window(L"TApplication");
+    ::SetForegroundWindow(::GetDesktopWindow());
+    ASSERT_TRUE(WaitUntil([&] { return Active() != Main(); }));
+    ::SetForegroundWindow(application);
+    EXPECT_TRUE(WaitUntil([&] { return Active() == Main() && FocusedName() == L"Nuovo Evento"; }));
+    PressKey(VK_SPACE);
+    EXPECT_TRUE(WaitUntil([&] { return EditorOpen(L"Inserisci"); })) << "the keys reach the window";
+    PressKey(VK_ESCAPE);
+    ASSERT_TRUE(run.CloseAndWait(10s));
+}
+
 TEST_F(KeyboardTest, TypingTheFirstLettersSelectsTheEvent) {
     ProgramRun& run = Start();
     TypeKeys("c");
