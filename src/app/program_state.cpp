@@ -21,10 +21,13 @@ void ScriviArchivio(ProgramState& state, Services& services) {
         std::filesystem::path copy = archive;
         copy += "." + stamp + ".bak";
         services.files.CopyToNew(archive, copy);
+        // The archive's events are safe in the copy, whatever the save does.
+        state.caricamentoIncompleto = false;
     }
-    // The archive's events are safe in the copy, whatever the save does.
-    state.caricamentoIncompleto = false;
+    // With no archive to copy (its drive not ready yet, say) the list may
+    // still lack its events: only a save that went through ends the doubt.
     ScriviRecord(state.list, services.files, archive);
+    state.caricamentoIncompleto = false;
 }
 
 std::string StampOf(DateTime moment) { return FormatDateTime(kStampPattern, moment, ProgramFormatSettings()); }

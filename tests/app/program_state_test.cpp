@@ -222,6 +222,25 @@ TEST_F(Life, NothingIsSavedWithoutTheCopyAsideAndTheCopyIsMadeOnce) {
     EXPECT_EQ(ReadBytes(archive_), "");
 }
 
+// At log-on the archive's drive is not ready: the start fails, a save
+// fails too; when the drive is back, the next save keeps the archive aside.
+TEST_F(Life, AnArchiveThatWasAwayAtStartIsKeptAsideWhenItComesBack) {
+    const std::filesystem::path share = dir_ / "share", away = dir_ / "away";
+    std::filesystem::create_directory(share);
+    const std::string before = BolloAuto() + BolloAuto() + BolloAuto();
+    WriteBytes(share / "Ricordex.psc", before);
+    registry_.keys[kSettingsKey]["Dati"] = (share / "Ricordex.psc").wstring();
+    std::filesystem::rename(share, away);
+    EXPECT_THROW(Start(), InOutError);
+    state_.list.AggiungiRiga({"nuovo", "", "", "", "", "", ""}, 0);
+    state_.modificato = true;
+    EXPECT_THROW(SaveOnClose(state_, services_), InOutError);
+    std::filesystem::rename(away, share);
+    SaveOnClose(state_, services_);
+    EXPECT_EQ(ReadBytes(share / "Ricordex.psc.20261207-094130.bak"), before);
+    EXPECT_EQ(ReadBytes(share / "Ricordex.psc").size(), 164u);
+}
+
 TEST_F(Life, EndOfSessionSavesWithoutAsking) {
     Start();
     state_.list.AggiungiRiga({"nuovo", "", "", "", "", "", ""}, 0);
