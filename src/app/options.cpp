@@ -43,7 +43,12 @@ void ConfirmOptions(ProgramState& state, Services& services, const std::wstring&
     }
     if (!choices.nuovoPercorsoDati.empty()) {
         if (!services.files.Exists(choices.nuovoPercorsoDati)) {
+            // The list moves with Dati at once: a start that found no
+            // archive there would show an empty list, the events left in a
+            // file that nothing names any more.
+            ScriviRecord(state.list, services.files, choices.nuovoPercorsoDati);
             state.settings.dati = choices.nuovoPercorsoDati;
+            state.caricamentoIncompleto = false;  // the new archive holds the list
         } else {
             ScriviArchivio(state, services);
             state.settings.dati = choices.nuovoPercorsoDati;

@@ -35,13 +35,11 @@ public:
     std::optional<RowId> SelectedId() const;
     void Select(std::optional<RowId> id);
     // Runs a change of the rows, then shows them with the same row selected
-    // (or `select`, when given).
+    // (or `select`, when given), also when the change failed half-way.
     template <typename Change>
     void ChangeRows(Change change, std::optional<RowId> select = std::nullopt) {
-        const std::optional<RowId> selected = SelectedId();
+        const Reshow reshow{*this, select ? select : SelectedId()};
         change();
-        Refresh();
-        Select(select ? select : selected);
     }
 
     // The list's notifications; returns true when one was handled.
@@ -52,6 +50,15 @@ public:
     LRESULT ListView1CustomDrawItem(NMLVCUSTOMDRAW& draw);
 
 private:
+    struct Reshow {
+        EventListView& view;
+        std::optional<RowId> selected;
+        ~Reshow() {
+            view.Refresh();
+            view.Select(selected);
+        }
+    };
+
     void GetDisplayInfo(LVITEMW& item);
     // Typing in the list: the row whose description starts with what was
     // typed, or -1.

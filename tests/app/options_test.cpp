@@ -72,13 +72,30 @@ TEST_F(OptionsConfirm, AMissingRunKeyFailsTheTickAndLeavesAvvio) {
     EXPECT_EQ(state_.settings.suono, L"old.wav");
 }
 
-TEST_F(OptionsConfirm, AFolderWithoutAnArchiveChangesOnlyDati) {
+// The events go with Dati at once, so the next start finds them there even
+// when nothing else asks for a save at close.
+TEST_F(OptionsConfirm, AFolderWithoutAnArchiveGetsTheListAtOnceAndTheNextStartShowsIt) {
     const std::wstring pending = ChooseArchiveFolder(Folder(other_), files_, questions_);
     EXPECT_TRUE(questions_.asked.empty());
     ConfirmOptions(state_, services_, L"R.exe", {L"", true, true, pending});
     EXPECT_EQ(state_.settings.dati, Folder(other_) + L"Ricordex.psc");
     EXPECT_EQ(state_.list.Count(), 1u);
-    EXPECT_FALSE(std::filesystem::exists(other_ / "Ricordex.psc"));
+    EXPECT_FALSE(state_.modificato);
+    SaveOnClose(state_, services_);  // nothing to ask: only the settings are written
+
+    ProgramState next;
+    StartUp(next, services_, [](const std::exception&) {});
+    ASSERT_EQ(next.list.Count(), 1u);
+    EXPECT_EQ(next.list.At(0).Text(kDescrizione), "corrente");
+}
+
+TEST_F(OptionsConfirm, AFolderThatCannotTakeTheArchiveIsReportedAndDatiStays) {
+    const std::wstring before = state_.settings.dati;
+    const std::wstring gone = Folder(dir_ / "sparita") + L"Ricordex.psc";
+    EXPECT_THROW(ConfirmOptions(state_, services_, L"R.exe", {L"new.wav", true, true, gone}), InOutError);
+    EXPECT_EQ(state_.settings.dati, before);
+    EXPECT_EQ(state_.settings.suono, L"old.wav");
+    EXPECT_EQ(state_.list.Count(), 1u);
 }
 
 TEST_F(OptionsConfirm, AFolderWithAnArchiveAsksThenSavesTheListAndLoadsTheOther) {

@@ -377,5 +377,22 @@ TEST_F(OptionsTest, ChoosingTheArchiveInUseWritesTheListAndLoadsItBackAndAnnulla
     EXPECT_EQ(state_.settings.dati, before);
 }
 
+// A change of the rows that fails half-way (a switch of archive whose load
+// stops part-way) still leaves the control showing the rows as they are.
+TEST_F(MainFormTest, RowsChangedByAFailingChangeAreShownAtOnce) {
+    Open();
+    for (auto d : {"a", "b", "c"}) state_.list.AggiungiRiga({d, "", "", "", "", "", ""}, 0);
+    form_->ListView1().Refresh();
+    form_->ListView1().Select(state_.list.At(2).Id());
+    EXPECT_THROW(form_->ListView1().ChangeRows([&] {
+        state_.list.Remove(2);
+        state_.list.Remove(0);
+        throw InOutError(5);
+    }),
+                 InOutError);
+    EXPECT_EQ(ListView_GetItemCount(List()), 1);
+    EXPECT_EQ(form_->ListView1().SelectedId(), std::nullopt) << "the selection does not move to another event";
+}
+
 }  // namespace
 }  // namespace ricordex::ui
