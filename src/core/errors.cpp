@@ -36,4 +36,10 @@ std::string ErrorBoxText(const std::string& message) {
     return message;
 }
 
+std::string UnreadableRowsText(const std::string& first, std::size_t moreRows) {
+    if (moreRows == 0) return first;
+    if (moreRows == 1) return ErrorBoxText(first) + "\n\nUn'altra riga non si pu\xF2 leggere.";
+    return ErrorBoxText(first) + "\n\nAltre " + std::to_string(moreRows) + " righe non si possono leggere.";
+}
+
 }  // namespace ricordex

@@ -52,4 +52,8 @@ std::string RegistryWriteFailedText(const std::string& valueName);
 // character has a higher code than "." (so a text ending in a quote stays).
 std::string ErrorBoxText(const std::string& message);
 
+// Unreadable rows found together are shown in one box: the first one's
+// text, and how many more rows could not be read.
+std::string UnreadableRowsText(const std::string& first, std::size_t moreRows);
+
 }  // namespace ricordex

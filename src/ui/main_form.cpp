@@ -262,15 +262,20 @@ void TFMain::Timer1Timer() {
 
 void TFMain::ReportLater(const std::exception& error) {
     pendingReports_.emplace_back(error.what());
-    ::PostMessageW(Handle(), kShowPendingReports, 0, 0);
+    if (pendingReports_.size() == 1) ::PostMessageW(Handle(), kShowPendingReports, 0, 0);
 }
 
 void TFMain::ShowPendingReports() {
+    // The box's own loop runs ticks and paints that may find more: those
+    // wait for this box to be dismissed, then come in the next one.
+    if (showingReports_) return;
+    showingReports_ = true;
     while (!pendingReports_.empty()) {
-        const std::string text = std::move(pendingReports_.front());
-        pendingReports_.pop_front();
+        const std::string text = UnreadableRowsText(pendingReports_.front(), pendingReports_.size() - 1);
+        pendingReports_.clear();
         win::Application::Instance().HandleException(ConvertError(text));
     }
+    showingReports_ = false;
 }
 
 void TFMain::OnCommand(int id) {

@@ -3,9 +3,9 @@
 // and the start-up and close of the program.
 
 #include <array>
-#include <deque>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "alerts/scheduler.h"
 #include "app/program_state.h"
@@ -83,14 +83,16 @@ private:
     void PaintPanel();
     void DrawButton(const DRAWITEMSTRUCT& item);
     // Reports wait for the message loop: a row found unreadable while the
-    // list paints or the timer ticks is shown after that work is done.
+    // list paints or the timer ticks is shown after that work is done, all
+    // those found meanwhile in one box, and never a box over another.
     void ReportLater(const std::exception& error);
     void ShowPendingReports();
 
     ProgramState& state_;
     Services& services_;
     UnreadableRows unreadable_;
-    std::deque<std::string> pendingReports_;
+    std::vector<std::string> pendingReports_;
+    bool showingReports_ = false;
     EventListView listView1_;
     win::Timer timer1_;
     AlertPortsWin alertPorts_;

@@ -48,8 +48,18 @@ void Application::HandleException(const std::exception& error) {
         errorSink_(text);
         return;
     }
-    HWND owner = mainForm_ != nullptr && ::IsWindowVisible(mainForm_) ? mainForm_ : Handle();
-    ::MessageBoxW(owner, text.c_str(), title_.c_str(), MB_OK | MB_ICONERROR);
+    // An error raised while a box is open (by a tick or a paint in the
+    // box's own loop) waits for it: never one box over another.
+    queuedErrors_.push_back(text);
+    if (errorBoxOpen_) return;
+    errorBoxOpen_ = true;
+    while (!queuedErrors_.empty()) {
+        const std::wstring next = std::move(queuedErrors_.front());
+        queuedErrors_.pop_front();
+        HWND owner = mainForm_ != nullptr && ::IsWindowVisible(mainForm_) ? mainForm_ : Handle();
+        ::MessageBoxW(owner, next.c_str(), title_.c_str(), MB_OK | MB_ICONERROR);
+    }
+    errorBoxOpen_ = false;
 }
 
 void Application::RemoveModeless(HWND dialog) {

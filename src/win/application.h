@@ -3,6 +3,7 @@
 // program's taskbar button and owns the main form, the switch that shows the
 // main form when the message loop starts, and the default error box.
 
+#include <deque>
 #include <exception>
 #include <functional>
 #include <string>
@@ -64,6 +65,8 @@ private:
     HWND mainForm_ = nullptr;
     bool showMainForm_ = true;
     ErrorSink errorSink_;
+    std::deque<std::wstring> queuedErrors_;
+    bool errorBoxOpen_ = false;
     std::vector<HWND> modeless_;
 };
 

@@ -117,6 +117,23 @@ HWND ProgramRun::WaitForMessageBox(const wchar_t* title, std::chrono::millisecon
     return nullptr;
 }
 
+int ProgramRun::CountMessageBoxes(const wchar_t* title) const {
+    struct Count {
+        Search search;
+        int found = 0;
+    } count{{process_.dwProcessId, L"#32770", title}};
+    ::EnumWindows(
+        [](HWND window, LPARAM parameter) -> BOOL {
+            auto* c = reinterpret_cast<Count*>(parameter);
+            c->search.found = nullptr;
+            Match(window, reinterpret_cast<LPARAM>(&c->search));
+            if (c->search.found != nullptr && ::IsWindowVisible(window)) ++c->found;
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&count));
+    return count.found;
+}
+
 std::wstring ProgramRun::MessageBoxText(HWND box) {
     // The message box's text is its static control 0xFFFF.
     wchar_t text[512] = {};

@@ -36,6 +36,8 @@ public:
     // A message box of the program, found by its title, or null.
     HWND WaitForMessageBox(const wchar_t* title, std::chrono::milliseconds timeout) const;
     static std::wstring MessageBoxText(HWND box);
+    // How many message boxes with that title the program has open.
+    int CountMessageBoxes(const wchar_t* title) const;
     // Presses a button of a message box and waits until the box is gone.
     static bool Press(HWND box, int button);
 
