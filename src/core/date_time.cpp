@@ -129,8 +129,15 @@ std::optional<DateTime> ScanDate(Scanner& s, const FormatSettings& settings, int
     int n1 = 0, n2 = 0, n3 = 0;
     if (!(s.Number(n1) && s.Char(settings.dateSeparator) && s.Number(n2))) return std::nullopt;
     int year = currentYear, month = 0, day = 0;
+    // A separator after the second number is either the year's or the one
+    // trailing separator allowed after a day and month ("24/12/").
+    bool trailingTaken = false;
+    bool hasYear = false;
     if (s.Char(settings.dateSeparator)) {
-        if (!s.Number(n3)) return std::nullopt;
+        hasYear = s.Number(n3);
+        trailingTaken = !hasYear;
+    }
+    if (hasYear) {
         const int yearDigits = s.LastDigitCount();
         switch (settings.dateOrder) {
         case DateOrder::DayMonthYear: day = n1; month = n2; year = n3; break;
@@ -146,7 +153,7 @@ std::optional<DateTime> ScanDate(Scanner& s, const FormatSettings& settings, int
         month = n1;
         day = n2;
     }
-    s.Char(settings.dateSeparator);
+    if (!trailingTaken) s.Char(settings.dateSeparator);
     s.SkipBlanks();
     return TryEncodeDate(year, month, day);
 }

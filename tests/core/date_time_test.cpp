@@ -74,6 +74,8 @@ TEST(DateTime, ReadsDatesWithoutYearInTheCurrentYear) {
     // Blanks before numbers and separators are skipped, one trailing separator too.
     EXPECT_EQ(StrToDateTime(" 1 / 2  10.05 ", s, 2026), At(2026, 2, 1, 10, 5));
     EXPECT_EQ(StrToDateTime("1/2/2026/ 10.05", s, 2026), At(2026, 2, 1, 10, 5));
+    EXPECT_EQ(StrToDateTime("24/12/", s, 2026), At(2026, 12, 24));
+    EXPECT_FALSE(TryStrToDateTime("24/12//", s, 2026));
     // A two-digit year belongs to the current century.
     EXPECT_EQ(StrToDateTime("1/2/26", s, 2026), At(2026, 2, 1));
 }
