@@ -403,7 +403,11 @@ LRESULT TTrayIcon::OwnerWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         if (state == WA_INACTIVE) {
             HWND focus = ::GetFocus();
             if (focus != nullptr && ::IsChild(ownerWindow_, focus)) focusedControl_ = focus;
-        } else if (focusedControl_ != nullptr && ::IsWindow(focusedControl_)) {
+        } else if (focusedControl_ != nullptr && ::IsWindow(focusedControl_) && ::IsWindowVisible(focusedControl_) &&
+                   ::IsWindowEnabled(focusedControl_)) {
+            // IsWindowVisible is false for the control of a hidden owner:
+            // the owner may be activated while hidden (to open the tray
+            // menu), and then no key must reach its controls.
             HWND parent = ::GetParent(focusedControl_);
             if (parent == nullptr) parent = focusedControl_;
             if (parent != reinterpret_cast<HWND>(lParam)) ::SetFocus(focusedControl_);

@@ -176,7 +176,7 @@ LRESULT TFDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND:
         // Escape reaches a modeless dialog as IDCANCEL; Enter presses the
         // focused button, elsewhere the default one.
-        if (LOWORD(wParam) == kBInserisci || LOWORD(wParam) == IDOK) BInserisciClick();
+        if (LOWORD(wParam) == kBInserisci) BInserisciClick();
         if (LOWORD(wParam) == kBAnnulla || LOWORD(wParam) == IDCANCEL) BAnnullaClick();
         return 0;
     case WM_PAINT:

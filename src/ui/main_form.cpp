@@ -312,7 +312,7 @@ LRESULT TFMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CREATE: {
         win::Application& application = win::Application::Instance();
         application.SetMainForm(Handle());
-        application.AddModeless(Handle());  // Tab, Enter and Escape as in a dialog
+        application.AddForm(Handle());  // Tab and Enter as in a dialog
         CreateControls();
         CreateTrayIcon();
         timer1_.Bind(Handle());
@@ -361,7 +361,7 @@ LRESULT TFMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_DESTROY:
         timer1_.SetEnabled(false);
-        win::Application::Instance().RemoveModeless(Handle());
+        win::Application::Instance().RemoveForm(Handle());
         ownDialog_.reset();
         ownOptions_.reset();
         trayI_.reset();  // the icon leaves the notification area with the window

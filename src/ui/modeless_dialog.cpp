@@ -14,10 +14,10 @@ ModelessDialog::ModelessDialog(const wchar_t* className, const wchar_t* caption,
     const RECT r = win::CentredWindowRect(clientWidth, clientHeight, style, kExStyle, win::WindowDpi(nullptr));
     Create(className, caption, style, kExStyle, r.left, r.top, r.right - r.left, r.bottom - r.top,
            application.Handle());
-    application.AddModeless(Handle());
+    application.AddForm(Handle());
 }
 
-ModelessDialog::~ModelessDialog() { win::Application::Instance().RemoveModeless(Handle()); }
+ModelessDialog::~ModelessDialog() { win::Application::Instance().RemoveForm(Handle()); }
 
 void ModelessDialog::CreateControls(std::span<const win::ControlSpec> table, std::initializer_list<int> bold) {
     const UINT dpi = win::WindowDpi(Handle());

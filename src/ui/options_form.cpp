@@ -161,7 +161,7 @@ LRESULT TFOpzioni::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case kBSeleziona: BSelezionaClick(); break;
         case kBProva: BProvaClick(); break;
         case kBSelSalva: BSelSalvaClick(); break;
-        case kBInserisci: case IDOK: BInserisciClick(); break;
+        case kBInserisci: BInserisciClick(); break;
         case kBAnnulla: case IDCANCEL: BAnnullaClick(); break;
         default: break;
         }

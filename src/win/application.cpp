@@ -62,13 +62,17 @@ void Application::HandleException(const std::exception& error) {
     errorBoxOpen_ = false;
 }
 
-void Application::RemoveModeless(HWND dialog) {
-    modeless_.erase(std::remove(modeless_.begin(), modeless_.end(), dialog), modeless_.end());
+void Application::RemoveForm(HWND form) {
+    forms_.erase(std::remove(forms_.begin(), forms_.end(), form), forms_.end());
+    if (lastActiveForm_ == form) lastActiveForm_ = nullptr;
+    if (mainForm_ == form) mainForm_ = nullptr;
 }
 
 void Application::Dispatch(MSG& message) {
-    for (HWND dialog : modeless_) {
-        if (::IsWindowVisible(dialog) && ::IsDialogMessageW(dialog, &message)) return;
+    // A copy: a message dispatched here may make a form.
+    const std::vector<HWND> forms = forms_;
+    for (HWND form : forms) {
+        if (::IsWindowVisible(form) && ::IsDialogMessageW(form, &message)) return;
     }
     ::TranslateMessage(&message);
     ::DispatchMessageW(&message);
@@ -86,12 +90,15 @@ int Application::Run() {
 }
 
 HWND Application::ActivationTarget() const {
-    HWND target = ::GetLastActivePopup(Handle());
-    if (target == Handle() || !::IsWindowVisible(target)) {
-        target = mainForm_ != nullptr && ::IsWindowVisible(mainForm_) ? mainForm_ : nullptr;
-    }
-    if (target != nullptr && !::IsWindowEnabled(target)) {
-        if (HWND popup = ::GetWindow(target, GW_ENABLEDPOPUP)) target = popup;
+    HWND target = lastActiveForm_ != nullptr && ::IsWindowVisible(lastActiveForm_) ? lastActiveForm_ : nullptr;
+    if (target == nullptr && mainForm_ != nullptr && ::IsWindowVisible(mainForm_)) target = mainForm_;
+    if (target == nullptr || ::IsWindowEnabled(target)) return target;
+    // Kept disabled by a box or dialog of its own: that one, front first.
+    for (HWND w = ::GetTopWindow(nullptr); w != nullptr; w = ::GetWindow(w, GW_HWNDNEXT)) {
+        if (::GetWindow(w, GW_OWNER) == target && ::IsWindowVisible(w) && ::IsWindowEnabled(w) &&
+            (::GetWindowLongPtrW(w, GWL_EXSTYLE) & WS_EX_TOOLWINDOW) == 0) {
+            return w;
+        }
     }
     return target;
 }

@@ -42,8 +42,10 @@ public:
 
     // The forms (the main form and the modeless dialogs) get their keyboard
     // navigation from the loop: Tab, Enter, Escape.
-    void AddModeless(HWND dialog) { modeless_.push_back(dialog); }
-    void RemoveModeless(HWND dialog);
+    void AddForm(HWND form) { forms_.push_back(form); }
+    void RemoveForm(HWND form);
+    // A form became the active window: the one the taskbar button brings back.
+    void FormActivated(HWND form) { lastActiveForm_ = form; }
 
     // Shows the main form when the switch is on, then runs the message loop
     // until the main form is destroyed.
@@ -67,7 +69,8 @@ private:
     ErrorSink errorSink_;
     std::deque<std::wstring> queuedErrors_;
     bool errorBoxOpen_ = false;
-    std::vector<HWND> modeless_;
+    std::vector<HWND> forms_;
+    HWND lastActiveForm_ = nullptr;
 };
 
 }  // namespace ricordex::win

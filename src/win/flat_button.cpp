@@ -102,8 +102,9 @@ LRESULT CALLBACK FlatButtonProc(HWND button, UINT message, WPARAM wParam, LPARAM
                                  lParam);
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
-        pressedByMouse = button;
+        if (::GetCapture() == button) return 0;  // held down with Space already
         ::SetCapture(button);
+        pressedByMouse = button;
         ShowPressed(button, true);
         return 0;
     case WM_MOUSEMOVE:
@@ -121,7 +122,7 @@ LRESULT CALLBACK FlatButtonProc(HWND button, UINT message, WPARAM wParam, LPARAM
         }
         break;
     case WM_CAPTURECHANGED:
-        if (pressedByMouse == button) {
+        if (pressedByMouse == button && reinterpret_cast<HWND>(lParam) != button) {
             pressedByMouse = nullptr;
             ShowPressed(button, false);
         }

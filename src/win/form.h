@@ -25,6 +25,9 @@ protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    // The control last focused, while it can still take the focus, or the
+    // first of the tab order.
+    HWND RememberedControl() const;
     void FocusActiveControl();
 
     HWND activeControl_ = nullptr;

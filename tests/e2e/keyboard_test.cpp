@@ -10,6 +10,7 @@
 #include "e2e/user_input.h"
 #include "support/archive_bytes.h"
 #include "support/temp_dir.h"
+#include "tray/tray_icon.h"
 #include "win/registry.h"
 
 namespace ricordex::e2e {
@@ -139,7 +140,7 @@ TEST_F(KeyboardTest, EnterOnAnnullaInTheOptionsAppliesNothing) {
     PressKeys({VK_TAB, VK_TAB});
     ASSERT_TRUE(WaitUntil([&] { return FocusedName().starts_with(L"Esecuzione automatica"); }));
     PressKey(VK_SPACE);  // ticks "Esecuzione automatica"
-    ASSERT_EQ(::SendMessageW(Focused(), BM_GETCHECK, 0, 0), BST_CHECKED);
+    ASSERT_TRUE(WaitUntil([&] { return ::SendMessageW(Focused(), BM_GETCHECK, 0, 0) == BST_CHECKED; }));
     PressKey(VK_TAB, {VK_SHIFT});
     PressKey(VK_TAB, {VK_SHIFT});
     PressKey(VK_TAB, {VK_SHIFT});
@@ -153,31 +154,59 @@ TEST_F(KeyboardTest, EnterOnAnnullaInTheOptionsAppliesNothing) {
 
 TEST_F(KeyboardTest, AfterChiudiTheTrayIconBringsTheWindowBackWithTheListFocused) {
     ProgramRun& run = Start();
+    PressKey(VK_DOWN);
+    ASSERT_TRUE(WaitUntil([&] { return Selected() == 0; }));
     ClickOn(ProgramRun::Control(Main(), L"Chiudi"));
     ASSERT_TRUE(WaitUntil([&] { return !Shown(Main()); }));
+    // The tray menu, opened and closed: the hidden window takes no key.
+    ::PostMessageW(run.TrayWindow(), tray::kTrayCallbackMessage, tray::kTrayIconId, WM_RBUTTONDOWN);
+    ::Sleep(500);
+    PressKeys({VK_ESCAPE, VK_DELETE});
+    EXPECT_EQ(run.WaitForMessageBox(L"Conferma Eliminazione", 1s), nullptr);
     // A left click on the icon, as the shell reports it.
-    ::PostMessageW(run.TrayWindow(), WM_USER + 1024, 1, WM_LBUTTONDOWN);
-    ::PostMessageW(run.TrayWindow(), WM_USER + 1024, 1, WM_LBUTTONUP);
+    ::PostMessageW(run.TrayWindow(), tray::kTrayCallbackMessage, tray::kTrayIconId, WM_LBUTTONDOWN);
+    ::PostMessageW(run.TrayWindow(), tray::kTrayCallbackMessage, tray::kTrayIconId, WM_LBUTTONUP);
     EXPECT_TRUE(WaitUntil([&] { return Shown(Main()) && Active() == Main() && Focused() == List(); }));
     PressKey(VK_DOWN);
-    EXPECT_TRUE(WaitUntil([&] { return Selected() == 0; })) << "the keys reach the list";
+    EXPECT_TRUE(WaitUntil([&] { return Selected() == 1; })) << "the keys reach the list";
     ASSERT_TRUE(run.CloseAndWait(10s));
 }
 
-TEST_F(KeyboardTest, TheTaskbarButtonActivatesTheWindowWithTheControlLastFocused) {
+// The taskbar button stands for the application window; clicked, the
+// taskbar brings that window to the foreground. The window in front of the
+// program comes back active: the main window with its focused control, the
+// options, or a question that keeps the main window waiting.
+TEST_F(KeyboardTest, TheTaskbarButtonActivatesTheWindowInFront) {
     ProgramRun& run = Start();
+    HWND application = run.Window(L"TApplication");
+    auto taskbarClick = [&] {
+        ::SetForegroundWindow(::GetDesktopWindow());
+        EXPECT_TRUE(WaitUntil([&] { return Active() == nullptr; }));
+        ::SetForegroundWindow(application);
+    };
     PressKey(VK_TAB);
     ASSERT_TRUE(WaitUntil([&] { return FocusedName() == L"Nuovo Evento"; }));
-    // The taskbar button stands for the application window; clicked, the
-    // taskbar brings that window to the foreground.
-    HWND application = run.Window(L"TApplication");
-    ::SetForegroundWindow(::GetDesktopWindow());
-    ASSERT_TRUE(WaitUntil([&] { return Active() != Main(); }));
-    ::SetForegroundWindow(application);
+    taskbarClick();
     EXPECT_TRUE(WaitUntil([&] { return Active() == Main() && FocusedName() == L"Nuovo Evento"; }));
-    PressKey(VK_SPACE);
-    EXPECT_TRUE(WaitUntil([&] { return EditorOpen(L"Inserisci"); })) << "the keys reach the window";
+
+    PressKeys({VK_TAB, VK_TAB, VK_TAB, VK_SPACE});  // "Opzioni"
+    ASSERT_TRUE(WaitUntil([&] { return Shown(Options()) && Active() == Options(); }));
+    taskbarClick();
+    EXPECT_TRUE(WaitUntil([&] { return Active() == Options(); }));
     PressKey(VK_ESCAPE);
+    ASSERT_TRUE(WaitUntil([&] { return !Shown(Options()) && Active() == Main(); }));
+
+    PressKey(VK_TAB, {VK_SHIFT});
+    PressKey(VK_TAB, {VK_SHIFT});
+    PressKey(VK_TAB, {VK_SHIFT});
+    PressKey(VK_TAB, {VK_SHIFT});  // back to the list
+    ASSERT_TRUE(WaitUntil([&] { return Focused() == List(); }));
+    PressKeys({VK_DOWN, VK_DELETE});
+    HWND question = run.WaitForMessageBox(L"Conferma Eliminazione", 5s);
+    ASSERT_NE(question, nullptr);
+    taskbarClick();
+    EXPECT_TRUE(WaitUntil([&] { return Active() == question; }));
+    AnswerNo(question);
     ASSERT_TRUE(run.CloseAndWait(10s));
 }
 
