@@ -11,6 +11,13 @@ ctest --preset native
 
 cmake --preset windows >/dev/null
 cmake --build --preset windows
+# Whatever this run starts ends with it: the Wine session of the tests'
+# prefix (its desktop and services) and the virtual display.
+stop_what_was_started() {
+  (source tools/wine-env.sh && wineserver -k 2>/dev/null) || true
+  if [ "${RICORDEX_XVFB_STARTED:-}" = 1 ]; then kill "$RICORDEX_XVFB_PID" 2>/dev/null || true; fi
+}
+trap stop_what_was_started EXIT
 source tools/display.sh
 ctest --preset windows
 
