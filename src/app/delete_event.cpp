@@ -14,8 +14,11 @@ bool EliminaEvento(ProgramState& state, Questions& questions,
     if (!asked) return false;
     const std::optional<std::size_t> position = state.list.Find(*asked);
     if (!position) return false;
-    if (questions.Ask(DeleteQuestionText(state.list.At(*position)), "Conferma Eliminazione", kYesNoQuestion) ==
-        kAnswerNo) {
+    // Only "Sì" deletes: Escape or the box's close button (which some
+    // systems allow on a Yes/No box), or a box that could not be shown,
+    // must not cost an event.
+    if (questions.Ask(DeleteQuestionText(state.list.At(*position)), "Conferma Eliminazione", kYesNoQuestion) !=
+        kAnswerYes) {
         return false;
     }
     const std::optional<RowId> selected = selectedRow();

@@ -44,6 +44,7 @@ public:
 };
 
 // Message box results and flags, as the platform numbers them.
+inline constexpr int kAnswerYes = 6;
 inline constexpr int kAnswerNo = 7;
 inline constexpr unsigned kYesNoQuestion = 36;
 

@@ -84,14 +84,19 @@ TEST(DeleteEvent, OnlyNoDeclinesAndTheRowSelectedAtTheAnswerGoes) {
     EXPECT_EQ(state.list.Count(), 2u);
     EXPECT_FALSE(state.modificato);
 
-    questions.answer = 2;  // anything but No deletes
+    for (int notYes : {2, 0}) {  // Escape or the close button; a box that failed
+        questions.answer = notYes;
+        EXPECT_FALSE(EliminaEvento(state, questions, [&] { return selected; }));
+        EXPECT_EQ(state.list.Count(), 2u);
+    }
+    questions.answer = kAnswerYes;
     questions.whileOpen = [&] { selected = b; };
     EXPECT_TRUE(EliminaEvento(state, questions, [&] { return selected; }));
     EXPECT_TRUE(state.list.Find(a));
     EXPECT_FALSE(state.list.Find(b));
     EXPECT_TRUE(state.modificato);
     EXPECT_FALSE(EliminaEvento(state, questions, [] { return std::nullopt; }));
-    EXPECT_EQ(questions.asked.size(), 2u);
+    EXPECT_EQ(questions.asked.size(), 4u);
 }
 
 }  // namespace
