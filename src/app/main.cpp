@@ -5,6 +5,7 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <objbase.h>
 
 #include "app/program_state.h"
 #include "ui/main_form.h"
@@ -36,6 +37,15 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     using namespace ricordex;
     win::UniqueKernelObject singleInstance;
     if (AnotherIsRunning(singleInstance)) return 0;
+
+    // The folder browser needs COM, and the shell's open expects it.
+    const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    const struct ComScope {
+        bool started;
+        ~ComScope() {
+            if (started) ::CoUninitialize();
+        }
+    } comScope{SUCCEEDED(com)};
 
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES | ICC_DATE_CLASSES | ICC_STANDARD_CLASSES};
     ::InitCommonControlsEx(&controls);

@@ -58,7 +58,9 @@ constexpr DWORD kFlatButton = WS_TABSTOP | BS_OWNERDRAW;
 // "Elimina Evento" (ending at 180) and "Opzioni" (from 255) the panel is empty.
 const std::array<win::ControlSpec, 8> kControls = {{
     {kListView1, WC_LISTVIEWW, L"", 92, 27, 703, 344,
-     WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SINGLESEL | LVS_SHOWSELALWAYS, WS_EX_STATICEDGE},
+     // The form owns the status images: the list only shows them.
+     WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_SHAREIMAGELISTS,
+     WS_EX_STATICEDGE},
     {kBNuovoEvento, L"BUTTON", L"Nuovo Evento", 0, 0, 90, 60, kFlatButton},
     {kBModificaEvento, L"BUTTON", L"Modifica Evento", 0, 60, 90, 60, kFlatButton},
     {kBEliminaEvento, L"BUTTON", L"Elimina Evento", 0, 120, 90, 60, kFlatButton},
@@ -327,8 +329,13 @@ LRESULT TFMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         ShowPendingReports();
         return 0;
     case WM_POWERBROADCAST:
-        // Back from sleep: look at the list now, not at the next tick.
-        if (wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND) Timer1Timer();
+        // Back from sleep: look at the list within a second, not at the next
+        // tick; not in here, where an alert would hold up the system's
+        // broadcast. An alert already open keeps the timer held off.
+        if ((wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND) &&
+            timer1_.Interval() != kHoldOffInterval) {
+            timer1_.SetInterval(kSoonInterval);
+        }
         return TRUE;
     case WM_COMMAND:
         if (HIWORD(wParam) == BN_CLICKED) OnCommand(LOWORD(wParam));
@@ -362,6 +369,9 @@ LRESULT TFMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DESTROY:
         timer1_.SetEnabled(false);
         win::Application::Instance().RemoveForm(Handle());
+        // The dialogs go with the window, and nothing points at them after.
+        if (fDialog_ == ownDialog_.get()) fDialog_ = nullptr;
+        if (fOpzioni_ == ownOptions_.get()) fOpzioni_ = nullptr;
         ownDialog_.reset();
         ownOptions_.reset();
         trayI_.reset();  // the icon leaves the notification area with the window

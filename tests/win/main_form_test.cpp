@@ -104,6 +104,18 @@ TEST_F(MainFormTest, ASettingOfTheWrongTypeIsReportedAndTheProgramRunsOn) {
     EXPECT_TRUE(win::Application::Instance().ShowMainForm());
 }
 
+// Back from sleep the list is looked at within a second, from the timer:
+// an alert inside the system's broadcast would hold the broadcast up.
+TEST_F(MainFormTest, ResumingFromSleepSchedulesTheExaminationSoon) {
+    Open();
+    form_->Timer1().SetInterval(kNormalInterval);
+    ::SendMessageW(form_->Handle(), WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
+    EXPECT_EQ(form_->Timer1().Interval(), kSoonInterval);
+    form_->Timer1().SetInterval(kHoldOffInterval);  // an alert is open
+    ::SendMessageW(form_->Handle(), WM_POWERBROADCAST, PBT_APMRESUMESUSPEND, 0);
+    EXPECT_EQ(form_->Timer1().Interval(), kHoldOffInterval);
+}
+
 TEST_F(MainFormTest, ACloseRequestAsksSavesAsToldAndEnds) {
     Open();
     state_.list.AggiungiRiga({"nuovo", "", "", "", "", "", ""}, 0);
