@@ -44,7 +44,8 @@ std::wstring AutostartCommand(const std::wstring& programPath);
 
 // "Conferma", steps 1 to 4: the autostart value, the archive switch (save
 // the list to the current archive, then load the other; to a folder without
-// an archive, write the list there), the sound, the start flags. A failure is raised and leaves the later steps undone; Avvio
+// an archive, write the list there), the sound, the start flags. A failure
+// is raised and leaves the later steps undone; Avvio
 // is then as it was.
 void ConfirmOptions(ProgramState& state, Services& services, const std::wstring& programPath,
                     const OptionsChoices& choices);

@@ -69,10 +69,9 @@ void Application::RemoveForm(HWND form) {
 }
 
 void Application::Dispatch(MSG& message) {
-    // A copy: a message dispatched here may make a form.
-    const std::vector<HWND> forms = forms_;
-    for (HWND form : forms) {
-        if (::IsWindowVisible(form) && ::IsDialogMessageW(form, &message)) return;
+    // By index, not by iterator: a message dispatched here may make a form.
+    for (std::size_t i = 0; i < forms_.size(); ++i) {
+        if (::IsWindowVisible(forms_[i]) && ::IsDialogMessageW(forms_[i], &message)) return;
     }
     ::TranslateMessage(&message);
     ::DispatchMessageW(&message);

@@ -30,9 +30,9 @@ void DrawFlatButton(const DRAWITEMSTRUCT& item, const FlatButtonLook& look);
 
 // Makes an owner-drawn button behave as a flat push button: Enter presses it
 // when it has the focus (the dialog manager sends Enter to a focused button
-// only when it says it is the default push button), and a mouse click presses it without taking the focus
-// from the control the user works in, as a toolbar button does. Tab and
-// Space reach it as any button.
+// only when it says it is the default push button), and a mouse click
+// presses it without taking the focus from the control the user works in,
+// as a toolbar button does. Tab and Space reach it as any button.
 void AttachFlatButton(HWND button);
 
 // One tooltip control for a form; each tool shows its text when the mouse

@@ -4,12 +4,6 @@
 
 namespace ricordex::win {
 
-HWND Form::ActiveControl() const {
-    HWND focus = ::GetFocus();
-    if (focus != nullptr && ::IsChild(Handle(), focus)) return focus;
-    return RememberedControl();
-}
-
 HWND Form::RememberedControl() const {
     if (activeControl_ != nullptr && ::IsWindow(activeControl_) && ::IsChild(Handle(), activeControl_) &&
         ::IsWindowVisible(activeControl_) && ::IsWindowEnabled(activeControl_)) {

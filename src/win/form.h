@@ -11,9 +11,6 @@ namespace ricordex::win {
 
 class Form : public Window {
 public:
-    // The control that has the focus while the form is active, or will get
-    // it at the next activation: at first the first control of the tab order.
-    HWND ActiveControl() const;
     // Focuses the control now when the form is active, else at activation.
     void SetActiveControl(HWND control);
 
