@@ -53,17 +53,21 @@ void ClickOn(HWND window) {
     const int height = ::GetSystemMetrics(SM_CYVIRTUALSCREEN);
     const int left = ::GetSystemMetrics(SM_XVIRTUALSCREEN);
     const int top = ::GetSystemMetrics(SM_YVIRTUALSCREEN);
-    INPUT inputs[3] = {};
-    for (INPUT& input : inputs) {
+    auto at = [&](int x, int y, DWORD flags) {
+        INPUT input{};
         input.type = INPUT_MOUSE;
-        input.mi.dx = ((r.left + r.right) / 2 - left) * 65536 / width + 1;
-        input.mi.dy = ((r.top + r.bottom) / 2 - top) * 65536 / height + 1;
-        input.mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK;
-    }
-    inputs[0].mi.dwFlags |= MOUSEEVENTF_MOVE;
-    inputs[1].mi.dwFlags |= MOUSEEVENTF_LEFTDOWN;
-    inputs[2].mi.dwFlags |= MOUSEEVENTF_LEFTUP;
-    for (const INPUT& input : inputs) Send({input});
+        input.mi.dx = (x - left) * 65536 / width + 1;
+        input.mi.dy = (y - top) * 65536 / height + 1;
+        input.mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK | flags;
+        return input;
+    };
+    const int x = (r.left + r.right) / 2, y = (r.top + r.bottom) / 2;
+    // Onto the window in two moves, as a hand does: a single move that
+    // lands where the pointer already is tells the window nothing.
+    Send({at(r.left + 1, r.top + 1, MOUSEEVENTF_MOVE)});
+    Send({at(x, y, MOUSEEVENTF_MOVE)});
+    Send({at(x, y, MOUSEEVENTF_LEFTDOWN)});
+    Send({at(x, y, MOUSEEVENTF_LEFTUP)});
 }
 
 bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
