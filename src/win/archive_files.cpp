@@ -6,6 +6,10 @@
 namespace ricordex::win {
 namespace {
 
+// What a save keeps of the archive's attributes (read-only is refused before).
+constexpr DWORD kCarriedAttributes = FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                     FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+
 [[noreturn]] void ThrowLastError() { throw InOutError(InOutCodeFromSystemError(::GetLastError())); }
 
 // Windows refuses write access to a read-only file whoever asks; Wine run
@@ -64,13 +68,35 @@ public:
         RefuseReadOnly(target_);
         if (!::FlushFileBuffers(file_.get())) ThrowLastError();
         if (!::CloseHandle(file_.release())) ThrowLastError();
-        if (!::MoveFileExW(temporary_.c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-            ThrowLastError();
-        }
+        ReplaceTarget();
         committed_ = true;
     }
 
 private:
+    // An existing archive is replaced keeping its attributes, its security
+    // descriptor and its creation time, as ReplaceFileW does. When the system
+    // says it removed the archive but could not rename the new file into its
+    // place, the new file is moved there; failing that it is kept under its
+    // own name, since it is then the only copy of the list on disk.
+    void ReplaceTarget() {
+        DWORD error = ERROR_FILE_NOT_FOUND;
+        const DWORD attributes = ::GetFileAttributesW(target_.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES) {
+            // ReplaceFileW carries them on Windows; Wine's does not.
+            ::SetFileAttributesW(temporary_.c_str(), attributes & kCarriedAttributes);
+            if (::ReplaceFileW(target_.c_str(), temporary_.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
+                               nullptr)) {
+                return;
+            }
+            error = ::GetLastError();
+            if (error != ERROR_FILE_NOT_FOUND && error != ERROR_UNABLE_TO_MOVE_REPLACEMENT) ThrowLastError();
+        }
+        if (!::MoveFileExW(temporary_.c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+            if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT) committed_ = true;
+            ThrowLastError();
+        }
+    }
+
     UniqueFile file_;
     std::filesystem::path temporary_;
     std::filesystem::path target_;
@@ -105,6 +131,24 @@ std::unique_ptr<InputFile> OpenForLoading(const std::filesystem::path& path, DWO
     return std::make_unique<Input>(file);
 }
 
+// The file a path finally names, through any symbolic link, so that a save
+// replaces the linked file and the link goes on naming it. A path that names
+// nothing yet is its own final path.
+std::filesystem::path FinalPath(const std::filesystem::path& path) {
+    const UniqueFile file(::CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!file) return path;
+    std::wstring name(MAX_PATH, L'\0');
+    DWORD length = ::GetFinalPathNameByHandleW(file.get(), name.data(), static_cast<DWORD>(name.size()), 0);
+    if (length >= name.size()) {
+        name.resize(length);
+        length = ::GetFinalPathNameByHandleW(file.get(), name.data(), static_cast<DWORD>(name.size()), 0);
+    }
+    if (length == 0 || length >= name.size()) return path;
+    name.resize(length);
+    return name;
+}
+
 }  // namespace
 
 std::unique_ptr<InputFile> Win32ArchiveFiles::OpenOrCreate(const std::filesystem::path& path) {
@@ -116,12 +160,13 @@ std::unique_ptr<InputFile> Win32ArchiveFiles::OpenExisting(const std::filesystem
 }
 
 std::unique_ptr<OutputFile> Win32ArchiveFiles::CreateReplacement(const std::filesystem::path& path) {
-    std::filesystem::path temporary = path;
+    const std::filesystem::path target = FinalPath(path);
+    std::filesystem::path temporary = target;
     temporary += L".new";
     HANDLE file =
         ::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) ThrowLastError();
-    return std::make_unique<Output>(file, std::move(temporary), path);
+    return std::make_unique<Output>(file, std::move(temporary), target);
 }
 
 bool Win32ArchiveFiles::Exists(const std::filesystem::path& path) {

@@ -1,6 +1,10 @@
 #include "win/archive_files.h"
 
 #include <windows.h>
+#include <aclapi.h>
+#include <sddl.h>
+
+#include <cstdio>
 
 #include <gtest/gtest.h>
 
@@ -62,6 +66,89 @@ TEST_F(Win32Files, AReadOnlyArchiveIsRefusedAtLoadAndKeptWholeAtSave) {
     EXPECT_EQ(ReadBytes(path_), BolloAuto());
     EXPECT_FALSE(std::filesystem::exists(dir_ / "Ricordex.psc.new"));
     ::SetFileAttributesW(path_.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+// The security descriptor as text, owner and access list; empty when the
+// file system keeps none.
+std::wstring SecurityOf(const std::filesystem::path& path) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (::GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, nullptr,
+                                nullptr, &descriptor) != ERROR_SUCCESS) {
+        return L"";
+    }
+    LPWSTR text = nullptr;
+    std::wstring result;
+    if (::ConvertSecurityDescriptorToStringSecurityDescriptorW(descriptor, SDDL_REVISION_1, DACL_SECURITY_INFORMATION,
+                                                                &text, nullptr)) {
+        result = text;
+        ::LocalFree(text);
+    }
+    ::LocalFree(descriptor);
+    return result;
+}
+
+TEST_F(Win32Files, ASaveKeepsTheArchivesAttributesAndPermissions) {
+    WriteBytes(path_, BolloAuto());
+    ASSERT_TRUE(::SetFileAttributesW(path_.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE));
+    // Full control for the owner, reading only for everyone else.
+    PSECURITY_DESCRIPTOR wanted = nullptr;
+    ASSERT_TRUE(::ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P(A;;FA;;;OW)(A;;FR;;;WD)",
+                                                                       SDDL_REVISION_1, &wanted, nullptr));
+    BOOL present = FALSE;
+    BOOL defaulted = FALSE;
+    PACL acl = nullptr;
+    ::GetSecurityDescriptorDacl(wanted, &present, &acl, &defaulted);
+    const bool aclStored = ::SetNamedSecurityInfoW(const_cast<wchar_t*>(path_.c_str()), SE_FILE_OBJECT,
+                                                   DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
+                                                   nullptr, nullptr, acl, nullptr) == ERROR_SUCCESS;
+    ::LocalFree(wanted);
+    const std::wstring before = SecurityOf(path_);
+
+    EventList list;
+    CaricaArchivio(list, files_, path_);
+    list.AggiungiRiga({"altro", "", "", "", "", "", ""}, 0);
+    ScriviRecord(list, files_, path_);
+
+    EXPECT_EQ(ReadBytes(path_).size(), 2 * 164u);
+    EXPECT_EQ(::GetFileAttributesW(path_.c_str()) & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE),
+              static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE));
+    if (aclStored && !before.empty()) {
+        EXPECT_EQ(SecurityOf(path_), before);
+    } else {
+        std::printf("no security descriptor kept by this file system: attributes only\n");
+    }
+    ::SetFileAttributesW(path_.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+// An archive that is a symbolic link to "elsewhere.psc" beside it: made by the
+// system when it can, else the one the test run prepared; empty when neither.
+std::filesystem::path LinkedArchive(const std::filesystem::path& folder) {
+    const std::filesystem::path link = folder / "Ricordex.psc";
+    if (::CreateSymbolicLinkW(link.c_str(), L"elsewhere.psc", 0) &&
+        ::GetFileAttributesW(link.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        return link;
+    }
+    const wchar_t* prepared = _wgetenv(L"RICORDEX_LINKED_ARCHIVE");
+    return prepared != nullptr ? std::filesystem::path(prepared) : std::filesystem::path();
+}
+
+TEST_F(Win32Files, ASaveThroughALinkWritesTheLinkedFileAndKeepsTheLink) {
+    WriteBytes(dir_ / "elsewhere.psc", "");
+    const std::filesystem::path link = LinkedArchive(dir_.path());
+    if (link.empty()) GTEST_SKIP() << "no symbolic link to try";
+    const std::filesystem::path linked = link.parent_path() / "elsewhere.psc";
+    WriteBytes(linked, BolloAuto());
+
+    EventList list;
+    CaricaArchivio(list, files_, link);
+    list.AggiungiRiga({"altro", "", "", "", "", "", ""}, 0);
+    ScriviRecord(list, files_, link);
+
+    EXPECT_EQ(ReadBytes(linked).size(), 2 * 164u);
+    EXPECT_FALSE(std::filesystem::exists(link.parent_path() / "Ricordex.psc.new"));
+    // Still a link: what the linked file holds is what the archive holds.
+    WriteBytes(linked, "scritto altrove");
+    EXPECT_EQ(ReadBytes(link), "scritto altrove");
 }
 
 TEST_F(Win32Files, SystemErrorsBecomeTheRuntimesTexts) {
