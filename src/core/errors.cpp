@@ -36,6 +36,10 @@ std::string ErrorBoxText(const std::string& message) {
     return message;
 }
 
+std::string LibraryLoadFailedText(const std::string& name, unsigned long systemError) {
+    return "Unable to load " + name + " (system error " + std::to_string(systemError) + ")";
+}
+
 std::string UnreadableRowsText(const std::string& first, std::size_t moreRows) {
     if (moreRows == 0) return first;
     if (moreRows == 1) return ErrorBoxText(first) + "\n\nUn'altra riga non si pu\xF2 leggere.";

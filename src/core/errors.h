@@ -48,6 +48,10 @@ std::string InvalidRegistryTypeText(const std::string& valueName);
 std::string RegistryReadFailedText(const std::string& valueName);
 std::string RegistryWriteFailedText(const std::string& valueName);
 
+// "Unable to load winmm.dll (system error 126)": a system library or one of
+// its functions that cannot be found.
+std::string LibraryLoadFailedText(const std::string& name, unsigned long systemError);
+
 // The text of the default error box: a full stop is added when the last
 // character has a higher code than "." (so a text ending in a quote stays).
 std::string ErrorBoxText(const std::string& message);

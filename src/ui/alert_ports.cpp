@@ -2,6 +2,11 @@
 
 #include <mmsystem.h>
 
+#include <utility>
+
+#include "core/errors.h"
+#include "win/application.h"
+
 #include "win/late_loaded.h"
 #include "win/system.h"
 #include "win/text.h"
@@ -13,11 +18,20 @@ void PlayAlarm(const std::wstring& sound) {
     win::PlaySoundNamed(sound.c_str(), SND_ASYNC);
 }
 
-void AlertPortsWin::SoundAlarm(const std::wstring& sound) { PlayAlarm(sound); }
+void AlertPortsWin::SoundAlarm(const std::wstring& sound) {
+    try {
+        PlayAlarm(sound);
+    } catch (const std::exception& e) {
+        if (!soundFailureReported_) soundFailure_ = e.what();
+    }
+}
 
 void AlertPortsWin::ShowAlert(std::string_view text) {
     ::MessageBoxExW(owner_.Handle(), win::AnsiToWide(text).c_str(), L"Avviso Scadenza", MB_OK | MB_ICONQUESTION,
                     win::kItalian);
+    if (soundFailure_.empty()) return;
+    soundFailureReported_ = true;
+    win::Application::Instance().HandleException(Error(std::exchange(soundFailure_, {})));
 }
 
 }  // namespace ricordex::ui

@@ -1,30 +1,28 @@
 #include "win/late_loaded.h"
 
 namespace ricordex::win {
-namespace {
 
-// Looked up once; the library stays loaded for the rest of the run. Only
-// from the system folder, never from beside the program or the working folder.
-template <typename Function>
-Function Lookup(const wchar_t* library, const char* name) {
-    HMODULE module = ::LoadLibraryExW(library, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-    if (module == nullptr) return nullptr;
-    // Through the generic function type: GetProcAddress knows no signatures.
-    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(::GetProcAddress(module, name)));
+// Systems without the search flags (Windows 7 before its 2011 update) refuse
+// them: the library is then named by its full path in the system folder.
+HMODULE LoadSystemLibrary(const wchar_t* library) {
+    if (HMODULE module = ::LoadLibraryExW(library, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32)) return module;
+    wchar_t folder[MAX_PATH] = {};
+    const UINT length = ::GetSystemDirectoryW(folder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return nullptr;
+    const std::wstring path = std::wstring(folder, length) + L"\\" + library;
+    return ::LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 }
-
-}  // namespace
 
 bool ShowOpenFileDialog(OPENFILENAMEW& dialog) {
     using Function = BOOL(WINAPI*)(OPENFILENAMEW*);
-    static const Function getOpenFileName = Lookup<Function>(L"comdlg32.dll", "GetOpenFileNameW");
-    return getOpenFileName != nullptr && getOpenFileName(&dialog) != FALSE;
+    static const LateFunction<Function> getOpenFileName(L"comdlg32.dll", "GetOpenFileNameW");
+    return getOpenFileName.Get()(&dialog) != FALSE;
 }
 
 bool PlaySoundNamed(const wchar_t* sound, DWORD flags) {
     using Function = BOOL(WINAPI*)(const wchar_t*, HMODULE, DWORD);
-    static const Function playSound = Lookup<Function>(L"winmm.dll", "PlaySoundW");
-    return playSound != nullptr && playSound(sound, nullptr, flags) != FALSE;
+    static const LateFunction<Function> playSound(L"winmm.dll", "PlaySoundW");
+    return playSound.Get()(sound, nullptr, flags) != FALSE;
 }
 
 }  // namespace ricordex::win

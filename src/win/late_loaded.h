@@ -7,13 +7,53 @@
 #include <windows.h>
 #include <commdlg.h>
 
+#include <string>
+
+#include "core/errors.h"
+
 namespace ricordex::win {
 
-// GetOpenFileNameW; false when the user cancels or the library is missing.
+// A system library loaded from the system folder only, never from beside the
+// program or the working folder; null when it cannot be loaded.
+HMODULE LoadSystemLibrary(const wchar_t* library);
+
+// A function of a system library, looked up once; the library stays loaded
+// for the rest of the run. A library or function that cannot be found is
+// not silent: Get raises an Error naming it, each time it is asked for.
+template <typename Function>
+class LateFunction {
+public:
+    LateFunction(const wchar_t* library, const char* name) {
+        HMODULE module = LoadSystemLibrary(library);
+        if (module == nullptr) {
+            failure_ = LibraryLoadFailedText(AsciiName(library), ::GetLastError());
+            return;
+        }
+        // Through the generic function type: GetProcAddress knows no signatures.
+        function_ = reinterpret_cast<Function>(reinterpret_cast<void (*)()>(::GetProcAddress(module, name)));
+        if (function_ == nullptr) failure_ = LibraryLoadFailedText(name, ::GetLastError());
+    }
+
+    Function Get() const {
+        if (function_ == nullptr) throw Error(failure_);
+        return function_;
+    }
+
+private:
+    static std::string AsciiName(const wchar_t* library) {
+        std::string name;
+        for (; *library != L'\0'; ++library) name += static_cast<char>(*library);
+        return name;
+    }
+
+    Function function_ = nullptr;
+    std::string failure_;
+};
+
+// GetOpenFileNameW; false when the user cancels.
 bool ShowOpenFileDialog(OPENFILENAMEW& dialog);
 
-// PlaySoundW(sound, nullptr, flags); false when it fails or the library is
-// missing.
+// PlaySoundW(sound, nullptr, flags); false when the sound cannot be played.
 bool PlaySoundNamed(const wchar_t* sound, DWORD flags);
 
 }  // namespace ricordex::win

@@ -11,5 +11,21 @@ TEST(LateLoaded, TheSoundFunctionIsFoundAndAnswers) {
     EXPECT_TRUE(PlaySoundNamed(nullptr, 0));  // stops any sound; needs no file
 }
 
+TEST(LateLoaded, ALibraryOrFunctionThatCannotBeFoundIsNamedEveryTimeItIsAskedFor) {
+    using Function = BOOL(WINAPI*)();
+    const LateFunction<Function> noLibrary(L"ricordex-nessuna.dll", "Nulla");
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        try {
+            noLibrary.Get();
+            FAIL();
+        } catch (const Error& e) {
+            EXPECT_STREQ(e.what(), "Unable to load ricordex-nessuna.dll (system error 126)");
+        }
+    }
+    const LateFunction<Function> noFunction(L"winmm.dll", "Nulla");
+    EXPECT_THROW(noFunction.Get(), Error);
+    EXPECT_NE(LateFunction<Function>(L"kernel32.dll", "GetTickCount").Get(), nullptr);
+}
+
 }  // namespace
 }  // namespace ricordex::win
