@@ -43,7 +43,7 @@ ShowInstDetails nevershow
 ; A running Ricordex would write its archive again after the files change:
 ; ask it to close first (it saves as at any close).
 !macro CloseRunning
-  FindWindow $0 "TFMain" ""
+  FindWindow $0 "Ricordex.TFMain" ""
   ${If} $0 <> 0
     SendMessage $0 ${WM_CLOSE} 0 0 /TIMEOUT=5000
     Sleep 500

@@ -30,7 +30,7 @@ inline constexpr TShiftState ssShift = 1, ssAlt = 2, ssCtrl = 4, ssLeft = 8, ssR
 // The shell reports mouse activity over the icon with this message.
 inline constexpr UINT kTrayCallbackMessage = WM_USER + 1024;
 inline constexpr UINT kTrayIconId = 1;
-inline constexpr wchar_t kTrayWindowClass[] = L"TTrayIconWindow";
+inline constexpr wchar_t kTrayWindowClass[] = L"Ricordex.TTrayIconWindow";
 
 class TTrayIcon : public win::Window {
 public:

@@ -12,7 +12,7 @@ namespace ricordex::ui {
 
 class TFMain;
 
-inline constexpr wchar_t kDialogFormClass[] = L"TFDialog";
+inline constexpr wchar_t kDialogFormClass[] = L"Ricordex.TFDialog";
 
 class TFDialog : public ModelessDialog {
 public:

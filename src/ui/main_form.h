@@ -24,7 +24,7 @@ namespace ricordex::ui {
 class TFDialog;
 class TFOpzioni;
 
-inline constexpr wchar_t kMainFormClass[] = L"TFMain";
+inline constexpr wchar_t kMainFormClass[] = L"Ricordex.TFMain";
 // The title label's text, which becomes the window's caption at start-up.
 inline constexpr wchar_t kTitleText[] = L"Ricordex - promemoria delle scadenze";
 // Sent by a second start of the program to the one already running.

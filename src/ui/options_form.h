@@ -12,7 +12,7 @@ namespace ricordex::ui {
 
 class TFMain;
 
-inline constexpr wchar_t kOptionsFormClass[] = L"TFOpzioni";
+inline constexpr wchar_t kOptionsFormClass[] = L"Ricordex.TFOpzioni";
 
 class TFOpzioni : public ModelessDialog {
 public:

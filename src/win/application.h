@@ -13,7 +13,7 @@
 
 namespace ricordex::win {
 
-inline constexpr wchar_t kApplicationClass[] = L"TApplication";
+inline constexpr wchar_t kApplicationClass[] = L"Ricordex.TApplication";
 
 class Application : public Window {
 public:

@@ -55,8 +55,8 @@ protected:
     }
     HWND Main() const { return run_->MainWindow(); }
     HWND List() const { return ::FindWindowExW(Main(), nullptr, WC_LISTVIEWW, nullptr); }
-    HWND Editor() const { return run_->Window(L"TFDialog"); }
-    HWND Options() const { return run_->Window(L"TFOpzioni"); }
+    HWND Editor() const { return run_->Window(L"Ricordex.TFDialog"); }
+    HWND Options() const { return run_->Window(L"Ricordex.TFOpzioni"); }
     HWND Focused() const { return run_->Focus(); }
     HWND Active() const { return run_->ActiveWindow(); }
     std::wstring FocusedName() const { return ProgramRun::Text(Focused()); }
@@ -178,7 +178,7 @@ TEST_F(KeyboardTest, AfterChiudiTheTrayIconBringsTheWindowBackWithTheListFocused
 // options, or a question that keeps the main window waiting.
 TEST_F(KeyboardTest, TheTaskbarButtonActivatesTheWindowInFront) {
     ProgramRun& run = Start();
-    HWND application = run.Window(L"TApplication");
+    HWND application = run.Window(L"Ricordex.TApplication");
     auto taskbarClick = [&] {
         ::SetForegroundWindow(::GetDesktopWindow());
         EXPECT_TRUE(WaitUntil([&] { return Active() == nullptr; }));

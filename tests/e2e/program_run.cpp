@@ -77,7 +77,7 @@ ProgramRun::~ProgramRun() {
     ::CloseHandle(process_.hProcess);
 }
 
-HWND ProgramRun::MainWindow() const { return FindProcessWindow(process_.dwProcessId, L"TFMain", nullptr); }
+HWND ProgramRun::MainWindow() const { return FindProcessWindow(process_.dwProcessId, L"Ricordex.TFMain", nullptr); }
 
 HWND ProgramRun::Window(const wchar_t* className) const {
     return FindProcessWindow(process_.dwProcessId, className, nullptr);
@@ -106,7 +106,7 @@ std::wstring ProgramRun::Text(HWND window) {
     return text;
 }
 
-HWND ProgramRun::TrayWindow() const { return FindProcessWindow(process_.dwProcessId, L"TTrayIconWindow", nullptr); }
+HWND ProgramRun::TrayWindow() const { return FindProcessWindow(process_.dwProcessId, L"Ricordex.TTrayIconWindow", nullptr); }
 
 HWND ProgramRun::WaitForMessageBox(const wchar_t* title, std::chrono::milliseconds timeout) const {
     const auto end = std::chrono::steady_clock::now() + timeout;

@@ -85,10 +85,23 @@ TEST_F(ProgramTest, StartedHiddenTheTrayIconBringsTheWindowBack) {
     ASSERT_TRUE(run.CloseAndWait(10s));
 }
 
-TEST_F(ProgramTest, ASecondStartLeavesOneProgramAndShowsItsWindow) {
+TEST_F(ProgramTest, ASecondStartLeavesOneProgramAndShowsItsWindowNotAnotherProgramsOfTheSameKind) {
     SetAvvio(0);
     ProgramRun first(dir_.path());
     EXPECT_FALSE(::IsWindowVisible(first.MainWindow()));
+    // Another program's window, newer and so found first, of a class named
+    // as generically as a form's.
+    WNDCLASSW generic{};
+    generic.lpfnWndProc = ::DefWindowProcW;
+    generic.hInstance = ::GetModuleHandleW(nullptr);
+    generic.lpszClassName = L"TFMain";
+    ::RegisterClassW(&generic);
+    const struct Foreign {
+        HWND window;
+        ~Foreign() { ::DestroyWindow(window); }
+    } foreign{::CreateWindowW(L"TFMain", L"Altro", WS_OVERLAPPED, 0, 0, 100, 100, nullptr, nullptr,
+                              ::GetModuleHandleW(nullptr), nullptr)};
+    ASSERT_NE(foreign.window, nullptr);
     ricordex::testing::TempDir elsewhere;
     ProgramRun second(elsewhere.path());
     for (int i = 0; i < 100 && second.Running(); ++i) ::Sleep(50);
