@@ -1,5 +1,6 @@
-// One scheduler tick over a large list of which no row is due, and the
-// status of one screen of rows as the list paints them.
+// One scheduler tick over a large list of which no row is due, the same
+// after rows moved while an alert was open, and the status of one screen of
+// rows as the list paints them.
 //
 //   build/native/bench/alerts_bench
 //
@@ -74,6 +75,45 @@ void BM_TickNoneDue(benchmark::State& state) {
     if (program.aggiornatoDaTimer) state.SkipWithError("a row was due");
 }
 
+// An alert is open while the user adds an event that sorts first: every row
+// after it has moved by one when the tick goes on.
+class ShiftingPorts final : public AlertPorts {
+public:
+    explicit ShiftingPorts(EventList& list) : list_(list) {}
+    void SetInterval(unsigned) override {}
+    void SoundAlarm(const std::wstring&) override {}
+    void ShowAlert(std::string_view) override {
+        list_.AggiungiRiga({"0 aggiunto", "Nessun Avviso", "01/01", "08.00", "Ogni giorno", "Annuale", ""}, 0);
+        ++alerts;
+    }
+    long alerts = 0;
+
+private:
+    EventList& list_;
+};
+
+void BM_TickAfterAShift(benchmark::State& state) {
+    ProgramState program;
+    program.avvioProgramma = "15/06/2026 12.00";
+    Fill(program.list, static_cast<std::size_t>(state.range(0)));
+    // Due now and first in the list: alerted every hour, last alerted long ago.
+    program.list.AggiungiRiga({"00 dovuto", "1 giorno prima", "15/06", "12.00", "Ogni ora", "Annuale",
+                               "01/01/1900 00.01"},
+                              0);
+    FixedClock clock;
+    ShiftingPorts ports(program.list);
+    UnreadableRows unreadable;
+    AlertScheduler scheduler(program, clock, ports, unreadable, [](const std::exception&) {});
+    for (auto _ : state) {
+        scheduler.Timer1Timer();
+        state.PauseTiming();
+        program.list.Remove(*program.list.FindDescriptionPrefix("0 aggiunto", 0, false));
+        program.list.SetStamp(*program.list.FindDescriptionPrefix("00 dovuto", 0, false), "01/01/1900 00.01");
+        state.ResumeTiming();
+    }
+    if (ports.alerts != static_cast<long>(state.iterations())) state.SkipWithError("the first row was not due");
+}
+
 // What the list works out for each painted row: background, event time,
 // status (text colour and icon).
 void BM_PaintOneScreen(benchmark::State& state) {
@@ -97,6 +137,7 @@ void BM_PaintOneScreen(benchmark::State& state) {
 }
 
 BENCHMARK(BM_TickNoneDue)->Arg(10'000)->Arg(100'000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TickAfterAShift)->Arg(10'000)->Arg(100'000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PaintOneScreen)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

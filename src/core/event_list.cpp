@@ -19,24 +19,31 @@ RowId EventList::AggiungiRiga(const RowFields& texts, int image) {
                                   [this](const EventRow& x, const EventRow& y) { return Compare(x, y) < 0; });
     const RowId id = row.Id();
     rows_.insert(place, std::move(row));
+    RowsMoved();
     return id;
 }
 
 RowId EventList::AppendUnordered(const RowFields& texts, int image) {
     rows_.emplace_back(texts, image, nextId_++);
+    RowsMoved();
     return rows_.back().Id();
 }
 
 void EventList::SortRows() {
     std::stable_sort(rows_.begin(), rows_.end(),
                      [this](const EventRow& x, const EventRow& y) { return Compare(x, y) < 0; });
+    RowsMoved();
 }
 
-void EventList::Clear() { rows_.clear(); }
+void EventList::Clear() {
+    rows_.clear();
+    RowsMoved();
+}
 
 void EventList::Remove(std::size_t position) {
     if (position >= rows_.size()) throw std::out_of_range("row position");
     rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(position));
+    RowsMoved();
 }
 
 std::optional<std::size_t> EventList::FindDescriptionPrefix(std::string_view prefix, std::size_t start,
@@ -58,10 +65,13 @@ std::optional<std::size_t> EventList::FindDescriptionPrefix(std::string_view pre
 }
 
 std::optional<std::size_t> EventList::Find(RowId id) const {
-    for (std::size_t i = 0; i < rows_.size(); ++i) {
-        if (rows_[i].Id() == id) return i;
+    if (positions_.empty() && !rows_.empty()) {
+        positions_.reserve(rows_.size());
+        for (std::size_t i = 0; i < rows_.size(); ++i) positions_.emplace(rows_[i].Id(), i);
     }
-    return std::nullopt;
+    const auto found = positions_.find(id);
+    if (found == positions_.end()) return std::nullopt;
+    return found->second;
 }
 
 std::optional<std::size_t> EventList::Find(RowId id, std::size_t expected) const {

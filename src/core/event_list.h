@@ -4,6 +4,7 @@
 // AggiungiRiga goes straight to its place.
 
 #include <optional>
+#include <unordered_map>
 #include <vector>
 
 #include "core/event_row.h"
@@ -26,6 +27,9 @@ public:
 
     void Clear();
     void Remove(std::size_t position);
+    // Where the row with this id is now. After rows moved, the first search
+    // notes every row's position in one pass; the searches after it until
+    // the next change cost no more than a lookup.
     std::optional<std::size_t> Find(RowId id) const;
     // The same, looking first at the position where the row is expected.
     std::optional<std::size_t> Find(RowId id, std::size_t expected) const;
@@ -48,7 +52,15 @@ public:
     int Compare(const EventRow& a, const EventRow& b) const;
 
 private:
+    // Clearing an empty map would still wipe all its buckets: loading calls
+    // this once a row.
+    void RowsMoved() {
+        if (!positions_.empty()) positions_ = {};
+    }
+
     std::vector<EventRow> rows_;
+    // Each row's position by id; empty until a search needs it after a change.
+    mutable std::unordered_map<RowId, std::size_t> positions_;
     int sortColumn_ = 0;
     RowId nextId_ = 1;
 };

@@ -73,9 +73,15 @@ TEST(EventList, SortingIsAscendingByTheShownTextAndKeepsIds) {
     EXPECT_EQ(Column(list, kDescrizione), (std::vector<std::string>{"a", "b"}));
     EXPECT_EQ(*list.Find(a), 0u);
     EXPECT_EQ(*list.Find(b), 1u);
+    list.SortBy(0);
     list.Remove(0);
     EXPECT_FALSE(list.Find(a));
     EXPECT_EQ(*list.Find(b), 0u);
+    const RowId first = list.AggiungiRiga(Row("0"), 0);  // every row after it moves
+    EXPECT_EQ(*list.Find(b, 0), 1u);
+    EXPECT_EQ(*list.Find(first), 0u);
+    list.Clear();
+    EXPECT_FALSE(list.Find(b));
     EXPECT_THROW(list.SortBy(6), std::out_of_range);
 }
 
