@@ -5,9 +5,11 @@
 
 namespace ricordex {
 
-OptionsView OpenOptions(const Settings& settings, std::wstring& percorsoDatiPrecedente) {
+OptionsView OpenOptions(const Settings& settings, std::wstring& percorsoDatiPrecedente,
+                        const std::wstring& nuovoPercorsoDati) {
     percorsoDatiPrecedente = settings.dati;
-    return {settings.suono, FolderOf(settings.dati), AutostartTicked(settings.avvio),
+    return {settings.suono, FolderOf(nuovoPercorsoDati.empty() ? settings.dati : nuovoPercorsoDati),
+            AutostartTicked(settings.avvio),
             ShowMainWindowAtStart(settings.avvio)};
 }
 

@@ -19,8 +19,11 @@ struct OptionsView {
 };
 
 // Opening: keeps a copy of Dati for "Annulla" and shows the settings; the
-// boxes show exactly what Avvio says.
-OptionsView OpenOptions(const Settings& settings, std::wstring& percorsoDatiPrecedente);
+// boxes show exactly what Avvio says. While a folder switch is pending (the
+// dialog opened again before "Conferma"), ESalva shows the pending folder:
+// the one "Conferma" will switch to.
+OptionsView OpenOptions(const Settings& settings, std::wstring& percorsoDatiPrecedente,
+                        const std::wstring& nuovoPercorsoDati = {});
 
 // The folder part of a path, with its trailing separator.
 std::wstring FolderOf(const std::wstring& path);

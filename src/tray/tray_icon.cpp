@@ -304,8 +304,10 @@ void TTrayIcon::PopupMenuAtCursor() {
     win::Application::Instance().ProcessMessages();
     // A menu opened from the tray closes when the user clicks elsewhere
     // only if its window is in the foreground.
+    // The owner, or the box that keeps it waiting: the owner must never come
+    // in front of a box it cannot leave until the box is answered.
     ::SetForegroundWindow(Handle());
-    if (ownerWindow_ != nullptr) ::SetForegroundWindow(ownerWindow_);
+    if (ownerWindow_ != nullptr) ::SetForegroundWindow(win::FrontWindowOf(ownerWindow_));
     popupMenu_->SetPopupComponent(this);
     popupMenu_->Popup(at.x, at.y, Handle());
     // And the next message makes the switch of foreground take effect.
@@ -417,7 +419,7 @@ LRESULT TTrayIcon::OwnerWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         HWND application = win::Application::Instance().Handle();
         ::ShowWindow(application, SW_RESTORE);
         ::SetForegroundWindow(application);
-        ::SetForegroundWindow(ownerWindow_);
+        ::SetForegroundWindow(win::FrontWindowOf(ownerWindow_));
     }
     return 0;
 }

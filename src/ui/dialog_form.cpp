@@ -4,6 +4,7 @@
 
 #include <array>
 
+#include "core/archive_record.h"
 #include "core/vocabulary.h"
 #include "ui/main_form.h"
 #include "ui/resource_ids.h"
@@ -85,7 +86,7 @@ void RiempiCombo(HWND combo, const Labels& labels, TextOf textOf) {
 }  // namespace
 
 TFDialog::TFDialog(TFMain& main)
-    : ModelessDialog(kDialogFormClass, L"Inserisci Evento", kFormStyle, 424, 212), main_(main) {
+    : ModelessDialog(main.Handle(), kDialogFormClass, L"Inserisci Evento", kFormStyle, 424, 212), main_(main) {
     FormCreate();
 }
 
@@ -94,6 +95,8 @@ void TFDialog::FormCreate() {
     CreateControls(kControls, {kDTOra, kLOra, kLDescrizione});
     ::SendDlgItemMessageW(Handle(), kDTOra, DTM_SETFORMATW, 0, reinterpret_cast<LPARAM>(L"HH:mm"));
     ::SendDlgItemMessageW(Handle(), kDEvento, MCM_SETMAXSELCOUNT, 1, 0);
+    // No more than the archive keeps: nothing is cut without the user seeing it.
+    ::SendDlgItemMessageW(Handle(), kEDescrizione, EM_LIMITTEXT, kFieldCapacity[kDescrizione], 0);
     RiempiCombo(::GetDlgItem(Handle(), kEModalita), ElencoModalita, [](const Label& l) { return l.text; });
     RiempiCombo(::GetDlgItem(Handle(), kEInizio), ElencoInizio, [](const Label& l) { return l.text; });
     RiempiCombo(::GetDlgItem(Handle(), kERicorrenza), ElencoRicorrenza, [](std::string_view t) { return t; });
@@ -134,7 +137,9 @@ EditorFields TFDialog::Fields() const {
 }
 
 void TFDialog::ShowOnTop() {
-    SetActiveControl(::GetDlgItem(Handle(), kEDescrizione));  // first in the focus order
+    // First in the focus order, its text selected: typing replaces it.
+    SetActiveControl(::GetDlgItem(Handle(), kEDescrizione));
+    ::SendDlgItemMessageW(Handle(), kEDescrizione, EM_SETSEL, 0, -1);
     ::ShowWindow(Handle(), SW_SHOW);
     ::SetForegroundWindow(Handle());
 }

@@ -307,7 +307,7 @@ LRESULT TFMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     static const UINT showMainWindow = ::RegisterWindowMessageW(kShowMainWindowMessage);
     if (message == showMainWindow && trayI_) {
         trayI_->ShowMainWindow();
-        ::SetForegroundWindow(Handle());
+        ::SetForegroundWindow(win::FrontWindowOf(Handle()));
         return 0;
     }
     switch (message) {
@@ -323,7 +323,8 @@ LRESULT TFMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     }
     case WM_TIMER:
-        if (wParam == kTimer1) Timer1Timer();
+        if (wParam != kTimer1) break;  // the form's own
+        Timer1Timer();
         return 0;
     case kShowPendingReports:
         ShowPendingReports();

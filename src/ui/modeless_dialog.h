@@ -1,6 +1,7 @@
 #pragma once
 // What the two dialogs share: a fixed frame centred on the desktop, owned by
-// the application window, created once and shown modeless (the message loop
+// the main form so that it stays in front of it (also while the main form is
+// hidden in the notification area), created once and shown modeless (the message loop
 // gives it keyboard navigation, Enter "Conferma" and Escape "Annulla"); the
 // form's fonts and colours; a panel.
 
@@ -21,7 +22,8 @@ public:
     static constexpr COLORREF kFieldColour = RGB(226, 226, 226);
 
 protected:
-    ModelessDialog(const wchar_t* className, const wchar_t* caption, DWORD style, int clientWidth, int clientHeight);
+    ModelessDialog(HWND owner, const wchar_t* className, const wchar_t* caption, DWORD style, int clientWidth,
+                   int clientHeight);
     ~ModelessDialog() override;
 
     // The controls of the form's table, those named in `bold` in bold.

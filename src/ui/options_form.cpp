@@ -65,7 +65,8 @@ const std::array<win::PictureButtonSpec, 5> kPictureButtons = {{
 
 }  // namespace
 
-TFOpzioni::TFOpzioni(TFMain& main) : ModelessDialog(kOptionsFormClass, L"Opzioni", kFormStyle, 468, 237), main_(main) {
+TFOpzioni::TFOpzioni(TFMain& main)
+    : ModelessDialog(main.Handle(), kOptionsFormClass, L"Opzioni", kFormStyle, 468, 237), main_(main) {
     FormCreate();
 }
 
@@ -80,13 +81,13 @@ void TFOpzioni::FormCreate() {
 }
 
 void TFOpzioni::Open() {
-    const OptionsView view = OpenOptions(main_.State().settings, percorsoDatiPrecedente_);
+    // Becoming visible empties the pending path; opening again while open keeps it.
+    if (!::IsWindowVisible(Handle())) FormShow();
+    const OptionsView view = OpenOptions(main_.State().settings, percorsoDatiPrecedente_, nuovoPercorsoDati_);
     ::SetDlgItemTextW(Handle(), kESalva, view.cartella.c_str());
     ::SetDlgItemTextW(Handle(), kESuono, view.suono.c_str());
     ::CheckDlgButton(Handle(), kCBEsecuzioneA, view.autostart ? BST_CHECKED : BST_UNCHECKED);
     ::CheckDlgButton(Handle(), kCBAvvioMax, view.showAtStart ? BST_CHECKED : BST_UNCHECKED);
-    // Becoming visible empties the pending path; opening again while open keeps it.
-    if (!::IsWindowVisible(Handle())) FormShow();
     SetActiveControl(::GetDlgItem(Handle(), kESuono));
     ::ShowWindow(Handle(), SW_SHOW);
     ::SetForegroundWindow(Handle());

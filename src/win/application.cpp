@@ -91,15 +91,19 @@ int Application::Run() {
 HWND Application::ActivationTarget() const {
     HWND target = lastActiveForm_ != nullptr && ::IsWindowVisible(lastActiveForm_) ? lastActiveForm_ : nullptr;
     if (target == nullptr && mainForm_ != nullptr && ::IsWindowVisible(mainForm_)) target = mainForm_;
-    if (target == nullptr || ::IsWindowEnabled(target)) return target;
+    return target != nullptr ? FrontWindowOf(target) : nullptr;
+}
+
+HWND FrontWindowOf(HWND form) {
+    if (form == nullptr || ::IsWindowEnabled(form)) return form;
     // Kept disabled by a box or dialog of its own: that one, front first.
     for (HWND w = ::GetTopWindow(nullptr); w != nullptr; w = ::GetWindow(w, GW_HWNDNEXT)) {
-        if (::GetWindow(w, GW_OWNER) == target && ::IsWindowVisible(w) && ::IsWindowEnabled(w) &&
+        if (::GetWindow(w, GW_OWNER) == form && ::IsWindowVisible(w) && ::IsWindowEnabled(w) &&
             (::GetWindowLongPtrW(w, GWL_EXSTYLE) & WS_EX_TOOLWINDOW) == 0) {
             return w;
         }
     }
-    return target;
+    return form;
 }
 
 void Application::PassActivationOn() {

@@ -73,4 +73,9 @@ private:
     HWND lastActiveForm_ = nullptr;
 };
 
+// The window that takes the activation meant for a form: the form itself,
+// or, while a box or dialog of its own keeps it disabled, that one (Wine's
+// GW_ENABLEDPOPUP finds nothing, so the windows are walked front to back).
+HWND FrontWindowOf(HWND form);
+
 }  // namespace ricordex::win

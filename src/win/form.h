@@ -26,6 +26,7 @@ private:
     // first of the tab order.
     HWND RememberedControl() const;
     void FocusActiveControl();
+    void KeepOwnedWindowsInFront();
 
     HWND activeControl_ = nullptr;
 };

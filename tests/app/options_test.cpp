@@ -22,6 +22,11 @@ TEST(OptionsOpening, TheBoxesShowExactlyWhatAvvioSays) {
         EXPECT_EQ(view.cartella, L"C:\\Dati\\");
     }
     EXPECT_EQ(previous, L"C:\\Dati\\Ricordex.psc");
+    // Opened again with a switch pending: the folder "Conferma" will take.
+    const OptionsView again =
+        OpenOptions({L"s.wav", L"C:\\Dati\\Ricordex.psc", 1}, previous, L"D:\\Altro\\Ricordex.psc");
+    EXPECT_EQ(again.cartella, L"D:\\Altro\\");
+    EXPECT_EQ(previous, L"C:\\Dati\\Ricordex.psc");
 }
 
 class OptionsConfirm : public ::testing::Test {

@@ -2,82 +2,16 @@
 // would: real key presses (and a mouse click) through the window system's
 // input, checked by what the user then sees and what the program keeps.
 
-#include "e2e/program_run.h"
-
-#include <commctrl.h>
-#include <gtest/gtest.h>
-
-#include "e2e/user_input.h"
-#include "support/archive_bytes.h"
-#include "support/temp_dir.h"
+#include "e2e/program_in_use.h"
 #include "tray/tray_icon.h"
-#include "win/registry.h"
 
 namespace ricordex::e2e {
 namespace {
 
 using namespace std::chrono_literals;
 using ricordex::testing::ReadBytes;
-using ricordex::testing::Record;
-using ricordex::testing::WriteBytes;
 
-const wchar_t kKey[] = L"SOFTWARE\\Ricordex";
-const wchar_t kRunKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
-
-std::string Event(const std::string& description) {
-    return Record({description, "1 giorno prima", "15/03", "08.00", "Ogni ora", "Annuale", "01/01/1900 00.01"});
-}
-
-bool RunValueExists() {
-    return ::RegGetValueW(HKEY_CURRENT_USER, kRunKey, L"Ricordex", RRF_RT_ANY, nullptr, nullptr, nullptr) ==
-           ERROR_SUCCESS;
-}
-
-class KeyboardTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ::RegDeleteTreeW(HKEY_CURRENT_USER, kKey);
-        ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kRunKey, L"Ricordex");
-        registry_.OpenOrCreate(kKey)->WriteInteger("Avvio", 2);  // the window at start, no autostart
-        WriteBytes(archive_, kEvents);
-    }
-    void TearDown() override {
-        ::RegDeleteTreeW(HKEY_CURRENT_USER, kKey);
-        ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kRunKey, L"Ricordex");
-    }
-
-    // Started, in front, ready for keys.
-    ProgramRun& Start() {
-        run_ = std::make_unique<ProgramRun>(dir_.path());
-        EXPECT_TRUE(WaitUntil([&] { return Active() == Main() && Focused() == List(); }))
-            << "the list has the focus at start";
-        return *run_;
-    }
-    HWND Main() const { return run_->MainWindow(); }
-    HWND List() const { return ::FindWindowExW(Main(), nullptr, WC_LISTVIEWW, nullptr); }
-    HWND Editor() const { return run_->Window(L"Ricordex.TFDialog"); }
-    HWND Options() const { return run_->Window(L"Ricordex.TFOpzioni"); }
-    HWND Focused() const { return run_->Focus(); }
-    HWND Active() const { return run_->ActiveWindow(); }
-    std::wstring FocusedName() const { return ProgramRun::Text(Focused()); }
-    int Rows() const { return static_cast<int>(::SendMessageW(List(), LVM_GETITEMCOUNT, 0, 0)); }
-    int Selected() const { return static_cast<int>(::SendMessageW(List(), LVM_GETNEXTITEM, -1, LVNI_SELECTED)); }
-    bool Shown(HWND window) const { return ::IsWindowVisible(window) != FALSE; }
-    bool EditorOpen(const wchar_t* caption) const {
-        return Shown(Editor()) && ProgramRun::Text(Editor()) == caption && Active() == Editor();
-    }
-    // Answers a Yes/No question with the keyboard: Tab to "No", Enter.
-    void AnswerNo(HWND box) {
-        PressKeys({VK_TAB, VK_RETURN});
-        EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(box); }));
-    }
-
-    const std::string kEvents = Event("Affitto") + Event("Bollo auto") + Event("Canone");
-    ricordex::testing::TempDir dir_;
-    std::filesystem::path archive_ = dir_ / "Ricordex.psc";
-    win::Win32Registry registry_;
-    std::unique_ptr<ProgramRun> run_;
-};
+class KeyboardTest : public ProgramInUse {};
 
 TEST_F(KeyboardTest, DeleteAsksEveryTimeEnterEditsAndEscapeLeavesTheEventAlone) {
     ProgramRun& run = Start();

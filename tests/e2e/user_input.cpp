@@ -46,9 +46,7 @@ void TypeKeys(std::string_view text) {
     Send(std::move(inputs));
 }
 
-void ClickOn(HWND window) {
-    RECT r{};
-    ::GetWindowRect(window, &r);
+void ClickAt(POINT point) {
     const int width = ::GetSystemMetrics(SM_CXVIRTUALSCREEN);
     const int height = ::GetSystemMetrics(SM_CYVIRTUALSCREEN);
     const int left = ::GetSystemMetrics(SM_XVIRTUALSCREEN);
@@ -61,13 +59,18 @@ void ClickOn(HWND window) {
         input.mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK | flags;
         return input;
     };
-    const int x = (r.left + r.right) / 2, y = (r.top + r.bottom) / 2;
-    // Onto the window in two moves, as a hand does: a single move that
+    // Onto the point in two moves, as a hand does: a single move that
     // lands where the pointer already is tells the window nothing.
-    Send({at(r.left + 1, r.top + 1, MOUSEEVENTF_MOVE)});
-    Send({at(x, y, MOUSEEVENTF_MOVE)});
-    Send({at(x, y, MOUSEEVENTF_LEFTDOWN)});
-    Send({at(x, y, MOUSEEVENTF_LEFTUP)});
+    Send({at(point.x - 20, point.y - 20, MOUSEEVENTF_MOVE)});
+    Send({at(point.x, point.y, MOUSEEVENTF_MOVE)});
+    Send({at(point.x, point.y, MOUSEEVENTF_LEFTDOWN)});
+    Send({at(point.x, point.y, MOUSEEVENTF_LEFTUP)});
+}
+
+void ClickOn(HWND window) {
+    RECT r{};
+    ::GetWindowRect(window, &r);
+    ClickAt({(r.left + r.right) / 2, (r.top + r.bottom) / 2});
 }
 
 bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {

@@ -18,7 +18,8 @@ void PressKey(WORD key, std::initializer_list<WORD> held = {});
 void PressKeys(std::initializer_list<WORD> keys);
 // Types letters and digits as keys (letters come out as the keyboard gives them).
 void TypeKeys(std::string_view text);
-// A left click at the middle of a window.
+// A left click at a point of the screen, and at the middle of a window.
+void ClickAt(POINT point);
 void ClickOn(HWND window);
 
 // Waits until the condition holds; false when it still does not after the timeout.

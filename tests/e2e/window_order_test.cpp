@@ -1,0 +1,107 @@
+// The program's windows in the order a user expects: a dialog or a box
+// stays in front of the window it belongs to, whatever is clicked, and the
+// box that keeps the program waiting is the one that answers the keys.
+
+#include "core/date_time.h"
+#include "e2e/program_in_use.h"
+#include "tray/tray_icon.h"
+#include "win/system.h"
+
+namespace ricordex::e2e {
+namespace {
+
+using namespace std::chrono_literals;
+using ricordex::testing::Record;
+using ricordex::testing::WriteBytes;
+
+// True when `front` comes before `behind` in the order of windows on screen.
+bool InFrontOf(HWND front, HWND behind) {
+    for (HWND w = ::GetTopWindow(nullptr); w != nullptr; w = ::GetWindow(w, GW_HWNDNEXT)) {
+        if (w == front) return true;
+        if (w == behind) return false;
+    }
+    return false;
+}
+
+// An event due within the hour, alerted at the first examination.
+std::string DueEvent(const std::string& description) {
+    const FormatSettings settings = ProgramFormatSettings();
+    const DateTime now = win::SystemClock().Now();
+    DateTime event = now + 1.0 / 24;
+    const int year = DecodeDateTime(now).year;
+    if (DecodeDateTime(event).year != year) event = EncodeDateTime({year, 12, 31, 23, 59, 0, 0});
+    return Record({description, "1 giorno prima", FormatDateTime(kDatePattern, event, settings),
+                   FormatDateTime(kTimePattern, event, settings), "Avvio Computer", "Annuale",
+                   std::string(kInitialStamp)});
+}
+
+class WindowOrderTest : public ProgramInUse {
+protected:
+    // A click on the main window's caption, left of anything centred on it.
+    void ClickMainCaption() {
+        RECT r{};
+        ::GetWindowRect(Main(), &r);
+        ClickAt({r.left + 60, r.top + ::GetSystemMetrics(SM_CYCAPTION) / 2 + 2});
+    }
+    HWND OpenMenu() const { return ::FindWindowW(L"#32768", nullptr); }
+};
+
+TEST_F(WindowOrderTest, TheTrayMenuDuringAnAlertLeavesTheAlertInFrontAndAnsweringEnter) {
+    WriteBytes(archive_, kEvents + DueEvent("Dovuto"));
+    run_ = std::make_unique<ProgramRun>(dir_.path());
+    HWND alert = run_->WaitForMessageBox(L"Avviso Scadenza", 10s);
+    ASSERT_NE(alert, nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return Active() == alert; }));
+
+    ::PostMessageW(run_->TrayWindow(), tray::kTrayCallbackMessage, tray::kTrayIconId, WM_RBUTTONDOWN);
+    ASSERT_TRUE(WaitUntil([&] { return OpenMenu() != nullptr && Shown(OpenMenu()); }));
+    PressKey(VK_ESCAPE);
+    ASSERT_TRUE(WaitUntil([&] { return OpenMenu() == nullptr || !Shown(OpenMenu()); }));
+
+    EXPECT_TRUE(WaitUntil([&] { return Active() == alert; })) << "the alert, not the window it keeps waiting";
+    EXPECT_TRUE(InFrontOf(alert, Main()));
+    PressKey(VK_RETURN);
+    EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(alert); }));
+    EXPECT_TRUE(WaitUntil([&] { return Active() == Main(); }));
+    ASSERT_TRUE(run_->CloseAndWait(10s));
+}
+
+TEST_F(WindowOrderTest, AClickOnTheMainWindowLeavesTheEditorAndTheOptionsInFront) {
+    Start();
+    ClickOn(ProgramRun::Control(Main(), L"Nuovo Evento"));
+    ASSERT_TRUE(WaitUntil([&] { return EditorOpen(L"Inserisci"); }));
+    ClickMainCaption();
+    ASSERT_TRUE(WaitUntil([&] { return Active() == Main(); }));
+    EXPECT_TRUE(Shown(Editor()));
+    EXPECT_TRUE(WaitUntil([&] { return InFrontOf(Editor(), Main()); }));
+    // And on the screen: a click on its button reaches it, not the list behind.
+    ClickOn(ProgramRun::Control(Editor(), L"Annulla"));
+    ASSERT_TRUE(WaitUntil([&] { return !Shown(Editor()); }));
+
+    ClickOn(ProgramRun::Control(Main(), L"Opzioni"));
+    ASSERT_TRUE(WaitUntil([&] { return Shown(Options()) && Active() == Options(); }));
+    ClickMainCaption();
+    ASSERT_TRUE(WaitUntil([&] { return Active() == Main(); }));
+    EXPECT_TRUE(WaitUntil([&] { return InFrontOf(Options(), Main()); }));
+    ClickOn(ProgramRun::Control(Options(), L"Annulla"));
+    ASSERT_TRUE(WaitUntil([&] { return !Shown(Options()); }));
+    ASSERT_TRUE(run_->CloseAndWait(10s));
+}
+
+TEST_F(WindowOrderTest, TypingInANewEventReplacesTheDefaultTextUpToWhatTheArchiveKeeps) {
+    Start();
+    ClickOn(ProgramRun::Control(Main(), L"Nuovo Evento"));
+    ASSERT_TRUE(WaitUntil([&] { return EditorOpen(L"Inserisci"); }));
+    HWND description = Focused();
+    TypeKeys("pagare");
+    EXPECT_TRUE(WaitUntil([&] { return ProgramRun::Text(description) == L"pagare"; }));
+    TypeKeys(std::string(80, 'x'));
+    ::Sleep(300);
+    EXPECT_EQ(ProgramRun::Text(description), L"pagare" + std::wstring(74, L'x'));
+    PressKey(VK_ESCAPE);
+    ASSERT_TRUE(WaitUntil([&] { return !Shown(Editor()); }));
+    ASSERT_TRUE(run_->CloseAndWait(10s));
+}
+
+}  // namespace
+}  // namespace ricordex::e2e
