@@ -27,8 +27,11 @@ void AlertPortsWin::SoundAlarm(const std::wstring& sound) {
 }
 
 void AlertPortsWin::ShowAlert(std::string_view text) {
-    ::MessageBoxExW(owner_.Handle(), win::AnsiToWide(text).c_str(), L"Avviso Scadenza", MB_OK | MB_ICONQUESTION,
-                    win::kItalian);
+    // On top of every window and brought to the foreground where the system
+    // allows it: the main form is often hidden in the notification area, and
+    // a reminder behind another program's window is one not seen.
+    ::MessageBoxExW(owner_.Handle(), win::AnsiToWide(text).c_str(), L"Avviso Scadenza",
+                    MB_OK | MB_ICONQUESTION | MB_TOPMOST | MB_SETFOREGROUND, win::kItalian);
     if (soundFailure_.empty()) return;
     soundFailureReported_ = true;
     win::Application::Instance().HandleException(Error(std::exchange(soundFailure_, {})));

@@ -60,7 +60,20 @@ void EventListView::Attach(HWND list, HIMAGELIST images) {
 void EventListView::Refresh() {
     if (list_ == nullptr) return;
     ListView_SetItemCountEx(list_, static_cast<int>(rows_.Count()), LVSICF_NOSCROLL);
+    FitColumns();
     ::InvalidateRect(list_, nullptr, FALSE);
+}
+
+void EventListView::FitColumns() {
+    // The columns fill the list exactly; when the vertical scroll bar takes
+    // its room, "Descrizione" gives it up, so no horizontal bar is needed.
+    RECT client{};
+    ::GetClientRect(list_, &client);
+    int others = 0;
+    for (int i = 1; i < static_cast<int>(kColumns.size()); ++i) others += ListView_GetColumnWidth(list_, i);
+    const int full = ::MulDiv(kColumns[0].width, static_cast<int>(win::WindowDpi(list_)), 96);
+    const int width = std::clamp(static_cast<int>(client.right) - others, full / 4, full);
+    if (ListView_GetColumnWidth(list_, 0) != width) ListView_SetColumnWidth(list_, 0, width);
 }
 
 std::optional<RowId> EventListView::SelectedId() const {

@@ -59,6 +59,7 @@ private:
         }
     };
 
+    void FitColumns();
     void GetDisplayInfo(LVITEMW& item);
     // Typing in the list: the row whose description starts with what was
     // typed, or -1.
