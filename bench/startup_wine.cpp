@@ -123,7 +123,7 @@ int main() {
     for (int events : {0, 10'000, 100'000}) {
         const double list = Median(Beside(L"minimal_list.exe"), L"MinimalWindow", std::to_wstring(events));
         WriteArchive(work / "Ricordex.psc", events);
-        const double ricordex = Median(program, L"TFMain");
+        const double ricordex = Median(program, L"Ricordex.TFMain");
         std::printf("minimal program with a list, %6d rows %6.1f ms\n", events, list);
         std::printf("Ricordex, %7d events            %9.1f ms  (%.2f x minimal, %.2f x without manifest, "
                     "%.2f x minimal with a list)\n",
@@ -133,7 +133,7 @@ int main() {
     ::RegSetKeyValueW(HKEY_CURRENT_USER, L"SOFTWARE\\Ricordex", L"Avvio", REG_DWORD, &trayOnly, sizeof(trayOnly));
     for (int events : {0, 10'000, 100'000}) {
         WriteArchive(work / "Ricordex.psc", events);
-        const double ricordex = Median(program, L"TFMain", {}, Shown::TrayOnly);
+        const double ricordex = Median(program, L"Ricordex.TFMain", {}, Shown::TrayOnly);
         std::printf("Ricordex, %7d events, tray only %8.1f ms  (%.2f x minimal)\n", events, ricordex,
                     ricordex / minimal);
     }

@@ -44,6 +44,10 @@ ShowInstDetails nevershow
 ; ask it to close first (it saves as at any close).
 !macro CloseRunning
   FindWindow $0 "Ricordex.TFMain" ""
+  ${If} $0 = 0
+    ; A release before the class had the program's name: its main window.
+    FindWindow $0 "TFMain" "Ricordex - promemoria delle scadenze"
+  ${EndIf}
   ${If} $0 <> 0
     SendMessage $0 ${WM_CLOSE} 0 0 /TIMEOUT=5000
     Sleep 500

@@ -50,7 +50,10 @@ void ConfirmOptions(ProgramState& state, Services& services, const std::wstring&
             // file that nothing names any more.
             ScriviRecord(state.list, services.files, choices.nuovoPercorsoDati);
             state.settings.dati = choices.nuovoPercorsoDati;
-            state.caricamentoIncompleto = false;  // the new archive holds the list
+            // The new archive holds the list as it is: nothing left to save.
+            state.caricamentoIncompleto = false;
+            state.modificato = false;
+            state.aggiornatoDaTimer = false;
         } else {
             ScriviArchivio(state, services);
             state.settings.dati = choices.nuovoPercorsoDati;

@@ -66,8 +66,11 @@ std::optional<std::size_t> EventList::FindDescriptionPrefix(std::string_view pre
 
 std::optional<std::size_t> EventList::Find(RowId id) const {
     if (positions_.empty() && !rows_.empty()) {
-        positions_.reserve(rows_.size());
-        for (std::size_t i = 0; i < rows_.size(); ++i) positions_.emplace(rows_[i].Id(), i);
+        // Built aside: a failure half-way leaves no half index behind.
+        std::unordered_map<RowId, std::size_t> positions;
+        positions.reserve(rows_.size());
+        for (std::size_t i = 0; i < rows_.size(); ++i) positions.emplace(rows_[i].Id(), i);
+        positions_.swap(positions);
     }
     const auto found = positions_.find(id);
     if (found == positions_.end()) return std::nullopt;

@@ -371,8 +371,8 @@ LRESULT TFMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         timer1_.SetEnabled(false);
         win::Application::Instance().RemoveForm(Handle());
         // The dialogs go with the window, and nothing points at them after.
-        if (fDialog_ == ownDialog_.get()) fDialog_ = nullptr;
-        if (fOpzioni_ == ownOptions_.get()) fOpzioni_ = nullptr;
+        fDialog_ = nullptr;
+        fOpzioni_ = nullptr;
         ownDialog_.reset();
         ownOptions_.reset();
         trayI_.reset();  // the icon leaves the notification area with the window

@@ -74,25 +74,44 @@ public:
 
 private:
     // An existing archive is replaced keeping its attributes, its security
-    // descriptor and its creation time, as ReplaceFileW does. When the system
-    // says it removed the archive but could not rename the new file into its
-    // place, the new file is moved there; failing that it is kept under its
-    // own name, since it is then the only copy of the list on disk.
+    // descriptor and its creation time, as ReplaceFileW does. The archive
+    // goes to a backup name for the moment of the swap, so that whatever
+    // step fails it still exists under one of two names the program knows:
+    // never only under one it would not look for.
     void ReplaceTarget() {
-        DWORD error = ERROR_FILE_NOT_FOUND;
         const DWORD attributes = ::GetFileAttributesW(target_.c_str());
-        if (attributes != INVALID_FILE_ATTRIBUTES) {
-            // ReplaceFileW carries them on Windows; Wine's does not.
-            ::SetFileAttributesW(temporary_.c_str(), attributes & kCarriedAttributes);
-            if (::ReplaceFileW(target_.c_str(), temporary_.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
-                               nullptr)) {
-                return;
-            }
-            error = ::GetLastError();
-            if (error != ERROR_FILE_NOT_FOUND && error != ERROR_UNABLE_TO_MOVE_REPLACEMENT) ThrowLastError();
+        if (attributes == INVALID_FILE_ATTRIBUTES) {
+            MoveIntoPlace();
+            return;
         }
+        // ReplaceFileW carries them on Windows; Wine's does not.
+        ::SetFileAttributesW(temporary_.c_str(), attributes & kCarriedAttributes);
+        std::filesystem::path backup = target_;
+        backup += L".old";
+        if (::ReplaceFileW(target_.c_str(), temporary_.c_str(), backup.c_str(),
+                           REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS, nullptr, nullptr)) {
+            ::DeleteFileW(backup.c_str());
+            return;
+        }
+        const DWORD error = ::GetLastError();
+        switch (error) {
+        case ERROR_UNABLE_TO_MOVE_REPLACEMENT_2:
+            // The archive is under the backup name: back where it was.
+            ::MoveFileExW(backup.c_str(), target_.c_str(), MOVEFILE_WRITE_THROUGH);
+            break;
+        case ERROR_INVALID_FUNCTION:  // a file system that cannot replace
+        case ERROR_NOT_SUPPORTED:
+        case ERROR_INVALID_PARAMETER:
+            MoveIntoPlace();
+            return;
+        default:  // 1175, 1176 and the rest: both files keep their names
+            break;
+        }
+        throw InOutError(InOutCodeFromSystemError(error));
+    }
+
+    void MoveIntoPlace() {
         if (!::MoveFileExW(temporary_.c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-            if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT) committed_ = true;
             ThrowLastError();
         }
     }
@@ -121,16 +140,6 @@ int InOutCodeFromSystemError(unsigned long error) {
 
 namespace {
 
-// Read and write access is asked for although only reading follows: a
-// read-only archive is refused when it is loaded rather than at the first save.
-std::unique_ptr<InputFile> OpenForLoading(const std::filesystem::path& path, DWORD disposition) {
-    RefuseReadOnly(path);
-    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, disposition,
-                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (file == INVALID_HANDLE_VALUE) ThrowLastError();
-    return std::make_unique<Input>(file);
-}
-
 // The file a path finally names, through any symbolic link, so that a save
 // replaces the linked file and the link goes on naming it. A path that names
 // nothing yet is its own final path.
@@ -149,6 +158,16 @@ std::filesystem::path FinalPath(const std::filesystem::path& path) {
     return name;
 }
 
+// Read and write access is asked for although only reading follows: a
+// read-only archive is refused when it is loaded rather than at the first save.
+std::unique_ptr<InputFile> OpenForLoading(const std::filesystem::path& path, DWORD disposition) {
+    RefuseReadOnly(FinalPath(path));  // the file a link names, not the link
+    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, disposition,
+                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (file == INVALID_HANDLE_VALUE) ThrowLastError();
+    return std::make_unique<Input>(file);
+}
+
 }  // namespace
 
 std::unique_ptr<InputFile> Win32ArchiveFiles::OpenOrCreate(const std::filesystem::path& path) {
@@ -163,6 +182,8 @@ std::unique_ptr<OutputFile> Win32ArchiveFiles::CreateReplacement(const std::file
     const std::filesystem::path target = FinalPath(path);
     std::filesystem::path temporary = target;
     temporary += L".new";
+    // One left hidden by a save that stopped half-way would refuse CREATE_ALWAYS.
+    ::SetFileAttributesW(temporary.c_str(), FILE_ATTRIBUTE_NORMAL);
     HANDLE file =
         ::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) ThrowLastError();
@@ -171,7 +192,12 @@ std::unique_ptr<OutputFile> Win32ArchiveFiles::CreateReplacement(const std::file
 
 bool Win32ArchiveFiles::Exists(const std::filesystem::path& path) {
     const DWORD attributes = ::GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+    if (attributes != INVALID_FILE_ATTRIBUTES) return (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+    // Only a clear "not there" is an answer: a share still reconnecting or
+    // a drive not ready must not pass for a folder without an archive.
+    const DWORD error = ::GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return false;
+    throw InOutError(InOutCodeFromSystemError(error));
 }
 
 void Win32ArchiveFiles::CopyToNew(const std::filesystem::path& from, const std::filesystem::path& to) {

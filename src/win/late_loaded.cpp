@@ -6,6 +6,10 @@ namespace ricordex::win {
 // them: the library is then named by its full path in the system folder.
 HMODULE LoadSystemLibrary(const wchar_t* library) {
     if (HMODULE module = ::LoadLibraryExW(library, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32)) return module;
+    return LoadFromSystemFolder(library);
+}
+
+HMODULE LoadFromSystemFolder(const wchar_t* library) {
     wchar_t folder[MAX_PATH] = {};
     const UINT length = ::GetSystemDirectoryW(folder, MAX_PATH);
     if (length == 0 || length >= MAX_PATH) return nullptr;

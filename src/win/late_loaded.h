@@ -16,6 +16,9 @@ namespace ricordex::win {
 // A system library loaded from the system folder only, never from beside the
 // program or the working folder; null when it cannot be loaded.
 HMODULE LoadSystemLibrary(const wchar_t* library);
+// The same by the library's full path in the system folder, for systems that
+// refuse the search flags.
+HMODULE LoadFromSystemFolder(const wchar_t* library);
 
 // A function of a system library, looked up once; the library stays loaded
 // for the rest of the run. A library or function that cannot be found is
@@ -26,12 +29,16 @@ public:
     LateFunction(const wchar_t* library, const char* name) {
         HMODULE module = LoadSystemLibrary(library);
         if (module == nullptr) {
-            failure_ = LibraryLoadFailedText(AsciiName(library), ::GetLastError());
+            const DWORD error = ::GetLastError();
+            failure_ = LibraryLoadFailedText(AsciiName(library), error);
             return;
         }
         // Through the generic function type: GetProcAddress knows no signatures.
         function_ = reinterpret_cast<Function>(reinterpret_cast<void (*)()>(::GetProcAddress(module, name)));
-        if (function_ == nullptr) failure_ = LibraryLoadFailedText(name, ::GetLastError());
+        if (function_ == nullptr) {
+            const DWORD error = ::GetLastError();
+            failure_ = LibraryLoadFailedText(name, error);
+        }
     }
 
     Function Get() const {
