@@ -41,22 +41,44 @@ ShowInstDetails nevershow
 !insertmacro MUI_LANGUAGE "Italian"
 
 ; A running Ricordex would write its archive again after the files change:
-; ask it to close first (it saves as at any close).
-!macro CloseRunning
+; it is closed as a user closes it (it asks whether to save, when something
+; changed) and waited for. Still open after a minute, the user is told and
+; nothing is changed.
+!macro CloseRunningFunction un
+Function ${un}CloseRunning
   FindWindow $0 "Ricordex.TFMain" ""
   ${If} $0 = 0
     ; A release before the class had the program's name: its main window.
     FindWindow $0 "TFMain" "Ricordex - promemoria delle scadenze"
   ${EndIf}
-  ${If} $0 <> 0
-    SendMessage $0 ${WM_CLOSE} 0 0 /TIMEOUT=5000
-    Sleep 500
+  ${If} $0 = 0
+    Return
   ${EndIf}
+  SendMessage $0 ${WM_CLOSE} 0 0 /TIMEOUT=1000
+  StrCpy $1 0
+  ${DoWhile} $1 < 240
+    IsWindow $0 0 closed
+    Sleep 250
+    IntOp $1 $1 + 1
+  ${Loop}
+  MessageBox MB_OK|MB_ICONEXCLAMATION "Ricordex è ancora aperto, forse in attesa di una risposta.$\r$\nRispondere, chiudere Ricordex e avviare di nuovo questo programma: nulla è stato cambiato." /SD IDOK
+  SetErrorLevel 2
+  Quit
+  closed:
+  ; The window is gone; the process ends a moment later.
+  Sleep 1000
+FunctionEnd
 !macroend
+!insertmacro CloseRunningFunction ""
+!insertmacro CloseRunningFunction "un."
+
+Function un.onInit
+  Call un.CloseRunning
+FunctionEnd
 
 Section "Ricordex" SecProgram
   SectionIn RO
-  !insertmacro CloseRunning
+  Call CloseRunning
   SetOutPath "$INSTDIR"
   File "${SOURCE}\Ricordex.exe"
   File "${SOURCE}\Ricordex.html"
@@ -96,9 +118,14 @@ Section "Avvia con Windows" SecAutostart
 SectionEnd
 
 Section "Uninstall"
-  !insertmacro CloseRunning
-  DeleteRegValue HKCU "${RUN_KEY}" "Ricordex"
+  ; The program first: while it cannot go, nothing else does.
   Delete "$INSTDIR\Ricordex.exe"
+  ${If} ${FileExists} "$INSTDIR\Ricordex.exe"
+    MessageBox MB_OK|MB_ICONSTOP "Impossibile rimuovere Ricordex.exe: il programma è forse ancora in uso.$\r$\nNulla è stato rimosso." /SD IDOK
+    SetErrorLevel 2
+    Quit
+  ${EndIf}
+  DeleteRegValue HKCU "${RUN_KEY}" "Ricordex"
   Delete "$INSTDIR\Ricordex.html"
   Delete "$INSTDIR\Suoni\*.wav"
   RMDir "$INSTDIR\Suoni"
@@ -107,6 +134,9 @@ Section "Uninstall"
     Delete "$INSTDIR\Ricordex.psc"
     keep:
   ${EndIf}
+  MessageBox MB_YESNO|MB_ICONQUESTION "Eliminare anche le impostazioni di Ricordex (suono, cartella dell'archivio, avvio)?" /SD IDNO IDNO keepSettings
+  DeleteRegKey HKCU "Software\Ricordex"
+  keepSettings:
   Delete "$INSTDIR\Uninstall.exe"
   RMDir "$INSTDIR"
   Delete "$SMPROGRAMS\Ricordex.lnk"

@@ -12,6 +12,6 @@ dist=$PWD/build/dist
 rm -rf "$dist" && mkdir -p "$dist/Ricordex"
 cp -r "$program/Ricordex.exe" "$program/Ricordex.html" "$program/Suoni" "$dist/Ricordex/"
 (cd "$dist" && cmake -E tar cf "Ricordex-$version-portable.zip" --format=zip Ricordex)
-makensis -V2 -DSOURCE="$program" -DVERSION="$version" -DOUTFILE="$dist/Ricordex-$version-setup.exe" \
+makensis -V2 -INPUTCHARSET UTF8 -DSOURCE="$program" -DVERSION="$version" -DOUTFILE="$dist/Ricordex-$version-setup.exe" \
   packaging/installer.nsi
 ls -l "$dist"

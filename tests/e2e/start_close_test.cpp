@@ -1,6 +1,8 @@
 // The program as a user meets it: first run, settings at close, a damaged
 // or read-only start, and the archive left alone when nothing changed.
 
+#include <windows.h>
+#include <commctrl.h>
 #include <gtest/gtest.h>
 
 #include "e2e/program_run.h"
@@ -139,6 +141,24 @@ TEST_F(ProgramTest, AvvioStoredAsTextIsReportedAndTheProgramRunsOn) {
     // The close writes the value back in its proper type.
     EXPECT_EQ(Key()->ReadInteger("Avvio"), 3u);
     EXPECT_EQ(ReadBytes(archive_), BolloAuto());
+}
+
+// More events than the list shows at once: the vertical scroll bar takes
+// its room from the description, and no sideways scrolling is needed.
+TEST_F(ProgramTest, ThirtyEventsScrollDownOnlyWithEveryColumnWhole) {
+    SetAvvio(2);
+    std::string rows;
+    for (int i = 0; i < 30; ++i) rows += ricordex::testing::Record({"Evento " + std::to_string(i), "1 giorno prima",
+                                                                    "15/03", "08.00", "Ogni ora", "Annuale",
+                                                                    "01/01/1900 00.01"});
+    WriteBytes(archive_, rows);
+    ProgramRun run(dir_.path());
+    HWND list = ::FindWindowExW(run.MainWindow(), nullptr, WC_LISTVIEWW, nullptr);
+    ASSERT_TRUE(::IsWindowVisible(list));
+    const LONG_PTR style = ::GetWindowLongPtrW(list, GWL_STYLE);
+    EXPECT_NE(style & WS_VSCROLL, 0);
+    EXPECT_EQ(style & WS_HSCROLL, 0);
+    ASSERT_TRUE(run.CloseAndWait(10s));
 }
 
 }  // namespace

@@ -2,8 +2,9 @@
 # The installer as a Windows user meets it, in a fresh Wine prefix: a silent
 # install without elevation, the program started from where the shortcut
 # points, its archive written beside it, a second start that leaves one
-# process, and the uninstaller removing the files and the autostart value
-# (and keeping the archive, the silent answer to its question).
+# process, the uninstaller waiting for the program's question or stopping
+# with nothing removed, then removing the files and the autostart value
+# (and keeping the archive and the settings, the silent answers).
 set -uo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 setup=$(ls "$root"/build/dist/Ricordex-*-setup.exe 2>/dev/null | head -1)
@@ -36,11 +37,38 @@ check "the program writes its archive beside itself" test -f "$program/Ricordex.
 count=$(pgrep -c -x Ricordex.exe)
 check "a second start leaves one process" test "$count" = 1
 
-"${wine[@]}" "$(winepath -w "$program/Uninstall.exe" 2>/dev/null)" /S "_?=$(winepath -w "$program" 2>/dev/null)"
+# The uninstaller meets the program with a change not saved: the program
+# asks whether to save, and the uninstaller waits for the answer; left
+# unanswered for a minute, it stops and removes nothing.
+add_event() {  # with the keyboard, as a user: Tab to "Nuovo Evento", Space, Enter on "Conferma"
+  xdotool windowfocus --sync "$(xdotool search --name 'Wine desktop' | head -1)"
+  xdotool key Tab; sleep 0.5; xdotool key space; sleep 1.5; xdotool key Return; sleep 1
+}
+uninstall() { "${wine[@]}" "$(winepath -w "$program/Uninstall.exe" 2>/dev/null)" /S "_?=$(winepath -w "$program" 2>/dev/null)"; }
+wait_for_end() { for _ in $(seq 100); do pgrep -x Ricordex.exe >/dev/null || return 0; sleep 0.2; done; return 1; }
+add_event
+uninstall && rc=0 || rc=$?
+check "with the question unanswered the uninstaller stops (status $rc)" test "$rc" != 0
+check "and removes nothing" test -f "$program/Ricordex.exe" -a -f "$program/Suoni/1.wav" -a -f "$program/Ricordex.html"
+check "the program still waits for its answer" pgrep -x Ricordex.exe
+xdotool key Return  # "Sì"
+check "the answer saves and the program ends" wait_for_end
+check "with the new event" test "$(stat -c %s "$program/Ricordex.psc")" = 164
+
+(cd "$program" && "${wine[@]}" Ricordex.exe >/dev/null 2>&1 &)
+sleep 3
+add_event
+(uninstall; echo $? >"$WINEPREFIX/uninstall-status") &
+sleep 4
+xdotool key Return  # "Sì", while the uninstaller waits
+for _ in $(seq 150); do [ -f "$WINEPREFIX/uninstall-status" ] && break; sleep 0.2; done
 wineserver -w
+check "answered, the uninstall goes on and succeeds" test "$(cat "$WINEPREFIX/uninstall-status" 2>/dev/null)" = 0
 check "the uninstaller removes the program" test ! -f "$program/Ricordex.exe"
 check "and the sounds" test ! -d "$program/Suoni"
-check "and keeps the archive" test -f "$program/Ricordex.psc"
+check "and keeps the archive, saved with both events" test "$(stat -c %s "$program/Ricordex.psc")" = 328
+settings=$("${wine[@]}" reg query 'HKCU\Software\Ricordex' 2>&1 | tr -d '\r')
+check "and the settings (the silent answer)" grep -q 'Dati' <<<"$settings"
 run_value=$("${wine[@]}" reg query 'HKCU\Software\Microsoft\Windows\CurrentVersion\Run' /v Ricordex 2>&1 | tr -d '\r')
 check "and the autostart value" bash -c "! grep -q 'Ricordex.exe' <<<\"$run_value\""
 wineserver -k 2>/dev/null
