@@ -66,6 +66,24 @@ TEST_F(WindowOrderTest, TheTrayMenuDuringAnAlertLeavesTheAlertInFrontAndAnswerin
     ASSERT_TRUE(run_->CloseAndWait(10s));
 }
 
+// A second start brings the first one's window forward: never above the
+// question it is waiting on.
+TEST_F(WindowOrderTest, ASecondStartDuringAQuestionBringsTheQuestionForward) {
+    ProgramRun& run = Start();
+    PressKeys({VK_DOWN, VK_DELETE});
+    HWND question = run.WaitForMessageBox(L"Conferma Eliminazione", 5s);
+    ASSERT_NE(question, nullptr);
+    ricordex::testing::TempDir elsewhere;
+    ProgramRun second(elsewhere.path());
+    ASSERT_TRUE(WaitUntil([&] { return !second.Running(); }));
+    ::Sleep(500);
+    EXPECT_TRUE(InFrontOf(question, Main()));
+    EXPECT_EQ(Active(), question);
+    AnswerNo(question);
+    EXPECT_EQ(Rows(), 3);
+    ASSERT_TRUE(run.CloseAndWait(10s));
+}
+
 TEST_F(WindowOrderTest, AClickOnTheMainWindowLeavesTheEditorAndTheOptionsInFront) {
     Start();
     ClickOn(ProgramRun::Control(Main(), L"Nuovo Evento"));

@@ -13,6 +13,15 @@ export WINEPREFIX=$root/build/wineprefix-install
 rm -rf "$WINEPREFIX"
 "$root/tools/wine-prefix.sh" >/dev/null
 wine=("$root/tools/wine-run.sh")
+# A desktop of its own name, told apart from any other Wine session's.
+"${wine[@]}" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Installer /f >/dev/null 2>&1
+"${wine[@]}" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Installer /d 1024x700 /f >/dev/null 2>&1
+# The Ricordex processes of this prefix only.
+programs() {
+  for pid in $(pgrep -x Ricordex.exe); do
+    tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" && echo "$pid"
+  done
+}
 passed=0 failed=0
 check() {  # description, command...
   local what=$1; shift
@@ -34,23 +43,23 @@ program=$(cd "$folder" && pwd)
 for _ in $(seq 100); do [ -f "$program/Ricordex.psc" ] && break; sleep 0.1; done
 check "the program writes its archive beside itself" test -f "$program/Ricordex.psc"
 (cd "$program" && "${wine[@]}" Ricordex.exe >/dev/null 2>&1)
-count=$(pgrep -c -x Ricordex.exe)
+count=$(programs | wc -l)
 check "a second start leaves one process" test "$count" = 1
 
 # The uninstaller meets the program with a change not saved: the program
 # asks whether to save, and the uninstaller waits for the answer; left
 # unanswered for a minute, it stops and removes nothing.
 add_event() {  # with the keyboard, as a user: Tab to "Nuovo Evento", Space, Enter on "Conferma"
-  xdotool windowfocus --sync "$(xdotool search --name 'Wine desktop' | head -1)"
+  xdotool windowfocus --sync "$(xdotool search --name '^Installer - Wine desktop$' | head -1)"
   xdotool key Tab; sleep 0.5; xdotool key space; sleep 1.5; xdotool key Return; sleep 1
 }
 uninstall() { "${wine[@]}" "$(winepath -w "$program/Uninstall.exe" 2>/dev/null)" /S "_?=$(winepath -w "$program" 2>/dev/null)"; }
-wait_for_end() { for _ in $(seq 100); do pgrep -x Ricordex.exe >/dev/null || return 0; sleep 0.2; done; return 1; }
+wait_for_end() { for _ in $(seq 100); do [ -z "$(programs)" ] && return 0; sleep 0.2; done; return 1; }
 add_event
 uninstall && rc=0 || rc=$?
 check "with the question unanswered the uninstaller stops (status $rc)" test "$rc" != 0
 check "and removes nothing" test -f "$program/Ricordex.exe" -a -f "$program/Suoni/1.wav" -a -f "$program/Ricordex.html"
-check "the program still waits for its answer" pgrep -x Ricordex.exe
+check "the program still waits for its answer" test -n "$(programs)"
 xdotool key Return  # "Sì"
 check "the answer saves and the program ends" wait_for_end
 check "with the new event" test "$(stat -c %s "$program/Ricordex.psc")" = 164
