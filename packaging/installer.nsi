@@ -54,6 +54,8 @@ Function ${un}CloseRunning
   ${If} $0 = 0
     Return
   ${EndIf}
+  ; Its question, if it asks one, may come to the front.
+  System::Call 'user32::AllowSetForegroundWindow(i -1)'
   SendMessage $0 ${WM_CLOSE} 0 0 /TIMEOUT=1000
   StrCpy $1 0
   ${DoWhile} $1 < 240
@@ -71,10 +73,6 @@ FunctionEnd
 !macroend
 !insertmacro CloseRunningFunction ""
 !insertmacro CloseRunningFunction "un."
-
-Function un.onInit
-  Call un.CloseRunning
-FunctionEnd
 
 Section "Ricordex" SecProgram
   SectionIn RO
@@ -118,7 +116,9 @@ Section "Avvia con Windows" SecAutostart
 SectionEnd
 
 Section "Uninstall"
-  ; The program first: while it cannot go, nothing else does.
+  ; Once the user has confirmed; then the program first: while it cannot
+  ; go, nothing else does.
+  Call un.CloseRunning
   Delete "$INSTDIR\Ricordex.exe"
   ${If} ${FileExists} "$INSTDIR\Ricordex.exe"
     MessageBox MB_OK|MB_ICONSTOP "Impossibile rimuovere Ricordex.exe: il programma è forse ancora in uso.$\r$\nNulla è stato rimosso." /SD IDOK

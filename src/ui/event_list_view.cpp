@@ -65,8 +65,13 @@ void EventListView::Refresh() {
 }
 
 void EventListView::FitColumns() {
-    // The columns fill the list exactly; when the vertical scroll bar takes
-    // its room, "Descrizione" gives it up, so no horizontal bar is needed.
+    // The columns fill the list exactly; when the vertical scroll bar comes
+    // and takes its room, "Descrizione" gives it up (and takes it back when
+    // the bar goes), so no horizontal bar is needed. Only then: a width the
+    // user dragged stays as it is.
+    const bool scrollBar = (::GetWindowLongPtrW(list_, GWL_STYLE) & WS_VSCROLL) != 0;
+    if (fittedScrollBar_ && *fittedScrollBar_ == scrollBar) return;
+    fittedScrollBar_ = scrollBar;
     RECT client{};
     ::GetClientRect(list_, &client);
     int others = 0;

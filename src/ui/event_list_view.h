@@ -74,6 +74,7 @@ private:
     ErrorReport report_;
     HWND list_ = nullptr;
     std::wstring scratch_;
+    std::optional<bool> fittedScrollBar_;  // the scroll bar the columns were last fitted to
 };
 
 }  // namespace ricordex::ui

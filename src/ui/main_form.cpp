@@ -357,7 +357,14 @@ LRESULT TFMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CTLCOLORSTATIC:
         return OnControlColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
     case WM_CLOSE:
-        // Any close request ends the program, once FormClose has saved.
+        // While a box keeps the window waiting, a close request (the tray
+        // menu, an uninstaller) brings the box forward: closing under it
+        // would end its question, or an alert, half-way.
+        if (!::IsWindowEnabled(Handle())) {
+            ::SetForegroundWindow(win::FrontWindowOf(Handle()));
+            return 0;
+        }
+        // Any other close request ends the program, once FormClose has saved.
         FormClose();
         ::DestroyWindow(Handle());
         return 0;

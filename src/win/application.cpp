@@ -96,14 +96,19 @@ HWND Application::ActivationTarget() const {
 
 HWND FrontWindowOf(HWND form) {
     if (form == nullptr || ::IsWindowEnabled(form)) return form;
-    // Kept disabled by a box or dialog of its own: that one, front first.
+    const Application& application = Application::Instance();
     for (HWND w = ::GetTopWindow(nullptr); w != nullptr; w = ::GetWindow(w, GW_HWNDNEXT)) {
         if (::GetWindow(w, GW_OWNER) == form && ::IsWindowVisible(w) && ::IsWindowEnabled(w) &&
-            (::GetWindowLongPtrW(w, GWL_EXSTYLE) & WS_EX_TOOLWINDOW) == 0) {
+            (::GetWindowLongPtrW(w, GWL_EXSTYLE) & WS_EX_TOOLWINDOW) == 0 && !application.IsForm(w)) {
             return w;
         }
     }
     return form;
+}
+
+bool RunningOnWine() {
+    static const bool wine = ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+    return wine;
 }
 
 void Application::PassActivationOn() {

@@ -3,6 +3,7 @@
 // program's taskbar button and owns the main form, the switch that shows the
 // main form when the message loop starts, and the default error box.
 
+#include <algorithm>
 #include <deque>
 #include <exception>
 #include <functional>
@@ -43,6 +44,7 @@ public:
     // The forms (the main form and the modeless dialogs) get their keyboard
     // navigation from the loop: Tab, Enter, Escape.
     void AddForm(HWND form) { forms_.push_back(form); }
+    bool IsForm(HWND window) const { return std::find(forms_.begin(), forms_.end(), window) != forms_.end(); }
     void RemoveForm(HWND form);
     // A form became the active window: the one the taskbar button brings back.
     void FormActivated(HWND form) { lastActiveForm_ = form; }
@@ -74,8 +76,12 @@ private:
 };
 
 // The window that takes the activation meant for a form: the form itself,
-// or, while a box or dialog of its own keeps it disabled, that one (Wine's
-// GW_ENABLEDPOPUP finds nothing, so the windows are walked front to back).
+// or, while a box of its own keeps it disabled, that box (Wine's
+// GW_ENABLEDPOPUP finds nothing, so the windows are walked front to back;
+// the program's other forms, enabled beside the box, are passed over).
 HWND FrontWindowOf(HWND form);
+
+// True under Wine, whose window manager needs a hand in places.
+bool RunningOnWine();
 
 }  // namespace ricordex::win

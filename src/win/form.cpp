@@ -29,24 +29,37 @@ void Form::FocusActiveControl() {
     if (HWND control = RememberedControl()) ::SetFocus(control);
 }
 
+namespace {
+
+// Owned by the form, directly or through another of its windows.
+bool OwnedBy(HWND window, HWND form) {
+    for (HWND owner = ::GetWindow(window, GW_OWNER); owner != nullptr; owner = ::GetWindow(owner, GW_OWNER)) {
+        if (owner == form) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
 void Form::KeepOwnedWindowsInFront() {
-    // Windows keeps a form's dialogs and boxes in front of it. Wine's
-    // virtual desktop raises a clicked form on the screen above them, and
-    // its own order may still have them in front, so asking for that order
-    // would change nothing: each one is put behind the form, then in front
-    // of everything, two real moves that the screen follows.
+    // Windows keeps a form's dialogs and boxes in front of it. Wine's virtual
+    // desktop shows a clicked form above them, while Wine's own order still
+    // has them in front: asking for that order again would change nothing
+    // on the screen. Each one goes behind the form and then to the top, two
+    // real moves the screen follows, the back one first so that their order
+    // stays. Windows that float above everything (tooltips, the alert) are
+    // left alone: put behind the form they would stop floating.
+    if (!RunningOnWine() || !::IsWindowVisible(Handle()) || ::GetForegroundWindow() != Handle()) return;
     std::vector<HWND> owned;
     for (HWND w = ::GetTopWindow(nullptr); w != nullptr; w = ::GetWindow(w, GW_HWNDNEXT)) {
-        // Tooltips float above everything already; moved behind the form
-        // they would lose that.
-        if (::GetWindow(w, GW_OWNER) == Handle() && ::IsWindowVisible(w) &&
-            (::GetWindowLongPtrW(w, GWL_EXSTYLE) & WS_EX_TOPMOST) == 0) {
+        const bool floats = (::GetWindowLongPtrW(w, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+        if (OwnedBy(w, Handle()) && ::IsWindowVisible(w) && !floats) {
             owned.push_back(w);
         }
     }
-    constexpr UINT kOrderOnly = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER;
-    for (auto w = owned.rbegin(); w != owned.rend(); ++w) {  // the back one first: the order stays
-        ::SetWindowPos(*w, Handle(), 0, 0, 0, 0, kOrderOnly);
+    constexpr UINT kOrderOnly = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
+    for (auto w = owned.rbegin(); w != owned.rend(); ++w) {
+        ::SetWindowPos(*w, Handle(), 0, 0, 0, 0, kOrderOnly | SWP_NOOWNERZORDER);
         ::SetWindowPos(*w, HWND_TOP, 0, 0, 0, 0, kOrderOnly);
     }
 }
@@ -56,12 +69,13 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_ACTIVATE:
         // Not left to the default procedure, which would focus the frame.
         if (LOWORD(wParam) == WA_INACTIVE) {
+            ::KillTimer(Handle(), kKeepOwnedWindowsInFrontTimer);
             HWND focus = ::GetFocus();
             if (focus != nullptr && ::IsChild(Handle(), focus)) activeControl_ = focus;
         } else if (HIWORD(wParam) == 0) {  // not while minimised
             Application::Instance().FormActivated(Handle());
-            // Wine raises the form a moment after the activation, telling
-            // it nothing: looked at again once that is over.
+            // Wine raises the form on the screen a moment after the
+            // activation, telling it nothing: looked at once that is over.
             ::SetTimer(Handle(), kKeepOwnedWindowsInFrontTimer, 100, nullptr);
             FocusActiveControl();
         }
@@ -86,6 +100,9 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         if ((wParam & 0xFFF0) == SC_MOVE) KeepOwnedWindowsInFront();
         return result;
     }
+    case WM_DESTROY:
+        Application::Instance().RemoveForm(Handle());
+        return Window::HandleMessage(message, wParam, lParam);
     case DM_GETDEFID:
         return DefaultButton() != 0 ? MAKELRESULT(DefaultButton(), DC_HASDEFID) : 0;
     default:

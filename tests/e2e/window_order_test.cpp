@@ -35,6 +35,27 @@ std::string DueEvent(const std::string& description) {
                    std::string(kInitialStamp)});
 }
 
+// A window of another program, brought to the foreground.
+class ForeignWindow {
+public:
+    ForeignWindow() {
+        WNDCLASSW other{};
+        other.lpfnWndProc = ::DefWindowProcW;
+        other.hInstance = ::GetModuleHandleW(nullptr);
+        other.lpszClassName = L"AltroProgramma";
+        ::RegisterClassW(&other);
+        window_ = ::CreateWindowW(L"AltroProgramma", L"Altro", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100,
+                                  nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr);
+        ::SetForegroundWindow(window_);
+    }
+    ~ForeignWindow() { ::DestroyWindow(window_); }
+    ForeignWindow(const ForeignWindow&) = delete;
+    ForeignWindow& operator=(const ForeignWindow&) = delete;
+
+private:
+    HWND window_;
+};
+
 class WindowOrderTest : public ProgramInUse {
 protected:
     // A click on the main window's caption, left of anything centred on it.
@@ -46,7 +67,7 @@ protected:
     HWND OpenMenu() const { return ::FindWindowW(L"#32768", nullptr); }
 };
 
-TEST_F(WindowOrderTest, TheTrayMenuDuringAnAlertLeavesTheAlertInFrontAndAnsweringEnter) {
+TEST_F(WindowOrderTest, TheTrayMenuOrACloseDuringAnAlertLeavesTheAlertInFrontAndAnsweringEnter) {
     WriteBytes(archive_, kEvents + DueEvent("Dovuto"));
     run_ = std::make_unique<ProgramRun>(dir_.path());
     HWND alert = run_->WaitForMessageBox(L"Avviso Scadenza", 10s);
@@ -60,6 +81,12 @@ TEST_F(WindowOrderTest, TheTrayMenuDuringAnAlertLeavesTheAlertInFrontAndAnswerin
 
     EXPECT_TRUE(WaitUntil([&] { return Active() == alert; })) << "the alert, not the window it keeps waiting";
     EXPECT_TRUE(InFrontOf(alert, Main()));
+    // "Interrompi Esecuzione" (or an uninstaller) asks the window to close:
+    // the alert is answered first.
+    ::PostMessageW(Main(), WM_CLOSE, 0, 0);
+    ::Sleep(500);
+    ASSERT_TRUE(::IsWindow(alert));
+    EXPECT_EQ(Active(), alert);
     PressKey(VK_RETURN);
     EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(alert); }));
     EXPECT_TRUE(WaitUntil([&] { return Active() == Main(); }));
@@ -73,12 +100,14 @@ TEST_F(WindowOrderTest, ASecondStartDuringAQuestionBringsTheQuestionForward) {
     PressKeys({VK_DOWN, VK_DELETE});
     HWND question = run.WaitForMessageBox(L"Conferma Eliminazione", 5s);
     ASSERT_NE(question, nullptr);
+    // Another program in front, as when the user starts Ricordex again.
+    const ForeignWindow other;
+    ASSERT_TRUE(WaitUntil([&] { return Active() == nullptr; }));
     ricordex::testing::TempDir elsewhere;
     ProgramRun second(elsewhere.path());
     ASSERT_TRUE(WaitUntil([&] { return !second.Running(); }));
-    ::Sleep(500);
+    EXPECT_TRUE(WaitUntil([&] { return Active() == question; })) << "the question, not the window it keeps waiting";
     EXPECT_TRUE(InFrontOf(question, Main()));
-    EXPECT_EQ(Active(), question);
     AnswerNo(question);
     EXPECT_EQ(Rows(), 3);
     ASSERT_TRUE(run.CloseAndWait(10s));
@@ -92,7 +121,9 @@ TEST_F(WindowOrderTest, AClickOnTheMainWindowLeavesTheEditorAndTheOptionsInFront
     ASSERT_TRUE(WaitUntil([&] { return Active() == Main(); }));
     EXPECT_TRUE(Shown(Editor()));
     EXPECT_TRUE(WaitUntil([&] { return InFrontOf(Editor(), Main()); }));
-    // And on the screen: a click on its button reaches it, not the list behind.
+    // And on the screen, where Wine shows the clicked window on top for a
+    // moment: a click on the editor's button reaches it, not the list behind.
+    ::Sleep(500);
     ClickOn(ProgramRun::Control(Editor(), L"Annulla"));
     ASSERT_TRUE(WaitUntil([&] { return !Shown(Editor()); }));
 
@@ -114,8 +145,10 @@ TEST_F(WindowOrderTest, TypingInANewEventReplacesTheDefaultTextUpToWhatTheArchiv
     TypeKeys("pagare");
     EXPECT_TRUE(WaitUntil([&] { return ProgramRun::Text(description) == L"pagare"; }));
     TypeKeys(std::string(80, 'x'));
-    ::Sleep(300);
-    EXPECT_EQ(ProgramRun::Text(description), L"pagare" + std::wstring(74, L'x'));
+    const std::wstring full = L"pagare" + std::wstring(74, L'x');
+    EXPECT_TRUE(WaitUntil([&] { return ProgramRun::Text(description) == full; }));
+    ::Sleep(300);  // the keys after the 80th change nothing
+    EXPECT_EQ(ProgramRun::Text(description), full);
     PressKey(VK_ESCAPE);
     ASSERT_TRUE(WaitUntil([&] { return !Shown(Editor()); }));
     ASSERT_TRUE(run_->CloseAndWait(10s));

@@ -16,6 +16,7 @@ wine=("$root/tools/wine-run.sh")
 # A desktop of its own name, told apart from any other Wine session's.
 "${wine[@]}" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Installer /f >/dev/null 2>&1
 "${wine[@]}" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Installer /d 1024x700 /f >/dev/null 2>&1
+"${wine[@]}" reg add 'HKCU\Software\Wine\Explorer\Desktops\Installer' /v EnableShell /t REG_DWORD /d 1 /f >/dev/null 2>&1
 # The Ricordex processes of this prefix only.
 programs() {
   for pid in $(pgrep -x Ricordex.exe); do
@@ -46,17 +47,25 @@ check "the program writes its archive beside itself" test -f "$program/Ricordex.
 count=$(programs | wc -l)
 check "a second start leaves one process" test "$count" = 1
 
-# The uninstaller meets the program with a change not saved: the program
-# asks whether to save, and the uninstaller waits for the answer; left
-# unanswered for a minute, it stops and removes nothing.
+# A window of the program on the desktop, by its title; waits up to 20 s.
+wait_window() { for _ in $(seq 100); do xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1 && return 0; sleep 0.2; done; return 1; }
+wait_no_window() { for _ in $(seq 100); do xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1 || return 0; sleep 0.2; done; return 1; }
 add_event() {  # with the keyboard, as a user: Tab to "Nuovo Evento", Space, Enter on "Conferma"
+  wait_window 'Ricordex - promemoria delle scadenze'
   xdotool windowfocus --sync "$(xdotool search --name '^Installer - Wine desktop$' | head -1)"
-  xdotool key Tab; sleep 0.5; xdotool key space; sleep 1.5; xdotool key Return; sleep 1
+  xdotool key Tab; sleep 0.5; xdotool key space
+  wait_window Inserisci && sleep 0.5 && xdotool key Return
+  wait_no_window Inserisci
 }
 uninstall() { "${wine[@]}" "$(winepath -w "$program/Uninstall.exe" 2>/dev/null)" /S "_?=$(winepath -w "$program" 2>/dev/null)"; }
 wait_for_end() { for _ in $(seq 100); do [ -z "$(programs)" ] && return 0; sleep 0.2; done; return 1; }
+
+# The uninstaller meets the program with a change not saved: the program
+# asks whether to save, and the uninstaller waits for the answer; left
+# unanswered for a minute, it stops and removes nothing.
 add_event
 uninstall && rc=0 || rc=$?
+wait_window 'Conferma Modifiche'
 check "with the question unanswered the uninstaller stops (status $rc)" test "$rc" != 0
 check "and removes nothing" test -f "$program/Ricordex.exe" -a -f "$program/Suoni/1.wav" -a -f "$program/Ricordex.html"
 check "the program still waits for its answer" test -n "$(programs)"
@@ -65,13 +74,12 @@ check "the answer saves and the program ends" wait_for_end
 check "with the new event" test "$(stat -c %s "$program/Ricordex.psc")" = 164
 
 (cd "$program" && "${wine[@]}" Ricordex.exe >/dev/null 2>&1 &)
-sleep 3
 add_event
 (uninstall; echo $? >"$WINEPREFIX/uninstall-status") &
-sleep 4
+wait_window 'Conferma Modifiche' && sleep 0.5
 xdotool key Return  # "Sì", while the uninstaller waits
-for _ in $(seq 150); do [ -f "$WINEPREFIX/uninstall-status" ] && break; sleep 0.2; done
-wineserver -w
+for _ in $(seq 450); do [ -f "$WINEPREFIX/uninstall-status" ] && break; sleep 0.2; done
+timeout 60 wineserver -w || wineserver -k
 check "answered, the uninstall goes on and succeeds" test "$(cat "$WINEPREFIX/uninstall-status" 2>/dev/null)" = 0
 check "the uninstaller removes the program" test ! -f "$program/Ricordex.exe"
 check "and the sounds" test ! -d "$program/Suoni"
