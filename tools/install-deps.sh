@@ -3,10 +3,12 @@
 # running Ricordex need, and the regional settings the tests run under.
 set -euo pipefail
 
+# Wine's own fonts are only recommended by its package, and recommendations
+# are not installed: without them every caption falls back to a wider font.
 packages=(
   cmake ninja-build g++ googletest libbenchmark-dev
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
-  wine wine64 xvfb xauth xdotool imagemagick locales python3 nsis
+  wine wine64 fonts-wine xvfb xauth xdotool imagemagick locales python3 nsis
   clang libclang-rt-14-dev
 )
 

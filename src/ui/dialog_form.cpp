@@ -34,14 +34,20 @@ enum ControlId : int {
 
 // No close box: "Annulla" closes it.
 constexpr DWORD kFormStyle = WS_POPUP | WS_CAPTION | WS_CLIPCHILDREN;
+constexpr int kClientWidth = 424;
+constexpr int kClientHeight = 212;
 constexpr RECT kPanel1 = {339, -1, 339 + 84, -1 + 211};
 constexpr COLORREF kLabelGrey = RGB(128, 128, 128);
 constexpr DWORD kDropDown = WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST;
 
+constexpr win::ControlSpec kDescription = {kEDescrizione, L"EDIT", L"", 3, 182, 334, 21, WS_TABSTOP | ES_AUTOHSCROLL,
+                                           WS_EX_STATICEDGE};
+constexpr win::ControlSpec kCalendar = {kDEvento, MONTHCAL_CLASSW, L"", 0, 3, 198, 153, WS_TABSTOP};
+
 // In tab order. The buttons stand on Panel1, at (2, 3) and (2, 63) in it.
 const std::array<win::ControlSpec, 13> kControls = {{
-    {kEDescrizione, L"EDIT", L"", 3, 182, 334, 21, WS_TABSTOP | ES_AUTOHSCROLL},
-    {kDEvento, MONTHCAL_CLASSW, L"", 0, 3, 198, 153, WS_TABSTOP},
+    kDescription,
+    kCalendar,
     {kDTOra, DATETIMEPICK_CLASSW, L"", 232, 19, 67, 21, WS_TABSTOP | DTS_TIMEFORMAT | DTS_UPDOWN},
     {kEInizio, L"COMBOBOX", L"", 199, 58, 137, 300, kDropDown},
     {kEModalita, L"COMBOBOX", L"", 199, 96, 137, 200, kDropDown},
@@ -86,12 +92,12 @@ void RiempiCombo(HWND combo, const Labels& labels, TextOf textOf) {
 }  // namespace
 
 TFDialog::TFDialog(TFMain& main)
-    : ModelessDialog(main.Handle(), kDialogFormClass, L"Inserisci Evento", kFormStyle, 424, 212), main_(main) {
+    : ModelessDialog(main.Handle(), kDialogFormClass, L"Inserisci Evento", kFormStyle, kClientWidth, kClientHeight),
+      main_(main) {
     FormCreate();
 }
 
 void TFDialog::FormCreate() {
-    const UINT dpi = win::WindowDpi(Handle());
     CreateControls(kControls, {kDTOra, kLOra, kLDescrizione});
     ::SendDlgItemMessageW(Handle(), kDTOra, DTM_SETFORMATW, 0, reinterpret_cast<LPARAM>(L"HH:mm"));
     ::SendDlgItemMessageW(Handle(), kDEvento, MCM_SETMAXSELCOUNT, 1, 0);
@@ -101,10 +107,62 @@ void TFDialog::FormCreate() {
     RiempiCombo(::GetDlgItem(Handle(), kEInizio), ElencoInizio, [](const Label& l) { return l.text; });
     RiempiCombo(::GetDlgItem(Handle(), kERicorrenza), ElencoRicorrenza, [](std::string_view t) { return t; });
     tooltips_.Create(Handle());
+    for (const win::PictureButtonSpec& button : kPictureButtons) {
+        tooltips_.Add(::GetDlgItem(Handle(), button.id), button.hint);
+    }
+    MakeRoomForCalendar();
+    const RECT centred = win::CentredWindowRect(kClientWidth + roomForCalendar_.cx,
+                                                kClientHeight + roomForCalendar_.cy,
+                                                static_cast<DWORD>(::GetWindowLongPtrW(Handle(), GWL_STYLE)),
+                                                static_cast<DWORD>(::GetWindowLongPtrW(Handle(), GWL_EXSTYLE)),
+                                                win::WindowDpi(Handle()));
+    const POINT at{centred.left, centred.top};
+    FitWindowToClient(&at);
+    LoadPictures();
+}
+
+void TFDialog::OnDpiChanged() {
+    LayOut();
+    MakeRoomForCalendar();
+    FitWindowToClient();
+    LoadPictures();
+}
+
+void TFDialog::MakeRoomForCalendar() {
+    // The month calendar needs a size that depends on its font; the layout
+    // gives it 198 x 153, which the fonts of some machines do not fit in.
+    // The calendar then grows, and what stands right of it or below it moves.
+    HWND calendar = ::GetDlgItem(Handle(), kDEvento);
+    RECT needed{};
+    ::SendMessageW(calendar, MCM_GETMINREQRECT, 0, reinterpret_cast<LPARAM>(&needed));
+    const UINT dpi = win::WindowDpi(Handle());
+    auto at96 = [dpi](LONG pixels, int spec) {  // rounded up
+        const int more = (static_cast<int>(pixels) * 96 + static_cast<int>(dpi) - 1) / static_cast<int>(dpi) - spec;
+        return more > 0 ? more : 0;
+    };
+    roomForCalendar_ = {at96(needed.right - needed.left, kCalendar.width),
+                        at96(needed.bottom - needed.top, kCalendar.height)};
+    SetClientSizeAt96(kClientWidth + roomForCalendar_.cx, kClientHeight + roomForCalendar_.cy);
+    if (roomForCalendar_.cx == 0 && roomForCalendar_.cy == 0) return;
+    LayOut({{kCalendar.x + kCalendar.width, kCalendar.y + kCalendar.height}, roomForCalendar_});
+    auto grow = [this, dpi](int id, int width, int height) {
+        ::SetWindowPos(::GetDlgItem(Handle(), id), nullptr, 0, 0, win::Scale(width, dpi), win::Scale(height, dpi),
+                       SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    };
+    grow(kDEvento, kCalendar.width + roomForCalendar_.cx, kCalendar.height + roomForCalendar_.cy);
+    grow(kEDescrizione, kDescription.width + roomForCalendar_.cx, kDescription.height);
+}
+
+void TFDialog::LoadPictures() {
+    const UINT dpi = win::WindowDpi(Handle());
     for (std::size_t i = 0; i < kPictureButtons.size(); ++i) {
         pictures_[i].reset(win::LoadProgramIcon(kPictureButtons[i].picture, win::Scale(32, dpi)));
-        tooltips_.Add(::GetDlgItem(Handle(), kPictureButtons[i].id), kPictureButtons[i].hint);
     }
+}
+
+RECT TFDialog::Panel() const {
+    return {kPanel1.left + roomForCalendar_.cx, kPanel1.top, kPanel1.right + roomForCalendar_.cx,
+            kPanel1.bottom + roomForCalendar_.cy};
 }
 
 void TFDialog::Fill(const EditorFields& fields) {
@@ -185,7 +243,7 @@ LRESULT TFDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         if (LOWORD(wParam) == kBAnnulla || LOWORD(wParam) == IDCANCEL) BAnnullaClick();
         return 0;
     case WM_PAINT:
-        PaintPanel(kPanel1);
+        PaintPanel(Panel());
         return 0;
     case WM_DRAWITEM: {
         const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);

@@ -28,10 +28,14 @@ public:
 
 protected:
     int DefaultButton() const override;
+    void OnDpiChanged() override;
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
     void FormCreate();
+    void MakeRoomForCalendar();
+    void LoadPictures();
+    RECT Panel() const;  // at 96 DPI, moved with what stands right of the calendar
     void Fill(const EditorFields& fields);
     void ShowOnTop();
 
@@ -39,6 +43,7 @@ private:
     bool editMode_ = false;
     std::optional<RowId> editing_;
     win::UniqueIcon pictures_[2];
+    SIZE roomForCalendar_{0, 0};  // at 96 DPI
     win::Tooltips tooltips_;
 };
 

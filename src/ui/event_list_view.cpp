@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cwchar>
 
 #include "alerts/row_status.h"
 #include "core/errors.h"
@@ -30,6 +31,9 @@ constexpr std::array<ColumnSpec, 6> kColumns = {{
     {L"Ricorrenza", 70, LVCFMT_LEFT},
 }};
 
+// Room a header leaves around its text: margins, and the sort mark's place.
+constexpr int kHeaderPadding = 14;
+
 COLORREF ToColorRef(std::uint32_t colour) {
     return (colour & 0xFF000000u) == 0xFF000000u ? ::GetSysColor(static_cast<int>(colour & 0xFF)) : colour;
 }
@@ -38,23 +42,46 @@ COLORREF ToColorRef(std::uint32_t colour) {
 
 void EventListView::Attach(HWND list, HIMAGELIST images) {
     list_ = list;
-    ListView_SetImageList(list_, images, LVSIL_SMALL);
-    ListView_SetImageList(list_, images, LVSIL_NORMAL);
+    SetImages(images);
     ListView_SetExtendedListViewStyle(list_, LVS_EX_FULLROWSELECT);
     const COLORREF face = ::GetSysColor(COLOR_BTNFACE);
     ListView_SetBkColor(list_, face);
     ListView_SetTextBkColor(list_, face);
-    const UINT dpi = win::WindowDpi(list_);
     for (std::size_t i = 0; i < kColumns.size(); ++i) {
         LVCOLUMNW column{};
-        column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT | LVCF_SUBITEM;
+        column.mask = LVCF_TEXT | LVCF_FMT | LVCF_SUBITEM;
         column.fmt = kColumns[i].format;
-        column.cx = ::MulDiv(kColumns[i].width, static_cast<int>(dpi), 96);
         column.pszText = const_cast<wchar_t*>(kColumns[i].caption);
         column.iSubItem = static_cast<int>(i);
         ListView_InsertColumn(list_, static_cast<int>(i), &column);
     }
+    FitColumnsToDpi();
     Refresh();
+}
+
+void EventListView::SetImages(HIMAGELIST images) {
+    ListView_SetImageList(list_, images, LVSIL_SMALL);
+    ListView_SetImageList(list_, images, LVSIL_NORMAL);
+}
+
+void EventListView::FitColumnsToDpi() {
+    // The layout's widths at the list's DPI, wider where a header's text
+    // needs more in the font in use; then "Descrizione" fits the rest.
+    const UINT dpi = win::WindowDpi(list_);
+    HWND header = ListView_GetHeader(list_);
+    HDC dc = ::GetDC(header);
+    HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(header, WM_GETFONT, 0, 0)));
+    for (std::size_t i = 0; i < kColumns.size(); ++i) {
+        SIZE text{};
+        ::GetTextExtentPoint32W(dc, kColumns[i].caption, static_cast<int>(std::wcslen(kColumns[i].caption)), &text);
+        const int width =
+            std::max(win::Scale(kColumns[i].width, dpi), static_cast<int>(text.cx) + win::Scale(kHeaderPadding, dpi));
+        ListView_SetColumnWidth(list_, static_cast<int>(i), width);
+    }
+    ::SelectObject(dc, old);
+    ::ReleaseDC(header, dc);
+    fittedScrollBar_.reset();
+    FitColumns();
 }
 
 void EventListView::Refresh() {

@@ -25,6 +25,9 @@ public:
     // Takes over the list control created from the form's table, with the
     // status icons.
     void Attach(HWND list, HIMAGELIST images);
+    void SetImages(HIMAGELIST images);
+    // The column widths for the list's DPI and its header's font.
+    void FitColumnsToDpi();
     HWND Handle() const { return list_; }
 
     // After the rows changed: the control learns the new count and repaints.

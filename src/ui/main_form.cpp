@@ -82,6 +82,7 @@ TFMain::TFMain(ProgramState& state, Services& services)
     win::Application& application = win::Application::Instance();
     programIcon_.reset(win::LoadProgramIcon(IDI_PROGRAM, 32));
     RegisterClass(kMainFormClass, programIcon_.get());
+    SetClientSizeAt96(kClientWidth, kClientHeight);
     const RECT r = win::CentredWindowRect(kClientWidth, kClientHeight, kFormStyle, kFormExStyle,
                                           win::WindowDpi(nullptr));
     Create(kMainFormClass, L"Ricordex", kFormStyle, kFormExStyle, r.left, r.top, r.right - r.left, r.bottom - r.top,
@@ -91,30 +92,53 @@ TFMain::TFMain(ProgramState& state, Services& services)
 TFMain::~TFMain() = default;
 
 void TFMain::CreateControls() {
-    const UINT dpi = win::WindowDpi(Handle());
-    font_.reset(win::CreatePixelFont(L"MS Sans Serif", 11, FW_NORMAL, dpi));
-    titleFont_.reset(win::CreatePixelFont(L"Comic Sans MS", 13, FW_BOLD, dpi));
     panelBrush_.reset(::CreateSolidBrush(kPanelColour));
-    win::CreateControls(Handle(), kControls, static_cast<HFONT>(font_.get()));
-    ::SendDlgItemMessageW(Handle(), kLTitolo, WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_.get()), FALSE);
+    win::CreateControls(Handle(), kControls, nullptr);
+    tooltips_.Create(Handle());
+    for (const win::PictureButtonSpec& button : kCommandButtons) {
+        tooltips_.Add(::GetDlgItem(Handle(), button.id), button.hint);
+    }
+    LayOut();
+    listView1_.Attach(::GetDlgItem(Handle(), kListView1), imageList1_.get());
+}
+
+void TFMain::LayOut() {
+    // The new fonts and images are given out before the old ones go.
+    const UINT dpi = win::WindowDpi(Handle());
+    win::UniqueGdiObject font(win::CreatePixelFont(L"MS Sans Serif", 11, FW_NORMAL, dpi));
+    win::UniqueGdiObject titleFont(win::CreatePixelFont(L"Comic Sans MS", 13, FW_BOLD, dpi));
+    win::PlaceControls(Handle(), kControls, static_cast<HFONT>(font.get()));
+    ::SendDlgItemMessageW(Handle(), kLTitolo, WM_SETFONT, reinterpret_cast<WPARAM>(titleFont.get()), TRUE);
+    font_ = std::move(font);
+    titleFont_ = std::move(titleFont);
+    win::FitCaptions(Handle(), kControls);
+
     // ImageList1: the row status icons, 0 distant, 1 pending, 2 past, 3 imminent.
     const int iconSize = win::Scale(16, dpi);
-    imageList1_.reset(::ImageList_Create(iconSize, iconSize, ILC_COLOR32 | ILC_MASK, 4, 0));
+    win::UniqueImageList images(::ImageList_Create(iconSize, iconSize, ILC_COLOR32 | ILC_MASK, 4, 0));
     for (int id : {IDI_STATUS_DISTANT, IDI_STATUS_PENDING, IDI_STATUS_PAST, IDI_STATUS_IMMINENT}) {
         win::UniqueIcon icon(win::LoadProgramIcon(id, iconSize));
-        ::ImageList_AddIcon(imageList1_.get(), icon.get());
+        ::ImageList_AddIcon(images.get(), icon.get());
     }
-    listView1_.Attach(::GetDlgItem(Handle(), kListView1), imageList1_.get());
+    if (listView1_.Handle() != nullptr) listView1_.SetImages(images.get());
+    imageList1_ = std::move(images);
 
-    tooltips_.Create(Handle());
     for (std::size_t i = 0; i < kCommandButtons.size(); ++i) {
         buttonPictures_[i].reset(win::LoadProgramIcon(kCommandButtons[i].picture, win::Scale(32, dpi)));
-        tooltips_.Add(::GetDlgItem(Handle(), kCommandButtons[i].id), kCommandButtons[i].hint);
     }
     buttonPictures_[kChiudiPicture].reset(win::LoadProgramIcon(IDI_BUTTON_CLOSE, win::Scale(16, dpi)));
 }
 
-void TFMain::PaintPanel() { win::PaintPanel(Handle(), kPanel1, static_cast<HBRUSH>(panelBrush_.get())); }
+void TFMain::OnDpiChanged() {
+    LayOut();
+    listView1_.FitColumnsToDpi();
+}
+
+void TFMain::PaintPanel() {
+    // The buttons cover the panel's left edge but in the gap between
+    // "Elimina Evento" and "Opzioni", where a lone dark line would show.
+    win::PaintPanel(Handle(), kPanel1, static_cast<HBRUSH>(panelBrush_.get()), BF_TOP | BF_RIGHT | BF_BOTTOM);
+}
 
 void TFMain::DrawButton(const DRAWITEMSTRUCT& item) {
     win::FlatButtonLook look{nullptr, win::GlyphPlacement::Above, kPanelColour, kCaptionGrey,
@@ -136,9 +160,11 @@ void TFMain::DrawButton(const DRAWITEMSTRUCT& item) {
 
 void TFMain::CreateTrayIcon() {
     const std::array<int, 4> pictures = {IDI_MENU_STOP, IDI_MENU_WINDOW, IDI_MENU_NEW, IDI_MENU_OPTIONS};
+    // Menus follow the system's DPI, which the window starts at.
+    const int pictureSize = win::Scale(16, win::WindowDpi(Handle()));
     for (std::size_t i = 0; i < pictures.size(); ++i) {
-        win::UniqueIcon icon(win::LoadProgramIcon(pictures[i], 16));
-        menuPictures_[i].reset(win::BitmapFromIcon(icon.get(), 16));
+        win::UniqueIcon icon(win::LoadProgramIcon(pictures[i], pictureSize));
+        menuPictures_[i].reset(win::BitmapFromIcon(icon.get(), pictureSize));
     }
     auto picture = [this](std::size_t i) { return static_cast<HBITMAP>(menuPictures_[i].get()); };
     pMenu1_.Add({L"Interrompi Esecuzione", [this] { Chiudi1Click(); }, picture(0)});

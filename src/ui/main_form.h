@@ -69,9 +69,11 @@ public:
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void OnDpiChanged() override;
 
 private:
     void CreateControls();
+    void LayOut();
     // The tray icon and its menu, as the form describes them, then the
     // icon's after-load step.
     void CreateTrayIcon();

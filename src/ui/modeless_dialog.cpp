@@ -11,6 +11,7 @@ ModelessDialog::ModelessDialog(HWND owner, const wchar_t* className, const wchar
                                int clientWidth, int clientHeight) {
     win::Application& application = win::Application::Instance();
     RegisterClass(className);
+    SetClientSizeAt96(clientWidth, clientHeight);
     const RECT r = win::CentredWindowRect(clientWidth, clientHeight, style, kExStyle, win::WindowDpi(nullptr));
     Create(className, caption, style, kExStyle, r.left, r.top, r.right - r.left, r.bottom - r.top, owner);
     application.AddForm(Handle());
@@ -19,15 +20,26 @@ ModelessDialog::ModelessDialog(HWND owner, const wchar_t* className, const wchar
 ModelessDialog::~ModelessDialog() { win::Application::Instance().RemoveForm(Handle()); }
 
 void ModelessDialog::CreateControls(std::span<const win::ControlSpec> table, std::initializer_list<int> bold) {
-    const UINT dpi = win::WindowDpi(Handle());
-    font_.reset(win::CreatePixelFont(L"MS Sans Serif", 11, FW_NORMAL, dpi));
-    boldFont_.reset(win::CreatePixelFont(L"MS Sans Serif", 11, FW_BOLD, dpi));
+    table_ = table;
+    bold_.assign(bold.begin(), bold.end());
     fieldBrush_.reset(::CreateSolidBrush(kFieldColour));
     panelBrush_.reset(::CreateSolidBrush(kPanelColour));
-    win::CreateControls(Handle(), table, Font());
-    for (int id : bold) {
-        ::SendDlgItemMessageW(Handle(), id, WM_SETFONT, reinterpret_cast<WPARAM>(boldFont_.get()), FALSE);
+    win::CreateControls(Handle(), table, nullptr);
+    LayOut();
+}
+
+void ModelessDialog::LayOut(const win::LayoutShift& shift) {
+    // The new fonts are given to the controls before the old ones go.
+    const UINT dpi = win::WindowDpi(Handle());
+    win::UniqueGdiObject font(win::CreatePixelFont(L"MS Sans Serif", 11, FW_NORMAL, dpi));
+    win::UniqueGdiObject boldFont(win::CreatePixelFont(L"MS Sans Serif", 11, FW_BOLD, dpi));
+    win::PlaceControls(Handle(), table_, static_cast<HFONT>(font.get()), shift);
+    for (int id : bold_) {
+        ::SendDlgItemMessageW(Handle(), id, WM_SETFONT, reinterpret_cast<WPARAM>(boldFont.get()), TRUE);
     }
+    font_ = std::move(font);
+    boldFont_ = std::move(boldFont);
+    win::FitCaptions(Handle(), table_);
 }
 
 }  // namespace ricordex::ui

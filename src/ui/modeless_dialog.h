@@ -8,6 +8,7 @@
 #include <initializer_list>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "win/controls.h"
 #include "win/form.h"
@@ -26,8 +27,11 @@ protected:
                    int clientHeight);
     ~ModelessDialog() override;
 
-    // The controls of the form's table, those named in `bold` in bold.
+    // The controls of the form's table, those named in `bold` in bold, laid out.
     void CreateControls(std::span<const win::ControlSpec> table, std::initializer_list<int> bold);
+    // Places the controls of the table for the form's DPI, with their fonts
+    // made for it, each caption whole.
+    void LayOut(const win::LayoutShift& shift = {});
     void PaintPanel(const RECT& panelAt96) { win::PaintPanel(Handle(), panelAt96, PanelBrush()); }
     std::wstring Text(int id) const { return win::ControlText(Handle(), id); }
 
@@ -36,6 +40,8 @@ protected:
     HBRUSH PanelBrush() const { return static_cast<HBRUSH>(panelBrush_.get()); }
 
 private:
+    std::span<const win::ControlSpec> table_;
+    std::vector<int> bold_;
     win::UniqueGdiObject font_, boldFont_, fieldBrush_, panelBrush_;
 };
 

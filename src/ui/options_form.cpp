@@ -2,6 +2,7 @@
 
 #include <commdlg.h>
 #include <shlobj.h>
+#include <uxtheme.h>
 
 #include <array>
 #include <vector>
@@ -41,8 +42,8 @@ constexpr DWORD kPictureButton = WS_TABSTOP | BS_OWNERDRAW;
 // In tab order: the two fields, the two boxes, then the buttons. The picture
 // buttons' texts are not drawn, but name them to a screen reader.
 const std::array<win::ControlSpec, 11> kControls = {{
-    {kESuono, L"EDIT", L"", 3, 22, 369, 21, WS_TABSTOP | ES_READONLY | ES_AUTOHSCROLL},
-    {kESalva, L"EDIT", L"", 3, 111, 369, 21, WS_TABSTOP | ES_READONLY | ES_AUTOHSCROLL},
+    {kESuono, L"EDIT", L"", 3, 22, 369, 21, WS_TABSTOP | ES_READONLY | ES_AUTOHSCROLL, WS_EX_STATICEDGE},
+    {kESalva, L"EDIT", L"", 3, 111, 369, 21, WS_TABSTOP | ES_READONLY | ES_AUTOHSCROLL, WS_EX_STATICEDGE},
     {kCBEsecuzioneA, L"BUTTON", L"Esecuzione automatica all'avvio di Windows (consigliato)", 3, 184, 344, 17,
      WS_TABSTOP | BS_AUTOCHECKBOX},
     {kCBAvvioMax, L"BUTTON", L"Mostra finestra principale all'avvio", 4, 208, 344, 17, WS_TABSTOP | BS_AUTOCHECKBOX},
@@ -71,12 +72,26 @@ TFOpzioni::TFOpzioni(TFMain& main)
 }
 
 void TFOpzioni::FormCreate() {
-    const UINT dpi = win::WindowDpi(Handle());
     CreateControls(kControls, {kLabel1, kLabel2, kCBEsecuzioneA, kCBAvvioMax});
+    // The captions are maroon: a themed check box would paint them in the
+    // theme's colour whatever the form says.
+    for (int id : {kCBEsecuzioneA, kCBAvvioMax}) ::SetWindowTheme(::GetDlgItem(Handle(), id), L"", L"");
     tooltips_.Create(Handle());
+    for (const win::PictureButtonSpec& button : kPictureButtons) {
+        tooltips_.Add(::GetDlgItem(Handle(), button.id), button.hint);
+    }
+    LoadPictures();
+}
+
+void TFOpzioni::OnDpiChanged() {
+    LayOut();
+    LoadPictures();
+}
+
+void TFOpzioni::LoadPictures() {
+    const UINT dpi = win::WindowDpi(Handle());
     for (std::size_t i = 0; i < kPictureButtons.size(); ++i) {
         pictures_[i].reset(win::LoadProgramIcon(kPictureButtons[i].picture, win::Scale(i < 3 ? 24 : 32, dpi)));
-        tooltips_.Add(::GetDlgItem(Handle(), kPictureButtons[i].id), kPictureButtons[i].hint);
     }
 }
 

@@ -34,11 +34,13 @@ public:
     void TakeFolder(const std::wstring& folder);
 
 protected:
+    void OnDpiChanged() override;
     int DefaultButton() const override;
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
     void FormCreate();
+    void LoadPictures();
     void FormShow();
     OptionsChoices Choices() const;
 

@@ -1,12 +1,28 @@
 #include "win/controls.h"
 
 #include <cwchar>
+#include <string>
 
 #include "win/flat_button.h"
 
 namespace ricordex::win {
+namespace {
+constexpr wchar_t kDpiProperty[] = L"Ricordex.Dpi";
+}  // namespace
+
+void SetFormDpi(HWND form, UINT dpi) {
+    ::SetPropW(form, kDpiProperty, reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(dpi)));
+}
+
+void ForgetFormDpi(HWND form) { ::RemovePropW(form, kDpiProperty); }
 
 UINT WindowDpi(HWND window) {
+    if (window != nullptr) {
+        HWND form = ::GetAncestor(window, GA_ROOT);
+        if (const auto told = reinterpret_cast<UINT_PTR>(::GetPropW(form != nullptr ? form : window, kDpiProperty))) {
+            return static_cast<UINT>(told);
+        }
+    }
     // GetDpiForWindow exists from Windows 10 on; older systems have one DPI.
     using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
     static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFn>(
@@ -35,6 +51,56 @@ void CreateControls(HWND parent, std::span<const ControlSpec> table, HFONT font)
     }
 }
 
+void PlaceControls(HWND parent, std::span<const ControlSpec> table, HFONT font, const LayoutShift& shift) {
+    const UINT dpi = WindowDpi(parent);
+    for (const ControlSpec& c : table) {
+        HWND control = ::GetDlgItem(parent, c.id);
+        const int x = c.x >= shift.from.x ? c.x + shift.by.cx : c.x;
+        const int y = c.y >= shift.from.y ? c.y + shift.by.cy : c.y;
+        ::SetWindowPos(control, nullptr, Scale(x, dpi), Scale(y, dpi), Scale(c.width, dpi), Scale(c.height, dpi),
+                       SWP_NOZORDER | SWP_NOACTIVATE);
+        ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    }
+}
+
+int CaptionWidth(HWND control) {
+    wchar_t className[32] = {};
+    ::GetClassNameW(control, className, 32);
+    const LONG_PTR style = ::GetWindowLongPtrW(control, GWL_STYLE);
+    const bool label = _wcsicmp(className, L"STATIC") == 0 && (style & SS_TYPEMASK) <= SS_RIGHT;
+    const LONG_PTR type = style & BS_TYPEMASK;
+    const bool checkBox = _wcsicmp(className, L"BUTTON") == 0 &&
+                          (type == BS_CHECKBOX || type == BS_AUTOCHECKBOX || type == BS_3STATE ||
+                           type == BS_AUTO3STATE || type == BS_RADIOBUTTON || type == BS_AUTORADIOBUTTON);
+    if (!label && !checkBox) return 0;
+    const int length = ::GetWindowTextLengthW(control);
+    if (length == 0) return 0;
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    ::GetWindowTextW(control, text.data(), length + 1);
+    HDC dc = ::GetDC(control);
+    HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0)));
+    SIZE extent{};
+    ::GetTextExtentPoint32W(dc, text.c_str(), length, &extent);
+    ::SelectObject(dc, old);
+    ::ReleaseDC(control, dc);
+    if (!checkBox) return extent.cx;
+    // The box, the gap after it, and room for the focus rectangle.
+    const UINT dpi = WindowDpi(control);
+    return extent.cx + Scale(13 + 4 + 2, dpi);
+}
+
+void FitCaptions(HWND parent, std::span<const ControlSpec> table) {
+    for (const ControlSpec& c : table) {
+        HWND control = ::GetDlgItem(parent, c.id);
+        const int needed = CaptionWidth(control);
+        RECT r{};
+        ::GetWindowRect(control, &r);
+        if (needed > r.right - r.left) {
+            ::SetWindowPos(control, nullptr, 0, 0, needed, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        }
+    }
+}
+
 RECT CentredWindowRect(int clientWidth, int clientHeight, DWORD style, DWORD exStyle, UINT dpi) {
     RECT r{0, 0, Scale(clientWidth, dpi), Scale(clientHeight, dpi)};
     ::AdjustWindowRectEx(&r, style, FALSE, exStyle);
@@ -47,14 +113,14 @@ RECT CentredWindowRect(int clientWidth, int clientHeight, DWORD style, DWORD exS
     return RECT{x, y, x + width, y + height};
 }
 
-void PaintPanel(HWND window, const RECT& panelAt96, HBRUSH fill) {
+void PaintPanel(HWND window, const RECT& panelAt96, HBRUSH fill, UINT edges) {
     PAINTSTRUCT paint;
     HDC dc = ::BeginPaint(window, &paint);
     const UINT dpi = WindowDpi(window);
     RECT panel{Scale(panelAt96.left, dpi), Scale(panelAt96.top, dpi), Scale(panelAt96.right, dpi),
                Scale(panelAt96.bottom, dpi)};
     ::FillRect(dc, &panel, fill);
-    ::DrawEdge(dc, &panel, BDR_SUNKENINNER, BF_RECT);
+    ::DrawEdge(dc, &panel, BDR_SUNKENINNER, edges);
     ::EndPaint(window, &paint);
 }
 

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <climits>
 #include <span>
 #include <string>
 
@@ -18,20 +19,45 @@ struct ControlSpec {
     DWORD exStyle = 0;
 };
 
+// The DPI a window is laid out for: the one its form was last told by
+// WM_DPICHANGED, else the system's for the window.
 UINT WindowDpi(HWND window);
+void SetFormDpi(HWND form, UINT dpi);
+void ForgetFormDpi(HWND form);
 inline int Scale(int pixels, UINT dpi) { return ::MulDiv(pixels, static_cast<int>(dpi), 96); }
 
 // Creates each control as a child of the parent, in table (and tab) order,
 // with the given font; owner-drawn buttons become flat buttons.
 void CreateControls(HWND parent, std::span<const ControlSpec> table, HFONT font);
 
+// Where the table's controls go when part of the form has grown: the
+// controls from `from` on (at 96 DPI, right of from.x or below from.y) move
+// by `by`.
+struct LayoutShift {
+    POINT from{INT_MAX, INT_MAX};
+    SIZE by{0, 0};
+};
+
+// Puts each control of the table at its place and size for the parent's
+// DPI, with the shift, and gives it the font.
+void PlaceControls(HWND parent, std::span<const ControlSpec> table, HFONT font, const LayoutShift& shift = {});
+
+// The width a label or check box needs to show its whole caption on one
+// line in its own font; 0 for controls whose text is not drawn as a caption.
+int CaptionWidth(HWND control);
+// Widens every label and check box of the table that is narrower than its
+// caption in the font in use: the fonts a machine has may be wider than the
+// ones the layout was made with.
+void FitCaptions(HWND parent, std::span<const ControlSpec> table);
+
 // The outer size of a window whose client area is width x height at 96 DPI,
 // centred in the work area of the primary monitor.
 RECT CentredWindowRect(int clientWidth, int clientHeight, DWORD style, DWORD exStyle, UINT dpi);
 
 // Paints a panel (a rectangle at 96 DPI, filled and with a lowered inner
-// bevel) as the whole of a WM_PAINT: the controls on it paint themselves.
-void PaintPanel(HWND window, const RECT& panelAt96, HBRUSH fill);
+// bevel on the given edges) as the whole of a WM_PAINT: the controls on it
+// paint themselves.
+void PaintPanel(HWND window, const RECT& panelAt96, HBRUSH fill, UINT edges = BF_RECT);
 
 // The text of a control of a window.
 std::wstring ControlText(HWND window, int id);

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "win/application.h"
+#include "win/controls.h"
 
 namespace ricordex::win {
 namespace {
@@ -64,8 +65,31 @@ void Form::KeepOwnedWindowsInFront() {
     }
 }
 
+void Form::FitWindowToClient(const POINT* at) {
+    const UINT dpi = WindowDpi(Handle());
+    RECT r{0, 0, Scale(clientAt96_.cx, dpi), Scale(clientAt96_.cy, dpi)};
+    ::AdjustWindowRectEx(&r, static_cast<DWORD>(::GetWindowLongPtrW(Handle(), GWL_STYLE)), FALSE,
+                         static_cast<DWORD>(::GetWindowLongPtrW(Handle(), GWL_EXSTYLE)));
+    RECT now{};
+    ::GetWindowRect(Handle(), &now);
+    const POINT corner = at != nullptr ? *at : POINT{now.left, now.top};
+    ::SetWindowPos(Handle(), nullptr, corner.x, corner.y, r.right - r.left, r.bottom - r.top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
+    case WM_DPICHANGED: {
+        // Moved to a monitor of another scale: the size the system suggests
+        // is kept where it puts the window, the layout is made again.
+        SetFormDpi(Handle(), LOWORD(wParam));
+        const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+        const POINT at{suggested->left, suggested->top};
+        FitWindowToClient(&at);
+        OnDpiChanged();
+        ::InvalidateRect(Handle(), nullptr, TRUE);
+        return 0;
+    }
     case WM_ACTIVATE:
         // Not left to the default procedure, which would focus the frame.
         if (LOWORD(wParam) == WA_INACTIVE) {

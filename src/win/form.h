@@ -19,6 +19,15 @@ protected:
     // (the form then gets IDOK).
     virtual int DefaultButton() const { return 0; }
 
+    // The client area's size at 96 DPI; the window keeps it at every DPI.
+    void SetClientSizeAt96(int width, int height) { clientAt96_ = {width, height}; }
+    // Sizes the window to its client area at its DPI, keeping its top-left
+    // corner, or at `at` when given.
+    void FitWindowToClient(const POINT* at = nullptr);
+    // After WM_DPICHANGED: the form lays out its controls, fonts and
+    // pictures again for the new DPI (WindowDpi gives it).
+    virtual void OnDpiChanged() {}
+
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
@@ -29,6 +38,7 @@ private:
     void KeepOwnedWindowsInFront();
 
     HWND activeControl_ = nullptr;
+    SIZE clientAt96_{0, 0};
 };
 
 }  // namespace ricordex::win

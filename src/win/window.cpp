@@ -1,6 +1,7 @@
 #include "win/window.h"
 
 #include "win/application.h"
+#include "win/controls.h"
 
 namespace ricordex::win {
 
@@ -44,6 +45,7 @@ LRESULT CALLBACK Window::Trampoline(HWND hwnd, UINT message, WPARAM wParam, LPAR
     auto* self = reinterpret_cast<Window*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (self == nullptr) return ::DefWindowProcW(hwnd, message, wParam, lParam);
     if (message == WM_NCDESTROY) {
+        ForgetFormDpi(hwnd);
         ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
         self->hwnd_ = nullptr;
         return ::DefWindowProcW(hwnd, message, wParam, lParam);
