@@ -4,7 +4,9 @@
 #include <shlobj.h>
 #include <uxtheme.h>
 
+#include <algorithm>
 #include <array>
+#include <climits>
 #include <vector>
 
 #include "ui/alert_ports.h"
@@ -35,8 +37,11 @@ enum ControlId : int {
 
 // The close box only.
 constexpr DWORD kFormStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+constexpr int kClientWidth = 468;
+constexpr int kClientHeight = 237;
 constexpr RECT kPanel1 = {385, 0, 385 + 84, 275};  // reaches past the bottom edge
 constexpr COLORREF kMaroon = RGB(128, 0, 0);
+constexpr int kPanelGap = 4;  // between a caption and the panel
 constexpr DWORD kPictureButton = WS_TABSTOP | BS_OWNERDRAW;
 
 // In tab order: the two fields, the two boxes, then the buttons. The picture
@@ -67,7 +72,8 @@ const std::array<win::PictureButtonSpec, 5> kPictureButtons = {{
 }  // namespace
 
 TFOpzioni::TFOpzioni(TFMain& main)
-    : ModelessDialog(main.Handle(), kOptionsFormClass, L"Opzioni", kFormStyle, 468, 237), main_(main) {
+    : ModelessDialog(main.Handle(), kOptionsFormClass, L"Opzioni", kFormStyle, kClientWidth, kClientHeight),
+      main_(main) {
     FormCreate();
 }
 
@@ -80,12 +86,33 @@ void TFOpzioni::FormCreate() {
     for (const win::PictureButtonSpec& button : kPictureButtons) {
         tooltips_.Add(::GetDlgItem(Handle(), button.id), button.hint);
     }
+    MakeRoomForCaptions();
+    FitWindowToClient();
     LoadPictures();
 }
 
 void TFOpzioni::OnDpiChanged() {
     LayOut();
+    MakeRoomForCaptions();
+    FitWindowToClient();
     LoadPictures();
+}
+
+void TFOpzioni::MakeRoomForCaptions() {
+    // A caption grown to its font may reach the panel: the panel and its
+    // buttons then move right, and the window grows with them.
+    const UINT dpi = win::WindowDpi(Handle());
+    int right = 0;
+    for (int id : {kLabel1, kLabel2, kCBEsecuzioneA, kCBAvvioMax}) {
+        RECT r{};
+        ::GetWindowRect(::GetDlgItem(Handle(), id), &r);
+        ::MapWindowPoints(nullptr, Handle(), reinterpret_cast<POINT*>(&r), 2);
+        right = std::max(right, static_cast<int>(r.right));
+    }
+    const int rightAt96 = (right * 96 + static_cast<int>(dpi) - 1) / static_cast<int>(dpi);
+    roomForCaptions_ = std::max(0, rightAt96 + kPanelGap - static_cast<int>(kPanel1.left));
+    SetClientSizeAt96(kClientWidth + roomForCaptions_, kClientHeight);
+    if (roomForCaptions_ > 0) LayOut({{static_cast<int>(kPanel1.left), INT_MAX}, {roomForCaptions_, 0}});
 }
 
 void TFOpzioni::LoadPictures() {
@@ -183,7 +210,7 @@ LRESULT TFOpzioni::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         return 0;
     case WM_PAINT:
-        PaintPanel(kPanel1);
+        PaintPanel({kPanel1.left + roomForCaptions_, kPanel1.top, kPanel1.right + roomForCaptions_, kPanel1.bottom});
         return 0;
     case WM_DRAWITEM: {
         const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);

@@ -41,6 +41,7 @@ protected:
 private:
     void FormCreate();
     void LoadPictures();
+    void MakeRoomForCaptions();
     void FormShow();
     OptionsChoices Choices() const;
 
@@ -48,6 +49,7 @@ private:
     std::wstring percorsoDatiPrecedente_;
     std::wstring nuovoPercorsoDati_;
     win::UniqueIcon pictures_[5];
+    int roomForCaptions_ = 0;  // at 96 DPI: how far the panel moved right
     win::Tooltips tooltips_;
 };
 

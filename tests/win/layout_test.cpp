@@ -152,9 +152,19 @@ TEST_F(LayoutTest, AMoveToAMonitorOfAnotherScaleLaysTheWindowOutAgain) {
     ImageList_GetIconSize(ListView_GetImageList(List(), LVSIL_SMALL), &icon, &iconHeight);
     EXPECT_EQ(icon, 24);
 
-    MoveToScale(options_->Handle(), 144);
-    ::GetClientRect(options_->Handle(), &client);
-    EXPECT_EQ(client.right, 468 * 3 / 2);
+    // The options grow where a caption would reach the panel, never less.
+    HWND options = options_->Handle();
+    MoveToScale(options, 144);
+    ::GetClientRect(options, &client);
+    EXPECT_GE(client.right, 468 * 3 / 2);
+    RECT panelButton{};
+    ::GetWindowRect(::FindWindowExW(options, nullptr, L"BUTTON", L"Conferma"), &panelButton);
+    for (HWND child : Children(options)) {
+        RECT r{};
+        ::GetWindowRect(child, &r);
+        if (r.right <= panelButton.left) continue;
+        EXPECT_GE(r.left, panelButton.left - 2) << TextOf(child) << " reaches the panel";
+    }
 }
 
 }  // namespace
