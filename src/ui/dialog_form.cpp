@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <array>
 
 #include "core/archive_record.h"
@@ -111,20 +112,13 @@ void TFDialog::FormCreate() {
         tooltips_.Add(::GetDlgItem(Handle(), button.id), button.hint);
     }
     MakeRoomForCalendar();
-    const RECT centred = win::CentredWindowRect(kClientWidth + roomForCalendar_.cx,
-                                                kClientHeight + roomForCalendar_.cy,
-                                                static_cast<DWORD>(::GetWindowLongPtrW(Handle(), GWL_STYLE)),
-                                                static_cast<DWORD>(::GetWindowLongPtrW(Handle(), GWL_EXSTYLE)),
-                                                win::WindowDpi(Handle()));
-    const POINT at{centred.left, centred.top};
-    FitWindowToClient(&at);
+    CentreOnScreen();
     LoadPictures();
 }
 
 void TFDialog::OnDpiChanged() {
     LayOut();
     MakeRoomForCalendar();
-    FitWindowToClient();
     LoadPictures();
 }
 
@@ -135,6 +129,9 @@ void TFDialog::MakeRoomForCalendar() {
     HWND calendar = ::GetDlgItem(Handle(), kDEvento);
     RECT needed{};
     ::SendMessageW(calendar, MCM_GETMINREQRECT, 0, reinterpret_cast<LPARAM>(&needed));
+    // The "Today" line is not counted in the minimum.
+    const auto today = static_cast<LONG>(::SendMessageW(calendar, MCM_GETMAXTODAYWIDTH, 0, 0));
+    needed.right = std::max(needed.right, needed.left + today);
     const UINT dpi = win::WindowDpi(Handle());
     auto at96 = [dpi](LONG pixels, int spec) {  // rounded up
         const int more = (static_cast<int>(pixels) * 96 + static_cast<int>(dpi) - 1) / static_cast<int>(dpi) - spec;

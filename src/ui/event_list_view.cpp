@@ -31,7 +31,7 @@ constexpr std::array<ColumnSpec, 6> kColumns = {{
     {L"Ricorrenza", 70, LVCFMT_LEFT},
 }};
 
-// Room a header leaves around its text: margins, and the sort mark's place.
+// Room a header leaves around its text: its margins either side.
 constexpr int kHeaderPadding = 14;
 
 COLORREF ToColorRef(std::uint32_t colour) {

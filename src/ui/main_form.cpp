@@ -160,8 +160,8 @@ void TFMain::DrawButton(const DRAWITEMSTRUCT& item) {
 
 void TFMain::CreateTrayIcon() {
     const std::array<int, 4> pictures = {IDI_MENU_STOP, IDI_MENU_WINDOW, IDI_MENU_NEW, IDI_MENU_OPTIONS};
-    // Menus follow the system's DPI, which the window starts at.
-    const int pictureSize = win::Scale(16, win::WindowDpi(Handle()));
+    // Menus follow the system's DPI.
+    const int pictureSize = win::Scale(16, win::WindowDpi(nullptr));
     for (std::size_t i = 0; i < pictures.size(); ++i) {
         win::UniqueIcon icon(win::LoadProgramIcon(pictures[i], pictureSize));
         menuPictures_[i].reset(win::BitmapFromIcon(icon.get(), pictureSize));

@@ -28,6 +28,15 @@ void ModelessDialog::CreateControls(std::span<const win::ControlSpec> table, std
     LayOut();
 }
 
+void ModelessDialog::CentreOnScreen() {
+    const RECT centred = win::CentredWindowRect(ClientSizeAt96().cx, ClientSizeAt96().cy,
+                                                static_cast<DWORD>(::GetWindowLongPtrW(Handle(), GWL_STYLE)),
+                                                static_cast<DWORD>(::GetWindowLongPtrW(Handle(), GWL_EXSTYLE)),
+                                                win::WindowDpi(Handle()));
+    const POINT at{centred.left, centred.top};
+    FitWindowToClient(&at);
+}
+
 void ModelessDialog::LayOut(const win::LayoutShift& shift) {
     // The new fonts are given to the controls before the old ones go.
     const UINT dpi = win::WindowDpi(Handle());

@@ -32,6 +32,8 @@ protected:
     // Places the controls of the table for the form's DPI, with their fonts
     // made for it, each caption whole.
     void LayOut(const win::LayoutShift& shift = {});
+    // Sized to its client area and centred on the desktop.
+    void CentreOnScreen();
     void PaintPanel(const RECT& panelAt96) { win::PaintPanel(Handle(), panelAt96, PanelBrush()); }
     std::wstring Text(int id) const { return win::ControlText(Handle(), id); }
 

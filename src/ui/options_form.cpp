@@ -87,14 +87,13 @@ void TFOpzioni::FormCreate() {
         tooltips_.Add(::GetDlgItem(Handle(), button.id), button.hint);
     }
     MakeRoomForCaptions();
-    FitWindowToClient();
+    CentreOnScreen();
     LoadPictures();
 }
 
 void TFOpzioni::OnDpiChanged() {
     LayOut();
     MakeRoomForCaptions();
-    FitWindowToClient();
     LoadPictures();
 }
 

@@ -7,19 +7,23 @@
 
 namespace ricordex::win {
 namespace {
-constexpr wchar_t kDpiProperty[] = L"Ricordex.Dpi";
+// The property's name as an atom, made once: looked up at every paint.
+const wchar_t* DpiProperty() {
+    static const ATOM atom = ::GlobalAddAtomW(L"Ricordex.Dpi");
+    return MAKEINTATOM(atom);
+}
 }  // namespace
 
 void SetFormDpi(HWND form, UINT dpi) {
-    ::SetPropW(form, kDpiProperty, reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(dpi)));
+    ::SetPropW(form, DpiProperty(), reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(dpi)));
 }
 
-void ForgetFormDpi(HWND form) { ::RemovePropW(form, kDpiProperty); }
+void ForgetFormDpi(HWND form) { ::RemovePropW(form, DpiProperty()); }
 
 UINT WindowDpi(HWND window) {
     if (window != nullptr) {
         HWND form = ::GetAncestor(window, GA_ROOT);
-        if (const auto told = reinterpret_cast<UINT_PTR>(::GetPropW(form != nullptr ? form : window, kDpiProperty))) {
+        if (const auto told = reinterpret_cast<UINT_PTR>(::GetPropW(form != nullptr ? form : window, DpiProperty()))) {
             return static_cast<UINT>(told);
         }
     }

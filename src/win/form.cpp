@@ -66,27 +66,29 @@ void Form::KeepOwnedWindowsInFront() {
 }
 
 void Form::FitWindowToClient(const POINT* at) {
+    // The frame as the system draws it now, at the window's own scale.
+    RECT window{}, client{};
+    ::GetWindowRect(Handle(), &window);
+    ::GetClientRect(Handle(), &client);
     const UINT dpi = WindowDpi(Handle());
-    RECT r{0, 0, Scale(clientAt96_.cx, dpi), Scale(clientAt96_.cy, dpi)};
-    ::AdjustWindowRectEx(&r, static_cast<DWORD>(::GetWindowLongPtrW(Handle(), GWL_STYLE)), FALSE,
-                         static_cast<DWORD>(::GetWindowLongPtrW(Handle(), GWL_EXSTYLE)));
-    RECT now{};
-    ::GetWindowRect(Handle(), &now);
-    const POINT corner = at != nullptr ? *at : POINT{now.left, now.top};
-    ::SetWindowPos(Handle(), nullptr, corner.x, corner.y, r.right - r.left, r.bottom - r.top,
-                   SWP_NOZORDER | SWP_NOACTIVATE);
+    const int width = Scale(clientAt96_.cx, dpi) + (window.right - window.left) - client.right;
+    const int height = Scale(clientAt96_.cy, dpi) + (window.bottom - window.top) - client.bottom;
+    const POINT corner = at != nullptr ? *at : POINT{window.left, window.top};
+    ::SetWindowPos(Handle(), nullptr, corner.x, corner.y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_DPICHANGED: {
-        // Moved to a monitor of another scale: the size the system suggests
-        // is kept where it puts the window, the layout is made again.
+        // Moved to a monitor of another scale: the layout is made again
+        // for it, and the window goes where the system suggests, at the size
+        // its client area takes there (larger than the suggestion only
+        // where a caption or the calendar needed room).
         SetFormDpi(Handle(), LOWORD(wParam));
+        OnDpiChanged();
         const auto* suggested = reinterpret_cast<const RECT*>(lParam);
         const POINT at{suggested->left, suggested->top};
         FitWindowToClient(&at);
-        OnDpiChanged();
         ::InvalidateRect(Handle(), nullptr, TRUE);
         return 0;
     }

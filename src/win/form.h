@@ -21,11 +21,13 @@ protected:
 
     // The client area's size at 96 DPI; the window keeps it at every DPI.
     void SetClientSizeAt96(int width, int height) { clientAt96_ = {width, height}; }
+    SIZE ClientSizeAt96() const { return clientAt96_; }
     // Sizes the window to its client area at its DPI, keeping its top-left
     // corner, or at `at` when given.
     void FitWindowToClient(const POINT* at = nullptr);
     // After WM_DPICHANGED: the form lays out its controls, fonts and
-    // pictures again for the new DPI (WindowDpi gives it).
+    // pictures again for the new DPI (WindowDpi gives it) and sets its
+    // client size; the window is then sized to it.
     virtual void OnDpiChanged() {}
 
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;

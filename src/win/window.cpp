@@ -7,6 +7,7 @@ namespace ricordex::win {
 
 Window::~Window() {
     if (hwnd_ != nullptr) {
+        ForgetFormDpi(hwnd_);  // the procedure will not see WM_NCDESTROY
         ::SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
         ::DestroyWindow(hwnd_);
     }

@@ -95,6 +95,20 @@ protected:
             if (_wcsicmp(kind.c_str(), L"BUTTON") == 0 && type == BS_OWNERDRAW && main) needed = textWidth;
             if (needed > Width(control)) clipped.push_back(text + L" @" + std::to_wstring(dpi));
         }
+        // A caption grown to its font never runs over another control.
+        const std::vector<HWND> children = Children(form);
+        for (std::size_t i = 0; i < children.size(); ++i) {
+            for (std::size_t j = i + 1; j < children.size(); ++j) {
+                RECT a{}, b{}, both{};
+                ::GetWindowRect(children[i], &a);
+                ::GetWindowRect(children[j], &b);
+                // A pixel of rounding where two controls meet is no overlap.
+                if (::IntersectRect(&both, &a, &b) && both.right - both.left > 2 && both.bottom - both.top > 2) {
+                    clipped.push_back(TextOf(children[i]) + L" over " + TextOf(children[j]) + L" @" +
+                                      std::to_wstring(dpi));
+                }
+            }
+        }
         if (main) {
             HWND header = ListView_GetHeader(List());
             const auto font = reinterpret_cast<HFONT>(::SendMessageW(header, WM_GETFONT, 0, 0));
@@ -118,13 +132,18 @@ protected:
     std::unique_ptr<TFOpzioni> options_;
 };
 
-TEST_F(LayoutTest, EveryCaptionIsWholeAndTheCalendarWholeAtEveryScale) {
+TEST_F(LayoutTest, EveryCaptionIsWholeAndTheCalendarWholeAtEveryScaleAndBack) {
     OpenAll();
     HWND calendar = ::FindWindowExW(dialog_->Handle(), nullptr, MONTHCAL_CLASSW, nullptr);
-    for (UINT dpi : {96u, 120u, 144u, 192u}) {
+    for (UINT dpi : {96u, 120u, 144u, 192u, 96u}) {
         for (HWND form : Forms()) {
             MoveToScale(form, dpi);
             for (const std::wstring& text : Clipped(form, dpi)) ADD_FAILURE() << "clipped: " << text;
+            // Laid out again for the scale: the fonts are made for it.
+            LOGFONTW font{};
+            HWND anyControl = ::GetWindow(form, GW_CHILD);
+            ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(anyControl, WM_GETFONT, 0, 0)), sizeof(font), &font);
+            EXPECT_EQ(font.lfHeight, -::MulDiv(11, static_cast<int>(dpi), 96)) << TextOf(form) << " @" << dpi;
         }
         RECT needed{}, shown{};
         ::SendMessageW(calendar, MCM_GETMINREQRECT, 0, reinterpret_cast<LPARAM>(&needed));
