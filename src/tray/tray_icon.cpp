@@ -342,6 +342,9 @@ void TTrayIcon::ShowMainWindow() {
     ::ShowWindow(application.Handle(), SW_RESTORE);
     ::ShowWindow(mainForm, SW_SHOW);
     if (::IsIconic(mainForm)) ::ShowWindow(mainForm, SW_RESTORE);
+    // The window the user was in takes the keys: a dialog, or the box that
+    // keeps the window waiting.
+    if (HWND target = application.ActivationTarget()) ::SetForegroundWindow(target);
 }
 
 void TTrayIcon::HideMainWindow() {

@@ -1,10 +1,10 @@
 #include "ui/main_form.h"
 
 #include <commctrl.h>
-
 #include <shellapi.h>
 
 #include <array>
+#include <utility>
 
 #include "app/delete_event.h"
 #include "core/errors.h"
@@ -209,7 +209,28 @@ TFOpzioni& TFMain::FOpzioni() {
     return *fOpzioni_;
 }
 
-void TFMain::BNuovoEventoClick() { FDialog().OpenInsertMode(); }
+void TFMain::ShowDialogs(bool show) {
+    for (ModelessDialog* dialog : {static_cast<ModelessDialog*>(fDialog_), static_cast<ModelessDialog*>(fOpzioni_)}) {
+        if (dialog == nullptr) continue;
+        HWND window = dialog->Handle();
+        if (!show && ::IsWindowVisible(window)) {
+            hiddenDialogs_.push_back(window);
+            ::ShowWindow(window, SW_HIDE);
+        }
+    }
+    if (!show) return;
+    for (HWND window : std::exchange(hiddenDialogs_, {})) ::ShowWindow(window, SW_SHOWNA);
+}
+
+bool TFMain::BringWaitingBoxForward() {
+    if (::IsWindowEnabled(Handle())) return false;
+    ::SetForegroundWindow(win::FrontWindowOf(Handle()));
+    return true;
+}
+
+void TFMain::BNuovoEventoClick() {
+    if (!BringWaitingBoxForward()) FDialog().OpenInsertMode();
+}
 
 void TFMain::BModificaEventoClick() {
     const std::optional<RowId> selected = listView1_.SelectedId();
@@ -222,7 +243,9 @@ void TFMain::EliminaEvento() {
     });
 }
 
-void TFMain::BOpzioniClick() { FOpzioni().Open(); }
+void TFMain::BOpzioniClick() {
+    if (!BringWaitingBoxForward()) FOpzioni().Open();
+}
 
 void TFMain::BHelpClick() {
     // A missing page or a file type without a program is not reported.
@@ -333,7 +356,9 @@ LRESULT TFMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     static const UINT showMainWindow = ::RegisterWindowMessageW(kShowMainWindowMessage);
     if (message == showMainWindow && trayI_) {
         trayI_->ShowMainWindow();
-        ::SetForegroundWindow(win::FrontWindowOf(Handle()));
+        // The form the user was in (the editor, say), or the box that waits.
+        HWND target = win::Application::Instance().ActivationTarget();
+        ::SetForegroundWindow(target != nullptr ? target : Handle());
         return 0;
     }
     switch (message) {
@@ -384,15 +409,25 @@ LRESULT TFMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return OnControlColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
     case WM_CLOSE:
         // While a box keeps the window waiting, a close request (the tray
-        // menu, an uninstaller) brings the box forward: closing under it
-        // would end its question, or an alert, half-way.
-        if (!::IsWindowEnabled(Handle())) {
-            ::SetForegroundWindow(win::FrontWindowOf(Handle()));
+        // menu, an uninstaller) brings the box forward and waits for its
+        // answer: closing under it would end its question, or an alert,
+        // half-way.
+        if (BringWaitingBoxForward()) {
+            closeWhenAnswered_ = true;
             return 0;
         }
         // Any other close request ends the program, once FormClose has saved.
         FormClose();
         ::DestroyWindow(Handle());
+        return 0;
+    case WM_SHOWWINDOW:
+        // Hidden in the notification area, the window takes its open
+        // dialogs with it, as a minimised window does, and brings them back.
+        if (lParam == 0) ShowDialogs(wParam != FALSE);
+        return Form::HandleMessage(message, wParam, lParam);
+    case WM_ENABLE:
+        // The box is answered: the close asked for meanwhile goes ahead.
+        if (wParam && std::exchange(closeWhenAnswered_, false)) ::PostMessageW(Handle(), WM_CLOSE, 0, 0);
         return 0;
     case WM_QUERYENDSESSION:
         return TRUE;

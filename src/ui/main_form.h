@@ -74,6 +74,10 @@ protected:
 private:
     void CreateControls();
     void LayOut();
+    void ShowDialogs(bool show);
+    // A box keeps the window waiting (an alert, a question): the commands of
+    // the tray menu bring it forward instead of opening a dialog over it.
+    bool BringWaitingBoxForward();
     // The tray icon and its menu, as the form describes them, then the
     // icon's after-load step.
     void CreateTrayIcon();
@@ -95,6 +99,8 @@ private:
     UnreadableRows unreadable_;
     std::vector<std::string> pendingReports_;
     bool showingReports_ = false;
+    bool closeWhenAnswered_ = false;  // a close asked for while a box waited
+    std::vector<HWND> hiddenDialogs_;  // the dialogs that went with the window
     EventListView listView1_;
     win::Timer timer1_;
     AlertPortsWin alertPorts_;

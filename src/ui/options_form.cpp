@@ -176,7 +176,12 @@ void TFOpzioni::TakeFolder(const std::wstring& folder) {
     ::SetDlgItemTextW(Handle(), kESalva, folder.c_str());
 }
 
-void TFOpzioni::BSelSalvaClick() { TakeFolder(MostraDialogoBrowse(L"Seleziona la cartella ...", BIF_RETURNONLYFSDIRS)); }
+void TFOpzioni::BSelSalvaClick() {
+    TakeFolder(MostraDialogoBrowse(L"Seleziona la cartella ...", BIF_RETURNONLYFSDIRS));
+    // The question about a folder that holds an archive belongs to the main
+    // window, which its closing activates: the keys come back here.
+    ::SetForegroundWindow(Handle());
+}
 
 OptionsChoices TFOpzioni::Choices() const {
     return {Text(kESuono), ::IsDlgButtonChecked(Handle(), kCBEsecuzioneA) == BST_CHECKED,

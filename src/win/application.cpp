@@ -7,8 +7,10 @@
 
 namespace ricordex::win {
 namespace {
+
 // Posted by the application window to itself when it is activated.
 constexpr UINT kPassActivationOn = WM_APP + 100;
+
 }  // namespace
 
 Application& Application::Instance() {
@@ -28,6 +30,7 @@ void Application::Initialize(const std::wstring& title, HICON icon) {
 }
 
 void Application::SetMainForm(HWND form) { mainForm_ = form; }
+
 
 void Application::Minimize() { ::ShowWindow(Handle(), SW_MINIMIZE); }
 
@@ -57,6 +60,7 @@ void Application::HandleException(const std::exception& error) {
         const std::wstring next = std::move(queuedErrors_.front());
         queuedErrors_.pop_front();
         HWND owner = mainForm_ != nullptr && ::IsWindowVisible(mainForm_) ? mainForm_ : Handle();
+        const FormsWaitingFor box(owner);
         ::MessageBoxW(owner, next.c_str(), title_.c_str(), MB_OK | MB_ICONERROR);
     }
     errorBoxOpen_ = false;
@@ -69,12 +73,37 @@ void Application::RemoveForm(HWND form) {
 }
 
 void Application::Dispatch(MSG& message) {
-    // By index, not by iterator: a message dispatched here may make a form.
-    for (std::size_t i = 0; i < forms_.size(); ++i) {
-        if (::IsWindowVisible(forms_[i]) && ::IsDialogMessageW(forms_[i], &message)) return;
-    }
+    if (NavigateForms(message)) return;
     ::TranslateMessage(&message);
     ::DispatchMessageW(&message);
+}
+
+std::vector<HWND> Application::DisableFormsBeside(HWND owner) {
+    std::vector<HWND> disabled;
+    for (HWND form : forms_) {
+        if (form != owner && ::IsWindowVisible(form) && ::IsWindowEnabled(form)) {
+            ::EnableWindow(form, FALSE);
+            disabled.push_back(form);
+        }
+    }
+    return disabled;
+}
+
+void Application::EnableForms(const std::vector<HWND>& forms) {
+    for (HWND form : forms) {
+        if (::IsWindow(form)) ::EnableWindow(form, TRUE);
+    }
+}
+
+bool Application::NavigateForms(MSG& message) {
+    // By index, not by iterator: a message dispatched here may make a form.
+    for (std::size_t i = 0; i < forms_.size(); ++i) {
+        HWND form = forms_[i];
+        if (!::IsWindowVisible(form) || !::IsWindowEnabled(form)) continue;
+        if (message.hwnd != form && !::IsChild(form, message.hwnd)) continue;
+        if (::IsDialogMessageW(form, &message)) return true;
+    }
+    return false;
 }
 
 int Application::Run() {
@@ -89,9 +118,14 @@ int Application::Run() {
 }
 
 HWND Application::ActivationTarget() const {
-    HWND target = lastActiveForm_ != nullptr && ::IsWindowVisible(lastActiveForm_) ? lastActiveForm_ : nullptr;
-    if (target == nullptr && mainForm_ != nullptr && ::IsWindowVisible(mainForm_)) target = mainForm_;
-    return target != nullptr ? FrontWindowOf(target) : nullptr;
+    // The form last active, else the main form; or the box one of them waits for.
+    for (HWND form : {lastActiveForm_, mainForm_}) {
+        if (form == nullptr || !::IsWindowVisible(form)) continue;
+        HWND front = FrontWindowOf(form);
+        if (::IsWindowEnabled(front)) return front;
+    }
+    if (mainForm_ != nullptr && !::IsWindowEnabled(mainForm_)) return FrontWindowOf(mainForm_);
+    return mainForm_ != nullptr && ::IsWindowVisible(mainForm_) ? mainForm_ : nullptr;
 }
 
 HWND FrontWindowOf(HWND form) {

@@ -48,21 +48,29 @@ public:
     void RemoveForm(HWND form);
     // A form became the active window: the one the taskbar button brings back.
     void FormActivated(HWND form) { lastActiveForm_ = form; }
+    // While a box is open, the forms other than its owner wait too, as they
+    // would for a modal dialog: disabled, then given back. The forms it
+    // disabled are returned for EnableForms.
+    std::vector<HWND> DisableFormsBeside(HWND owner);
+    static void EnableForms(const std::vector<HWND>& forms);
 
     // Shows the main form when the switch is on, then runs the message loop
     // until the main form is destroyed.
     int Run();
     // One pass of the loop's dispatching, shared with nested loops.
     void Dispatch(MSG& message);
+    // The forms' keyboard navigation: true when a form took the message.
+    bool NavigateForms(MSG& message);
+
+    // The window that activating the program means: the form last active,
+    // or the box that keeps it disabled.
+    HWND ActivationTarget() const;
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
     Application() = default;
-    // The window that activating the application window means: the form
-    // last active, or the box or dialog that keeps it disabled.
-    HWND ActivationTarget() const;
     void PassActivationOn();
 
     std::wstring title_;
@@ -73,6 +81,19 @@ private:
     bool errorBoxOpen_ = false;
     std::vector<HWND> forms_;
     HWND lastActiveForm_ = nullptr;
+};
+
+// A box of the program, open while the forms wait for it (see
+// Application::DisableFormsBeside).
+class FormsWaitingFor {
+public:
+    explicit FormsWaitingFor(HWND owner) : disabled_(Application::Instance().DisableFormsBeside(owner)) {}
+    ~FormsWaitingFor() { Application::EnableForms(disabled_); }
+    FormsWaitingFor(const FormsWaitingFor&) = delete;
+    FormsWaitingFor& operator=(const FormsWaitingFor&) = delete;
+
+private:
+    std::vector<HWND> disabled_;
 };
 
 // The window that takes the activation meant for a form: the form itself,

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "app/options.h"
+#include "win/application.h"
 #include "win/text.h"
 
 namespace ricordex::win {
@@ -14,6 +15,7 @@ DateTime SystemClock::Now() {
 }
 
 int MessageBoxQuestions::Ask(std::string_view text, std::string_view caption, unsigned flags) {
+    const FormsWaitingFor box(owner_);
     return ::MessageBoxExW(owner_, AnsiToWide(text).c_str(), AnsiToWide(caption).c_str(), flags, kItalian);
 }
 

@@ -88,9 +88,61 @@ TEST_F(WindowOrderTest, TheTrayMenuOrACloseDuringAnAlertLeavesTheAlertInFrontAnd
     ASSERT_TRUE(::IsWindow(alert));
     EXPECT_EQ(Active(), alert);
     PressKey(VK_RETURN);
+    EXPECT_TRUE(WaitUntil([&] { return !run_->Running(); }, 10s)) << "answered, the close goes ahead";
+}
+
+// While an alert waits, the program's other windows wait for it too.
+TEST_F(WindowOrderTest, DuringAnAlertTheTrayMenuOpensNoDialogOverIt) {
+    WriteBytes(archive_, kEvents + DueEvent("Dovuto"));
+    run_ = std::make_unique<ProgramRun>(dir_.path());
+    HWND alert = run_->WaitForMessageBox(L"Avviso Scadenza", 10s);
+    ASSERT_NE(alert, nullptr);
+    // "Nuova Scadenza" from the tray menu, with the keys: the alert comes forward.
+    ::PostMessageW(run_->TrayWindow(), tray::kTrayCallbackMessage, tray::kTrayIconId, WM_RBUTTONDOWN);
+    ASSERT_TRUE(WaitUntil([&] { return OpenMenu() != nullptr && Shown(OpenMenu()); }));
+    PressKeys({VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN});
+    EXPECT_TRUE(WaitUntil([&] { return OpenMenu() == nullptr || !Shown(OpenMenu()); }));
+    ::Sleep(500);
+    EXPECT_FALSE(Shown(Editor())) << "no dialog over the alert";
+    EXPECT_TRUE(WaitUntil([&] { return Active() == alert; }));
+    PressKey(VK_RETURN);
     EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(alert); }));
-    EXPECT_TRUE(WaitUntil([&] { return Active() == Main(); }));
     ASSERT_TRUE(run_->CloseAndWait(10s));
+}
+
+TEST_F(WindowOrderTest, TheWindowCalledFromTheTrayDuringAnAlertLeavesTheAlertAnswering) {
+    registry_.OpenOrCreate(kKey)->WriteInteger("Avvio", 0);  // in the notification area
+    WriteBytes(archive_, kEvents + DueEvent("Dovuto"));
+    run_ = std::make_unique<ProgramRun>(dir_.path());
+    HWND alert = run_->WaitForMessageBox(L"Avviso Scadenza", 10s);
+    ASSERT_NE(alert, nullptr);
+    ::PostMessageW(run_->TrayWindow(), tray::kTrayCallbackMessage, tray::kTrayIconId, WM_LBUTTONDOWN);
+    ::PostMessageW(run_->TrayWindow(), tray::kTrayCallbackMessage, tray::kTrayIconId, WM_LBUTTONUP);
+    ASSERT_TRUE(WaitUntil([&] { return Shown(Main()); }));
+    EXPECT_TRUE(WaitUntil([&] { return Active() == alert; }));
+    EXPECT_TRUE(InFrontOf(alert, Main()));
+    PressKey(VK_RETURN);
+    EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(alert); }));
+    ASSERT_TRUE(run_->CloseAndWait(10s));
+}
+
+TEST_F(WindowOrderTest, TheEditorGoesToTheTrayWithTheWindowAndComesBackWithIt) {
+    ProgramRun& run = Start();
+    ClickOn(ProgramRun::Control(Main(), L"Nuovo Evento"));
+    ASSERT_TRUE(WaitUntil([&] { return EditorOpen(L"Inserisci"); }));
+    TypeKeys("mezza");
+    ClickOn(ProgramRun::Control(Main(), L"Chiudi"));
+    ASSERT_TRUE(WaitUntil([&] { return !Shown(Main()); }));
+    EXPECT_FALSE(Shown(Editor())) << "no dialog left alone on the desktop";
+    ::PostMessageW(run.TrayWindow(), tray::kTrayCallbackMessage, tray::kTrayIconId, WM_LBUTTONDOWN);
+    ::PostMessageW(run.TrayWindow(), tray::kTrayCallbackMessage, tray::kTrayIconId, WM_LBUTTONUP);
+    ASSERT_TRUE(WaitUntil([&] { return Shown(Main()); }));
+    EXPECT_TRUE(WaitUntil([&] { return Shown(Editor()) && InFrontOf(Editor(), Main()); }))
+        << "the half-done edit is back";
+    EXPECT_EQ(ProgramRun::Text(::FindWindowExW(Editor(), nullptr, L"EDIT", nullptr)), L"mezza");
+    ClickOn(ProgramRun::Control(Editor(), L"Annulla"));
+    ASSERT_TRUE(WaitUntil([&] { return !Shown(Editor()); }));
+    ASSERT_TRUE(run.CloseAndWait(10s));
 }
 
 // A second start brings the first one's window forward: never above the
@@ -110,6 +162,21 @@ TEST_F(WindowOrderTest, ASecondStartDuringAQuestionBringsTheQuestionForward) {
     EXPECT_TRUE(InFrontOf(question, Main()));
     AnswerNo(question);
     EXPECT_EQ(Rows(), 3);
+    ASSERT_TRUE(run.CloseAndWait(10s));
+}
+
+TEST_F(WindowOrderTest, ASecondStartDuringAnEditBringsTheEditorForward) {
+    ProgramRun& run = Start();
+    ClickOn(ProgramRun::Control(Main(), L"Nuovo Evento"));
+    ASSERT_TRUE(WaitUntil([&] { return EditorOpen(L"Inserisci"); }));
+    const ForeignWindow other;
+    ASSERT_TRUE(WaitUntil([&] { return Active() == nullptr; }));
+    ricordex::testing::TempDir elsewhere;
+    ProgramRun second(elsewhere.path());
+    ASSERT_TRUE(WaitUntil([&] { return !second.Running(); }));
+    EXPECT_TRUE(WaitUntil([&] { return Active() == Editor(); }));
+    PressKey(VK_ESCAPE);
+    EXPECT_TRUE(WaitUntil([&] { return !Shown(Editor()); }));
     ASSERT_TRUE(run.CloseAndWait(10s));
 }
 
