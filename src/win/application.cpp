@@ -89,9 +89,14 @@ std::vector<HWND> Application::DisableFormsBeside(HWND owner) {
     return disabled;
 }
 
-void Application::EnableForms(const std::vector<HWND>& forms) {
+void Application::EnableForms(const std::vector<HWND>& forms, HWND wasActive) {
     for (HWND form : forms) {
         if (::IsWindow(form)) ::EnableWindow(form, TRUE);
+    }
+    // The box gave the activation to its owner; the form the user was in
+    // takes it back.
+    if (std::find(forms.begin(), forms.end(), wasActive) != forms.end() && ::IsWindow(wasActive)) {
+        ::SetForegroundWindow(wasActive);
     }
 }
 

@@ -49,10 +49,12 @@ public:
     // A form became the active window: the one the taskbar button brings back.
     void FormActivated(HWND form) { lastActiveForm_ = form; }
     // While a box is open, the forms other than its owner wait too, as they
-    // would for a modal dialog: disabled, then given back. The forms it
-    // disabled are returned for EnableForms.
+    // would for a modal dialog: disabled, then given back, the activation
+    // to the one that had it. The forms it disabled are returned for
+    // EnableForms.
     std::vector<HWND> DisableFormsBeside(HWND owner);
-    static void EnableForms(const std::vector<HWND>& forms);
+    void EnableForms(const std::vector<HWND>& forms, HWND wasActive);
+    HWND LastActiveForm() const { return lastActiveForm_; }
 
     // Shows the main form when the switch is on, then runs the message loop
     // until the main form is destroyed.
@@ -87,12 +89,15 @@ private:
 // Application::DisableFormsBeside).
 class FormsWaitingFor {
 public:
-    explicit FormsWaitingFor(HWND owner) : disabled_(Application::Instance().DisableFormsBeside(owner)) {}
-    ~FormsWaitingFor() { Application::EnableForms(disabled_); }
+    explicit FormsWaitingFor(HWND owner)
+        : wasActive_(Application::Instance().LastActiveForm()),
+          disabled_(Application::Instance().DisableFormsBeside(owner)) {}
+    ~FormsWaitingFor() { Application::Instance().EnableForms(disabled_, wasActive_); }
     FormsWaitingFor(const FormsWaitingFor&) = delete;
     FormsWaitingFor& operator=(const FormsWaitingFor&) = delete;
 
 private:
+    HWND wasActive_;
     std::vector<HWND> disabled_;
 };
 
