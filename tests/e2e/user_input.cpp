@@ -46,31 +46,38 @@ void TypeKeys(std::string_view text) {
     Send(std::move(inputs));
 }
 
-void ClickAt(POINT point) {
+namespace {
+
+// Onto the point in two moves, as a hand does: a single move that lands where
+// the pointer already is tells the window nothing. The first goes to `from`.
+void MoveAndClick(POINT from, POINT point) {
     const int width = ::GetSystemMetrics(SM_CXVIRTUALSCREEN);
     const int height = ::GetSystemMetrics(SM_CYVIRTUALSCREEN);
     const int left = ::GetSystemMetrics(SM_XVIRTUALSCREEN);
     const int top = ::GetSystemMetrics(SM_YVIRTUALSCREEN);
-    auto at = [&](int x, int y, DWORD flags) {
+    auto at = [&](POINT p, DWORD flags) {
         INPUT input{};
         input.type = INPUT_MOUSE;
-        input.mi.dx = (x - left) * 65536 / width + 1;
-        input.mi.dy = (y - top) * 65536 / height + 1;
+        input.mi.dx = (p.x - left) * 65536 / width + 1;
+        input.mi.dy = (p.y - top) * 65536 / height + 1;
         input.mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK | flags;
         return input;
     };
-    // Onto the point in two moves, as a hand does: a single move that
-    // lands where the pointer already is tells the window nothing.
-    Send({at(point.x - 20, point.y - 20, MOUSEEVENTF_MOVE)});
-    Send({at(point.x, point.y, MOUSEEVENTF_MOVE)});
-    Send({at(point.x, point.y, MOUSEEVENTF_LEFTDOWN)});
-    Send({at(point.x, point.y, MOUSEEVENTF_LEFTUP)});
+    Send({at(from, MOUSEEVENTF_MOVE)});
+    Send({at(point, MOUSEEVENTF_MOVE)});
+    Send({at(point, MOUSEEVENTF_LEFTDOWN)});
+    Send({at(point, MOUSEEVENTF_LEFTUP)});
 }
 
+}  // namespace
+
+void ClickAt(POINT point) { MoveAndClick({point.x - 20, point.y - 20}, point); }
+
 void ClickOn(HWND window) {
+    // From the window's own corner: the pointer never leaves it on the way.
     RECT r{};
     ::GetWindowRect(window, &r);
-    ClickAt({(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+    MoveAndClick({r.left + 1, r.top + 1}, {(r.left + r.right) / 2, (r.top + r.bottom) / 2});
 }
 
 bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
