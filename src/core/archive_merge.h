@@ -1,0 +1,28 @@
+#pragma once
+// One archive changed in two places (two PCs sharing a folder): the rows of
+// both, merged against the rows both started from.
+//
+// An event is its six texts (description, lead, date, time, frequency,
+// recurrence); the last-alert stamp travels with it. Rows are counted as a
+// multiset, since an archive may hold identical rows: of each event the
+// merge keeps as many as each side has beyond the common start, less those
+// either side removed (never fewer than none). So a row added on either side
+// is kept, a row removed on one side and left alone on the other is
+// removed, and an event edited on one side (a removal and an addition)
+// merges as such; edited differently on both sides, both versions stay. A
+// row kept from both sides takes the later of their stamps.
+
+#include <vector>
+
+#include "core/event_row.h"
+
+namespace ricordex {
+
+std::vector<RowTexts> MergeRows(const std::vector<RowTexts>& base, const std::vector<RowTexts>& theirs,
+                                const std::vector<RowTexts>& ours);
+
+// A stamp as a number that orders stamps in time ("dd/mm/yyyy hh.nn" in any
+// separators); -1 for a text that is not one, older than every stamp.
+long long StampOrder(std::string_view stamp);
+
+}  // namespace ricordex
