@@ -50,6 +50,7 @@ void ConfirmOptions(ProgramState& state, Services& services, const std::wstring&
             // file that nothing names any more.
             ScriviRecord(state.list, services.files, choices.nuovoPercorsoDati);
             state.settings.dati = choices.nuovoPercorsoDati;
+            RememberBase(state.base, state.list, services.files, state.settings.dati);
             // The new archive holds the list as it is: nothing left to save.
             state.caricamentoIncompleto = false;
             state.modificato = false;
@@ -60,6 +61,7 @@ void ConfirmOptions(ProgramState& state, Services& services, const std::wstring&
             state.caricamentoIncompleto = true;
             RicaricaArchivio(state.list, services.files, state.settings.dati);
             state.caricamentoIncompleto = false;
+            RememberBase(state.base, state.list, services.files, state.settings.dati);
         }
     }
     if (!choices.suono.empty()) state.settings.suono = choices.suono;

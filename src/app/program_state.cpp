@@ -24,10 +24,15 @@ void ScriviArchivio(ProgramState& state, Services& services) {
         // The archive's events are safe in the copy, whatever the save does.
         state.caricamentoIncompleto = false;
     }
+    // Another program may have changed the archive since it was read: its
+    // changes join the list's. After a load that failed half-way, the rows
+    // it did not read come back this way too, when the file reads now.
+    MergeChangesOnDisk(state.base, state.list, services.files, archive);
     // With no archive to copy (its drive not ready yet, say) the list may
     // still lack its events: only a save that went through ends the doubt.
     ScriviRecord(state.list, services.files, archive);
     state.caricamentoIncompleto = false;
+    RememberBase(state.base, state.list, services.files, archive);
 }
 
 std::string StampOf(DateTime moment) { return FormatDateTime(kStampPattern, moment, ProgramFormatSettings()); }
@@ -44,8 +49,14 @@ bool StartUp(ProgramState& state, Services& services, const ErrorReport& report)
     // empty, or every "Avvio Computer" row would fail at every tick.
     state.avvioProgramma = StampOf(services.clock.Now());
     state.caricamentoIncompleto = true;
-    CaricaArchivio(state.list, services.files, state.settings.dati);
+    try {
+        CaricaArchivio(state.list, services.files, state.settings.dati);
+    } catch (const Error&) {
+        RememberBase(state.base, state.list, services.files, state.settings.dati);  // what was read
+        throw;
+    }
     state.caricamentoIncompleto = false;
+    RememberBase(state.base, state.list, services.files, state.settings.dati);
     state.modificato = false;
     state.aggiornatoDaTimer = false;
     return ShowMainWindowAtStart(state.settings.avvio);

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/platform.h"
+#include "app/archive_sync.h"
 #include "app/settings.h"
 #include "core/archive_files.h"
 #include "core/event_list.h"
@@ -22,6 +23,9 @@ struct ProgramState {
     // The last load of an archive failed: the list may lack events that only
     // the archive holds.
     bool caricamentoIncompleto = false;
+    // What the archive held when last read or written, for merging the
+    // changes another program made to it since.
+    ArchiveBase base;
 };
 
 struct Services {

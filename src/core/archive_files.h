@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 
 namespace ricordex {
 
@@ -28,9 +29,19 @@ public:
     virtual void Commit() = 0;
 };
 
+// What tells one version of a file from another without reading it.
+struct FileStamp {
+    std::uint64_t size = 0;
+    std::int64_t lastWrite = 0;  // in the platform's own units
+    bool operator==(const FileStamp&) const = default;
+};
+
 class ArchiveFiles {
 public:
     virtual ~ArchiveFiles() = default;
+    // The file's size and last write, or nothing when it cannot be told
+    // (then the file is read to find out whether it changed).
+    virtual std::optional<FileStamp> StampOf(const std::filesystem::path&) { return std::nullopt; }
     // Opens an existing file asking for read and write access, or creates it empty.
     virtual std::unique_ptr<InputFile> OpenOrCreate(const std::filesystem::path& path) = 0;
     // Opens an existing file for reading.

@@ -133,6 +133,15 @@ std::unique_ptr<OutputFile> StdArchiveFiles::CreateReplacement(const std::filesy
     return std::make_unique<StdOutputFile>(file, std::move(temporary), path);
 }
 
+std::optional<FileStamp> StdArchiveFiles::StampOf(const std::filesystem::path& path) {
+    std::error_code error;
+    const auto size = std::filesystem::file_size(path, error);
+    if (error) return std::nullopt;
+    const auto written = std::filesystem::last_write_time(path, error);
+    if (error) return std::nullopt;
+    return FileStamp{size, static_cast<std::int64_t>(written.time_since_epoch().count())};
+}
+
 bool StdArchiveFiles::Exists(const std::filesystem::path& path) {
     std::error_code ignored;
     return std::filesystem::is_regular_file(path, ignored);

@@ -200,6 +200,14 @@ bool Win32ArchiveFiles::Exists(const std::filesystem::path& path) {
     throw InOutError(InOutCodeFromSystemError(error));
 }
 
+std::optional<FileStamp> Win32ArchiveFiles::StampOf(const std::filesystem::path& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
+    return FileStamp{(static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow,
+                     static_cast<std::int64_t>((static_cast<std::uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+                                               data.ftLastWriteTime.dwLowDateTime)};
+}
+
 void Win32ArchiveFiles::CopyToNew(const std::filesystem::path& from, const std::filesystem::path& to) {
     if (!::CopyFileW(from.c_str(), to.c_str(), TRUE)) ThrowLastError();
 }

@@ -13,6 +13,7 @@ public:
     std::unique_ptr<InputFile> OpenExisting(const std::filesystem::path& path) override;
     std::unique_ptr<OutputFile> CreateReplacement(const std::filesystem::path& path) override;
     bool Exists(const std::filesystem::path& path) override;
+    std::optional<FileStamp> StampOf(const std::filesystem::path& path) override;
     void CopyToNew(const std::filesystem::path& from, const std::filesystem::path& to) override;
 };
 

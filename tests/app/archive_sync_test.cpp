@@ -1,0 +1,101 @@
+// Two PCs running the program on one archive in a shared folder: each
+// start, edit and close as a user does, and the archive after them.
+
+#include "app/archive_sync.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "app/delete_event.h"
+#include "app/program_state.h"
+#include "core/std_archive_files.h"
+#include "support/archive_bytes.h"
+#include "support/fakes.h"
+#include "support/temp_dir.h"
+
+namespace ricordex {
+namespace {
+
+using namespace ricordex::testing;
+
+std::string Event(const std::string& description) {
+    return Record({description, "1 giorno prima", "15/03", "08.00", "Ogni ora", "Annuale", "01/01/1900 00.01"});
+}
+
+// One PC: its own settings and questions, the shared archive.
+struct Pc {
+    explicit Pc(const std::filesystem::path& archive) {
+        registry.keys[kSettingsKey]["Dati"] = archive.wstring();
+        clock.now = EncodeDateTime({2026, 12, 7, 9, 41, 30});
+        questions.answer = 6;  // "Sì" to saving
+        StartUp(state, services, [](const std::exception&) {});
+    }
+    void Add(const std::string& description) {
+        state.list.AggiungiRiga({description, "1 giorno prima", "15/03", "08.00", "Ogni ora", "Annuale",
+                                 "01/01/1900 00.01"},
+                                0);
+        state.modificato = true;
+    }
+    void Remove(const std::string& description) {
+        state.list.Remove(*state.list.FindDescriptionPrefix(description, 0, false));
+        state.modificato = true;
+    }
+    void Close() { SaveOnClose(state, services); }
+
+    FakeRegistry registry;
+    StdArchiveFiles files;
+    FakeClock clock;
+    FakeQuestions questions;
+    Services services{registry, files, clock, questions, L"C:\\Ricordex\\"};
+    ProgramState state;
+};
+
+std::multiset<std::string> Archive(const std::filesystem::path& path) {
+    const std::string bytes = ReadBytes(path);
+    std::multiset<std::string> names;
+    for (std::size_t at = 0; at + 164 <= bytes.size(); at += 164) {
+        names.insert(bytes.substr(at + 1, static_cast<unsigned char>(bytes[at])));
+    }
+    return names;
+}
+
+TEST(SharedArchive, TwoPcsAddDeleteAndEditAndNothingEitherDidIsLost) {
+    TempDir dir;
+    const std::filesystem::path archive = dir / "Ricordex.psc";
+    WriteBytes(archive, Event("Affitto") + Event("Zanzariera") + Event("Esame"));
+
+    // Both running: A adds X, B adds Y, both close with "Sì".
+    Pc a(archive), b(archive);
+    a.Add("X");
+    b.Add("Y");
+    a.Close();
+    b.Close();
+    EXPECT_EQ(Archive(archive), (std::multiset<std::string>{"Affitto", "Zanzariera", "Esame", "X", "Y"}));
+
+    // A deletes Z and saves; B, without changes of its own, saves after an
+    // alert (a stamp only): Z is not written back.
+    Pc a2(archive), b2(archive);
+    a2.Remove("Zanzariera");
+    a2.Close();
+    b2.state.list.SetStamp(0, "07/12/2026 10.00");
+    b2.state.aggiornatoDaTimer = true;
+    b2.Close();
+    EXPECT_EQ(Archive(archive), (std::multiset<std::string>{"Affitto", "Esame", "X", "Y"}));
+
+    // The same event edited on both: both versions are kept.
+    Pc a3(archive), b3(archive);
+    a3.Remove("Esame");
+    a3.Add("Esame di guida");
+    b3.Remove("Esame");
+    b3.Add("Esame di inglese");
+    a3.Close();
+    b3.Close();
+    EXPECT_EQ(Archive(archive),
+              (std::multiset<std::string>{"Affitto", "X", "Y", "Esame di guida", "Esame di inglese"}));
+    // And the program's list shows what it wrote.
+    EXPECT_EQ(b3.state.list.Count(), 5u);
+}
+
+}  // namespace
+}  // namespace ricordex
