@@ -46,6 +46,7 @@ constexpr std::size_t kChiudiPicture = 5;
 
 constexpr UINT_PTR kTimer1 = 1;
 constexpr UINT kShowPendingReports = WM_APP + 1;
+constexpr UINT kCloseIfAnswered = WM_APP + 2;
 
 constexpr DWORD kFormStyle = WS_POPUP | WS_CAPTION | WS_CLIPCHILDREN;
 constexpr DWORD kFormExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
@@ -223,18 +224,25 @@ void TFMain::ShowDialogs(bool show) {
 }
 
 bool TFMain::BringWaitingBoxForward() {
-    if (::IsWindowEnabled(Handle())) return false;
-    ::SetForegroundWindow(win::FrontWindowOf(Handle()));
+    // Error boxes shown while the window is in the tray belong to the
+    // application window: counted all the same.
+    win::Application& application = win::Application::Instance();
+    if (application.BoxesOpen() == 0 && ::IsWindowEnabled(Handle())) return false;
+    if (HWND box = application.WaitingBox()) ::SetForegroundWindow(box);
     return true;
 }
 
 void TFMain::BNuovoEventoClick() {
-    if (!BringWaitingBoxForward()) FDialog().OpenInsertMode();
+    if (BringWaitingBoxForward()) return;
+    hiddenDialogs_.clear();  // opened afresh: nothing of the old one comes back later
+    FDialog().OpenInsertMode();
 }
 
 void TFMain::BModificaEventoClick() {
     const std::optional<RowId> selected = listView1_.SelectedId();
-    if (selected) FDialog().OpenEditMode(*selected);
+    if (!selected) return;
+    hiddenDialogs_.clear();
+    FDialog().OpenEditMode(*selected);
 }
 
 void TFMain::EliminaEvento() {
@@ -244,7 +252,9 @@ void TFMain::EliminaEvento() {
 }
 
 void TFMain::BOpzioniClick() {
-    if (!BringWaitingBoxForward()) FOpzioni().Open();
+    if (BringWaitingBoxForward()) return;
+    hiddenDialogs_.clear();
+    FOpzioni().Open();
 }
 
 void TFMain::BHelpClick() {
@@ -422,12 +432,20 @@ LRESULT TFMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_SHOWWINDOW:
         // Hidden in the notification area, the window takes its open
-        // dialogs with it, as a minimised window does, and brings them back.
-        if (lParam == 0) ShowDialogs(wParam != FALSE);
+        // dialogs with it, as a minimised window does, and brings them back;
+        // also when the system hides it with the minimised application window.
+        if (lParam == 0 || lParam == SW_PARENTCLOSING || lParam == SW_PARENTOPENING) ShowDialogs(wParam != FALSE);
         return Form::HandleMessage(message, wParam, lParam);
     case WM_ENABLE:
-        // The box is answered: the close asked for meanwhile goes ahead.
-        if (wParam && std::exchange(closeWhenAnswered_, false)) ::PostMessageW(Handle(), WM_CLOSE, 0, 0);
+        // A box is answered: once none is left, the close asked for
+        // meanwhile goes ahead.
+        if (wParam && closeWhenAnswered_) ::PostMessageW(Handle(), kCloseIfAnswered, 0, 0);
+        return 0;
+    case kCloseIfAnswered:
+        if (closeWhenAnswered_ && win::Application::Instance().BoxesOpen() == 0 && ::IsWindowEnabled(Handle())) {
+            closeWhenAnswered_ = false;
+            ::PostMessageW(Handle(), WM_CLOSE, 0, 0);
+        }
         return 0;
     case WM_QUERYENDSESSION:
         return TRUE;

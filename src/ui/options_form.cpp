@@ -149,7 +149,12 @@ void TFOpzioni::BSelezionaClick() {
     dialog.lpstrTitle = L"Seleziona Suono";
     dialog.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
     // Cancelling leaves ESuono as it was.
-    if (win::ShowOpenFileDialog(dialog) && file[0] != L'\0') ::SetDlgItemTextW(Handle(), kESuono, file.data());
+    bool chosen = false;
+    {
+        const win::FormsWaitingFor picker(Handle());
+        chosen = win::ShowOpenFileDialog(dialog);
+    }
+    if (chosen && file[0] != L'\0') ::SetDlgItemTextW(Handle(), kESuono, file.data());
 }
 
 void TFOpzioni::BProvaClick() { PlayAlarm(Text(kESuono)); }
@@ -161,7 +166,11 @@ std::wstring TFOpzioni::MostraDialogoBrowse(const wchar_t* title, unsigned flags
     browse.pszDisplayName = displayName;
     browse.lpszTitle = title;
     browse.ulFlags = flags;
-    PIDLIST_ABSOLUTE items = ::SHBrowseForFolderW(&browse);
+    PIDLIST_ABSOLUTE items = nullptr;
+    {
+        const win::FormsWaitingFor picker(Handle());
+        items = ::SHBrowseForFolderW(&browse);
+    }
     if (items == nullptr) return {};
     wchar_t path[MAX_PATH + 1] = {};
     const bool found = ::SHGetPathFromIDListW(items, path);

@@ -79,25 +79,53 @@ void Application::Dispatch(MSG& message) {
 }
 
 std::vector<HWND> Application::DisableFormsBeside(HWND owner) {
+    ++boxesOpen_;
+    // Hidden forms too: one shown while the box waits (the main window
+    // called back from the tray brings its dialogs) must wait as well.
     std::vector<HWND> disabled;
+    disabled.reserve(forms_.size());
     for (HWND form : forms_) {
-        if (form != owner && ::IsWindowVisible(form) && ::IsWindowEnabled(form)) {
-            ::EnableWindow(form, FALSE);
+        if (form != owner && ::IsWindowEnabled(form)) {
             disabled.push_back(form);
+            ::EnableWindow(form, FALSE);
         }
     }
     return disabled;
 }
 
-void Application::EnableForms(const std::vector<HWND>& forms, HWND wasActive) {
+void Application::EnableForms(const std::vector<HWND>& forms, HWND wasActive, HWND owner) {
+    --boxesOpen_;
+    if (boxesOpen_ > 0) {
+        // Another box is still open (an alert that came during a question):
+        // the window this box gave back must go on waiting for it.
+        if (owner != nullptr && ::IsWindow(owner)) ::EnableWindow(owner, FALSE);
+        for (HWND form : forms) {
+            if (::IsWindow(form)) ::EnableWindow(form, FALSE);
+        }
+        return;
+    }
     for (HWND form : forms) {
         if (::IsWindow(form)) ::EnableWindow(form, TRUE);
     }
+    // The last box: whatever an earlier one left disabled is given back.
+    for (HWND waiting : {mainForm_, Handle()}) {
+        if (waiting != nullptr && !::IsWindowEnabled(waiting)) ::EnableWindow(waiting, TRUE);
+    }
     // The box gave the activation to its owner; the form the user was in
     // takes it back.
-    if (std::find(forms.begin(), forms.end(), wasActive) != forms.end() && ::IsWindow(wasActive)) {
+    if (std::find(forms.begin(), forms.end(), wasActive) != forms.end() && ::IsWindow(wasActive) &&
+        ::IsWindowVisible(wasActive)) {
         ::SetForegroundWindow(wasActive);
     }
+}
+
+HWND Application::WaitingBox() const {
+    for (HWND waiting : {mainForm_, Handle()}) {
+        if (waiting == nullptr || ::IsWindowEnabled(waiting)) continue;
+        HWND box = FrontWindowOf(waiting);
+        if (box != waiting) return box;
+    }
+    return nullptr;
 }
 
 bool Application::NavigateForms(MSG& message) {

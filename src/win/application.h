@@ -53,8 +53,12 @@ public:
     // to the one that had it. The forms it disabled are returned for
     // EnableForms.
     std::vector<HWND> DisableFormsBeside(HWND owner);
-    void EnableForms(const std::vector<HWND>& forms, HWND wasActive);
+    void EnableForms(const std::vector<HWND>& forms, HWND wasActive, HWND owner);
     HWND LastActiveForm() const { return lastActiveForm_; }
+    // How many of the program's boxes are open now, nested ones included.
+    int BoxesOpen() const { return boxesOpen_; }
+    // The box in front of those open, found through the windows that wait for it.
+    HWND WaitingBox() const;
 
     // Shows the main form when the switch is on, then runs the message loop
     // until the main form is destroyed.
@@ -83,6 +87,7 @@ private:
     bool errorBoxOpen_ = false;
     std::vector<HWND> forms_;
     HWND lastActiveForm_ = nullptr;
+    int boxesOpen_ = 0;
 };
 
 // A box of the program, open while the forms wait for it (see
@@ -90,13 +95,15 @@ private:
 class FormsWaitingFor {
 public:
     explicit FormsWaitingFor(HWND owner)
-        : wasActive_(Application::Instance().LastActiveForm()),
+        : owner_(owner),
+          wasActive_(Application::Instance().LastActiveForm()),
           disabled_(Application::Instance().DisableFormsBeside(owner)) {}
-    ~FormsWaitingFor() { Application::Instance().EnableForms(disabled_, wasActive_); }
+    ~FormsWaitingFor() { Application::Instance().EnableForms(disabled_, wasActive_, owner_); }
     FormsWaitingFor(const FormsWaitingFor&) = delete;
     FormsWaitingFor& operator=(const FormsWaitingFor&) = delete;
 
 private:
+    HWND owner_;
     HWND wasActive_;
     std::vector<HWND> disabled_;
 };

@@ -66,15 +66,26 @@ void Form::KeepOwnedWindowsInFront() {
 }
 
 void Form::FitWindowToClient(const POINT* at) {
-    // The frame as the system draws it now, at the window's own scale.
     RECT window{}, client{};
     ::GetWindowRect(Handle(), &window);
     ::GetClientRect(Handle(), &client);
     const UINT dpi = WindowDpi(Handle());
-    const int width = Scale(clientAt96_.cx, dpi) + (window.right - window.left) - client.right;
-    const int height = Scale(clientAt96_.cy, dpi) + (window.bottom - window.top) - client.bottom;
+    RECT r{0, 0, Scale(clientAt96_.cx, dpi), Scale(clientAt96_.cy, dpi)};
+    // The frame at the window's scale. Windows scales it when the window
+    // moves to a monitor of another scale, but only after telling it; Wine
+    // keeps the system's: there the frame drawn now is the one that counts.
+    using AdjustForDpi = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
+    static const auto adjustForDpi = reinterpret_cast<AdjustForDpi>(reinterpret_cast<void (*)()>(
+        ::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "AdjustWindowRectExForDpi")));
+    const auto style = static_cast<DWORD>(::GetWindowLongPtrW(Handle(), GWL_STYLE));
+    const auto exStyle = static_cast<DWORD>(::GetWindowLongPtrW(Handle(), GWL_EXSTYLE));
+    if (RunningOnWine() || adjustForDpi == nullptr || !adjustForDpi(&r, style, FALSE, exStyle, dpi)) {
+        r.right += (window.right - window.left) - client.right;
+        r.bottom += (window.bottom - window.top) - client.bottom;
+    }
     const POINT corner = at != nullptr ? *at : POINT{window.left, window.top};
-    ::SetWindowPos(Handle(), nullptr, corner.x, corner.y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    ::SetWindowPos(Handle(), nullptr, corner.x, corner.y, r.right - r.left, r.bottom - r.top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
