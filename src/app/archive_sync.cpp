@@ -1,5 +1,8 @@
 #include "app/archive_sync.h"
 
+#include <string>
+#include <unordered_map>
+
 #include "core/archive.h"
 #include "core/archive_merge.h"
 #include "core/errors.h"
@@ -36,12 +39,42 @@ bool MergeChangesOnDisk(ArchiveBase& base, EventList& list, ArchiveFiles& files,
     if (theirs == base.rows) return false;  // touched, not changed
     const std::vector<RowTexts> merged = MergeRows(base.rows, theirs, RowsOf(list));
     base.rows = std::move(theirs);
-    list.Clear();
-    for (const RowTexts& row : merged) {
-        list.AppendUnordered({row[0], row[1], row[2], row[3], row[4], row[5], row[6]}, 0);
-    }
-    list.SortRows();
+    ApplyRows(list, merged);
     return true;
+}
+
+bool ArchiveChangedOnDisk(const ArchiveBase& base, ArchiveFiles& files, const std::filesystem::path& path) {
+    if (!base.known || !base.stamp) return false;
+    const std::optional<FileStamp> now = files.StampOf(path);
+    return now && *now != *base.stamp;
+}
+
+void ApplyRows(EventList& list, const std::vector<RowTexts>& rows) {
+    // Each row of the list that stays is matched to one of the rows by its
+    // six texts, and takes its stamp.
+    std::unordered_map<std::string, std::vector<std::size_t>> wanted;
+    for (std::size_t i = 0; i < rows.size(); ++i) wanted[EventKey(rows[i])].push_back(i);
+    std::vector<bool> placed(rows.size(), false);
+    std::vector<std::size_t> gone;
+    for (std::size_t i = 0; i < list.Count(); ++i) {
+        auto found = wanted.find(EventKey(list.At(i).Texts()));
+        if (found == wanted.end() || found->second.empty()) {
+            gone.push_back(i);
+            continue;
+        }
+        const std::size_t match = found->second.back();
+        found->second.pop_back();
+        placed[match] = true;
+        if (list.At(i).Text(kUltimoAvviso) != rows[match][kUltimoAvviso]) {
+            list.SetStamp(i, rows[match][kUltimoAvviso]);
+        }
+    }
+    for (auto i = gone.rbegin(); i != gone.rend(); ++i) list.Remove(*i);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        if (placed[i]) continue;
+        const RowTexts& row = rows[i];
+        list.AggiungiRiga({row[0], row[1], row[2], row[3], row[4], row[5], row[6]}, 0);
+    }
 }
 
 }  // namespace ricordex

@@ -32,4 +32,13 @@ void RememberBase(ArchiveBase& base, const EventList& list, ArchiveFiles& files,
 // file system's time step, a share's coarse clock).
 bool MergeChangesOnDisk(ArchiveBase& base, EventList& list, ArchiveFiles& files, const std::filesystem::path& path);
 
+// While the program runs: whether the file is no longer the one last read
+// or written (by its size and time: cheap enough for every tick).
+bool ArchiveChangedOnDisk(const ArchiveBase& base, ArchiveFiles& files, const std::filesystem::path& path);
+
+// Makes the list hold these rows, keeping each row that stays (matched by
+// its six texts) with its id, its place in the selection and the editor,
+// and only its stamp updated.
+void ApplyRows(EventList& list, const std::vector<RowTexts>& rows);
+
 }  // namespace ricordex

@@ -78,4 +78,11 @@ void SaveAtEndOfSession(ProgramState& state, Services& services) {
     SalvaSuRegistro(services.registry, state.settings);
 }
 
+bool FollowArchive(ProgramState& state, ArchiveFiles& files) {
+    if (state.modificato || state.aggiornatoDaTimer || state.caricamentoIncompleto) return false;
+    const std::filesystem::path archive = state.settings.dati;
+    if (!ArchiveChangedOnDisk(state.base, files, archive)) return false;
+    return MergeChangesOnDisk(state.base, state.list, files, archive);
+}
+
 }  // namespace ricordex

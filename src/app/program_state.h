@@ -64,4 +64,11 @@ void ScriviArchivio(ProgramState& state, Services& services);
 std::string StampOf(DateTime moment);
 int CurrentYear(Clock& clock);
 
+// Every tick: when another program (a second PC) saved the archive and
+// nothing here is unsaved, the list takes the archive's rows; the rows that
+// stay keep their ids (the selection and the editor follow them). With
+// something unsaved, the changes are merged at the next save instead.
+// Returns whether the list changed.
+bool FollowArchive(ProgramState& state, ArchiveFiles& files);
+
 }  // namespace ricordex

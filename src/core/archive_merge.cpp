@@ -8,16 +8,6 @@
 namespace ricordex {
 namespace {
 
-// The six texts that make an event, joined with a separator no text holds.
-std::string EventKey(const RowTexts& row) {
-    std::string key;
-    for (std::size_t field = 0; field < kUltimoAvviso; ++field) {
-        key += row[field];
-        key += '\0';
-    }
-    return key;
-}
-
 struct Tally {
     int base = 0;
     int theirs = 0;
@@ -33,6 +23,16 @@ std::vector<std::string> KeysOf(const std::vector<RowTexts>& rows) {
 }
 
 }  // namespace
+
+// Joined with a separator no text holds.
+std::string EventKey(const RowTexts& row) {
+    std::string key;
+    for (std::size_t field = 0; field < kUltimoAvviso; ++field) {
+        key += row[field];
+        key += '\0';
+    }
+    return key;
+}
 
 long long StampOrder(std::string_view stamp) {
     // Day, month, year, hour, minute: five groups of digits.

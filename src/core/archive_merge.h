@@ -12,6 +12,7 @@
 // merges as such; edited differently on both sides, both versions stay. A
 // row kept from both sides takes the later of their stamps.
 
+#include <string>
 #include <vector>
 
 #include "core/event_row.h"
@@ -20,6 +21,9 @@ namespace ricordex {
 
 std::vector<RowTexts> MergeRows(const std::vector<RowTexts>& base, const std::vector<RowTexts>& theirs,
                                 const std::vector<RowTexts>& ours);
+
+// The six texts that make an event what it is, as one key.
+std::string EventKey(const RowTexts& row);
 
 // A stamp as a number that orders stamps in time ("dd/mm/yyyy hh.nn" in any
 // separators); -1 for a text that is not one, older than every stamp.

@@ -316,9 +316,12 @@ void TFMain::BChiudiClick() {
 void TFMain::Chiudi1Click() { ::PostMessageW(Handle(), WM_CLOSE, 0, 0); }
 
 void TFMain::Timer1Timer() {
+    const std::optional<RowId> selected = listView1_.SelectedId();
+    const bool followed = FollowArchive(state_, services_.files);
     scheduler_.Timer1Timer();
     // Colours and icons follow the clock, not only the next repaint.
     listView1_.Refresh();
+    if (followed) listView1_.Select(selected);
 }
 
 void TFMain::ReportLater(const std::exception& error) {

@@ -97,5 +97,34 @@ TEST(SharedArchive, TwoPcsAddDeleteAndEditAndNothingEitherDidIsLost) {
     EXPECT_EQ(b3.state.list.Count(), 5u);
 }
 
+std::multiset<std::string> List(const ProgramState& state) {
+    std::multiset<std::string> names;
+    for (std::size_t i = 0; i < state.list.Count(); ++i) names.emplace(state.list.At(i).Text(kDescrizione));
+    return names;
+}
+
+TEST(SharedArchive, WithNothingUnsavedTheListFollowsTheOtherPcsSavesKeepingItsRows) {
+    TempDir dir;
+    const std::filesystem::path archive = dir / "Ricordex.psc";
+    WriteBytes(archive, Event("Affitto") + Event("Zanzariera") + Event("Esame"));
+    Pc a(archive), b(archive);
+    const RowId affitto = b.state.list.At(0).Id();
+    a.Remove("Zanzariera");
+    a.Close();
+    EXPECT_TRUE(FollowArchive(b.state, b.files));
+    EXPECT_EQ(List(b.state), (std::multiset<std::string>{"Affitto", "Esame"}));
+    EXPECT_EQ(b.state.list.Find(affitto), 0u) << "a row that stays keeps its id";
+    EXPECT_FALSE(b.state.modificato) << "following is not a change to save";
+    EXPECT_FALSE(FollowArchive(b.state, b.files)) << "nothing new";
+
+    // With a change of its own unsaved, B does not follow: it merges at its save.
+    b.Add("W");
+    a.Remove("Esame");
+    a.Close();
+    EXPECT_FALSE(FollowArchive(b.state, b.files));
+    b.Close();
+    EXPECT_EQ(Archive(archive), (std::multiset<std::string>{"Affitto", "W"}));
+}
+
 }  // namespace
 }  // namespace ricordex
