@@ -12,5 +12,11 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x700 /f >/dev/null 2>&1
   wine reg add 'HKCU\Software\Wine\Explorer\Desktops\Default' /v EnableShell /t REG_DWORD /d 1 /f >/dev/null 2>&1
 fi
+# Debian's Wine does not look for the fonts of its fonts-wine package:
+# without Tahoma and Marlett the captions fall back to other faces and the
+# close boxes show a letter. The prefix gets copies of its own.
+if [ -d /usr/share/wine/fonts ] && [ -d "$WINEPREFIX/drive_c/windows/Fonts" ]; then
+  cp -n /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+fi
 wineserver --wait
 echo "Wine prefix ready: $WINEPREFIX"

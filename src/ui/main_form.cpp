@@ -47,6 +47,7 @@ constexpr std::size_t kChiudiPicture = 5;
 constexpr UINT_PTR kTimer1 = 1;
 constexpr UINT kShowPendingReports = WM_APP + 1;
 constexpr UINT kCloseIfAnswered = WM_APP + 2;
+constexpr UINT_PTR kShowHiddenDialogsTimer = 2;
 
 constexpr DWORD kFormStyle = WS_POPUP | WS_CAPTION | WS_CLIPCHILDREN;
 constexpr DWORD kFormExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
@@ -175,7 +176,9 @@ void TFMain::CreateTrayIcon() {
 
     trayI_ = std::make_unique<tray::TTrayIcon>(Handle());
     trayI_->SetHint("Ricordex");
-    trayI_->ReadIcon(programIcon_.get());
+    // The notification area's own size: a large icon shrunk there blurs.
+    const win::UniqueIcon small(win::LoadProgramIcon(IDI_PROGRAM, ::GetSystemMetrics(SM_CXSMICON)));
+    trayI_->ReadIcon(small.get());
     trayI_->SetIconIndex(0);
     trayI_->SetCycleInterval(0);
     trayI_->SetPopupMenu(&pMenu1_);
@@ -219,8 +222,9 @@ void TFMain::ShowDialogs(bool show) {
             ::ShowWindow(window, SW_HIDE);
         }
     }
-    if (!show) return;
-    for (HWND window : std::exchange(hiddenDialogs_, {})) ::ShowWindow(window, SW_SHOWNA);
+    // Back a moment after the window itself is shown and raised: shown
+    // before, Wine's desktop would leave them behind it.
+    if (show && !hiddenDialogs_.empty()) ::SetTimer(Handle(), kShowHiddenDialogsTimer, 150, nullptr);
 }
 
 bool TFMain::BringWaitingBoxForward() {
@@ -387,6 +391,18 @@ LRESULT TFMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     }
     case WM_TIMER:
+        if (wParam == kShowHiddenDialogsTimer) {
+            ::KillTimer(Handle(), kShowHiddenDialogsTimer);
+            // The dialog comes back where the user left it, taking the keys
+            // as a window called back does (and only so is it raised).
+            if (::IsWindowVisible(Handle())) {
+                for (HWND window : std::exchange(hiddenDialogs_, {})) {
+                    ::ShowWindow(window, SW_SHOW);
+                    ::SetForegroundWindow(window);
+                }
+            }
+            return 0;
+        }
         if (wParam != kTimer1) break;  // the form's own
         Timer1Timer();
         return 0;

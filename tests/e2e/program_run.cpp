@@ -111,7 +111,9 @@ HWND ProgramRun::TrayWindow() const { return FindProcessWindow(process_.dwProces
 HWND ProgramRun::WaitForMessageBox(const wchar_t* title, std::chrono::milliseconds timeout) const {
     const auto end = std::chrono::steady_clock::now() + timeout;
     do {
-        if (HWND box = FindProcessWindow(process_.dwProcessId, L"#32770", title)) return box;
+        // Found once it is shown: a box still being made has no text yet.
+        HWND box = FindProcessWindow(process_.dwProcessId, L"#32770", title);
+        if (box != nullptr && ::IsWindowVisible(box)) return box;
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     } while (std::chrono::steady_clock::now() < end);
     return nullptr;

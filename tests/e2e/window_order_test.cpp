@@ -137,8 +137,8 @@ TEST_F(WindowOrderTest, TheEditorGoesToTheTrayWithTheWindowAndComesBackWithIt) {
     ::PostMessageW(run.TrayWindow(), tray::kTrayCallbackMessage, tray::kTrayIconId, WM_LBUTTONDOWN);
     ::PostMessageW(run.TrayWindow(), tray::kTrayCallbackMessage, tray::kTrayIconId, WM_LBUTTONUP);
     ASSERT_TRUE(WaitUntil([&] { return Shown(Main()); }));
-    EXPECT_TRUE(WaitUntil([&] { return Shown(Editor()) && InFrontOf(Editor(), Main()); }))
-        << "the half-done edit is back";
+    EXPECT_TRUE(WaitUntil([&] { return Shown(Editor()) && InFrontOf(Editor(), Main()) && Active() == Editor(); }))
+        << "the half-done edit is back, in front and taking the keys";
     EXPECT_EQ(ProgramRun::Text(::FindWindowExW(Editor(), nullptr, L"EDIT", nullptr)), L"mezza");
     ClickOn(ProgramRun::Control(Editor(), L"Annulla"));
     ASSERT_TRUE(WaitUntil([&] { return !Shown(Editor()); }));
