@@ -104,12 +104,12 @@ void Application::EnableForms(const std::vector<HWND>& forms, HWND wasActive, HW
         }
         return;
     }
-    for (HWND form : forms) {
-        if (::IsWindow(form)) ::EnableWindow(form, TRUE);
-    }
-    // The last box: whatever an earlier one left disabled is given back.
-    for (HWND waiting : {mainForm_, Handle()}) {
-        if (waiting != nullptr && !::IsWindowEnabled(waiting)) ::EnableWindow(waiting, TRUE);
+    // The last box: every window any of them left waiting is given back
+    // (boxes answered out of order leave some to the last one).
+    std::vector<HWND> waiting = forms_;
+    waiting.push_back(Handle());
+    for (HWND window : waiting) {
+        if (window != nullptr && ::IsWindow(window) && !::IsWindowEnabled(window)) ::EnableWindow(window, TRUE);
     }
     // The box gave the activation to its owner; the form the user was in
     // takes it back.

@@ -100,7 +100,8 @@ void FitCaptions(HWND parent, std::span<const ControlSpec> table) {
         RECT r{};
         ::GetWindowRect(control, &r);
         if (needed > r.right - r.left) {
-            ::SetWindowPos(control, nullptr, 0, 0, needed, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+            ::SetWindowPos(control, nullptr, 0, 0, needed, r.bottom - r.top,
+                           SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
         }
     }
 }

@@ -106,7 +106,9 @@ std::wstring ProgramRun::Text(HWND window) {
     return text;
 }
 
-HWND ProgramRun::TrayWindow() const { return FindProcessWindow(process_.dwProcessId, L"Ricordex.TTrayIconWindow", nullptr); }
+HWND ProgramRun::TrayWindow() const {
+    return FindProcessWindow(process_.dwProcessId, L"Ricordex.TTrayIconWindow", nullptr);
+}
 
 HWND ProgramRun::WaitForMessageBox(const wchar_t* title, std::chrono::milliseconds timeout) const {
     const auto end = std::chrono::steady_clock::now() + timeout;
