@@ -7,6 +7,9 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <vector>
+
+#include "core/errors.h"
 
 namespace ricordex {
 
@@ -48,6 +51,12 @@ public:
     virtual std::unique_ptr<InputFile> OpenExisting(const std::filesystem::path& path) = 0;
     virtual std::unique_ptr<OutputFile> CreateReplacement(const std::filesystem::path& path) = 0;
     virtual bool Exists(const std::filesystem::path& path) = 0;
+    // The files in a folder (not its subfolders); none where it cannot be read.
+    virtual std::vector<std::filesystem::path> FilesIn(const std::filesystem::path&) { return {}; }
+    // Gives a file a name not yet taken (taken, or not offered: raises).
+    virtual void MoveToNew(const std::filesystem::path&, const std::filesystem::path&) {
+        throw InOutError(InOutError::kAccessDenied);
+    }
     // Copies an existing file to a name not yet taken (taken: raises).
     virtual void CopyToNew(const std::filesystem::path& from, const std::filesystem::path& to) = 0;
 };
