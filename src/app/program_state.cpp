@@ -16,6 +16,8 @@ void Save(ProgramState& state, Services& services) {
 
 void ScriviArchivio(ProgramState& state, Services& services) {
     const std::filesystem::path archive = state.settings.dati;
+    // Two programs on one shared archive merge and write in turn.
+    const std::unique_ptr<ArchiveLock> lock = services.files.Lock(archive);
     if (state.caricamentoIncompleto && services.files.Exists(archive)) {
         const std::string stamp = FormatDateTime("yyyymmdd-hhnnss", services.clock.Now(), ProgramFormatSettings());
         std::filesystem::path copy = archive;

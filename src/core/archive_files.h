@@ -39,6 +39,12 @@ struct FileStamp {
     bool operator==(const FileStamp&) const = default;
 };
 
+// Held while the archive is merged and written.
+class ArchiveLock {
+public:
+    virtual ~ArchiveLock() = default;
+};
+
 class ArchiveFiles {
 public:
     virtual ~ArchiveFiles() = default;
@@ -53,6 +59,12 @@ public:
     virtual bool Exists(const std::filesystem::path& path) = 0;
     // The files in a folder (not its subfolders); none where it cannot be read.
     virtual std::vector<std::filesystem::path> FilesIn(const std::filesystem::path&) { return {}; }
+    // Keeps other programs that take the same lock from saving the archive
+    // until the returned object is destroyed: a file beside the archive,
+    // held open. A lock left by a program that ended is taken over. Raises
+    // when another program holds it for longer than a save takes. Nothing
+    // (no lock) where the platform offers none.
+    virtual std::unique_ptr<ArchiveLock> Lock(const std::filesystem::path&) { return nullptr; }
     // Gives a file a name not yet taken (taken, or not offered: raises).
     virtual void MoveToNew(const std::filesystem::path&, const std::filesystem::path&) {
         throw InOutError(InOutError::kAccessDenied);

@@ -228,4 +228,37 @@ void Win32ArchiveFiles::MoveToNew(const std::filesystem::path& from, const std::
     if (!::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH)) ThrowLastError();
 }
 
+namespace {
+
+class FileLock final : public ArchiveLock {
+public:
+    explicit FileLock(HANDLE file) : file_(file) {}
+
+private:
+    UniqueFile file_;  // closing it deletes the lock file
+};
+
+}  // namespace
+
+std::unique_ptr<ArchiveLock> Win32ArchiveFiles::Lock(const std::filesystem::path& path) {
+    // Opened by one program at a time (no sharing), and deleted when closed:
+    // a program that ends, however it ends, leaves no lock behind, and a lock
+    // file that nobody holds open (left where deleting on close failed) is
+    // simply opened again.
+    std::filesystem::path lock = path;
+    lock += L".lock";
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        HANDLE file = ::CreateFileW(lock.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                                    FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+        if (file != INVALID_HANDLE_VALUE) return std::make_unique<FileLock>(file);
+        const DWORD error = ::GetLastError();
+        // Access is denied too while the last holder's lock is being deleted.
+        const bool held = error == ERROR_SHARING_VIOLATION ||
+                          (error == ERROR_ACCESS_DENIED && ::GetFileAttributesW(lock.c_str()) != INVALID_FILE_ATTRIBUTES);
+        if (!held) ThrowLastError();
+        ::Sleep(100);  // another program is saving: a save takes less than this wait
+    }
+    throw InOutError(InOutCodeFromSystemError(ERROR_SHARING_VIOLATION));
+}
+
 }  // namespace ricordex::win

@@ -17,6 +17,7 @@ public:
     void CopyToNew(const std::filesystem::path& from, const std::filesystem::path& to) override;
     std::vector<std::filesystem::path> FilesIn(const std::filesystem::path& folder) override;
     void MoveToNew(const std::filesystem::path& from, const std::filesystem::path& to) override;
+    std::unique_ptr<ArchiveLock> Lock(const std::filesystem::path& path) override;
 };
 
 // The runtime's I/O error number for a system error code.

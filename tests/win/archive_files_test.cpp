@@ -170,6 +170,18 @@ TEST_F(Win32Files, AReplaceRefusedLeavesTheArchiveByteForByteAndNoNewFile) {
     EXPECT_FALSE(std::filesystem::exists(dir_ / "Ricordex.psc.old"));
 }
 
+TEST_F(Win32Files, OneProgramAtATimeHoldsTheLockAndALeftLockIsTakenOver) {
+    const std::filesystem::path lockFile = dir_ / "Ricordex.psc.lock";
+    WriteBytes(lockFile, "");  // left by a program that ended where deleting failed
+    {
+        const std::unique_ptr<ArchiveLock> first = files_.Lock(path_);
+        ASSERT_NE(first, nullptr);
+        EXPECT_THROW(files_.Lock(path_), InOutError) << "held by another save";
+    }
+    EXPECT_FALSE(std::filesystem::exists(lockFile)) << "gone with its holder";
+    EXPECT_NE(files_.Lock(path_), nullptr);
+}
+
 TEST_F(Win32Files, SystemErrorsBecomeTheRuntimesTexts) {
     EventList list;
     try {
