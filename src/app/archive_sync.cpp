@@ -1,6 +1,5 @@
 #include "app/archive_sync.h"
 
-#include <cctype>
 #include <string>
 #include <unordered_map>
 
@@ -42,47 +41,6 @@ bool MergeChangesOnDisk(ArchiveBase& base, EventList& list, ArchiveFiles& files,
     base.rows = std::move(theirs);
     ApplyRows(list, merged);
     return true;
-}
-
-namespace {
-
-bool IsConflictedCopy(const std::filesystem::path& candidate, const std::filesystem::path& archive) {
-    if (candidate.filename() == archive.filename()) return false;
-    std::string name = candidate.filename().string();
-    const std::string stem = archive.stem().string();
-    const std::string extension = archive.extension().string();
-    if (name.size() <= stem.size() + extension.size()) return false;
-    if (name.compare(0, stem.size(), stem) != 0) return false;
-    if (name.compare(name.size() - extension.size(), extension.size(), extension) != 0) return false;
-    for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return name.find("conflict") != std::string::npos;
-}
-
-}  // namespace
-
-int MergeConflictedCopies(const ArchiveBase& base, EventList& list, ArchiveFiles& files,
-                          const std::filesystem::path& path) {
-    int merged = 0;
-    for (const std::filesystem::path& candidate : files.FilesIn(path.parent_path())) {
-        if (!IsConflictedCopy(candidate, path)) continue;
-        // Aside first: once merged, the copy must never be merged again.
-        std::filesystem::path aside = candidate;
-        aside += ".merged";
-        try {
-            files.MoveToNew(candidate, aside);
-        } catch (const Error&) {
-            continue;
-        }
-        EventList copy;
-        try {
-            RicaricaArchivio(copy, files, aside);
-        } catch (const Error&) {
-            continue;  // kept aside, unread: nothing of it is lost
-        }
-        ApplyRows(list, MergeRows(base.rows, RowsOf(copy), RowsOf(list)));
-        ++merged;
-    }
-    return merged;
 }
 
 bool ArchiveChangedOnDisk(const ArchiveBase& base, ArchiveFiles& files, const std::filesystem::path& path) {

@@ -32,17 +32,6 @@ void RememberBase(ArchiveBase& base, const EventList& list, ArchiveFiles& files,
 // file system's time step, a share's coarse clock).
 bool MergeChangesOnDisk(ArchiveBase& base, EventList& list, ArchiveFiles& files, const std::filesystem::path& path);
 
-// Before a save: the copies a sync service left beside the archive when
-// two PCs saved it at once ("Ricordex (conflicted copy ...).psc",
-// "Ricordex.sync-conflict-....psc": a name that starts with the archive's,
-// ends with its extension and says "conflict") are each merged into the
-// list against the base, and kept aside under their name followed by
-// ".merged": nothing is deleted, and no copy is merged twice. A copy that
-// cannot be put aside is left alone, unmerged, for the next save. Returns
-// how many were merged.
-int MergeConflictedCopies(const ArchiveBase& base, EventList& list, ArchiveFiles& files,
-                          const std::filesystem::path& path);
-
 // While the program runs: whether the file is no longer the one last read
 // or written (by its size and time: cheap enough for every tick).
 bool ArchiveChangedOnDisk(const ArchiveBase& base, ArchiveFiles& files, const std::filesystem::path& path);

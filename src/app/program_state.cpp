@@ -30,7 +30,6 @@ void ScriviArchivio(ProgramState& state, Services& services) {
     // changes join the list's. After a load that failed half-way, the rows
     // it did not read come back this way too, when the file reads now.
     MergeChangesOnDisk(state.base, state.list, services.files, archive);
-    MergeConflictedCopies(state.base, state.list, services.files, archive);
     // With no archive to copy (its drive not ready yet, say) the list may
     // still lack its events: only a save that went through ends the doubt.
     ScriviRecord(state.list, services.files, archive);

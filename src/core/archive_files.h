@@ -7,9 +7,6 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
-#include <vector>
-
-#include "core/errors.h"
 
 namespace ricordex {
 
@@ -57,18 +54,12 @@ public:
     virtual std::unique_ptr<InputFile> OpenExisting(const std::filesystem::path& path) = 0;
     virtual std::unique_ptr<OutputFile> CreateReplacement(const std::filesystem::path& path) = 0;
     virtual bool Exists(const std::filesystem::path& path) = 0;
-    // The files in a folder (not its subfolders); none where it cannot be read.
-    virtual std::vector<std::filesystem::path> FilesIn(const std::filesystem::path&) { return {}; }
     // Keeps other programs that take the same lock from saving the archive
     // until the returned object is destroyed: a file beside the archive,
     // held open. A lock left by a program that ended is taken over. Raises
     // when another program holds it for longer than a save takes. Nothing
     // (no lock) where the platform offers none.
     virtual std::unique_ptr<ArchiveLock> Lock(const std::filesystem::path&) { return nullptr; }
-    // Gives a file a name not yet taken (taken, or not offered: raises).
-    virtual void MoveToNew(const std::filesystem::path&, const std::filesystem::path&) {
-        throw InOutError(InOutError::kAccessDenied);
-    }
     // Copies an existing file to a name not yet taken (taken: raises).
     virtual void CopyToNew(const std::filesystem::path& from, const std::filesystem::path& to) = 0;
 };

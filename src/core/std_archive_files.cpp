@@ -153,20 +153,4 @@ void StdArchiveFiles::CopyToNew(const std::filesystem::path& from, const std::fi
     if (error) throw InOutError(InOutCodeFromErrno(error.value()));
 }
 
-std::vector<std::filesystem::path> StdArchiveFiles::FilesIn(const std::filesystem::path& folder) {
-    std::vector<std::filesystem::path> files;
-    std::error_code error;
-    for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-        if (it->is_regular_file(error)) files.push_back(it->path());
-    }
-    return files;
-}
-
-void StdArchiveFiles::MoveToNew(const std::filesystem::path& from, const std::filesystem::path& to) {
-    std::error_code error;
-    if (std::filesystem::exists(to, error)) throw InOutError(InOutError::kAccessDenied);
-    std::filesystem::rename(from, to, error);
-    if (error) throw InOutError(InOutCodeFromErrno(error.value()));
-}
-
 }  // namespace ricordex

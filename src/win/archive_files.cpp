@@ -212,22 +212,6 @@ void Win32ArchiveFiles::CopyToNew(const std::filesystem::path& from, const std::
     if (!::CopyFileW(from.c_str(), to.c_str(), TRUE)) ThrowLastError();
 }
 
-std::vector<std::filesystem::path> Win32ArchiveFiles::FilesIn(const std::filesystem::path& folder) {
-    std::vector<std::filesystem::path> files;
-    WIN32_FIND_DATAW found{};
-    HANDLE search = ::FindFirstFileW((folder / L"*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return files;
-    do {
-        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) files.push_back(folder / found.cFileName);
-    } while (::FindNextFileW(search, &found));
-    ::FindClose(search);
-    return files;
-}
-
-void Win32ArchiveFiles::MoveToNew(const std::filesystem::path& from, const std::filesystem::path& to) {
-    if (!::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH)) ThrowLastError();
-}
-
 namespace {
 
 class FileLock final : public ArchiveLock {

@@ -15,8 +15,6 @@ public:
     bool Exists(const std::filesystem::path& path) override;
     std::optional<FileStamp> StampOf(const std::filesystem::path& path) override;
     void CopyToNew(const std::filesystem::path& from, const std::filesystem::path& to) override;
-    std::vector<std::filesystem::path> FilesIn(const std::filesystem::path& folder) override;
-    void MoveToNew(const std::filesystem::path& from, const std::filesystem::path& to) override;
     std::unique_ptr<ArchiveLock> Lock(const std::filesystem::path& path) override;
 };
 

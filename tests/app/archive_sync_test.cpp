@@ -126,30 +126,5 @@ TEST(SharedArchive, WithNothingUnsavedTheListFollowsTheOtherPcsSavesKeepingItsRo
     EXPECT_EQ(Archive(archive), (std::multiset<std::string>{"Affitto", "W"}));
 }
 
-// A sync service kept both versions of a save made on two PCs at once: the
-// copy's events join at the next save, and the copy is kept aside, once.
-TEST(SharedArchive, ConflictedCopiesAreMergedOnceAndKeptAside) {
-    TempDir dir;
-    const std::filesystem::path archive = dir / "Ricordex.psc";
-    WriteBytes(archive, Event("Affitto") + Event("Esame"));
-    Pc pc(archive);
-    const std::filesystem::path copy = dir / "Ricordex (conflicted copy 2026-12-07).psc";
-    const std::filesystem::path other = dir / "Ricordex-vecchio.psc";  // not a conflicted copy
-    WriteBytes(copy, Event("Affitto") + Event("Esame") + Event("Da altro PC"));
-    WriteBytes(other, Event("Vecchio"));
-    pc.Add("Nuovo");
-    pc.Close();
-    EXPECT_EQ(Archive(archive), (std::multiset<std::string>{"Affitto", "Esame", "Nuovo", "Da altro PC"}));
-    EXPECT_FALSE(std::filesystem::exists(copy));
-    std::filesystem::path aside = copy;
-    aside += ".merged";
-    EXPECT_EQ(Archive(aside), (std::multiset<std::string>{"Affitto", "Esame", "Da altro PC"})) << "nothing deleted";
-    EXPECT_EQ(Archive(other), (std::multiset<std::string>{"Vecchio"}));
-
-    pc.state.modificato = true;  // the next save merges nothing twice
-    pc.Close();
-    EXPECT_EQ(Archive(archive).count("Da altro PC"), 1u);
-}
-
 }  // namespace
 }  // namespace ricordex

@@ -45,10 +45,6 @@ public:
     void CopyToNew(const std::filesystem::path& from, const std::filesystem::path& to) override {
         if (!files.emplace(to.string(), files.at(from.string())).second) throw InOutError(InOutError::kAccessDenied);
     }
-    void MoveToNew(const std::filesystem::path& from, const std::filesystem::path& to) override {
-        CopyToNew(from, to);
-        files.erase(from.string());
-    }
 
 private:
     class Output final : public OutputFile {

@@ -20,12 +20,6 @@ public:
         if (failAt_ == SaveStep::Copy) throw InOutError(code_);
         real_.CopyToNew(from, to);
     }
-    std::vector<std::filesystem::path> FilesIn(const std::filesystem::path& folder) override {
-        return real_.FilesIn(folder);
-    }
-    void MoveToNew(const std::filesystem::path& from, const std::filesystem::path& to) override {
-        real_.MoveToNew(from, to);
-    }
 
     std::unique_ptr<OutputFile> CreateReplacement(const std::filesystem::path& path) override {
         if (failAt_ == SaveStep::Create) throw InOutError(code_);
@@ -75,12 +69,6 @@ public:
     bool Exists(const std::filesystem::path& path) override { return real_.Exists(path); }
     void CopyToNew(const std::filesystem::path& from, const std::filesystem::path& to) override {
         real_.CopyToNew(from, to);
-    }
-    std::vector<std::filesystem::path> FilesIn(const std::filesystem::path& folder) override {
-        return real_.FilesIn(folder);
-    }
-    void MoveToNew(const std::filesystem::path& from, const std::filesystem::path& to) override {
-        real_.MoveToNew(from, to);
     }
 
 private:
