@@ -4,6 +4,7 @@
 #include <unordered_map>
 
 #include "core/archive.h"
+#include "core/archive_record.h"
 #include "core/archive_merge.h"
 #include "core/errors.h"
 
@@ -28,12 +29,16 @@ void RememberBase(ArchiveBase& base, const EventList& list, ArchiveFiles& files,
 bool MergeChangesOnDisk(ArchiveBase& base, EventList& list, ArchiveFiles& files, const std::filesystem::path& path) {
     if (!base.known || !files.Exists(path)) return false;
     const std::optional<FileStamp> now = files.StampOf(path);
+    // A file cut short (a sync client writing in place) or emptied would pass
+    // for the other program's deletions: such a file is not merged.
+    if (now && now->size % kRecordSize != 0) return false;
     EventList onDisk;
     try {
         RicaricaArchivio(onDisk, files, path);
     } catch (const Error&) {
         return false;
     }
+    if (onDisk.Count() == 0 && !base.rows.empty()) return false;
     std::vector<RowTexts> theirs = RowsOf(onDisk);
     base.stamp = now;
     if (theirs == base.rows) return false;  // touched, not changed

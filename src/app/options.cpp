@@ -2,6 +2,7 @@
 
 #include "app/settings.h"
 #include "core/archive.h"
+#include "core/errors.h"
 
 namespace ricordex {
 
@@ -59,7 +60,13 @@ void ConfirmOptions(ProgramState& state, Services& services, const std::wstring&
             ScriviArchivio(state, services);
             state.settings.dati = choices.nuovoPercorsoDati;
             state.caricamentoIncompleto = true;
-            RicaricaArchivio(state.list, services.files, state.settings.dati);
+            try {
+                RicaricaArchivio(state.list, services.files, state.settings.dati);
+            } catch (const Error&) {
+                // What was read is what this program has of the new archive.
+                RememberBase(state.base, state.list, services.files, state.settings.dati);
+                throw;
+            }
             state.caricamentoIncompleto = false;
             RememberBase(state.base, state.list, services.files, state.settings.dati);
         }

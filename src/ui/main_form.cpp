@@ -320,8 +320,12 @@ void TFMain::BChiudiClick() {
 void TFMain::Chiudi1Click() { ::PostMessageW(Handle(), WM_CLOSE, 0, 0); }
 
 void TFMain::Timer1Timer() {
+    // Not under an open box or dialog: the row they show must stay as it is.
+    const bool dialogOpen = (fDialog_ != nullptr && ::IsWindowVisible(fDialog_->Handle())) ||
+                            (fOpzioni_ != nullptr && ::IsWindowVisible(fOpzioni_->Handle()));
     const std::optional<RowId> selected = listView1_.SelectedId();
-    const bool followed = FollowArchive(state_, services_.files);
+    const bool followed =
+        win::Application::Instance().BoxesOpen() == 0 && !dialogOpen && FollowArchive(state_, services_.files);
     scheduler_.Timer1Timer();
     // Colours and icons follow the clock, not only the next repaint.
     listView1_.Refresh();

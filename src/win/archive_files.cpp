@@ -239,7 +239,7 @@ std::unique_ptr<ArchiveLock> Win32ArchiveFiles::Lock(const std::filesystem::path
         // Access is denied too while the last holder's lock is being deleted.
         const bool held = error == ERROR_SHARING_VIOLATION ||
                           (error == ERROR_ACCESS_DENIED && ::GetFileAttributesW(lock.c_str()) != INVALID_FILE_ATTRIBUTES);
-        if (!held) ThrowLastError();
+        if (!held) throw InOutError(InOutCodeFromSystemError(error));
         ::Sleep(100);  // another program is saving: a save takes less than this wait
     }
     throw InOutError(InOutCodeFromSystemError(ERROR_SHARING_VIOLATION));

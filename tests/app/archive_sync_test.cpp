@@ -126,5 +126,22 @@ TEST(SharedArchive, WithNothingUnsavedTheListFollowsTheOtherPcsSavesKeepingItsRo
     EXPECT_EQ(Archive(archive), (std::multiset<std::string>{"Affitto", "W"}));
 }
 
+// A file cut short by a sync client writing in place, or emptied, is not
+// the other program deleting events: the list is written as it is.
+TEST(SharedArchive, AShortOrEmptiedArchiveIsNotTakenForDeletions) {
+    TempDir dir;
+    const std::filesystem::path archive = dir / "Ricordex.psc";
+    const std::string three = Event("Affitto") + Event("Esame") + Event("Zanzariera");
+    for (const std::string& damaged : {three.substr(0, 164 + 80), std::string()}) {
+        WriteBytes(archive, three);
+        Pc pc(archive);
+        WriteBytes(archive, damaged);
+        pc.Add("W");
+        pc.Close();
+        EXPECT_EQ(Archive(archive), (std::multiset<std::string>{"Affitto", "Esame", "Zanzariera", "W"}))
+            << damaged.size() << " bytes on disk";
+    }
+}
+
 }  // namespace
 }  // namespace ricordex
