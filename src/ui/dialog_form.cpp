@@ -108,9 +108,7 @@ void TFDialog::FormCreate() {
     RiempiCombo(::GetDlgItem(Handle(), kEInizio), ElencoInizio, [](const Label& l) { return l.text; });
     RiempiCombo(::GetDlgItem(Handle(), kERicorrenza), ElencoRicorrenza, [](std::string_view t) { return t; });
     tooltips_.Create(Handle());
-    for (const win::PictureButtonSpec& button : kPictureButtons) {
-        tooltips_.Add(::GetDlgItem(Handle(), button.id), button.hint);
-    }
+    tooltips_.AddHints(Handle(), kPictureButtons);
     MakeRoomForCalendar();
     CentreOnScreen();
     LoadPictures();
@@ -133,12 +131,10 @@ void TFDialog::MakeRoomForCalendar() {
     const auto today = static_cast<LONG>(::SendMessageW(calendar, MCM_GETMAXTODAYWIDTH, 0, 0));
     needed.right = std::max(needed.right, needed.left + today);
     const UINT dpi = win::WindowDpi(Handle());
-    auto at96 = [dpi](LONG pixels, int spec) {  // rounded up
-        const int more = (static_cast<int>(pixels) * 96 + static_cast<int>(dpi) - 1) / static_cast<int>(dpi) - spec;
-        return more > 0 ? more : 0;
-    };
-    roomForCalendar_ = {at96(needed.right - needed.left, kCalendar.width),
-                        at96(needed.bottom - needed.top, kCalendar.height)};
+    // How much more than the layout's size the calendar needs, at 96 DPI.
+    auto more = [dpi](LONG pixels, int laidOut) { return std::max(0, win::UnscaleUp(pixels, dpi) - laidOut); };
+    roomForCalendar_ = {more(needed.right - needed.left, kCalendar.width),
+                        more(needed.bottom - needed.top, kCalendar.height)};
     SetClientSizeAt96(kClientWidth + roomForCalendar_.cx, kClientHeight + roomForCalendar_.cy);
     if (roomForCalendar_.cx == 0 && roomForCalendar_.cy == 0) return;
     LayOut({{kCalendar.x + kCalendar.width, kCalendar.y + kCalendar.height}, roomForCalendar_});

@@ -97,9 +97,7 @@ void TFMain::CreateControls() {
     panelBrush_.reset(::CreateSolidBrush(kPanelColour));
     win::CreateControls(Handle(), kControls, nullptr);
     tooltips_.Create(Handle());
-    for (const win::PictureButtonSpec& button : kCommandButtons) {
-        tooltips_.Add(::GetDlgItem(Handle(), button.id), button.hint);
-    }
+    tooltips_.AddHints(Handle(), kCommandButtons);
     LayOut();
     listView1_.Attach(::GetDlgItem(Handle(), kListView1), imageList1_.get());
 }

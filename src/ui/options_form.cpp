@@ -83,9 +83,7 @@ void TFOpzioni::FormCreate() {
     // theme's colour whatever the form says.
     for (int id : {kCBEsecuzioneA, kCBAvvioMax}) ::SetWindowTheme(::GetDlgItem(Handle(), id), L"", L"");
     tooltips_.Create(Handle());
-    for (const win::PictureButtonSpec& button : kPictureButtons) {
-        tooltips_.Add(::GetDlgItem(Handle(), button.id), button.hint);
-    }
+    tooltips_.AddHints(Handle(), kPictureButtons);
     MakeRoomForCaptions();
     CentreOnScreen();
     LoadPictures();
@@ -108,8 +106,7 @@ void TFOpzioni::MakeRoomForCaptions() {
         ::MapWindowPoints(nullptr, Handle(), reinterpret_cast<POINT*>(&r), 2);
         right = std::max(right, static_cast<int>(r.right));
     }
-    const int rightAt96 = (right * 96 + static_cast<int>(dpi) - 1) / static_cast<int>(dpi);
-    roomForCaptions_ = std::max(0, rightAt96 + kPanelGap - static_cast<int>(kPanel1.left));
+    roomForCaptions_ = std::max(0, win::UnscaleUp(right, dpi) + kPanelGap - static_cast<int>(kPanel1.left));
     SetClientSizeAt96(kClientWidth + roomForCaptions_, kClientHeight);
     if (roomForCaptions_ > 0) LayOut({{static_cast<int>(kPanel1.left), INT_MAX}, {roomForCaptions_, 0}});
 }

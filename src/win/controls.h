@@ -25,6 +25,11 @@ UINT WindowDpi(HWND window);
 void SetFormDpi(HWND form, UINT dpi);
 void ForgetFormDpi(HWND form);
 inline int Scale(int pixels, UINT dpi) { return ::MulDiv(pixels, static_cast<int>(dpi), 96); }
+// Pixels at a DPI as pixels at 96 DPI, rounded up: room measured on the
+// screen, given back to a layout made at 96.
+inline int UnscaleUp(int pixels, UINT dpi) {
+    return (pixels * 96 + static_cast<int>(dpi) - 1) / static_cast<int>(dpi);
+}
 
 // Creates each control as a child of the parent, in table (and tab) order,
 // with the given font; owner-drawn buttons become flat buttons.

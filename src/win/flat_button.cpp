@@ -157,4 +157,8 @@ void Tooltips::Add(HWND tool, const wchar_t* text) {
     ::SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
 }
 
+void Tooltips::AddHints(HWND form, std::span<const PictureButtonSpec> buttons) {
+    for (const PictureButtonSpec& button : buttons) Add(::GetDlgItem(form, button.id), button.hint);
+}
+
 }  // namespace ricordex::win

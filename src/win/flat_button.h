@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <span>
+
 namespace ricordex::win {
 
 // A flat button of a form's table, its picture (an icon resource) and the
@@ -41,6 +43,8 @@ class Tooltips {
 public:
     void Create(HWND form);
     void Add(HWND tool, const wchar_t* text);
+    // Each picture button of the form, with its hint.
+    void AddHints(HWND form, std::span<const PictureButtonSpec> buttons);
     HWND Handle() const { return tooltip_; }
 
 private:

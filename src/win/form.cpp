@@ -44,12 +44,12 @@ bool OwnedBy(HWND window, HWND form) {
 
 void Form::KeepOwnedWindowsInFront() {
     // Windows keeps a form's dialogs and boxes in front of it. Wine's virtual
-    // desktop shows a clicked form above them, while Wine's own order still
-    // has them in front: asking for that order again would change nothing
-    // on the screen. Each one goes behind the form and then to the top, two
-    // real moves the screen follows, the back one first so that their order
-    // stays. Windows that float above everything (tooltips, the alert) are
-    // left alone: put behind the form they would stop floating.
+    // desktop can show a clicked form above them; moved to the top again,
+    // the back one first so that their order stays, they come back in front
+    // on the screen (Wine keeps an owned window above its owner, so the move
+    // behind the form only makes sure the one to the top is a real move).
+    // Windows that float above everything (tooltips, the alert) are left
+    // alone: put behind the form they would stop floating.
     if (!RunningOnWine() || !::IsWindowVisible(Handle()) || ::GetForegroundWindow() != Handle()) return;
     std::vector<HWND> owned;
     for (HWND w = ::GetTopWindow(nullptr); w != nullptr; w = ::GetWindow(w, GW_HWNDNEXT)) {

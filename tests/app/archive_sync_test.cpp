@@ -9,6 +9,7 @@
 
 #include "app/delete_event.h"
 #include "app/program_state.h"
+#include "core/archive.h"
 #include "core/std_archive_files.h"
 #include "support/archive_bytes.h"
 #include "support/fakes.h"
@@ -51,13 +52,18 @@ struct Pc {
     ProgramState state;
 };
 
-std::multiset<std::string> Archive(const std::filesystem::path& path) {
-    const std::string bytes = ReadBytes(path);
+std::multiset<std::string> Descriptions(const EventList& list) {
     std::multiset<std::string> names;
-    for (std::size_t at = 0; at + 164 <= bytes.size(); at += 164) {
-        names.insert(bytes.substr(at + 1, static_cast<unsigned char>(bytes[at])));
-    }
+    for (std::size_t i = 0; i < list.Count(); ++i) names.emplace(list.At(i).Text(kDescrizione));
     return names;
+}
+
+// What the archive holds, as the program reads it.
+std::multiset<std::string> Archive(const std::filesystem::path& path) {
+    EventList list;
+    StdArchiveFiles files;
+    RicaricaArchivio(list, files, path);
+    return Descriptions(list);
 }
 
 TEST(SharedArchive, TwoPcsAddDeleteAndEditAndNothingEitherDidIsLost) {
@@ -97,12 +103,6 @@ TEST(SharedArchive, TwoPcsAddDeleteAndEditAndNothingEitherDidIsLost) {
     EXPECT_EQ(b3.state.list.Count(), 5u);
 }
 
-std::multiset<std::string> List(const ProgramState& state) {
-    std::multiset<std::string> names;
-    for (std::size_t i = 0; i < state.list.Count(); ++i) names.emplace(state.list.At(i).Text(kDescrizione));
-    return names;
-}
-
 TEST(SharedArchive, WithNothingUnsavedTheListFollowsTheOtherPcsSavesKeepingItsRows) {
     TempDir dir;
     const std::filesystem::path archive = dir / "Ricordex.psc";
@@ -112,7 +112,7 @@ TEST(SharedArchive, WithNothingUnsavedTheListFollowsTheOtherPcsSavesKeepingItsRo
     a.Remove("Zanzariera");
     a.Close();
     EXPECT_TRUE(FollowArchive(b.state, b.files));
-    EXPECT_EQ(List(b.state), (std::multiset<std::string>{"Affitto", "Esame"}));
+    EXPECT_EQ(Descriptions(b.state.list), (std::multiset<std::string>{"Affitto", "Esame"}));
     EXPECT_EQ(b.state.list.Find(affitto), 0u) << "a row that stays keeps its id";
     EXPECT_FALSE(b.state.modificato) << "following is not a change to save";
     EXPECT_FALSE(FollowArchive(b.state, b.files)) << "nothing new";
