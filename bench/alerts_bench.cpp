@@ -63,14 +63,22 @@ void Fill(EventList& list, std::size_t count) {
     list.SortRows();
 }
 
+// What a tick reads and stamps of the program.
+struct Program {
+    EventList list;
+    std::wstring suono;
+    std::string avvioProgramma = "15/06/2026 12.00";
+    bool aggiornatoDaTimer = false;
+    AlertedList Target() { return {list, suono, avvioProgramma, aggiornatoDaTimer}; }
+};
+
 void BM_TickNoneDue(benchmark::State& state) {
-    ProgramState program;
-    program.avvioProgramma = "15/06/2026 12.00";
+    Program program;
     Fill(program.list, static_cast<std::size_t>(state.range(0)));
     FixedClock clock;
     SilentPorts ports;
     UnreadableRows unreadable;
-    AlertScheduler scheduler(program, clock, ports, unreadable, [](const std::exception&) {});
+    AlertScheduler scheduler(program.Target(), clock, ports, unreadable, [](const std::string&) {});
     for (auto _ : state) scheduler.Timer1Timer();
     if (program.aggiornatoDaTimer) state.SkipWithError("a row was due");
 }
@@ -93,8 +101,7 @@ private:
 };
 
 void BM_TickAfterAShift(benchmark::State& state) {
-    ProgramState program;
-    program.avvioProgramma = "15/06/2026 12.00";
+    Program program;
     Fill(program.list, static_cast<std::size_t>(state.range(0)));
     // Due now and first in the list: alerted every hour, last alerted long ago.
     program.list.AggiungiRiga({"00 dovuto", "1 giorno prima", "15/06", "12.00", "Ogni ora", "Annuale",
@@ -103,7 +110,7 @@ void BM_TickAfterAShift(benchmark::State& state) {
     FixedClock clock;
     ShiftingPorts ports(program.list);
     UnreadableRows unreadable;
-    AlertScheduler scheduler(program, clock, ports, unreadable, [](const std::exception&) {});
+    AlertScheduler scheduler(program.Target(), clock, ports, unreadable, [](const std::string&) {});
     for (auto _ : state) {
         scheduler.Timer1Timer();
         state.PauseTiming();

@@ -1,6 +1,5 @@
 #include "alerts/scheduler.h"
 
-#include "core/errors.h"
 #include "core/vocabulary.h"
 
 namespace ricordex {
@@ -33,9 +32,9 @@ std::string AlertText(const EventRow& row) {
     return text;
 }
 
-AlertScheduler::AlertScheduler(ProgramState& state, Clock& clock, AlertPorts& ports, UnreadableRows& unreadable,
+AlertScheduler::AlertScheduler(AlertedList target, Clock& clock, AlertPorts& ports, UnreadableRows& unreadable,
                                ErrorReport report)
-    : state_(state), clock_(clock), ports_(ports), unreadable_(unreadable), report_(std::move(report)) {}
+    : target_(target), clock_(clock), ports_(ports), unreadable_(unreadable), report_(std::move(report)) {}
 
 AlertKind AlertScheduler::Examine(const EventRow& row, DateTime now) {
     static const FormatSettings settings = ProgramFormatSettings();
@@ -45,11 +44,11 @@ AlertKind AlertScheduler::Examine(const EventRow& row, DateTime now) {
         event ? TryStrToDateTime(row.Text(kUltimoAvviso), settings, year) : std::nullopt;
     if (!event || !lastAlert) {
         const std::string failing = event ? std::string(row.Text(kUltimoAvviso)) : EventTimeText(row);
-        if (unreadable_.FirstReport(row.Id(), failing)) report_(ConvertError(InvalidDateTimeText(failing)));
+        if (unreadable_.FirstReport(row.Id(), failing)) report_(InvalidDateTimeText(failing));
         return AlertKind::None;
     }
     unreadable_.Readable(row.Id());
-    return Decide(row, *event, *lastAlert, now, state_.avvioProgramma);
+    return Decide(row, *event, *lastAlert, now, target_.avvioProgramma);
 }
 
 void AlertScheduler::Timer1Timer() {
@@ -63,7 +62,7 @@ void AlertScheduler::Timer1Timer() {
         return;
     }
     ports_.SetInterval(kNormalInterval);
-    const std::size_t count = state_.list.Count();
+    const std::size_t count = target_.list.Count();
     if (count == 0) return;
     ticking_ = true;
     heldOff_ = false;
@@ -80,13 +79,13 @@ void AlertScheduler::Timer1Timer() {
     // edited, re-sorted or reloaded.
     std::vector<RowId> order;
     order.reserve(count);
-    for (std::size_t i = 0; i < count; ++i) order.push_back(state_.list.At(i).Id());
+    for (std::size_t i = 0; i < count; ++i) order.push_back(target_.list.At(i).Id());
 
     DateTime now = clock_.Now();
     for (std::size_t i = 0; i < order.size(); ++i) {
-        const std::optional<std::size_t> position = state_.list.Find(order[i], i);
+        const std::optional<std::size_t> position = target_.list.Find(order[i], i);
         if (!position) continue;
-        const AlertKind kind = Examine(state_.list.At(*position), now);
+        const AlertKind kind = Examine(target_.list.At(*position), now);
         if (kind == AlertKind::None) continue;
         AlertRow(order[i], *position, kind);
         now = clock_.Now();  // the rows after it are judged at the dismissal
@@ -95,16 +94,16 @@ void AlertScheduler::Timer1Timer() {
 
 void AlertScheduler::AlertRow(RowId id, std::size_t position, AlertKind kind) {
     ports_.SetInterval(kHoldOffInterval);
-    ports_.SoundAlarm(state_.settings.suono);
-    ports_.ShowAlert(AlertText(state_.list.At(position)));
+    ports_.SoundAlarm(target_.suono);
+    ports_.ShowAlert(AlertText(target_.list.At(position)));
     ports_.SetInterval(kNormalInterval);
     heldOff_ = false;
     // The row may have moved or gone while the message was open.
-    const std::optional<std::size_t> now = state_.list.Find(id, position);
+    const std::optional<std::size_t> now = target_.list.Find(id, position);
     if (!now) return;
-    const std::string stamp = kind == AlertKind::Periodic ? StampOf(clock_.Now()) : state_.avvioProgramma;
-    state_.list.SetStamp(*now, stamp);
-    state_.aggiornatoDaTimer = true;
+    const std::string stamp = kind == AlertKind::Periodic ? StampOf(clock_.Now()) : target_.avvioProgramma;
+    target_.list.SetStamp(*now, stamp);
+    target_.aggiornatoDaTimer = true;
 }
 
 }  // namespace ricordex

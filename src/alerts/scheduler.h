@@ -8,7 +8,9 @@
 #include <vector>
 
 #include "alerts/row_times.h"
-#include "app/program_state.h"
+#include "core/clock.h"
+#include "core/errors.h"
+#include "core/event_list.h"
 
 namespace ricordex {
 
@@ -38,9 +40,18 @@ AlertKind Decide(const EventRow& row, DateTime event, DateTime lastAlert, DateTi
 // Description + " - Scadenza: " + date + " ore: " + time.
 std::string AlertText(const EventRow& row);
 
+// What the scheduler examines and stamps: the program's list and the
+// values of this run that an alert uses.
+struct AlertedList {
+    EventList& list;
+    const std::wstring& suono;           // the alarm's sound file
+    const std::string& avvioProgramma;   // this run's start stamp
+    bool& aggiornatoDaTimer;             // set when an alert stamps a row
+};
+
 class AlertScheduler {
 public:
-    AlertScheduler(ProgramState& state, Clock& clock, AlertPorts& ports, UnreadableRows& unreadable,
+    AlertScheduler(AlertedList target, Clock& clock, AlertPorts& ports, UnreadableRows& unreadable,
                    ErrorReport report);
 
     void Timer1Timer();
@@ -50,7 +61,7 @@ private:
     AlertKind Examine(const EventRow& row, DateTime now);
     void AlertRow(RowId id, std::size_t position, AlertKind kind);
 
-    ProgramState& state_;
+    AlertedList target_;
     Clock& clock_;
     AlertPorts& ports_;
     UnreadableRows& unreadable_;

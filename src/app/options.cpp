@@ -14,11 +14,6 @@ OptionsView OpenOptions(const Settings& settings, std::wstring& percorsoDatiPrec
             ShowMainWindowAtStart(settings.avvio)};
 }
 
-std::wstring FolderOf(const std::wstring& path) {
-    const std::size_t separator = path.find_last_of(L"\\/");
-    return separator == std::wstring::npos ? std::wstring() : path.substr(0, separator + 1);
-}
-
 std::wstring ChooseArchiveFolder(const std::wstring& folder, ArchiveFiles& files, Questions& questions) {
     if (folder.empty()) return {};
     const std::wstring archive = folder + kArchiveName;
@@ -73,6 +68,24 @@ void ConfirmOptions(ProgramState& state, Services& services, const std::wstring&
     }
     if (!choices.suono.empty()) state.settings.suono = choices.suono;
     state.settings.avvio = static_cast<std::uint8_t>((choices.autostart ? 1 : 0) + (choices.showAtStart ? 2 : 0));
+}
+
+OptionsView OptionsSession::Open(const Settings& settings, bool afresh) {
+    if (afresh) nuovoPercorsoDati_.clear();
+    return OpenOptions(settings, percorsoDatiPrecedente_, nuovoPercorsoDati_);
+}
+
+bool OptionsSession::TakeFolder(const std::wstring& folder, ArchiveFiles& files, Questions& questions) {
+    std::wstring pending = ChooseArchiveFolder(folder, files, questions);
+    if (pending.empty()) return false;
+    nuovoPercorsoDati_ = std::move(pending);
+    return true;
+}
+
+void OptionsSession::Confirm(ProgramState& state, Services& services, const std::wstring& programPath,
+                             OptionsChoices choices) const {
+    choices.nuovoPercorsoDati = nuovoPercorsoDati_;
+    ConfirmOptions(state, services, programPath, choices);
 }
 
 }  // namespace ricordex

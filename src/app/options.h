@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/program_state.h"
+#include "core/paths.h"
 
 namespace ricordex {
 
@@ -24,9 +25,6 @@ struct OptionsView {
 // the one "Conferma" will switch to.
 OptionsView OpenOptions(const Settings& settings, std::wstring& percorsoDatiPrecedente,
                         const std::wstring& nuovoPercorsoDati = {});
-
-// The folder part of a path, with its trailing separator.
-std::wstring FolderOf(const std::wstring& path);
 
 // "Seleziona Cartella" after the browser answered `folder` (with one "\"
 // added, or empty when cancelled). Asks before taking a folder that holds an
@@ -52,5 +50,28 @@ std::wstring AutostartCommand(const std::wstring& programPath);
 // is then as it was.
 void ConfirmOptions(ProgramState& state, Services& services, const std::wstring& programPath,
                     const OptionsChoices& choices);
+
+// The options dialog from its opening to "Conferma" or "Annulla": the copy
+// of Dati kept for "Annulla" and the archive folder chosen but not yet
+// confirmed.
+class OptionsSession {
+public:
+    // Opening; a dialog opened afresh (not already on screen) forgets the
+    // folder chosen last time.
+    OptionsView Open(const Settings& settings, bool afresh);
+    // "Seleziona Cartella" after the browser answered: true when the folder
+    // is taken for "Conferma".
+    bool TakeFolder(const std::wstring& folder, ArchiveFiles& files, Questions& questions);
+    const std::wstring& NuovoPercorsoDati() const { return nuovoPercorsoDati_; }
+    // "Conferma" with what the dialog's boxes hold.
+    void Confirm(ProgramState& state, Services& services, const std::wstring& programPath,
+                 OptionsChoices choices) const;
+    // "Annulla": Dati as it was when the dialog opened.
+    void Cancel(Settings& settings) const { settings.dati = percorsoDatiPrecedente_; }
+
+private:
+    std::wstring percorsoDatiPrecedente_;
+    std::wstring nuovoPercorsoDati_;
+};
 
 }  // namespace ricordex

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/date_time.h"
+#include "core/clock.h"
 
 namespace ricordex {
 
@@ -34,13 +34,6 @@ public:
     virtual std::unique_ptr<RegistryKey> OpenOrCreate(const std::wstring& keyPath) = 0;
     // Without creating it: a missing key reads as empty and refuses writes.
     virtual std::unique_ptr<RegistryKey> OpenExisting(const std::wstring& keyPath) = 0;
-};
-
-class Clock {
-public:
-    virtual ~Clock() = default;
-    // The local date and time, with milliseconds.
-    virtual DateTime Now() = 0;
 };
 
 // Message box results and flags, as the platform numbers them.

@@ -37,15 +37,11 @@ void ScriviArchivio(ProgramState& state, Services& services) {
     RememberBase(state.base, state.list, services.files, archive);
 }
 
-std::string StampOf(DateTime moment) { return FormatDateTime(kStampPattern, moment, ProgramFormatSettings()); }
-
-int CurrentYear(Clock& clock) { return DecodeDateTime(clock.Now()).year; }
-
 bool StartUp(ProgramState& state, Services& services, const ErrorReport& report) {
     try {
         LeggiDaRegistro(services.registry, services.programFolder, state.settings);
     } catch (const RegistryError& error) {
-        report(error);
+        report(error.what());
     }
     // Taken before the archive is opened: a failed load must not leave it
     // empty, or every "Avvio Computer" row would fail at every tick.

@@ -2,14 +2,13 @@
 // The process-wide values of the main window, and the start-up and close
 // decisions made on them.
 
-#include <exception>
-#include <functional>
 #include <string>
 
 #include "app/platform.h"
 #include "app/archive_sync.h"
 #include "app/settings.h"
 #include "core/archive_files.h"
+#include "core/errors.h"
 #include "core/event_list.h"
 
 namespace ricordex {
@@ -36,8 +35,6 @@ struct Services {
     std::wstring programFolder;  // with its trailing backslash
 };
 
-using ErrorReport = std::function<void(const std::exception&)>;
-
 // The deciding steps of the main window's creation: settings, start stamp,
 // archive. Returns whether the main window is wanted at start. A failure to
 // load the archive is raised and skips what follows; a setting that cannot
@@ -59,10 +56,6 @@ void SaveAtEndOfSession(ProgramState& state, Services& services);
 // it, once, so that no event is lost with it. A failure is raised and leaves
 // the archive as it was.
 void ScriviArchivio(ProgramState& state, Services& services);
-
-// "dd/mm/yyyy hh.nn" of the clock's present minute.
-std::string StampOf(DateTime moment);
-int CurrentYear(Clock& clock);
 
 // Every tick: when another program (a second PC) saved the archive and
 // nothing here is unsaved, the list takes the archive's rows; the rows that

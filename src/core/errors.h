@@ -2,6 +2,7 @@
 // The error types the program raises. Each carries the exact text the user is
 // shown by the application's default error box.
 
+#include <functional>
 #include <stdexcept>
 #include <string>
 
@@ -51,6 +52,10 @@ std::string RegistryWriteFailedText(const std::string& valueName);
 // "Unable to load winmm.dll (system error 126)": a system library or one of
 // its functions that cannot be found.
 std::string LibraryLoadFailedText(const std::string& name, unsigned long systemError);
+
+// Where an error that must not stop the work at hand is told: its text, as
+// the error box will show it.
+using ErrorReport = std::function<void(const std::string& text)>;
 
 // The text of the default error box: a full stop is added when the last
 // character has a higher code than "." (so a text ending in a quote stays).

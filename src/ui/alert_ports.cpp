@@ -4,7 +4,6 @@
 
 #include <utility>
 
-#include "core/errors.h"
 #include "win/application.h"
 
 #include "win/late_loaded.h"
@@ -35,7 +34,7 @@ void AlertPortsWin::ShowAlert(std::string_view text) {
                     MB_OK | MB_ICONQUESTION | MB_TOPMOST | MB_SETFOREGROUND, win::kItalian);
     if (soundFailure_.empty()) return;
     soundFailureReported_ = true;
-    win::Application::Instance().HandleException(Error(std::exchange(soundFailure_, {})));
+    win::Application::Instance().ShowError(std::exchange(soundFailure_, {}));
 }
 
 }  // namespace ricordex::ui

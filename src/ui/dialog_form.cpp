@@ -7,7 +7,6 @@
 
 #include "core/archive_record.h"
 #include "core/vocabulary.h"
-#include "ui/main_form.h"
 #include "ui/resource_ids.h"
 #include "win/application.h"
 #include "win/controls.h"
@@ -17,21 +16,7 @@
 namespace ricordex::ui {
 namespace {
 
-enum ControlId : int {
-    kEDescrizione = 200,
-    kDEvento,
-    kDTOra,
-    kEInizio,
-    kEModalita,
-    kERicorrenza,
-    kBInserisci,
-    kBAnnulla,
-    kLOra,
-    kLInizio,
-    kLModalita,
-    kLRicorrenza,
-    kLDescrizione,
-};
+using enum TFDialog::ControlId;
 
 // No close box: "Annulla" closes it.
 constexpr DWORD kFormStyle = WS_POPUP | WS_CAPTION | WS_CLIPCHILDREN;
@@ -92,9 +77,11 @@ void RiempiCombo(HWND combo, const Labels& labels, TextOf textOf) {
 
 }  // namespace
 
-TFDialog::TFDialog(TFMain& main)
-    : ModelessDialog(main.Handle(), kDialogFormClass, L"Inserisci Evento", kFormStyle, kClientWidth, kClientHeight),
-      main_(main) {
+TFDialog::TFDialog(HWND owner, ProgramState& state, Clock& clock, std::function<void(RowId)> eventConfirmed)
+    : ModelessDialog(owner, kDialogFormClass, L"Inserisci Evento", kFormStyle, kClientWidth, kClientHeight),
+      state_(state),
+      clock_(clock),
+      eventConfirmed_(std::move(eventConfirmed)) {
     FormCreate();
 }
 
@@ -199,17 +186,16 @@ void TFDialog::OpenInsertMode() {
     ::SetWindowTextW(Handle(), L"Inserisci");
     editMode_ = false;
     editing_.reset();
-    Fill(InsertModeFields(main_.Platform().clock.Now()));
+    Fill(InsertModeFields(clock_.Now()));
     ShowOnTop();
 }
 
 void TFDialog::OpenEditMode(RowId row) {
-    const ProgramState& state = main_.State();
-    const std::optional<std::size_t> position = state.list.Find(row);
+    const std::optional<std::size_t> position = state_.list.Find(row);
     if (!position) return;
     // Read first: a row whose date can't be read leaves the dialog as it
     // was, still aimed at the row it shows.
-    const EditorFields fields = EditModeFields(state.list.At(*position), CurrentYear(main_.Platform().clock));
+    const EditorFields fields = EditModeFields(state_.list.At(*position), CurrentYear(clock_));
     ::SetWindowTextW(Handle(), L"Modifica");
     editMode_ = true;
     editing_ = row;
@@ -218,9 +204,9 @@ void TFDialog::OpenEditMode(RowId row) {
 }
 
 void TFDialog::BInserisciClick() {
-    const RowId added = ConfirmEvent(main_.State(), editMode_ ? editing_ : std::nullopt, Fields());
+    const RowId added = ConfirmEvent(state_, editMode_ ? editing_ : std::nullopt, Fields());
     ::ShowWindow(Handle(), SW_HIDE);
-    main_.EventConfirmed(added);
+    eventConfirmed_(added);
 }
 
 void TFDialog::BAnnullaClick() { ::ShowWindow(Handle(), SW_HIDE); }

@@ -2,6 +2,7 @@
 // TFDialog, the event editor: created once, shown modeless, hidden on
 // close. It holds on to the row it was opened on by its id.
 
+#include <functional>
 #include <optional>
 
 #include "app/event_editor.h"
@@ -10,13 +11,28 @@
 
 namespace ricordex::ui {
 
-class TFMain;
-
 inline constexpr wchar_t kDialogFormClass[] = L"Ricordex.TFDialog";
 
 class TFDialog : public ModelessDialog {
 public:
-    explicit TFDialog(TFMain& main);
+    enum ControlId : int {
+        kEDescrizione = 200,
+        kDEvento,
+        kDTOra,
+        kEInizio,
+        kEModalita,
+        kERicorrenza,
+        kBInserisci,
+        kBAnnulla,
+        kLOra,
+        kLInizio,
+        kLModalita,
+        kLRicorrenza,
+        kLDescrizione,
+    };
+
+    // `eventConfirmed` is told the row "Conferma" added or changed.
+    TFDialog(HWND owner, ProgramState& state, Clock& clock, std::function<void(RowId)> eventConfirmed);
 
     void OpenInsertMode();   // BNuovoEventoClick
     void OpenEditMode(RowId row);  // BModificaEventoClick
@@ -39,7 +55,9 @@ private:
     void Fill(const EditorFields& fields);
     void ShowOnTop();
 
-    TFMain& main_;
+    ProgramState& state_;
+    Clock& clock_;
+    std::function<void(RowId)> eventConfirmed_;
     bool editMode_ = false;
     std::optional<RowId> editing_;
     win::UniqueIcon pictures_[2];

@@ -7,7 +7,6 @@
 #include <cwchar>
 
 #include "alerts/row_status.h"
-#include "core/errors.h"
 #include "core/vocabulary.h"
 #include "win/controls.h"
 #include "win/text.h"
@@ -124,18 +123,28 @@ void EventListView::Select(std::optional<RowId> id) {
     ListView_EnsureVisible(list_, index, FALSE);
 }
 
-bool EventListView::HandleNotify(const NMHDR& header, LRESULT& result) {
+bool EventListView::HandleNotify(NMHDR& header, LRESULT& result) {
     if (header.hwndFrom != list_) return false;
+    result = 0;
     switch (header.code) {
     case LVN_GETDISPINFOW:
-        GetDisplayInfo(reinterpret_cast<NMLVDISPINFOW*>(const_cast<NMHDR*>(&header))->item);
-        result = 0;
+        GetDisplayInfo(reinterpret_cast<NMLVDISPINFOW&>(header).item);
         return true;
     case NM_CUSTOMDRAW:
-        result = ListView1CustomDrawItem(*reinterpret_cast<NMLVCUSTOMDRAW*>(const_cast<NMHDR*>(&header)));
+        result = ListView1CustomDrawItem(reinterpret_cast<NMLVCUSTOMDRAW&>(header));
         return true;
     case LVN_ODFINDITEMW:
         result = FindItem(reinterpret_cast<const NMLVFINDITEMW&>(header));
+        return true;
+    case LVN_COLUMNCLICK:
+        if (commands_.sortBy) commands_.sortBy(reinterpret_cast<const NMLISTVIEW&>(header).iSubItem);
+        return true;
+    case NM_DBLCLK:
+    case NM_RETURN:
+        if (commands_.open) commands_.open();
+        return true;
+    case LVN_KEYDOWN:
+        if (reinterpret_cast<const NMLVKEYDOWN&>(header).wVKey == VK_DELETE && commands_.remove) commands_.remove();
         return true;
     default:
         return false;
@@ -182,7 +191,7 @@ std::optional<RowStatus> EventListView::StatusAt(std::size_t position) {
     const std::optional<DateTime> event = ReadEventTime(row, DecodeDateTime(now).year);
     if (!event) {
         const std::string text = EventTimeText(row);
-        if (unreadable_.FirstReport(row.Id(), text)) report_(ConvertError(InvalidDateTimeText(text)));
+        if (unreadable_.FirstReport(row.Id(), text)) report_(InvalidDateTimeText(text));
         return std::nullopt;
     }
     return StatusOf(*event, InizioInGiorni(row.Text(kInizio)), now);

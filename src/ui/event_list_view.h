@@ -5,15 +5,24 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <functional>
 #include <optional>
 #include <string>
 
 #include "alerts/row_status.h"
 #include "alerts/row_times.h"
-#include "app/program_state.h"
+#include "core/clock.h"
+#include "core/errors.h"
 #include "core/event_list.h"
 
 namespace ricordex::ui {
+
+// What the user asks of the list, for the form to carry out.
+struct ListCommands {
+    std::function<void(int column)> sortBy;  // a column's header clicked
+    std::function<void()> open;              // a double click, or Enter
+    std::function<void()> remove;            // the Delete key
+};
 
 class EventListView {
 public:
@@ -21,6 +30,8 @@ public:
     // the list is painting.
     EventListView(EventList& rows, Clock& clock, UnreadableRows& unreadable, ErrorReport report)
         : rows_(rows), clock_(clock), unreadable_(unreadable), report_(std::move(report)) {}
+
+    void SetCommands(ListCommands commands) { commands_ = std::move(commands); }
 
     // Takes over the list control created from the form's table, with the
     // status icons.
@@ -45,8 +56,9 @@ public:
         change();
     }
 
-    // The list's notifications; returns true when one was handled.
-    bool HandleNotify(const NMHDR& header, LRESULT& result);
+    // The list's notifications: what it shows, and what the user asks of
+    // it. Returns true when one was handled.
+    bool HandleNotify(NMHDR& header, LRESULT& result);
 
     // Each row's background by its place, text colour and icon by where its
     // event stands.
@@ -75,6 +87,7 @@ private:
     Clock& clock_;
     UnreadableRows& unreadable_;
     ErrorReport report_;
+    ListCommands commands_;
     HWND list_ = nullptr;
     std::wstring scratch_;
     std::optional<bool> fittedScrollBar_;  // the scroll bar the columns were last fitted to

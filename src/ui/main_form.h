@@ -9,10 +9,11 @@
 
 #include "alerts/scheduler.h"
 #include "app/program_state.h"
-#include "ui/alert_ports.h"
 #include "tray/popup_menu.h"
 #include "tray/tray_icon.h"
+#include "ui/alert_ports.h"
 #include "ui/event_list_view.h"
+#include "ui/pending_reports.h"
 #include "win/flat_button.h"
 #include "win/form.h"
 #include "win/timer.h"
@@ -32,6 +33,17 @@ inline constexpr wchar_t kShowMainWindowMessage[] = L"Ricordex.ShowMainWindow";
 
 class TFMain : public win::Form {
 public:
+    enum ControlId : int {
+        kLTitolo = 100,
+        kBChiudi,
+        kListView1,
+        kBNuovoEvento,
+        kBModificaEvento,
+        kBEliminaEvento,
+        kBOpzioni,
+        kBHelp,
+    };
+
     TFMain(ProgramState& state, Services& services);
     ~TFMain() override;
 
@@ -39,8 +51,11 @@ public:
     // The save decision of a close; raises when saving or writing the
     // settings fails, and the window then stays.
     void FormClose();
+    // "Chiudi": saves as a close does, then hides the program in the
+    // notification area.
     void BChiudiClick();
-    // Asks the main window to close, which ends the program through FormClose.
+    // "Interrompi Esecuzione": asks the main window to close, which ends the
+    // program through FormClose.
     void Chiudi1Click();
     void Timer1Timer();
     void TrayIClick();
@@ -52,53 +67,61 @@ public:
     void BHelpClick();
     void ListView1ColumnClick(int column);
 
-    // The two dialogs: made the first time they are opened (making them
-    // costs a third of the start-up), or given (tests).
-    void SetDialogs(TFDialog* dialog, TFOpzioni* options);
+    // The two dialogs, made the first time they are opened: making them
+    // costs a third of the start-up.
     TFDialog& FDialog();
     TFOpzioni& FOpzioni();
     // The editor confirmed an event: show it selected, and look at the list
     // within a second.
     void EventConfirmed(RowId row);
-    ProgramState& State() { return state_; }
-    Services& Platform() { return services_; }
     EventListView& ListView1() { return listView1_; }
     win::Timer& Timer1() { return timer1_; }
-    tray::TTrayIcon& TrayI() { return *trayI_; }
-    tray::PopupMenu& PMenu1() { return pMenu1_; }
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     void OnDpiChanged() override;
 
 private:
+    static constexpr UINT_PTR kTimer1 = 1;
+    static constexpr UINT_PTR kShowHiddenDialogsTimer = 2;
+    static constexpr UINT kShowPendingReports = WM_APP + 1;
+    static constexpr UINT kCloseIfAnswered = WM_APP + 2;
+
+    // The window's look: its controls, fonts and pictures, for its DPI.
     void CreateControls();
     void LayOut();
-    void ShowDialogs(bool show);
-    // A box keeps the window waiting (an alert, a question): the commands of
-    // the tray menu bring it forward instead of opening a dialog over it.
-    bool BringWaitingBoxForward();
+    void PaintPanel();
+    void DrawButton(const DRAWITEMSTRUCT& item);
+    LRESULT OnControlColor(HDC dc, HWND control);
     // The tray icon and its menu, as the form describes them, then the
     // icon's after-load step.
     void CreateTrayIcon();
+
+    // The messages that take more than a line.
+    void OnCreate();
+    void OnTimer(UINT_PTR id);
+    void OnClose();
+    void OnDestroy();
     void OnCommand(int id);
     // Enter where no button has the focus: on the list, "Modifica Evento".
     void OnEnter();
-    LRESULT OnControlColor(HDC dc, HWND control);
-    bool OnListCommand(const NMHDR& header);
-    void PaintPanel();
-    void DrawButton(const DRAWITEMSTRUCT& item);
-    // Reports wait for the message loop: a row found unreadable while the
-    // list paints or the timer ticks is shown after that work is done, all
-    // those found meanwhile in one box, and never a box over another.
-    void ReportLater(const std::exception& error);
-    void ShowPendingReports();
+    // A second start asked for the window.
+    void OnShowMainWindowAsked();
+    void OnResume();
+
+    // Hidden in the notification area, the window takes its open dialogs
+    // with it, and brings them back when shown again.
+    void ShowDialogs(bool show);
+    void ShowHiddenDialogs();
+    // A box keeps the window waiting (an alert, a question): the commands of
+    // the tray menu bring it forward instead of opening a dialog over it.
+    bool BringWaitingBoxForward();
+    bool DialogOpen() const;
 
     ProgramState& state_;
     Services& services_;
     UnreadableRows unreadable_;
-    std::vector<std::string> pendingReports_;
-    bool showingReports_ = false;
+    PendingReports reports_;
     bool closeWhenAnswered_ = false;  // a close asked for while a box waited
     std::vector<HWND> hiddenDialogs_;  // the dialogs that went with the window
     EventListView listView1_;
@@ -110,10 +133,8 @@ private:
     std::array<win::UniqueGdiObject, 4> menuPictures_;
     std::array<win::UniqueIcon, 6> buttonPictures_;
     win::Tooltips tooltips_;
-    TFDialog* fDialog_ = nullptr;
-    TFOpzioni* fOpzioni_ = nullptr;
-    std::unique_ptr<TFDialog> ownDialog_;
-    std::unique_ptr<TFOpzioni> ownOptions_;
+    std::unique_ptr<TFDialog> fDialog_;
+    std::unique_ptr<TFOpzioni> fOpzioni_;
     tray::PopupMenu pMenu1_;
     std::unique_ptr<tray::TTrayIcon> trayI_;
     win::UniqueGdiObject font_;

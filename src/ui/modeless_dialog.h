@@ -5,6 +5,7 @@
 // gives it keyboard navigation, Enter "Conferma" and Escape "Annulla"); the
 // form's fonts and colours; a panel.
 
+#include <functional>
 #include <initializer_list>
 #include <span>
 #include <string>
@@ -16,6 +17,10 @@
 #include "win/window.h"
 
 namespace ricordex::ui {
+
+// How a dialog changes the list the main window shows: the change runs,
+// then the list is shown again with its selection, also when it failed.
+using ListChange = std::function<void(const std::function<void()>& change)>;
 
 class ModelessDialog : public win::Form {
 public:

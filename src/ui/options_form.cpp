@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "ui/alert_ports.h"
-#include "ui/main_form.h"
 #include "ui/resource_ids.h"
 #include "win/application.h"
 #include "win/controls.h"
@@ -21,19 +20,7 @@
 namespace ricordex::ui {
 namespace {
 
-enum ControlId : int {
-    kESuono = 300,
-    kBSeleziona,
-    kBProva,
-    kESalva,
-    kBSelSalva,
-    kCBEsecuzioneA,
-    kCBAvvioMax,
-    kBInserisci,
-    kBAnnulla,
-    kLabel1,
-    kLabel2,
-};
+using enum TFOpzioni::ControlId;
 
 // The close box only.
 constexpr DWORD kFormStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
@@ -71,9 +58,11 @@ const std::array<win::PictureButtonSpec, 5> kPictureButtons = {{
 
 }  // namespace
 
-TFOpzioni::TFOpzioni(TFMain& main)
-    : ModelessDialog(main.Handle(), kOptionsFormClass, L"Opzioni", kFormStyle, kClientWidth, kClientHeight),
-      main_(main) {
+TFOpzioni::TFOpzioni(HWND owner, ProgramState& state, Services& services, ListChange changeRows)
+    : ModelessDialog(owner, kOptionsFormClass, L"Opzioni", kFormStyle, kClientWidth, kClientHeight),
+      state_(state),
+      services_(services),
+      changeRows_(std::move(changeRows)) {
     FormCreate();
 }
 
@@ -119,9 +108,8 @@ void TFOpzioni::LoadPictures() {
 }
 
 void TFOpzioni::Open() {
-    // Becoming visible empties the pending path; opening again while open keeps it.
-    if (!::IsWindowVisible(Handle())) FormShow();
-    const OptionsView view = OpenOptions(main_.State().settings, percorsoDatiPrecedente_, nuovoPercorsoDati_);
+    // Opening again while open keeps the folder chosen.
+    const OptionsView view = session_.Open(state_.settings, !::IsWindowVisible(Handle()));
     ::SetDlgItemTextW(Handle(), kESalva, view.cartella.c_str());
     ::SetDlgItemTextW(Handle(), kESuono, view.suono.c_str());
     ::CheckDlgButton(Handle(), kCBEsecuzioneA, view.autostart ? BST_CHECKED : BST_UNCHECKED);
@@ -131,11 +119,9 @@ void TFOpzioni::Open() {
     ::SetForegroundWindow(Handle());
 }
 
-void TFOpzioni::FormShow() { nuovoPercorsoDati_.clear(); }
-
 void TFOpzioni::BSelezionaClick() {
     std::vector<wchar_t> file(MAX_PATH * 4, L'\0');
-    const std::wstring initialFolder = main_.Platform().programFolder + L"Suoni";
+    const std::wstring initialFolder = services_.programFolder + L"Suoni";
     OPENFILENAMEW dialog{};
     dialog.lStructSize = sizeof(dialog);
     dialog.hwndOwner = Handle();
@@ -176,9 +162,7 @@ std::wstring TFOpzioni::MostraDialogoBrowse(const wchar_t* title, unsigned flags
 }
 
 void TFOpzioni::TakeFolder(const std::wstring& folder) {
-    const std::wstring pending = ChooseArchiveFolder(folder, main_.Platform().files, main_.Platform().questions);
-    if (pending.empty()) return;
-    nuovoPercorsoDati_ = pending;
+    if (!session_.TakeFolder(folder, services_.files, services_.questions)) return;
     ::SetDlgItemTextW(Handle(), kESalva, folder.c_str());
 }
 
@@ -191,17 +175,16 @@ void TFOpzioni::BSelSalvaClick() {
 
 OptionsChoices TFOpzioni::Choices() const {
     return {Text(kESuono), ::IsDlgButtonChecked(Handle(), kCBEsecuzioneA) == BST_CHECKED,
-            ::IsDlgButtonChecked(Handle(), kCBAvvioMax) == BST_CHECKED, nuovoPercorsoDati_};
+            ::IsDlgButtonChecked(Handle(), kCBAvvioMax) == BST_CHECKED, {}};
 }
 
 void TFOpzioni::BInserisciClick() {
-    main_.ListView1().ChangeRows(
-        [this] { ConfirmOptions(main_.State(), main_.Platform(), win::ProgramPath(), Choices()); });
+    changeRows_([this] { session_.Confirm(state_, services_, win::ProgramPath(), Choices()); });
     ::ShowWindow(Handle(), SW_HIDE);
 }
 
 void TFOpzioni::BAnnullaClick() {
-    main_.State().settings.dati = percorsoDatiPrecedente_;
+    session_.Cancel(state_.settings);
     ::ShowWindow(Handle(), SW_HIDE);
 }
 

@@ -2,6 +2,7 @@
 // TFOpzioni, the options dialog: created once, shown modeless, hidden when
 // closed (its close box only hides it).
 
+#include <functional>
 #include <string>
 
 #include "app/options.h"
@@ -10,13 +11,27 @@
 
 namespace ricordex::ui {
 
-class TFMain;
-
 inline constexpr wchar_t kOptionsFormClass[] = L"Ricordex.TFOpzioni";
 
 class TFOpzioni : public ModelessDialog {
 public:
-    explicit TFOpzioni(TFMain& main);
+    enum ControlId : int {
+        kESuono = 300,
+        kBSeleziona,
+        kBProva,
+        kESalva,
+        kBSelSalva,
+        kCBEsecuzioneA,
+        kCBAvvioMax,
+        kBInserisci,
+        kBAnnulla,
+        kLabel1,
+        kLabel2,
+    };
+
+    // `changeRows` runs a change of the list and shows the list again,
+    // whatever the change's outcome.
+    TFOpzioni(HWND owner, ProgramState& state, Services& services, ListChange changeRows);
 
     // BOpzioniClick: fills the dialog from the settings and shows it.
     void Open();
@@ -29,7 +44,7 @@ public:
     // The folder browser; the chosen folder with one "\" added, or empty.
     std::wstring MostraDialogoBrowse(const wchar_t* title, unsigned flags);
 
-    const std::wstring& NuovoPercorsoDati() const { return nuovoPercorsoDati_; }
+    const std::wstring& NuovoPercorsoDati() const { return session_.NuovoPercorsoDati(); }
     // What a test or the browser chose, as "Seleziona Cartella" takes it.
     void TakeFolder(const std::wstring& folder);
 
@@ -42,12 +57,12 @@ private:
     void FormCreate();
     void LoadPictures();
     void MakeRoomForCaptions();
-    void FormShow();
     OptionsChoices Choices() const;
 
-    TFMain& main_;
-    std::wstring percorsoDatiPrecedente_;
-    std::wstring nuovoPercorsoDati_;
+    ProgramState& state_;
+    Services& services_;
+    ListChange changeRows_;
+    OptionsSession session_;
     win::UniqueIcon pictures_[5];
     int roomForCaptions_ = 0;  // at 96 DPI: how far the panel moved right
     win::Tooltips tooltips_;

@@ -45,8 +45,8 @@ void Application::ProcessMessages() {
     }
 }
 
-void Application::HandleException(const std::exception& error) {
-    const std::wstring text = AnsiToWide(ErrorBoxText(error.what()));
+void Application::ShowError(const std::string& message) {
+    const std::wstring text = AnsiToWide(ErrorBoxText(message));
     if (errorSink_) {
         errorSink_(text);
         return;

@@ -34,9 +34,11 @@ public:
     void Minimize();
     void ProcessMessages();
 
-    // The default error box: the error's text (with the full-stop rule),
-    // titled with the application's title, OK and the error icon.
-    void HandleException(const std::exception& error);
+    // The default error box: the text (with the full-stop rule), titled
+    // with the application's title, OK and the error icon. A text that
+    // comes while a box is open waits for it: never one box over another.
+    void ShowError(const std::string& text);
+    void HandleException(const std::exception& error) { ShowError(error.what()); }
     // Tests take the reports instead of a box.
     using ErrorSink = std::function<void(const std::wstring& text)>;
     void SetErrorSink(ErrorSink sink) { errorSink_ = std::move(sink); }

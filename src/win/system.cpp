@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "app/options.h"
+#include "core/paths.h"
 #include "win/application.h"
 #include "win/text.h"
 

@@ -31,7 +31,7 @@ DateTime At(int y, int mo, int d, int h = 0, int mi = 0, int s = 0, int ms = 0) 
 class Scheduler : public ::testing::Test {
 protected:
     Scheduler() {
-        state_.settings.suono = L"C:\\Ricordex\\Suoni\\1.wav";
+        state_.suono = L"C:\\Ricordex\\Suoni\\1.wav";
         state_.avvioProgramma = "07/12/2026 09.00";
     }
 
@@ -42,13 +42,21 @@ protected:
     std::string Stamp(RowId id) { return std::string(state_.list.At(*state_.list.Find(id)).Text(kUltimoAvviso)); }
     void Tick() { scheduler_.Timer1Timer(); }
 
-    ProgramState state_;
+    // The program's values that a tick reads and stamps.
+    struct Values {
+        EventList list;
+        std::wstring suono;
+        std::string avvioProgramma;
+        bool aggiornatoDaTimer = false;
+        AlertedList Target() { return {list, suono, avvioProgramma, aggiornatoDaTimer}; }
+    };
+    Values state_;
     FakeClock clock_;
     FakePorts ports_;
     UnreadableRows unreadable_;
     std::vector<std::string> reported_;
-    AlertScheduler scheduler_{state_, clock_, ports_, unreadable_,
-                              [this](const std::exception& e) { reported_.emplace_back(e.what()); }};
+    AlertScheduler scheduler_{state_.Target(), clock_, ports_, unreadable_,
+                              [this](const std::string& text) { reported_.push_back(text); }};
 };
 
 TEST_F(Scheduler, AnEmptyListOnlySetsTheInterval) {
@@ -98,8 +106,8 @@ TEST_F(Scheduler, AvvioComputerAlertsOncePerRun) {
     EXPECT_EQ(ports_.messages.size(), 1u);
     EXPECT_EQ(Stamp(id), "07/12/2026 09.00");
     // A run started within the same minute has the same start stamp.
-    ProgramState sameMinute = state_;
-    AlertScheduler again(sameMinute, clock_, ports_, unreadable_, [](const std::exception&) {});
+    Values sameMinute = state_;
+    AlertScheduler again(sameMinute.Target(), clock_, ports_, unreadable_, [](const std::string&) {});
     again.Timer1Timer();
     EXPECT_EQ(ports_.messages.size(), 1u);
     state_.avvioProgramma = "08/12/2026 09.00";  // the next day's run

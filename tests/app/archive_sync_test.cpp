@@ -30,7 +30,7 @@ struct Pc {
         registry.keys[kSettingsKey]["Dati"] = archive.wstring();
         clock.now = EncodeDateTime({2026, 12, 7, 9, 41, 30});
         questions.answer = 6;  // "Sì" to saving
-        StartUp(state, services, [](const std::exception&) {});
+        StartUp(state, services, [](const std::string&) {});
     }
     void Add(const std::string& description) {
         state.list.AggiungiRiga({description, "1 giorno prima", "15/03", "08.00", "Ogni ora", "Annuale",

@@ -91,7 +91,7 @@ TEST_F(OptionsConfirm, AFolderWithoutAnArchiveGetsTheListAtOnceAndTheNextStartSh
     EXPECT_TRUE(questions_.asked.empty());
 
     ProgramState next;
-    StartUp(next, services_, [](const std::exception&) {});
+    StartUp(next, services_, [](const std::string&) {});
     ASSERT_EQ(next.list.Count(), 1u);
     EXPECT_EQ(next.list.At(0).Text(kDescrizione), "corrente");
 }

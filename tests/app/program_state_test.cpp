@@ -21,7 +21,7 @@ protected:
     }
 
     bool Start() {
-        return StartUp(state_, services_, [this](const std::exception& e) { reported_.emplace_back(e.what()); });
+        return StartUp(state_, services_, [this](const std::string& text) { reported_.push_back(text); });
     }
     std::filesystem::file_time_type Stamp() { return std::filesystem::last_write_time(archive_); }
 
@@ -186,7 +186,7 @@ TEST_F(Life, AfterAFailedLoadTheNextSaveKeepsTheArchiveAside) {
         std::filesystem::remove(copy);
         FailingLoads failing(files_, goodReads);
         Services services{registry_, failing, clock_, questions_, L"C:\\Ricordex\\"};
-        EXPECT_THROW(StartUp(state_, services, [](const std::exception&) {}), InOutError);
+        EXPECT_THROW(StartUp(state_, services, [](const std::string&) {}), InOutError);
         const std::size_t read = goodReads < 0 ? 0 : 512;
         ASSERT_EQ(state_.list.Count(), read);
         state_.list.AggiungiRiga({"nuovo", "", "", "", "", "", ""}, 0);
@@ -207,7 +207,7 @@ TEST_F(Life, NothingIsSavedWithoutTheCopyAsideAndTheCopyIsMadeOnce) {
     WriteBytes(archive_, BolloAuto());
     FailingLoads unreadable(files_, -1);
     Services starting{registry_, unreadable, clock_, questions_, L"C:\\Ricordex\\"};
-    EXPECT_THROW(StartUp(state_, starting, [](const std::exception&) {}), InOutError);
+    EXPECT_THROW(StartUp(state_, starting, [](const std::string&) {}), InOutError);
     state_.modificato = state_.aggiornatoDaTimer = true;
     FaultyFiles noCopy(files_, SaveStep::Copy);
     Services saving{registry_, noCopy, clock_, questions_, L"C:\\Ricordex\\"};

@@ -57,13 +57,8 @@ class LayoutTest : public MainFormTest {
 protected:
     void OpenAll() {
         Open();
-        dialog_ = std::make_unique<TFDialog>(*form_);
-        options_ = std::make_unique<TFOpzioni>(*form_);
-        form_->SetDialogs(dialog_.get(), options_.get());
-    }
-    void TearDown() override {
-        dialog_.reset();
-        options_.reset();
+        dialog_ = &form_->FDialog();
+        options_ = &form_->FOpzioni();
     }
     std::vector<HWND> Forms() const { return {form_->Handle(), dialog_->Handle(), options_->Handle()}; }
 
@@ -128,8 +123,8 @@ protected:
         return clipped;
     }
 
-    std::unique_ptr<TFDialog> dialog_;
-    std::unique_ptr<TFOpzioni> options_;
+    TFDialog* dialog_ = nullptr;
+    TFOpzioni* options_ = nullptr;
 };
 
 TEST_F(LayoutTest, EveryCaptionIsWholeAndTheCalendarWholeAtEveryScaleAndBack) {

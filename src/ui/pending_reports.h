@@ -1,0 +1,28 @@
+#pragma once
+// Reports that wait for the message loop: a row found unreadable while the
+// list paints or the timer ticks is shown once that work is done, all those
+// found meanwhile in one box, and never a box over another.
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace ricordex::ui {
+
+class PendingReports {
+public:
+    // `wake` asks the message loop to call ShowAll soon (it posts a message).
+    explicit PendingReports(std::function<void()> wake) : wake_(std::move(wake)) {}
+
+    void Add(const std::string& text);
+    // The texts gathered so far, in one error box; those found while it is
+    // open come in the next one.
+    void ShowAll();
+
+private:
+    std::function<void()> wake_;
+    std::vector<std::string> texts_;
+    bool showing_ = false;
+};
+
+}  // namespace ricordex::ui

@@ -1,0 +1,98 @@
+#include "ui/event_list_view.h"
+
+#include "support/archive_bytes.h"
+#include "win/main_form_fixture.h"
+
+namespace ricordex::ui {
+namespace {
+
+struct Drawn {
+    COLORREF text, background;
+    int image;
+};
+
+class RowDrawingTest : public MainFormTest {
+protected:
+    Drawn Draw(std::size_t position, UINT itemState = 0) {
+        NMLVCUSTOMDRAW draw{};
+        draw.nmcd.hdr.hwndFrom = List();
+        draw.nmcd.hdr.code = NM_CUSTOMDRAW;
+        draw.nmcd.dwDrawStage = CDDS_ITEMPREPAINT;
+        draw.nmcd.dwItemSpec = position;
+        draw.nmcd.uItemState = itemState;
+        draw.clrText = kUntouched;
+        form_->ListView1().ListView1CustomDrawItem(draw);
+        return {draw.clrText, draw.clrTextBk, state_.list.At(position).Image()};
+    }
+    static constexpr COLORREF kUntouched = 0x123456;
+};
+
+TEST_F(RowDrawingTest, RowsShowTheirStatusOnBandsThatFollowTheOrder) {
+    clock_.now = EncodeDateTime({2026, 12, 7, 12, 0, 0, 0});
+    Open();
+    // Description order: a b c d e.
+    state_.list.AggiungiRiga({"a passato", "2 giorni prima", "06/12", "12.00", "Ogni ora", "Annuale", "x"}, 0);
+    state_.list.AggiungiRiga({"b imminente", "2 giorni prima", "08/12", "00.00", "Ogni ora", "Annuale", "x"}, 0);
+    state_.list.AggiungiRiga({"c in attesa", "2 giorni prima", "08/12", "23.59", "Ogni ora", "Annuale", "x"}, 0);
+    state_.list.AggiungiRiga({"d lontano", "2 giorni prima", "10/12", "12.00", "Ogni ora", "Annuale", "x"}, 0);
+    state_.list.AggiungiRiga({"e senza segno", "10 minuti prima", "07/12", "17.00", "Ogni ora", "Annuale", "x"}, 1);
+    form_->ListView1().Refresh();
+
+    const Drawn past = Draw(0), imminent = Draw(1), pending = Draw(2), distant = Draw(3), unmarked = Draw(4);
+    EXPECT_EQ(past.text, RGB(128, 128, 128));
+    EXPECT_EQ(past.image, 2);
+    EXPECT_EQ(imminent.text, RGB(255, 0, 0));
+    EXPECT_EQ(imminent.image, 3);
+    EXPECT_EQ(pending.text, RGB(0, 0, 255));
+    EXPECT_EQ(pending.image, 1);
+    EXPECT_EQ(distant.text, RGB(0, 0, 0));
+    EXPECT_EQ(distant.image, 0);
+    EXPECT_EQ(unmarked.text, kUntouched);  // the list's own colour
+    EXPECT_EQ(unmarked.image, 1);          // and the icon it had
+    EXPECT_EQ(past.background, RGB(219, 219, 219));
+    EXPECT_EQ(imminent.background, RGB(255, 255, 255));
+    EXPECT_EQ(pending.background, RGB(219, 219, 219));
+    EXPECT_EQ(Draw(1, CDIS_FOCUS).background, RGB(192, 192, 192));
+
+    // By date "e" comes second; the bands stay with the positions.
+    state_.list.SortBy(2);
+    EXPECT_EQ(state_.list.At(1).Text(kDescrizione), "e senza segno");
+    EXPECT_EQ(Draw(1).background, RGB(255, 255, 255));
+    EXPECT_EQ(Draw(2).background, RGB(219, 219, 219));
+    ListView_SetItemState(List(), 2, LVIS_SELECTED, LVIS_SELECTED);
+    const Drawn selected = Draw(2, CDIS_SELECTED | CDIS_FOCUS);
+    EXPECT_EQ(selected.background, ::GetSysColor(COLOR_WINDOW));
+    EXPECT_EQ(selected.text, RGB(255, 0, 0));  // "b imminente" still shows its status
+    EXPECT_TRUE(errors_.empty());
+}
+
+TEST_F(RowDrawingTest, AnUnreadableRowIsDrawnWithItsBandAndReportedOnce) {
+    clock_.now = EncodeDateTime({2026, 12, 7, 12, 0, 0, 0});
+    Open();
+    state_.list.AggiungiRiga({"bisestile", "1 giorno prima", "29/02", "10.00", "Ogni ora", "Annuale", "x"}, 0);
+    form_->ListView1().Refresh();
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(Draw(0).background, RGB(219, 219, 219));
+    MSG message;  // the report waits for the message loop
+    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&message);
+    EXPECT_EQ(errors_, std::vector<std::wstring>{L"'29/02 10.00' is not a valid date and time."});
+}
+
+// A change of the rows that fails half-way (a switch of archive whose load
+// stops part-way) still leaves the control showing the rows as they are.
+TEST_F(MainFormTest, RowsChangedByAFailingChangeAreShownAtOnce) {
+    Open();
+    for (auto d : {"a", "b", "c"}) state_.list.AggiungiRiga({d, "", "", "", "", "", ""}, 0);
+    form_->ListView1().Refresh();
+    form_->ListView1().Select(state_.list.At(2).Id());
+    EXPECT_THROW(form_->ListView1().ChangeRows([&] {
+        state_.list.Remove(2);
+        state_.list.Remove(0);
+        throw InOutError(5);
+    }),
+                 InOutError);
+    EXPECT_EQ(ListView_GetItemCount(List()), 1);
+    EXPECT_EQ(form_->ListView1().SelectedId(), std::nullopt) << "the selection does not move to another event";
+}
+
+}  // namespace
+}  // namespace ricordex::ui
