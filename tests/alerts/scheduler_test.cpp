@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "support/fakes.h"
+#include "support/moments.h"
 
 namespace ricordex {
 namespace {
@@ -24,9 +25,7 @@ public:
     }
 };
 
-DateTime At(int y, int mo, int d, int h = 0, int mi = 0, int s = 0, int ms = 0) {
-    return EncodeDateTime({y, mo, d, h, mi, s, ms});
-}
+using testing::At;
 
 class Scheduler : public ::testing::Test {
 protected:

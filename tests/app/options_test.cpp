@@ -4,6 +4,7 @@
 
 #include "core/std_archive_files.h"
 #include "support/archive_bytes.h"
+#include "support/error_text.h"
 #include "support/fakes.h"
 #include "support/faulty_files.h"
 #include "support/temp_dir.h"
@@ -67,12 +68,8 @@ TEST_F(OptionsConfirm, AutostartIsWrittenQuotedOnlyWhenMissingAndDeletedWhenUnti
 
 TEST_F(OptionsConfirm, AMissingRunKeyFailsTheTickAndLeavesAvvio) {
     registry_.keys.erase(kRunKey);
-    try {
-        ConfirmOptions(state_, services_, L"C:\\R\\Ricordex.exe", {L"x.wav", true, false, L""});
-        FAIL();
-    } catch (const RegistryError& e) {
-        EXPECT_STREQ(e.what(), "Failed to set data for 'Ricordex'");
-    }
+    EXPECT_EQ(ErrorText<RegistryError>([&] { ConfirmOptions(state_, services_, L"C:\\R\\Ricordex.exe", {L"x.wav", true, false, L""}); }),
+              "Failed to set data for 'Ricordex'");
     EXPECT_EQ(state_.settings.avvio, 3);
     EXPECT_EQ(state_.settings.suono, L"old.wav");
 }

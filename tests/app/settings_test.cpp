@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/error_text.h"
 #include "support/fakes.h"
 
 namespace ricordex {
@@ -51,12 +52,8 @@ TEST(Settings, AValueOfTheWrongTypeIsReportedAfterTheOthersAreRead) {
     key["Dati"] = std::wstring(L"D:\\dati\\Ricordex.psc");
     key["Avvio"] = std::wstring(L"3");
     Settings s;
-    try {
-        LeggiDaRegistro(registry, kFolder, s);
-        FAIL();
-    } catch (const RegistryError& e) {
-        EXPECT_STREQ(e.what(), "Invalid data type for 'Suono'");
-    }
+    EXPECT_EQ(testing::ErrorText<RegistryError>([&] { LeggiDaRegistro(registry, kFolder, s); }),
+              "Invalid data type for 'Suono'");
     EXPECT_EQ(s.suono, L"C:\\Programmi\\Ricordex\\Suoni\\1.wav");
     EXPECT_EQ(s.dati, L"D:\\dati\\Ricordex.psc");
     EXPECT_EQ(s.avvio, 3);
@@ -78,12 +75,8 @@ TEST(Settings, AKeyThatCannotBeOpenedReadsAsDefaultsAndFailsOnTheFirstWrite) {
     FakeRegistry registry;
     registry.openFails = true;
     EXPECT_EQ(Read(registry).avvio, 3);
-    try {
-        SalvaSuRegistro(registry, DefaultSettings(kFolder));
-        FAIL();
-    } catch (const RegistryError& e) {
-        EXPECT_STREQ(e.what(), "Failed to set data for 'Suono'");
-    }
+    EXPECT_EQ(testing::ErrorText<RegistryError>([&] { SalvaSuRegistro(registry, DefaultSettings(kFolder)); }),
+              "Failed to set data for 'Suono'");
 }
 
 TEST(Settings, StartFlagsAreComparedAsWholeValues) {

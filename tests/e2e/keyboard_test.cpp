@@ -4,6 +4,7 @@
 
 #include "e2e/program_in_use.h"
 #include "tray/tray_icon.h"
+#include "win/application.h"
 
 namespace ricordex::e2e {
 namespace {
@@ -112,7 +113,7 @@ TEST_F(KeyboardTest, AfterChiudiTheTrayIconBringsTheWindowBackWithTheListFocused
 // options, or a question that keeps the main window waiting.
 TEST_F(KeyboardTest, TheTaskbarButtonActivatesTheWindowInFront) {
     ProgramRun& run = Start();
-    HWND application = run.Window(L"Ricordex.TApplication");
+    HWND application = run.Window(win::kApplicationClass);
     auto taskbarClick = [&] {
         ::SetForegroundWindow(::GetDesktopWindow());
         EXPECT_TRUE(WaitUntil([&] { return Active() == nullptr; }));

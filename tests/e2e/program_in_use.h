@@ -14,6 +14,8 @@
 #include "e2e/user_input.h"
 #include "support/archive_bytes.h"
 #include "support/temp_dir.h"
+#include "ui/dialog_form.h"
+#include "ui/options_form.h"
 #include "win/registry.h"
 
 namespace ricordex::e2e {
@@ -53,8 +55,8 @@ protected:
     }
     HWND Main() const { return run_->MainWindow(); }
     HWND List() const { return ::FindWindowExW(Main(), nullptr, WC_LISTVIEWW, nullptr); }
-    HWND Editor() const { return run_->Window(L"Ricordex.TFDialog"); }
-    HWND Options() const { return run_->Window(L"Ricordex.TFOpzioni"); }
+    HWND Editor() const { return run_->Window(ui::kDialogFormClass); }
+    HWND Options() const { return run_->Window(ui::kOptionsFormClass); }
     HWND Focused() const { return run_->Focus(); }
     HWND Active() const { return run_->ActiveWindow(); }
     std::wstring FocusedName() const { return ProgramRun::Text(Focused()); }

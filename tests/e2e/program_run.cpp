@@ -5,6 +5,8 @@
 #include <thread>
 #include <vector>
 
+#include "ui/main_form.h"
+
 namespace ricordex::e2e {
 namespace {
 
@@ -77,7 +79,7 @@ ProgramRun::~ProgramRun() {
     ::CloseHandle(process_.hProcess);
 }
 
-HWND ProgramRun::MainWindow() const { return FindProcessWindow(process_.dwProcessId, L"Ricordex.TFMain", nullptr); }
+HWND ProgramRun::MainWindow() const { return FindProcessWindow(process_.dwProcessId, ui::kMainFormClass, nullptr); }
 
 HWND ProgramRun::Window(const wchar_t* className) const {
     return FindProcessWindow(process_.dwProcessId, className, nullptr);

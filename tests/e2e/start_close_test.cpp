@@ -8,6 +8,7 @@
 #include "e2e/program_run.h"
 #include "support/archive_bytes.h"
 #include "support/temp_dir.h"
+#include "tray/tray_icon.h"
 #include "win/registry.h"
 
 namespace ricordex::e2e {
@@ -80,8 +81,8 @@ TEST_F(ProgramTest, StartedHiddenTheTrayIconBringsTheWindowBack) {
     ASSERT_NE(run.TrayWindow(), nullptr);
     EXPECT_FALSE(::IsWindowVisible(run.MainWindow()));
     // A left click on the icon, as the shell reports it.
-    ::SendMessageW(run.TrayWindow(), WM_USER + 1024, 1, WM_LBUTTONDOWN);
-    ::SendMessageW(run.TrayWindow(), WM_USER + 1024, 1, WM_LBUTTONUP);
+    ::SendMessageW(run.TrayWindow(), tray::kTrayCallbackMessage, tray::kTrayIconId, WM_LBUTTONDOWN);
+    ::SendMessageW(run.TrayWindow(), tray::kTrayCallbackMessage, tray::kTrayIconId, WM_LBUTTONUP);
     ::Sleep(::GetDoubleClickTime() + 500);
     EXPECT_TRUE(::IsWindowVisible(run.MainWindow()));
     ASSERT_TRUE(run.CloseAndWait(10s));

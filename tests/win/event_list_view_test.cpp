@@ -72,8 +72,7 @@ TEST_F(RowDrawingTest, AnUnreadableRowIsDrawnWithItsBandAndReportedOnce) {
     state_.list.AggiungiRiga({"bisestile", "1 giorno prima", "29/02", "10.00", "Ogni ora", "Annuale", "x"}, 0);
     form_->ListView1().Refresh();
     for (int i = 0; i < 3; ++i) EXPECT_EQ(Draw(0).background, RGB(219, 219, 219));
-    MSG message;  // the report waits for the message loop
-    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&message);
+    win::PumpMessages();  // the report waits for the message loop
     EXPECT_EQ(errors_, std::vector<std::wstring>{L"'29/02 10.00' is not a valid date and time."});
 }
 

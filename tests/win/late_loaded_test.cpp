@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/error_text.h"
+
 namespace ricordex::win {
 namespace {
 
@@ -15,12 +17,8 @@ TEST(LateLoaded, ALibraryOrFunctionThatCannotBeFoundIsNamedEveryTimeItIsAskedFor
     using Function = BOOL(WINAPI*)();
     const LateFunction<Function> noLibrary(L"ricordex-nessuna.dll", "Nulla");
     for (int attempt = 0; attempt < 2; ++attempt) {
-        try {
-            noLibrary.Get();
-            FAIL();
-        } catch (const Error& e) {
-            EXPECT_STREQ(e.what(), "Unable to load ricordex-nessuna.dll (system error 126)");
-        }
+        EXPECT_EQ(testing::ErrorText<Error>([&] { noLibrary.Get(); }),
+                  "Unable to load ricordex-nessuna.dll (system error 126)");
     }
     const LateFunction<Function> noFunction(L"winmm.dll", "Nulla");
     EXPECT_THROW(noFunction.Get(), Error);

@@ -15,6 +15,7 @@
 #include "ui/main_form.h"
 #include "win/application.h"
 #include "win/archive_files.h"
+#include "win/pump_messages.h"
 #include "win/registry.h"
 
 namespace ricordex::ui {
@@ -31,9 +32,7 @@ protected:
     }
     ~MainFormTest() override {
         form_.reset();
-        MSG message;  // the closed main window asked the loop to end
-        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        }
+        win::PumpMessages();
         ::SetFileAttributesW(archive_.c_str(), FILE_ATTRIBUTE_NORMAL);
         ::RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKey);
         win::Application::Instance().SetErrorSink(nullptr);

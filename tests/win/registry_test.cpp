@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/errors.h"
+#include "support/error_text.h"
 #include "win/unique_handle.h"
 
 namespace ricordex::win {
@@ -54,12 +55,7 @@ TEST_F(Win32RegistryTest, ValuesOfTheWrongTypeAreRefusedByName) {
     SetRaw(L"Suono", REG_EXPAND_SZ, expandable, sizeof(expandable));
     SetRaw(L"Binario", REG_BINARY, &number, sizeof(number));
     auto key = registry_.OpenOrCreate(kKey);
-    try {
-        key->ReadInteger("Avvio");
-        FAIL();
-    } catch (const RegistryError& e) {
-        EXPECT_STREQ(e.what(), "Invalid data type for 'Avvio'");
-    }
+    EXPECT_EQ(testing::ErrorText<RegistryError>([&] { key->ReadInteger("Avvio"); }), "Invalid data type for 'Avvio'");
     EXPECT_THROW(key->ReadString("Dati"), RegistryError);
     EXPECT_THROW(key->ReadInteger("Binario"), RegistryError);
     EXPECT_EQ(key->ReadString("Suono"), L"%TEMP%\\a.wav");  // not expanded
@@ -68,12 +64,8 @@ TEST_F(Win32RegistryTest, ValuesOfTheWrongTypeAreRefusedByName) {
 TEST_F(Win32RegistryTest, AMissingKeyOpenedWithoutCreatingRefusesWrites) {
     auto key = registry_.OpenExisting(kKey + L"\\Missing");
     EXPECT_FALSE(key->ValueExists("Ricordex"));
-    try {
-        key->WriteString("Ricordex", L"x");
-        FAIL();
-    } catch (const RegistryError& e) {
-        EXPECT_STREQ(e.what(), "Failed to set data for 'Ricordex'");
-    }
+    EXPECT_EQ(testing::ErrorText<RegistryError>([&] { key->WriteString("Ricordex", L"x"); }),
+              "Failed to set data for 'Ricordex'");
 }
 
 }  // namespace

@@ -19,6 +19,7 @@
 #include "ui/main_form.h"
 #include "win/application.h"
 #include "win/archive_files.h"
+#include "win/pump_messages.h"
 #include "win/registry.h"
 
 namespace ricordex::ui {
@@ -75,13 +76,6 @@ Use Measure() {
     return {memory.PrivateUsage != 0 ? memory.PrivateUsage : memory.PagefileUsage, user, gdi};
 }
 
-void Pump() {
-    MSG message;
-    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        if (message.message != WM_QUIT) ::DispatchMessageW(&message);
-    }
-}
-
 bool MessageBoxOpen() {
     bool open = false;
     ::EnumThreadWindows(
@@ -99,10 +93,10 @@ bool MessageBoxOpen() {
 // Measured with no message box open: a box holds fonts and pictures of its own.
 Use MeasureSettled() {
     for (int i = 0; i < 200 && MessageBoxOpen(); ++i) {
-        Pump();
+        win::PumpMessages();
         ::Sleep(5);
     }
-    Pump();
+    win::PumpMessages();
     return Measure();
 }
 
@@ -143,7 +137,7 @@ TEST(Soak, TicksAndRepaintsKeepMemoryAndHandlesFlat) {
         clock.now += 10.0 / 86'400;  // ten seconds
         form.Timer1Timer();
         ::UpdateWindow(form.ListView1().Handle());
-        Pump();
+        win::PumpMessages();
         if (warmUpTicks == 0 && (tick >= ticks / 3 || ::GetTickCount64() - started >= 60'000)) {
             warmUpTicks = tick;
             afterWarmUp = MeasureSettled();
