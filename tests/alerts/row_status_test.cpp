@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "core/vocabulary.h"
 
 namespace ricordex {
@@ -27,15 +29,21 @@ TEST(RowStatus, FollowsTheEventAndItsLead) {
     EXPECT_EQ(StatusOf(event, -1, event - 5), RowStatus::Distant);
 }
 
-TEST(RowStatus, ColoursAndBackgrounds) {
-    EXPECT_EQ(TextColourOf(RowStatus::Past), 0x808080u);
-    EXPECT_EQ(TextColourOf(RowStatus::Imminent), 0x0000FFu);
-    EXPECT_EQ(TextColourOf(RowStatus::Pending), 0xFF0000u);
-    EXPECT_EQ(TextColourOf(RowStatus::Distant), 0x000000u);
-    EXPECT_EQ(BackgroundOf(false, false, 0), 0xDBDBDBu);
-    EXPECT_EQ(BackgroundOf(false, false, 1), 0xFFFFFFu);
-    EXPECT_EQ(BackgroundOf(false, true, 2), 0xC0C0C0u);
-    EXPECT_EQ(BackgroundOf(true, true, 3), 0xFF000005u);
+TEST(RowStatus, EachStatusHasAColourOfItsOwnAndRowsAlternateBands) {
+    const std::set<std::uint32_t> colours = {TextColourOf(RowStatus::Past), TextColourOf(RowStatus::Imminent),
+                                             TextColourOf(RowStatus::Pending), TextColourOf(RowStatus::Distant)};
+    EXPECT_EQ(colours.size(), 4u) << "two statuses that look alike";
+    for (std::size_t position = 0; position < 4; ++position) {
+        const std::uint32_t band = BackgroundOf(false, false, position);
+        EXPECT_NE(band, BackgroundOf(false, false, position + 1)) << "neighbours on one band";
+        EXPECT_EQ(band, BackgroundOf(false, false, position + 2)) << "the bands do not alternate";
+        EXPECT_FALSE(colours.contains(band)) << "a status colour on a band of the same colour";
+        // The selected and the focused row stand out from either band,
+        // whatever their place.
+        EXPECT_EQ(BackgroundOf(true, true, position), BackgroundOf(true, false, 0));
+        EXPECT_EQ(BackgroundOf(false, true, position), BackgroundOf(false, true, 0));
+        EXPECT_NE(BackgroundOf(false, true, position), band);
+    }
 }
 
 }  // namespace

@@ -39,30 +39,30 @@ TEST_F(RowDrawingTest, RowsShowTheirStatusOnBandsThatFollowTheOrder) {
     form_->ListView1().Refresh();
 
     const Drawn past = Draw(0), imminent = Draw(1), pending = Draw(2), distant = Draw(3), unmarked = Draw(4);
-    EXPECT_EQ(past.text, RGB(128, 128, 128));
-    EXPECT_EQ(past.image, 2);
-    EXPECT_EQ(imminent.text, RGB(255, 0, 0));
-    EXPECT_EQ(imminent.image, 3);
-    EXPECT_EQ(pending.text, RGB(0, 0, 255));
-    EXPECT_EQ(pending.image, 1);
-    EXPECT_EQ(distant.text, RGB(0, 0, 0));
-    EXPECT_EQ(distant.image, 0);
+    EXPECT_EQ(past.text, TextColourOf(RowStatus::Past));
+    EXPECT_EQ(past.image, static_cast<int>(RowStatus::Past));
+    EXPECT_EQ(imminent.text, TextColourOf(RowStatus::Imminent));
+    EXPECT_EQ(imminent.image, static_cast<int>(RowStatus::Imminent));
+    EXPECT_EQ(pending.text, TextColourOf(RowStatus::Pending));
+    EXPECT_EQ(pending.image, static_cast<int>(RowStatus::Pending));
+    EXPECT_EQ(distant.text, TextColourOf(RowStatus::Distant));
+    EXPECT_EQ(distant.image, static_cast<int>(RowStatus::Distant));
     EXPECT_EQ(unmarked.text, kUntouched);  // the list's own colour
-    EXPECT_EQ(unmarked.image, 1);          // and the icon it had
-    EXPECT_EQ(past.background, RGB(219, 219, 219));
-    EXPECT_EQ(imminent.background, RGB(255, 255, 255));
-    EXPECT_EQ(pending.background, RGB(219, 219, 219));
-    EXPECT_EQ(Draw(1, CDIS_FOCUS).background, RGB(192, 192, 192));
+    EXPECT_EQ(unmarked.image, 1);          // and the icon it was added with
+    EXPECT_EQ(past.background, kEvenBackground);
+    EXPECT_EQ(imminent.background, kOddBackground);
+    EXPECT_EQ(pending.background, kEvenBackground);
+    EXPECT_EQ(Draw(1, CDIS_FOCUS).background, kFocusedBackground);
 
     // By date "e" comes second; the bands stay with the positions.
     state_.list.SortBy(2);
     EXPECT_EQ(state_.list.At(1).Text(kDescrizione), "e senza segno");
-    EXPECT_EQ(Draw(1).background, RGB(255, 255, 255));
-    EXPECT_EQ(Draw(2).background, RGB(219, 219, 219));
+    EXPECT_EQ(Draw(1).background, kOddBackground);
+    EXPECT_EQ(Draw(2).background, kEvenBackground);
     ListView_SetItemState(List(), 2, LVIS_SELECTED, LVIS_SELECTED);
     const Drawn selected = Draw(2, CDIS_SELECTED | CDIS_FOCUS);
     EXPECT_EQ(selected.background, ::GetSysColor(COLOR_WINDOW));
-    EXPECT_EQ(selected.text, RGB(255, 0, 0));  // "b imminente" still shows its status
+    EXPECT_EQ(selected.text, TextColourOf(RowStatus::Imminent));  // "b imminente" still shows its status
     EXPECT_TRUE(errors_.empty());
 }
 
@@ -71,7 +71,7 @@ TEST_F(RowDrawingTest, AnUnreadableRowIsDrawnWithItsBandAndReportedOnce) {
     Open();
     state_.list.AggiungiRiga({"bisestile", "1 giorno prima", "29/02", "10.00", "Ogni ora", "Annuale", "x"}, 0);
     form_->ListView1().Refresh();
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(Draw(0).background, RGB(219, 219, 219));
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(Draw(0).background, kEvenBackground);
     win::PumpMessages();  // the report waits for the message loop
     EXPECT_EQ(errors_, std::vector<std::wstring>{L"'29/02 10.00' is not a valid date and time."});
 }
