@@ -94,20 +94,10 @@ void TFDialog::FormCreate() {
     RiempiCombo(::GetDlgItem(Handle(), kEModalita), ElencoModalita, [](const Label& l) { return l.text; });
     RiempiCombo(::GetDlgItem(Handle(), kEInizio), ElencoInizio, [](const Label& l) { return l.text; });
     RiempiCombo(::GetDlgItem(Handle(), kERicorrenza), ElencoRicorrenza, [](std::string_view t) { return t; });
-    tooltips_.Create(Handle());
-    tooltips_.AddHints(Handle(), kPictureButtons);
-    MakeRoomForCalendar();
-    CentreOnScreen();
-    LoadPictures();
+    FinishCreate(kPictureButtons);
 }
 
-void TFDialog::OnDpiChanged() {
-    LayOut();
-    MakeRoomForCalendar();
-    LoadPictures();
-}
-
-void TFDialog::MakeRoomForCalendar() {
+void TFDialog::MakeRoomForFonts() {
     // The month calendar needs a size that depends on its font; the layout
     // gives it 198 x 153, which the fonts of some machines do not fit in.
     // The calendar then grows, and what stands right of it or below it moves.

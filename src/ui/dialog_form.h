@@ -44,13 +44,12 @@ public:
 
 protected:
     int DefaultButton() const override;
-    void OnDpiChanged() override;
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
     void FormCreate();
-    void MakeRoomForCalendar();
-    void LoadPictures();
+    void MakeRoomForFonts() override;  // for the calendar
+    void LoadPictures() override;
     RECT Panel() const;  // at 96 DPI, moved with what stands right of the calendar
     void Fill(const EditorFields& fields);
     void ShowOnTop();
@@ -62,7 +61,6 @@ private:
     std::optional<RowId> editing_;
     win::UniqueIcon pictures_[2];
     SIZE roomForCalendar_{0, 0};  // at 96 DPI
-    win::Tooltips tooltips_;
 };
 
 }  // namespace ricordex::ui

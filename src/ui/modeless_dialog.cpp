@@ -28,6 +28,20 @@ void ModelessDialog::CreateControls(std::span<const win::ControlSpec> table, std
     LayOut();
 }
 
+void ModelessDialog::FinishCreate(std::span<const win::PictureButtonSpec> pictureButtons) {
+    tooltips_.Create(Handle());
+    tooltips_.AddHints(Handle(), pictureButtons);
+    MakeRoomForFonts();
+    CentreOnScreen();
+    LoadPictures();
+}
+
+void ModelessDialog::OnDpiChanged() {
+    LayOut();
+    MakeRoomForFonts();
+    LoadPictures();
+}
+
 void ModelessDialog::CentreOnScreen() {
     const RECT centred = win::CentredWindowRect(ClientSizeAt96().cx, ClientSizeAt96().cy,
                                                 static_cast<DWORD>(::GetWindowLongPtrW(Handle(), GWL_STYLE)),

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "win/controls.h"
+#include "win/flat_button.h"
 #include "win/form.h"
 #include "win/unique_handle.h"
 #include "win/window.h"
@@ -37,8 +38,16 @@ protected:
     // Places the controls of the table for the form's DPI, with their fonts
     // made for it, each caption whole.
     void LayOut(const win::LayoutShift& shift = {});
+    // After the dialog's own controls: the picture buttons' hints, the
+    // room this machine's fonts need, the frame centred, the pictures.
+    void FinishCreate(std::span<const win::PictureButtonSpec> pictureButtons);
     // Sized to its client area and centred on the desktop.
     void CentreOnScreen();
+    // What the dialog adds to the layout for the fonts in use, and its
+    // pictures for its DPI; again at every change of scale.
+    virtual void MakeRoomForFonts() {}
+    virtual void LoadPictures() {}
+    void OnDpiChanged() final;
     void PaintPanel(const RECT& panelAt96) { win::PaintPanel(Handle(), panelAt96, PanelBrush()); }
     std::wstring Text(int id) const { return win::ControlText(Handle(), id); }
 
@@ -50,6 +59,7 @@ private:
     std::span<const win::ControlSpec> table_;
     std::vector<int> bold_;
     win::UniqueGdiObject font_, boldFont_, fieldBrush_, panelBrush_;
+    win::Tooltips tooltips_;
 };
 
 }  // namespace ricordex::ui

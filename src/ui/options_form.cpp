@@ -71,20 +71,10 @@ void TFOpzioni::FormCreate() {
     // The captions are maroon: a themed check box would paint them in the
     // theme's colour whatever the form says.
     for (int id : {kCBEsecuzioneA, kCBAvvioMax}) ::SetWindowTheme(::GetDlgItem(Handle(), id), L"", L"");
-    tooltips_.Create(Handle());
-    tooltips_.AddHints(Handle(), kPictureButtons);
-    MakeRoomForCaptions();
-    CentreOnScreen();
-    LoadPictures();
+    FinishCreate(kPictureButtons);
 }
 
-void TFOpzioni::OnDpiChanged() {
-    LayOut();
-    MakeRoomForCaptions();
-    LoadPictures();
-}
-
-void TFOpzioni::MakeRoomForCaptions() {
+void TFOpzioni::MakeRoomForFonts() {
     // A caption grown to its font may reach the panel: the panel and its
     // buttons then move right, and the window grows with them.
     const UINT dpi = win::WindowDpi(Handle());

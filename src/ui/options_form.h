@@ -49,14 +49,13 @@ public:
     void TakeFolder(const std::wstring& folder);
 
 protected:
-    void OnDpiChanged() override;
     int DefaultButton() const override;
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
     void FormCreate();
-    void LoadPictures();
-    void MakeRoomForCaptions();
+    void MakeRoomForFonts() override;  // for the captions
+    void LoadPictures() override;
     OptionsChoices Choices() const;
 
     ProgramState& state_;
@@ -65,7 +64,6 @@ private:
     OptionsSession session_;
     win::UniqueIcon pictures_[5];
     int roomForCaptions_ = 0;  // at 96 DPI: how far the panel moved right
-    win::Tooltips tooltips_;
 };
 
 }  // namespace ricordex::ui
