@@ -5,22 +5,20 @@
 #include <gtest/gtest.h>
 
 #include "core/date_time.h"
+#include "e2e/fresh_program.h"
 #include "e2e/program_run.h"
 #include "support/archive_bytes.h"
-#include "support/temp_dir.h"
 #include "win/system.h"
 
 namespace ricordex::e2e {
 namespace {
 
 using namespace std::chrono_literals;
-using ricordex::testing::ReadBytes;
-using ricordex::testing::Record;
-using ricordex::testing::WriteBytes;
+using namespace ricordex::testing;
 
-TEST(ProgramAlert, ADueRowIsAlertedStampedAndSavedWithoutAQuestion) {
-    ::RegDeleteTreeW(HKEY_CURRENT_USER, L"SOFTWARE\\Ricordex");
-    ricordex::testing::TempDir dir;
+class ProgramAlert : public FreshProgram {};
+
+TEST_F(ProgramAlert, ADueRowIsAlertedStampedAndSavedWithoutAQuestion) {
     const FormatSettings settings = ProgramFormatSettings();
     const DateTime now = win::SystemClock().Now();
     const int year = DecodeDateTime(now).year;
@@ -30,13 +28,13 @@ TEST(ProgramAlert, ADueRowIsAlertedStampedAndSavedWithoutAQuestion) {
     const std::string time = FormatDateTime(kTimePattern, event, settings);
     // A date that does not exist this year.
     const std::string impossible = IsLeapYear(year) ? "30/02" : "29/02";
-    WriteBytes(dir / "Ricordex.psc",
+    WriteBytes(archive_,
                Record({"A impossibile", "1 giorno prima", impossible, "10.00", "Ogni ora", "Annuale",
                        std::string(kInitialStamp)}) +
                    Record({"B dovuto", "1 giorno prima", date, time, "Avvio Computer", "Annuale",
                            std::string(kInitialStamp)}));
 
-    ProgramRun run(dir.path());
+    ProgramRun run(dir_.path());
     HWND alert = run.WaitForMessageBox(L"Avviso Scadenza", 10s);
     ASSERT_NE(alert, nullptr);
     EXPECT_EQ(ProgramRun::MessageBoxText(alert), L"B dovuto - Scadenza: " + std::wstring(date.begin(), date.end()) +
@@ -55,7 +53,7 @@ TEST(ProgramAlert, ADueRowIsAlertedStampedAndSavedWithoutAQuestion) {
     EXPECT_EQ(run.WaitForMessageBox(L"Avviso Scadenza", 0ms), nullptr);
 
     ASSERT_TRUE(run.CloseAndWait(10s));  // no question: only the scheduler changed the list
-    const std::string saved = ReadBytes(dir / "Ricordex.psc");
+    const std::string saved = ReadBytes(archive_);
     ASSERT_EQ(saved.size(), 2 * 164u);
     const std::string stamp = saved.substr(164 + 148, static_cast<unsigned char>(saved[164 + 147]));
     EXPECT_NE(stamp, std::string(kInitialStamp));

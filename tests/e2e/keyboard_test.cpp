@@ -84,7 +84,7 @@ TEST_F(KeyboardTest, EnterOnAnnullaInTheOptionsAppliesNothing) {
     ASSERT_TRUE(WaitUntil([&] { return !Shown(Options()); }));
     EXPECT_FALSE(RunValueExists());
     ASSERT_TRUE(run.CloseAndWait(10s));
-    EXPECT_EQ(registry_.OpenOrCreate(kKey)->ReadInteger("Avvio"), 2u);
+    EXPECT_EQ(Key()->ReadInteger("Avvio"), 2u);
 }
 
 TEST_F(KeyboardTest, AfterChiudiTheTrayIconBringsTheWindowBackWithTheListFocused) {

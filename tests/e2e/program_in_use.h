@@ -10,17 +10,15 @@
 #include <memory>
 #include <string>
 
+#include "e2e/fresh_program.h"
 #include "e2e/program_run.h"
 #include "e2e/user_input.h"
 #include "support/archive_bytes.h"
-#include "support/temp_dir.h"
 #include "ui/dialog_form.h"
 #include "ui/options_form.h"
-#include "win/registry.h"
 
 namespace ricordex::e2e {
 
-inline const wchar_t kKey[] = L"SOFTWARE\\Ricordex";
 inline const wchar_t kRunKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 
 inline std::string Event(const std::string& description) {
@@ -33,16 +31,16 @@ inline bool RunValueExists() {
            ERROR_SUCCESS;
 }
 
-class ProgramInUse : public ::testing::Test {
+class ProgramInUse : public FreshProgram {
 protected:
     void SetUp() override {
-        ::RegDeleteTreeW(HKEY_CURRENT_USER, kKey);
+        FreshProgram::SetUp();
         ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kRunKey, L"Ricordex");
-        registry_.OpenOrCreate(kKey)->WriteInteger("Avvio", 2);  // the window at start, no autostart
+        SetAvvio(2);  // the window at start, no autostart
         ricordex::testing::WriteBytes(archive_, kEvents);
     }
     void TearDown() override {
-        ::RegDeleteTreeW(HKEY_CURRENT_USER, kKey);
+        FreshProgram::TearDown();
         ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kRunKey, L"Ricordex");
     }
 
@@ -73,9 +71,6 @@ protected:
     }
 
     const std::string kEvents = Event("Affitto") + Event("Bollo auto") + Event("Canone");
-    ricordex::testing::TempDir dir_;
-    std::filesystem::path archive_ = dir_ / "Ricordex.psc";
-    win::Win32Registry registry_;
     std::unique_ptr<ProgramRun> run_;
 };
 

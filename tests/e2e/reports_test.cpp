@@ -5,29 +5,27 @@
 
 #include <algorithm>
 
+#include "e2e/fresh_program.h"
 #include "e2e/program_run.h"
 #include "support/archive_bytes.h"
-#include "support/temp_dir.h"
 
 namespace ricordex::e2e {
 namespace {
 
 using namespace std::chrono_literals;
-using ricordex::testing::ReadBytes;
-using ricordex::testing::Record;
-using ricordex::testing::WriteBytes;
+using namespace ricordex::testing;
 
-TEST(ProgramReports, ManyUnreadableRowsNeverOpenTwoBoxesAndLoseNothing) {
-    ::RegDeleteTreeW(HKEY_CURRENT_USER, L"SOFTWARE\\Ricordex");
-    ricordex::testing::TempDir dir;
+class ProgramReports : public FreshProgram {};
+
+TEST_F(ProgramReports, ManyUnreadableRowsNeverOpenTwoBoxesAndLoseNothing) {
     std::string archive;
     for (int i = 0; i < 1500; ++i) {
         archive += Record({"Riga " + std::to_string(i), "1 giorno prima", "31/02", "10.00", "Ogni ora", "Annuale",
                            "01/01/1900 00.01"});
     }
-    WriteBytes(dir / "Ricordex.psc", archive);
+    WriteBytes(archive_, archive);
 
-    ProgramRun run(dir.path());
+    ProgramRun run(dir_.path());
     int most = 0, boxes = 0;
     std::wstring first;
     // The first paint and two ticks.
@@ -48,7 +46,7 @@ TEST(ProgramReports, ManyUnreadableRowsNeverOpenTwoBoxesAndLoseNothing) {
     EXPECT_LE(boxes, 3) << "the rows found together come in one box";
     EXPECT_TRUE(first.starts_with(L"'31/02 10.00' is not a valid date and time.\n\nAltre ")) << first;
     ASSERT_TRUE(run.CloseAndWait(10s));
-    EXPECT_EQ(ReadBytes(dir / "Ricordex.psc"), archive);
+    EXPECT_EQ(ReadBytes(archive_), archive);
 }
 
 }  // namespace

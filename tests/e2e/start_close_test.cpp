@@ -5,11 +5,10 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include "e2e/fresh_program.h"
 #include "e2e/program_run.h"
 #include "support/archive_bytes.h"
-#include "support/temp_dir.h"
 #include "tray/tray_icon.h"
-#include "win/registry.h"
 
 namespace ricordex::e2e {
 namespace {
@@ -19,23 +18,7 @@ using ricordex::testing::BolloAuto;
 using ricordex::testing::ReadBytes;
 using ricordex::testing::WriteBytes;
 
-const wchar_t kKey[] = L"SOFTWARE\\Ricordex";
-
-class ProgramTest : public ::testing::Test {
-protected:
-    void SetUp() override { ::RegDeleteTreeW(HKEY_CURRENT_USER, kKey); }
-    void TearDown() override {
-        ::SetFileAttributesW(archive_.c_str(), FILE_ATTRIBUTE_NORMAL);
-        ::RegDeleteTreeW(HKEY_CURRENT_USER, kKey);
-    }
-
-    void SetAvvio(DWORD value) { registry_.OpenOrCreate(kKey)->WriteInteger("Avvio", value); }
-    std::unique_ptr<RegistryKey> Key() { return registry_.OpenOrCreate(kKey); }
-
-    ricordex::testing::TempDir dir_;
-    std::filesystem::path archive_ = dir_ / "Ricordex.psc";
-    win::Win32Registry registry_;
-};
+class ProgramTest : public FreshProgram {};
 
 TEST_F(ProgramTest, FirstRunCreatesTheArchiveShowsTheWindowAndWritesTheSettingsAtClose) {
     ProgramRun run(dir_.path());

@@ -111,7 +111,7 @@ TEST_F(WindowOrderTest, DuringAnAlertTheTrayMenuOpensNoDialogOverIt) {
 }
 
 TEST_F(WindowOrderTest, TheWindowCalledFromTheTrayDuringAnAlertLeavesTheAlertAnswering) {
-    registry_.OpenOrCreate(kKey)->WriteInteger("Avvio", 0);  // in the notification area
+    Key()->WriteInteger("Avvio", 0);  // in the notification area
     WriteBytes(archive_, kEvents + DueEvent("Dovuto"));
     run_ = std::make_unique<ProgramRun>(dir_.path());
     HWND alert = run_->WaitForMessageBox(L"Avviso Scadenza", 10s);
