@@ -100,6 +100,19 @@ Use MeasureSettled() {
     return Measure();
 }
 
+// 10,000 events through the year; a few every day fall due as the clock runs.
+void FillTheYear(EventList& list) {
+    for (int i = 0; i < 10'000; ++i) {
+        char description[32], date[8];
+        std::snprintf(description, sizeof description, "Evento %05d", i);
+        std::snprintf(date, sizeof date, "%02d/%02d", 1 + i % 28, 1 + (i / 28) % 12);
+        list.AppendUnordered({description, i % 50 == 0 ? "1 giorno prima" : "Nessun Avviso", date, "12.00",
+                              "Ogni giorno", "Annuale", kInitialStamp},
+                             0);
+    }
+    list.SortRows();
+}
+
 TEST(Soak, TicksAndRepaintsKeepMemoryAndHandlesFlat) {
     const char* setting = std::getenv("RICORDEX_SOAK_TICKS");
     const int ticks = setting != nullptr ? std::atoi(setting) : 1'000;
@@ -114,16 +127,7 @@ TEST(Soak, TicksAndRepaintsKeepMemoryAndHandlesFlat) {
     Services services{registry, files, clock, questions, L"C:\\Ricordex\\"};
     ProgramState state;
     TFMain form(state, services);
-    // 10,000 events through the year; a few every day fall due as the clock runs.
-    for (int i = 0; i < 10'000; ++i) {
-        char description[32], date[8];
-        std::snprintf(description, sizeof description, "Evento %05d", i);
-        std::snprintf(date, sizeof date, "%02d/%02d", 1 + i % 28, 1 + (i / 28) % 12);
-        state.list.AppendUnordered({description, i % 50 == 0 ? "1 giorno prima" : "Nessun Avviso", date, "12.00",
-                                    "Ogni giorno", "Annuale", kInitialStamp},
-                                   0);
-    }
-    state.list.SortRows();
+    FillTheYear(state.list);
     form.ListView1().Refresh();
     ::ShowWindow(form.Handle(), SW_SHOW);
     HHOOK hook = ::SetWindowsHookExW(WH_CBT, AnswerBoxes, nullptr, ::GetCurrentThreadId());
