@@ -11,6 +11,11 @@
 
 namespace ricordex {
 
+// Half a millisecond, the clock's resolution: an alert's window and period
+// include their bound, which binary fractions of a day would otherwise miss
+// by a hair (10:07:00 minus 10:02:00 is a shade under five minutes).
+inline constexpr double kBoundTolerance = 0.5 / 86'400'000;
+
 // The row's date and time ("dd/mm hh:nn") as a date-time in the given year.
 std::optional<DateTime> ReadEventTime(const EventRow& row, int year);
 // The text ReadEventTime reads, for the error that names it.

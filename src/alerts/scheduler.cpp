@@ -3,14 +3,6 @@
 #include "core/vocabulary.h"
 
 namespace ricordex {
-namespace {
-
-// Half a millisecond, the clock's resolution: the window and the period
-// include their bound, which binary fractions of a day would otherwise miss
-// by a hair (10:07:00 minus 10:02:00 is a shade under five minutes).
-constexpr double kBoundTolerance = 0.5 / 86'400'000;
-
-}  // namespace
 
 AlertKind Decide(const EventRow& row, DateTime event, DateTime lastAlert, DateTime now,
                  const std::string& avvioProgramma) {
@@ -75,15 +67,32 @@ void AlertScheduler::Timer1Timer() {
         }
     } done{*this};
 
+    const DateTime now = clock_.Now();
+    const std::optional<std::size_t> first = examineEveryRow_ ? std::optional<std::size_t>(0) : FirstDue(now);
+    if (first) ExamineInOrder(*first, now);
+}
+
+std::optional<std::size_t> AlertScheduler::FirstDue(DateTime now) {
+    // Up to the first row due nothing changes, and the rows left out of the
+    // index are not due: the tick that alerts goes on from that row as one
+    // that examines every row.
+    index_.Prepare(target_.list, now, target_.avvioProgramma, unreadable_);
+    for (RowId id : index_.ToExamine(target_.list, now)) {
+        const std::optional<std::size_t> position = target_.list.Find(id);
+        if (position && Examine(target_.list.At(*position), now) != AlertKind::None) return position;
+    }
+    return std::nullopt;
+}
+
+void AlertScheduler::ExamineInOrder(std::size_t first, DateTime now) {
     // Rows are followed by id: while a message is open the list may be
     // edited, re-sorted or reloaded.
     std::vector<RowId> order;
-    order.reserve(count);
-    for (std::size_t i = 0; i < count; ++i) order.push_back(target_.list.At(i).Id());
+    order.reserve(target_.list.Count() - first);
+    for (std::size_t i = first; i < target_.list.Count(); ++i) order.push_back(target_.list.At(i).Id());
 
-    DateTime now = clock_.Now();
     for (std::size_t i = 0; i < order.size(); ++i) {
-        const std::optional<std::size_t> position = target_.list.Find(order[i], i);
+        const std::optional<std::size_t> position = target_.list.Find(order[i], first + i);
         if (!position) continue;
         const AlertKind kind = Examine(target_.list.At(*position), now);
         if (kind == AlertKind::None) continue;

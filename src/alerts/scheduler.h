@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "alerts/due_index.h"
 #include "alerts/row_times.h"
 #include "core/clock.h"
 #include "core/errors.h"
@@ -55,8 +56,19 @@ public:
                    ErrorReport report);
 
     void Timer1Timer();
+    // The clock was set or the machine woke up: the next tick works out
+    // again which rows can be due.
+    void ClockChanged() { index_.Forget(); }
+    // Every row examined at every tick, as the index would have it: the
+    // measure the index is checked against.
+    void ExamineEveryRow(bool every) { examineEveryRow_ = every; }
 
 private:
+    // The position of the first row due at `now`, found through the index.
+    std::optional<std::size_t> FirstDue(DateTime now);
+    // The rows from `first` on, in list order as the tick found it, each
+    // alerted when due.
+    void ExamineInOrder(std::size_t first, DateTime now);
     // Reads and decides one row; an unreadable row is reported (once) and skipped.
     AlertKind Examine(const EventRow& row, DateTime now);
     void AlertRow(RowId id, std::size_t position, AlertKind kind);
@@ -66,6 +78,8 @@ private:
     AlertPorts& ports_;
     UnreadableRows& unreadable_;
     ErrorReport report_;
+    DueIndex index_;
+    bool examineEveryRow_ = false;
     bool ticking_ = false;
     bool heldOff_ = false;  // a tick came while this one waited
 };

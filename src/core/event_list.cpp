@@ -82,7 +82,10 @@ std::optional<std::size_t> EventList::Find(RowId id, std::size_t expected) const
     return Find(id);
 }
 
-void EventList::SetStamp(std::size_t position, std::string_view stamp) { rows_.at(position).SetText(kUltimoAvviso, stamp); }
+void EventList::SetStamp(std::size_t position, std::string_view stamp) {
+    rows_.at(position).SetText(kUltimoAvviso, stamp);
+    ++revision_;
+}
 
 void EventList::SetImage(std::size_t position, int image) { rows_.at(position).SetImage(image); }
 

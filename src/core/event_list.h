@@ -3,6 +3,7 @@
 // them. The list keeps itself ordered by its sort column: a row added with
 // AggiungiRiga goes straight to its place.
 
+#include <cstdint>
 #include <optional>
 #include <unordered_map>
 #include <vector>
@@ -51,10 +52,15 @@ public:
     // Compares two rows by the sort column: negative when a sorts first.
     int Compare(const EventRow& a, const EventRow& b) const;
 
+    // Counts the changes of rows and of their texts (not of their images):
+    // what was worked out from the rows holds while it stays the same.
+    std::uint64_t Revision() const { return revision_; }
+
 private:
     // Clearing an empty map would still wipe all its buckets: loading calls
     // this once a row.
     void RowsMoved() {
+        ++revision_;
         if (!positions_.empty()) positions_ = {};
     }
 
@@ -63,6 +69,7 @@ private:
     mutable std::unordered_map<RowId, std::size_t> positions_;
     int sortColumn_ = 0;
     RowId nextId_ = 1;
+    std::uint64_t revision_ = 0;
 };
 
 }  // namespace ricordex

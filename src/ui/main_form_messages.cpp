@@ -26,6 +26,9 @@ LRESULT TFMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_POWERBROADCAST:
         if (wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND) OnResume();
         return TRUE;
+    case WM_TIMECHANGE:
+        scheduler_.ClockChanged();
+        return 0;
     case WM_COMMAND:
         if (HIWORD(wParam) == BN_CLICKED) OnCommand(LOWORD(wParam));
         return 0;
@@ -88,6 +91,7 @@ void TFMain::OnResume() {
     // Back from sleep: look at the list within a second, not at the next
     // tick; not in here, where an alert would hold up the system's
     // broadcast. An alert already open keeps the timer held off.
+    scheduler_.ClockChanged();
     if (timer1_.Interval() != kHoldOffInterval) timer1_.SetInterval(kSoonInterval);
 }
 
