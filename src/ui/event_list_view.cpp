@@ -108,12 +108,14 @@ void EventListView::FitColumns() {
 }
 
 std::optional<RowId> EventListView::SelectedId() const {
+    if (list_ == nullptr) return std::nullopt;  // not made yet: nothing chosen
     const int index = ListView_GetNextItem(list_, -1, LVNI_SELECTED);
     if (index < 0 || static_cast<std::size_t>(index) >= rows_.Count()) return std::nullopt;
     return rows_.At(static_cast<std::size_t>(index)).Id();
 }
 
 void EventListView::Select(std::optional<RowId> id) {
+    if (list_ == nullptr) return;
     ListView_SetItemState(list_, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
     if (!id) return;
     const std::optional<std::size_t> position = rows_.Find(*id);

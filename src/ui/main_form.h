@@ -87,8 +87,11 @@ private:
     static constexpr UINT kShowPendingReports = WM_APP + 1;
     static constexpr UINT kCloseIfAnswered = WM_APP + 2;
 
-    // The window's look: its controls, fonts and pictures, for its DPI.
+    // The window's look: its controls, fonts and pictures, for its DPI;
+    // made the first time the window is shown (a start that stays in the
+    // notification area does without them).
     void CreateControls();
+    bool ControlsCreated() const { return listView1_.Handle() != nullptr; }
     void LayOut();
     void PaintPanel();
     void DrawButton(const DRAWITEMSTRUCT& item);

@@ -42,6 +42,7 @@ LRESULT TFMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CTLCOLORSTATIC: return OnControlColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
     case WM_CLOSE: OnClose(); return 0;
     case WM_SHOWWINDOW:
+        if (wParam && !ControlsCreated()) CreateControls();
         // Also when the system hides it with the minimised application window.
         if (lParam == 0 || lParam == SW_PARENTCLOSING || lParam == SW_PARENTOPENING) ShowDialogs(wParam != FALSE);
         break;
@@ -71,7 +72,6 @@ void TFMain::OnCreate() {
     win::Application& application = win::Application::Instance();
     application.SetMainForm(Handle());
     application.AddForm(Handle());  // Tab and Enter as in a dialog
-    CreateControls();
     CreateTrayIcon();
     timer1_.Bind(Handle());
     timer1_.SetEnabled(true);

@@ -117,11 +117,13 @@ void TFMain::LayOut() {
 }
 
 void TFMain::OnDpiChanged() {
+    if (!ControlsCreated()) return;  // made for the DPI of their time
     LayOut();
     listView1_.FitColumnsToDpi();
 }
 
 void TFMain::PaintPanel() {
+    if (!ControlsCreated()) return;
     // The buttons cover the panel's left edge but in the gap between
     // "Elimina Evento" and "Opzioni", where a lone dark line would show.
     win::PaintPanel(Handle(), kPanel1, static_cast<HBRUSH>(panelBrush_.get()), BF_TOP | BF_RIGHT | BF_BOTTOM);

@@ -38,8 +38,11 @@ protected:
         win::Application::Instance().SetErrorSink(nullptr);
     }
 
+    // Made and shown, as the user finds it (its controls are made when it
+    // is first shown), without taking the activation.
     TFMain& Open() {
         form_ = std::make_unique<TFMain>(state_, services_);
+        ::ShowWindow(form_->Handle(), SW_SHOWNOACTIVATE);
         return *form_;
     }
     HWND List() { return form_->ListView1().Handle(); }
