@@ -2,7 +2,8 @@
 # Draws the program's icons with ImageMagick into the folder given:
 #   program.ico   the program (a calendar page with a red bell dot), 16 and 32 pixels
 #   status0..3    the row status: distant (a calendar page), pending (a blue
-#                 clock), past (a grey tick), imminent (a red exclamation mark)
+#                 clock), past (a grey tick), imminent (a red exclamation mark);
+#                 status-N.bmp holds the four side by side at N pixels
 #   menu-*.ico    the tray menu's pictures: stop, window, new event, options
 #
 # Each picture is a list of vector drawing primitives on a grid of 16 units
@@ -40,6 +41,12 @@ draw16 -fill '#9e9e9e' -stroke '#616161' -draw 'circle 7.5,7.5 7.5,0.5' \
        -stroke white -strokewidth 1.8 -fill none -draw 'polyline 4,8 6.5,10.5 11,5' "$out/status2.ico"
 draw16 -fill '#d32f2f' -stroke '#8e0000' -draw 'circle 7.5,7.5 7.5,0.5' \
        -stroke none -fill white -draw 'rectangle 7,3 8,9' -draw 'rectangle 7,11 8,12' "$out/status3.ico"
+# The four status pictures side by side, one strip a size: the list's image
+# list takes each strip in one piece.
+for size in $small; do
+  convert "$tmp/status0-$size.png" "$tmp/status1-$size.png" "$tmp/status2-$size.png" "$tmp/status3-$size.png" \
+          +append -define bmp:format=bmp4 "BMP:$out/status-$size.bmp"
+done
 
 # The program: a calendar page with a red dot.
 icon program 32 "16 20 24 32 40 48 64 256" \

@@ -58,6 +58,23 @@ const std::array<win::ControlSpec, 8> kControls = {{
     {kBChiudi, L"BUTTON", L"Chiudi", 713, 0, 80, 27, kFlatButton},
 }};
 
+// ImageList1: the row status pictures, 0 distant, 1 pending, 2 past, 3
+// imminent; from the strip drawn at their size, or else from their icons.
+HIMAGELIST StatusImages(UINT dpi) {
+    const int size = win::Scale(16, dpi);
+    for (auto [stripSize, strip] : {std::pair{16, IDB_STATUS_16}, {20, IDB_STATUS_20}, {24, IDB_STATUS_24},
+                                    {32, IDB_STATUS_32}}) {
+        if (size != stripSize) continue;
+        if (HIMAGELIST images = win::LoadPictureStrip(strip, size)) return images;
+    }
+    win::UniqueImageList images(::ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, 4, 0));
+    for (int id : {IDI_STATUS_DISTANT, IDI_STATUS_PENDING, IDI_STATUS_PAST, IDI_STATUS_IMMINENT}) {
+        win::UniqueIcon icon(win::LoadProgramIcon(id, size));
+        ::ImageList_AddIcon(images.get(), icon.get());
+    }
+    return images.release();
+}
+
 }  // namespace
 
 TFMain::TFMain(ProgramState& state, Services& services)
@@ -100,13 +117,7 @@ void TFMain::LayOut() {
     titleFont_ = std::move(titleFont);
     win::FitCaptions(Handle(), kControls);
 
-    // ImageList1: the row status icons, 0 distant, 1 pending, 2 past, 3 imminent.
-    const int iconSize = win::Scale(16, dpi);
-    win::UniqueImageList images(::ImageList_Create(iconSize, iconSize, ILC_COLOR32 | ILC_MASK, 4, 0));
-    for (int id : {IDI_STATUS_DISTANT, IDI_STATUS_PENDING, IDI_STATUS_PAST, IDI_STATUS_IMMINENT}) {
-        win::UniqueIcon icon(win::LoadProgramIcon(id, iconSize));
-        ::ImageList_AddIcon(images.get(), icon.get());
-    }
+    win::UniqueImageList images(StatusImages(dpi));
     if (listView1_.Handle() != nullptr) listView1_.SetImages(images.get());
     imageList1_ = std::move(images);
 

@@ -8,6 +8,11 @@
 #define IDI_STATUS_PENDING 202
 #define IDI_STATUS_PAST 203
 #define IDI_STATUS_IMMINENT 204
+// The four side by side, at 16, 20, 24 and 32 pixels.
+#define IDB_STATUS_16 205
+#define IDB_STATUS_20 206
+#define IDB_STATUS_24 207
+#define IDB_STATUS_32 208
 
 #define IDI_MENU_STOP 211
 #define IDI_MENU_WINDOW 212

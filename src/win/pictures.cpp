@@ -1,10 +1,23 @@
 #include "win/pictures.h"
 
+#include "win/unique_handle.h"
+
 namespace ricordex::win {
 
 HICON LoadProgramIcon(int id, int size) {
     return static_cast<HICON>(
         ::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+}
+
+HIMAGELIST LoadPictureStrip(int id, int size) {
+    const UniqueHandle<GdiObjectTraits> strip(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id),
+                                                           IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    if (!strip) return nullptr;
+    BITMAP bitmap{};
+    ::GetObjectW(strip.get(), sizeof(bitmap), &bitmap);
+    UniqueImageList images(::ImageList_Create(size, size, ILC_COLOR32, bitmap.bmWidth / size, 0));
+    if (!images || ::ImageList_Add(images.get(), static_cast<HBITMAP>(strip.get()), nullptr) < 0) return nullptr;
+    return images.release();
 }
 
 HBITMAP BitmapFromIcon(HICON icon, int size) {

@@ -1,6 +1,8 @@
 #include "ui/event_list_view.h"
 
 #include "support/archive_bytes.h"
+#include "ui/resource_ids.h"
+#include "win/pictures.h"
 #include "win/main_form_fixture.h"
 
 namespace ricordex::ui {
@@ -74,6 +76,20 @@ TEST_F(RowDrawingTest, AnUnreadableRowIsDrawnWithItsBandAndReportedOnce) {
     for (int i = 0; i < 3; ++i) EXPECT_EQ(Draw(0).background, kEvenBackground);
     win::PumpMessages();  // the report waits for the message loop
     EXPECT_EQ(errors_, std::vector<std::wstring>{L"'29/02 10.00' is not a valid date and time."});
+}
+
+// The status pictures are taken in one piece at each size drawn for them.
+TEST(StatusPictures, EveryStripHoldsTheFourPictures) {
+    for (auto [size, strip] : {std::pair{16, IDB_STATUS_16}, {20, IDB_STATUS_20}, {24, IDB_STATUS_24},
+                               {32, IDB_STATUS_32}}) {
+        const win::UniqueImageList images(win::LoadPictureStrip(strip, size));
+        ASSERT_TRUE(images) << size;
+        EXPECT_EQ(::ImageList_GetImageCount(images.get()), 4) << size;
+        int width = 0, height = 0;
+        ::ImageList_GetIconSize(images.get(), &width, &height);
+        EXPECT_EQ(width, size);
+        EXPECT_EQ(height, size);
+    }
 }
 
 // A change of the rows that fails half-way (a switch of archive whose load
