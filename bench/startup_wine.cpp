@@ -1,22 +1,32 @@
 // Start-up: from process creation to the window shown and the message loop
 // waiting for input (the archive loaded, the tray icon added), for an empty
 // archive and for 10,000 and 100,000 events, next to a minimal program that
-// shows one window, in the same run, with and without the manifest that
-// gives Common Controls 6 (the program's own), and next to the minimal
-// program with a virtual list showing as many rows. Median of 7 starts each.
-// Also the start of a program set to stay in the notification area ("Avvio"
-// 1, as when it starts with Windows): no window is shown, so the measure
-// ends when the message loop first waits, the tray icon added.
+// shows one window, with and without the manifest that gives Common
+// Controls 6 (the program's own), and next to the minimal program with a
+// virtual list showing as many rows. Also the start of a program set to stay
+// in the notification area ("Avvio" 1, as when it starts with Windows): no
+// window is shown, so the measure ends when the message loop first waits,
+// the tray icon added.
+// The programs start in turn, one start of each per round, so that whatever
+// else the machine does falls on all of them alike; each line gives the
+// minimum and the median of the rounds. Then the private memory of the
+// program idle in the notification area with 100 events, next to the
+// minimal program's.
 // Run under Wine:
-//   tools/wine-run.sh build/windows/bench/startup_wine.exe
+//   tools/wine-run.sh build/windows/bench/startup_wine.exe [rounds]
 
 #include <windows.h>
+#define PSAPI_VERSION 2  // GetProcessMemoryInfo from kernel32
+#include <psapi.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "core/archive.h"
@@ -57,8 +67,20 @@ HWND FindOwnWindow(DWORD process, const wchar_t* className) {
 
 enum class Shown { Window, TrayOnly };
 
-double StartOnce(const std::filesystem::path& exe, const wchar_t* windowClass, const std::wstring& arguments,
-                 Shown shown) {
+struct Started {
+    double milliseconds = -1;
+    std::size_t privateBytes = 0;  // measured once idle, when asked
+};
+
+std::size_t PrivateBytes(HANDLE process) {
+    PROCESS_MEMORY_COUNTERS_EX memory{};
+    memory.cb = sizeof(memory);
+    ::GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory), sizeof(memory));
+    return memory.PrivateUsage != 0 ? memory.PrivateUsage : memory.PagefileUsage;
+}
+
+Started StartOnce(const std::filesystem::path& exe, const wchar_t* windowClass, const std::wstring& arguments,
+                  Shown shown, bool measureMemory = false) {
     std::wstring commandLine = L"\"" + exe.wstring() + L"\" " + arguments;
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
@@ -66,7 +88,7 @@ double StartOnce(const std::filesystem::path& exe, const wchar_t* windowClass, c
     const auto start = std::chrono::steady_clock::now();
     if (!::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                           exe.parent_path().c_str(), &startup, &process)) {
-        return -1;
+        return {};
     }
     // The window is shown as the message loop starts, the tray icon added before.
     HWND window = nullptr;
@@ -76,20 +98,30 @@ double StartOnce(const std::filesystem::path& exe, const wchar_t* windowClass, c
         ::Sleep(1);
     }
     ::WaitForInputIdle(process.hProcess, 60000);
-    const double elapsed = Milliseconds(std::chrono::steady_clock::now() - start).count();
+    Started result{Milliseconds(std::chrono::steady_clock::now() - start).count()};
+    if (measureMemory) {
+        ::Sleep(2000);  // idle: a few ticks of its timer
+        result.privateBytes = PrivateBytes(process.hProcess);
+    }
     if (window != nullptr) ::PostMessageW(window, WM_CLOSE, 0, 0);
     if (::WaitForSingleObject(process.hProcess, 20000) != WAIT_OBJECT_0) ::TerminateProcess(process.hProcess, 1);
     ::CloseHandle(process.hThread);
     ::CloseHandle(process.hProcess);
-    return elapsed;
+    return result;
 }
 
-double Median(const std::filesystem::path& exe, const wchar_t* windowClass, const std::wstring& arguments = {},
-              Shown shown = Shown::Window) {
-    std::vector<double> times;
-    for (int i = 0; i < 7; ++i) times.push_back(StartOnce(exe, windowClass, arguments, shown));
+// One program to start: how, and what to set up before each start.
+struct Contender {
+    std::string name;
+    std::function<double()> startOnce;
+    std::vector<double> times = {};
+};
+
+void PrintMinimumAndMedian(const Contender& contender) {
+    std::vector<double> times = contender.times;
     std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
+    std::printf("%-40s min %7.1f ms  median %7.1f ms\n", contender.name.c_str(), times.front(),
+                times[times.size() / 2]);
 }
 
 void WriteArchive(const std::filesystem::path& path, int events) {
@@ -107,36 +139,64 @@ void WriteArchive(const std::filesystem::path& path, int events) {
     ScriviRecord(list, files, path);
 }
 
+// Ricordex starts with its settings as the benchmark wants them, whatever
+// the last start wrote at its close.
+void SetUpRicordex(const std::filesystem::path& archive, DWORD avvio) {
+    const wchar_t key[] = L"SOFTWARE\\Ricordex";
+    const std::wstring dati = archive.wstring();
+    ::RegSetKeyValueW(HKEY_CURRENT_USER, key, L"Dati", REG_SZ, dati.c_str(),
+                      static_cast<DWORD>((dati.size() + 1) * sizeof(wchar_t)));
+    ::RegSetKeyValueW(HKEY_CURRENT_USER, key, L"Avvio", REG_DWORD, &avvio, sizeof(avvio));
+}
+
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+    const int rounds = argc > 1 ? std::max(3, std::atoi(argv[1])) : 15;
     const std::filesystem::path work = std::filesystem::temp_directory_path() / "ricordex-startup";
     std::filesystem::create_directories(work);
     const std::filesystem::path program = work / "Ricordex.exe";
     std::filesystem::copy_file(Beside(L"Ricordex.exe"), program, std::filesystem::copy_options::overwrite_existing);
     ::RegDeleteTreeW(HKEY_CURRENT_USER, L"SOFTWARE\\Ricordex");
 
-    const double plain = Median(Beside(L"minimal_window.exe"), L"MinimalWindow");
-    const double minimal = Median(Beside(L"minimal_window_cc6.exe"), L"MinimalWindow");
-    std::printf("%-34s %9.1f ms\n", "minimal program, no manifest", plain);
-    std::printf("%-34s %9.1f ms\n", "minimal program, one window", minimal);
+    std::vector<Contender> contenders;
+    auto minimal = [&](std::string name, const wchar_t* exe, std::wstring arguments = {}) {
+        contenders.push_back({std::move(name), [exe, arguments] {
+                                  return StartOnce(Beside(exe), L"MinimalWindow", arguments, Shown::Window).milliseconds;
+                              }});
+    };
+    minimal("minimal program, no manifest", L"minimal_window.exe");
+    minimal("minimal program, one window", L"minimal_window_cc6.exe");
     for (int events : {0, 10'000, 100'000}) {
-        const double list = Median(Beside(L"minimal_list.exe"), L"MinimalWindow", std::to_wstring(events));
-        WriteArchive(work / "Ricordex.psc", events);
-        const double ricordex = Median(program, L"Ricordex.TFMain");
-        std::printf("minimal program with a list, %6d rows %6.1f ms\n", events, list);
-        std::printf("Ricordex, %7d events            %9.1f ms  (%.2f x minimal, %.2f x without manifest, "
-                    "%.2f x minimal with a list)\n",
-                    events, ricordex, ricordex / minimal, ricordex / plain, ricordex / list);
+        const std::filesystem::path archive = work / ("Ricordex-" + std::to_string(events) + ".psc");
+        WriteArchive(archive, events);
+        char name[64];
+        std::snprintf(name, sizeof name, "minimal program with a list, %d rows", events);
+        minimal(name, L"minimal_list.exe", std::to_wstring(events));
+        for (auto [avvio, shown, suffix] : {std::tuple{DWORD{2}, Shown::Window, ""},
+                                            {DWORD{1}, Shown::TrayOnly, ", tray only"}}) {
+            std::snprintf(name, sizeof name, "Ricordex, %d events%s", events, suffix);
+            contenders.push_back({name, [=, &program] {
+                                      SetUpRicordex(archive, avvio);
+                                      return StartOnce(program, L"Ricordex.TFMain", {}, shown).milliseconds;
+                                  }});
+        }
     }
-    const DWORD trayOnly = 1;
-    ::RegSetKeyValueW(HKEY_CURRENT_USER, L"SOFTWARE\\Ricordex", L"Avvio", REG_DWORD, &trayOnly, sizeof(trayOnly));
-    for (int events : {0, 10'000, 100'000}) {
-        WriteArchive(work / "Ricordex.psc", events);
-        const double ricordex = Median(program, L"Ricordex.TFMain", {}, Shown::TrayOnly);
-        std::printf("Ricordex, %7d events, tray only %8.1f ms  (%.2f x minimal)\n", events, ricordex,
-                    ricordex / minimal);
+    for (int round = 0; round < rounds; ++round) {
+        for (Contender& contender : contenders) contender.times.push_back(contender.startOnce());
     }
+    for (const Contender& contender : contenders) PrintMinimumAndMedian(contender);
+
+    // Memory: idle in the notification area with 100 events, next to the
+    // minimal program's window.
+    WriteArchive(work / "Ricordex-100.psc", 100);
+    SetUpRicordex(work / "Ricordex-100.psc", 1);
+    const Started idle = StartOnce(program, L"Ricordex.TFMain", {}, Shown::TrayOnly, true);
+    const Started baseline =
+        StartOnce(Beside(L"minimal_window_cc6.exe"), L"MinimalWindow", {}, Shown::Window, true);
+    std::printf("private memory, Ricordex idle in the notification area, 100 events %7zu KiB\n",
+                idle.privateBytes / 1024);
+    std::printf("private memory, minimal program, one window %7zu KiB\n", baseline.privateBytes / 1024);
     ::RegDeleteTreeW(HKEY_CURRENT_USER, L"SOFTWARE\\Ricordex");
     std::filesystem::remove_all(work);
     return 0;
