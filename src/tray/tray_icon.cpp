@@ -36,7 +36,7 @@ UINT TTrayIcon::TaskbarCreatedMessage() {
 TTrayIcon::TTrayIcon(HWND ownerWindow)
     : ownerWindow_(ownerWindow), cycleTimer_(kCycleTimer, 0), clickTimer_(kClickTimer, ::GetDoubleClickTime()) {
     TaskbarCreatedMessage();
-    RegisterClass(kTrayWindowClass);
+    RegisterWindowClass(kTrayWindowClass);
     Create(kTrayWindowClass, L"", WS_POPUP, WS_EX_TOOLWINDOW, 0, 0, 0, 0, nullptr);
     iconData_.cbSize = NOTIFYICONDATAW_V2_SIZE;
     iconData_.hWnd = Handle();

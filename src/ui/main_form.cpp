@@ -83,7 +83,7 @@ TFMain::TFMain(ProgramState& state, Services& services)
       scheduler_(state, services.clock, alertPorts_, unreadable_, [this](const std::exception& e) { ReportLater(e); }) {
     win::Application& application = win::Application::Instance();
     programIcon_.reset(win::LoadProgramIcon(IDI_PROGRAM, 32));
-    RegisterClass(kMainFormClass, programIcon_.get());
+    RegisterWindowClass(kMainFormClass, programIcon_.get());
     SetClientSizeAt96(kClientWidth, kClientHeight);
     const RECT r = win::CentredWindowRect(kClientWidth, kClientHeight, kFormStyle, kFormExStyle,
                                           win::WindowDpi(nullptr));

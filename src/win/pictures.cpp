@@ -1,5 +1,8 @@
 #include "win/pictures.h"
 
+#include "win/dc_guards.h"
+#include "win/unique_handle.h"
+
 namespace ricordex::win {
 
 HICON LoadProgramIcon(int id, int size) {
@@ -16,17 +19,16 @@ HBITMAP BitmapFromIcon(HICON icon, int size) {
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    HDC screen = ::GetDC(nullptr);
-    HBITMAP bitmap = ::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HDC dc = ::CreateCompatibleDC(screen);
-    ::ReleaseDC(nullptr, screen);
-    HGDIOBJ previous = ::SelectObject(dc, bitmap);
-    const RECT all{0, 0, size, size};
-    ::FillRect(dc, &all, ::GetSysColorBrush(COLOR_MENU));
-    ::DrawIconEx(dc, 0, 0, icon, size, size, 0, nullptr, DI_NORMAL);
-    ::SelectObject(dc, previous);
-    ::DeleteDC(dc);
-    return bitmap;
+    const WindowDc screen(nullptr);
+    UniqueBitmap bitmap(::CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    const UniqueMemoryDc dc(::CreateCompatibleDC(screen.get()));
+    {
+        const SelectedObject drawnOn(dc.get(), bitmap.get());
+        const RECT all{0, 0, size, size};
+        ::FillRect(dc.get(), &all, ::GetSysColorBrush(COLOR_MENU));
+        ::DrawIconEx(dc.get(), 0, 0, icon, size, size, 0, nullptr, DI_NORMAL);
+    }
+    return bitmap.release();
 }
 
 }  // namespace ricordex::win

@@ -30,7 +30,7 @@ void PumpFor(std::chrono::milliseconds duration) {
 class Form : public win::Window {
 public:
     Form() {
-        RegisterClass(L"RicordexTestForm");
+        RegisterWindowClass(L"RicordexTestForm");
         Create(L"RicordexTestForm", L"Form", WS_POPUP | WS_CAPTION, 0, 100, 100, 200, 100,
                win::Application::Instance().Handle());
         win::Application::Instance().SetMainForm(Handle());
