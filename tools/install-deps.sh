@@ -5,11 +5,13 @@ set -euo pipefail
 
 # Wine's own fonts are only recommended by its package, and recommendations
 # are not installed: without them every caption falls back to a wider font.
+# libclang-rt-dev is the sanitizer and fuzzer runtime of the distribution's
+# default clang, whichever version that is, as clang itself.
 packages=(
   cmake ninja-build g++ googletest libbenchmark-dev
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine wine64 fonts-wine xvfb xauth xdotool imagemagick locales python3 nsis
-  clang libclang-rt-14-dev
+  clang libclang-rt-dev
 )
 
 missing=()

@@ -1,7 +1,6 @@
 #include "tray/tray_icon.h"
 
 #include <algorithm>
-#include <unordered_map>
 
 #include "win/application.h"
 #include "win/text.h"
@@ -14,18 +13,6 @@ constexpr UINT_PTR kCycleTimer = 2;
 
 bool KeyDown(int key) { return (::GetAsyncKeyState(key) & 0x8000) != 0; }
 
-// The windows hooked by a tray icon: what each used before, and whose it is.
-struct Hook {
-    TTrayIcon* tray;
-    WNDPROC saved;
-    bool application;
-};
-
-std::unordered_map<HWND, Hook*>& Hooks() {
-    static std::unordered_map<HWND, Hook*> hooks;
-    return hooks;
-}
-
 }  // namespace
 
 UINT TTrayIcon::TaskbarCreatedMessage() {
@@ -36,7 +23,7 @@ UINT TTrayIcon::TaskbarCreatedMessage() {
 TTrayIcon::TTrayIcon(HWND ownerWindow)
     : ownerWindow_(ownerWindow), cycleTimer_(kCycleTimer, 0), clickTimer_(kClickTimer, ::GetDoubleClickTime()) {
     TaskbarCreatedMessage();
-    RegisterClass(kTrayWindowClass);
+    RegisterWindowClass(kTrayWindowClass);
     Create(kTrayWindowClass, L"", WS_POPUP, WS_EX_TOOLWINDOW, 0, 0, 0, 0, nullptr);
     iconData_.cbSize = NOTIFYICONDATAW_V2_SIZE;
     iconData_.hWnd = Handle();
@@ -45,16 +32,14 @@ TTrayIcon::TTrayIcon(HWND ownerWindow)
     iconData_.uCallbackMessage = kTrayCallbackMessage;
     cycleTimer_.Bind(Handle());
     clickTimer_.Bind(Handle());
-    HookWindow(win::Application::Instance().Handle(), true);
-    if (ownerWindow_ != nullptr) HookWindow(ownerWindow_, false);
+    HookWindows();
 }
 
 TTrayIcon::~TTrayIcon() {
     SetIconVisible(false);
     cycleTimer_.SetEnabled(false);
     clickTimer_.SetEnabled(false);
-    UnhookWindow(win::Application::Instance().Handle());
-    if (ownerWindow_ != nullptr) UnhookWindow(ownerWindow_);
+    UnhookWindows();
 }
 
 // Properties.
@@ -173,11 +158,6 @@ void TTrayIcon::MouseMove(TShiftState shift, int x, int y) {
     if (OnMouseMove) OnMouseMove(*this, shift, x, y);
 }
 
-void TTrayIcon::SendToTray() {
-    HideMainWindow();
-    SetIconVisible(true);  // refused by the shell when the icon is there already
-}
-
 // The message window.
 
 LRESULT TTrayIcon::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -210,73 +190,90 @@ TShiftState TTrayIcon::KeyboardShift() const {
     return shift;
 }
 
+// The shell's mouse messages over the icon that the component reports: the
+// button, its shift bit, whether it is a move, a press or a release, and what
+// the component does beside reporting it (before the report, after it).
+struct TTrayIcon::MouseRow {
+    enum Report { kMove, kDown, kUp };
+    UINT message;
+    TMouseButton button;
+    TShiftState shiftBit;
+    Report report;
+    void (TTrayIcon::*before)();
+    void (TTrayIcon::*after)();
+};
+
+const TTrayIcon::MouseRow* TTrayIcon::FindMouseRow(LPARAM mouseMessage) {
+    static constexpr MouseRow kRows[] = {
+        {WM_MOUSEMOVE, mbLeft, 0, MouseRow::kMove, nullptr, nullptr},
+        {WM_LBUTTONDOWN, mbLeft, ssLeft, MouseRow::kDown, &TTrayIcon::StartClickTimer, &TTrayIcon::LeftPressed},
+        {WM_LBUTTONUP, mbLeft, ssLeft, MouseRow::kUp, &TTrayIcon::LeftReleased, nullptr},
+        {WM_RBUTTONDOWN, mbRight, ssRight, MouseRow::kDown, nullptr, &TTrayIcon::PopupMenuAtCursor},
+        {WM_RBUTTONUP, mbRight, ssRight, MouseRow::kUp, nullptr, nullptr},
+        {WM_MBUTTONDOWN, mbMiddle, ssMiddle, MouseRow::kDown, nullptr, nullptr},
+        {WM_MBUTTONUP, mbMiddle, ssMiddle, MouseRow::kUp, nullptr, nullptr},
+    };
+    for (const MouseRow& row : kRows) {
+        if (static_cast<LPARAM>(row.message) == mouseMessage) return &row;
+    }
+    return nullptr;
+}
+
+// The double-click reads neither the keys nor the cursor; the other
+// messages that are not in the table (the right and middle double-clicks)
+// do nothing.
 void TTrayIcon::OnTrayMessage(LPARAM mouseMessage) {
     if (!enabled_) return;
+    if (mouseMessage == WM_LBUTTONDBLCLK) {
+        LeftDoubleClicked();
+        return;
+    }
+    const MouseRow* row = FindMouseRow(mouseMessage);
+    if (row == nullptr) return;
+    // The keys and the cursor as they are now, before anything changes.
+    const TShiftState shift = KeyboardShift() | row->shiftBit;
     POINT at{};
-    auto read = [&](TShiftState button) {
-        const TShiftState shift = KeyboardShift() | button;
-        ::GetCursorPos(&at);
-        return shift;
-    };
-    switch (mouseMessage) {
-    case WM_MOUSEMOVE: {
-        const TShiftState shift = read(0);
+    ::GetCursorPos(&at);
+    if (row->before != nullptr) (this->*row->before)();
+    switch (row->report) {
+    case MouseRow::kMove:
         MouseMove(shift, at.x, at.y);
         break;
-    }
-    case WM_LBUTTONDOWN: {
-        clickTimer_.SetEnabled(true);  // a press while it runs does not restart it
-        const TShiftState shift = read(ssLeft);
-        MouseDown(mbLeft, shift, at.x, at.y);
-        leftButtonDown_ = true;
-        if (leftPopup_) PopupMenuAtCursor();
+    case MouseRow::kDown:
+        MouseDown(row->button, shift, at.x, at.y);
+        break;
+    case MouseRow::kUp:
+        MouseUp(row->button, shift, at.x, at.y);
         break;
     }
-    case WM_LBUTTONUP: {
-        const TShiftState shift = read(ssLeft);
-        if (leftButtonDown_) {
-            clickPending_ = true;
-            // Held longer than a double-click: the click is due now.
-            if (!clickTimer_.Enabled()) {
-                leftButtonDown_ = false;
-                clickPending_ = false;
-                Click();
-            }
+    if (row->after != nullptr) (this->*row->after)();
+}
+
+// A press while the timer runs does not restart it.
+void TTrayIcon::StartClickTimer() { clickTimer_.SetEnabled(true); }
+
+void TTrayIcon::LeftPressed() {
+    leftButtonDown_ = true;
+    if (leftPopup_) PopupMenuAtCursor();
+}
+
+void TTrayIcon::LeftReleased() {
+    if (leftButtonDown_) {
+        clickPending_ = true;
+        // Held longer than a double-click: the click is due now.
+        if (!clickTimer_.Enabled()) {
+            clickPending_ = false;
+            Click();
         }
-        leftButtonDown_ = false;
-        MouseUp(mbLeft, shift, at.x, at.y);
-        break;
     }
-    case WM_LBUTTONDBLCLK:
-        clickPending_ = false;
-        doubleClickSeen_ = true;
-        DblClick();
-        if (popupMenu_ != nullptr && popupMenu_->AutoPopup() && !leftPopup_) popupMenu_->ClickDefault();
-        break;
-    case WM_RBUTTONDOWN: {
-        const TShiftState shift = read(ssRight);
-        MouseDown(mbRight, shift, at.x, at.y);
-        PopupMenuAtCursor();
-        break;
-    }
-    case WM_RBUTTONUP: {
-        const TShiftState shift = read(ssRight);
-        MouseUp(mbRight, shift, at.x, at.y);
-        break;
-    }
-    case WM_MBUTTONDOWN: {
-        const TShiftState shift = read(ssMiddle);
-        MouseDown(mbMiddle, shift, at.x, at.y);
-        break;
-    }
-    case WM_MBUTTONUP: {
-        const TShiftState shift = read(ssMiddle);
-        MouseUp(mbMiddle, shift, at.x, at.y);
-        break;
-    }
-    default:
-        break;
-    }
+    leftButtonDown_ = false;
+}
+
+void TTrayIcon::LeftDoubleClicked() {
+    clickPending_ = false;
+    doubleClickSeen_ = true;
+    DblClick();
+    if (popupMenu_ != nullptr && popupMenu_->AutoPopup() && !leftPopup_) popupMenu_->ClickDefault();
 }
 
 void TTrayIcon::ClickTimerTick() {
@@ -297,31 +294,31 @@ void TTrayIcon::CycleTimerTick() {
     SetIconIndex(iconIndex_ < count - 1 ? iconIndex_ + 1 : 0);
 }
 
+// The owner, or the box that keeps it waiting: the owner must never come in
+// front of a box it cannot leave until the box is answered.
+HWND TTrayIcon::MenuWindow() const {
+    return ownerWindow_ != nullptr ? win::FrontWindowOf(ownerWindow_) : Handle();
+}
+
 void TTrayIcon::PopupMenuAtCursor() {
     if (popupMenu_ == nullptr || !popupMenu_->AutoPopup()) return;
     POINT at{};
     if (!::GetCursorPos(&at)) return;
     win::Application::Instance().ProcessMessages();
-    // A menu opened from the tray closes when the user clicks elsewhere
-    // only if its window is in the foreground.
-    // The owner, or the box that keeps it waiting: the owner must never come
-    // in front of a box it cannot leave until the box is answered.
-    ::SetForegroundWindow(Handle());
-    if (ownerWindow_ != nullptr) ::SetForegroundWindow(win::FrontWindowOf(ownerWindow_));
+    // A menu opened from the tray closes when the user clicks elsewhere only
+    // if its window is in the foreground; the message posted to it once the
+    // menu is over makes the switch of foreground take effect.
+    HWND window = MenuWindow();
+    ::SetForegroundWindow(window);
     popupMenu_->SetPopupComponent(this);
-    popupMenu_->Popup(at.x, at.y, Handle());
-    // And the next message makes the switch of foreground take effect.
-    if (ownerWindow_ != nullptr) ::PostMessageW(ownerWindow_, WM_NULL, 0, 0);
+    popupMenu_->Popup(at.x, at.y, window);
+    ::PostMessageW(window, WM_NULL, 0, 0);
 }
 
 // Life in the tray.
 
 void TTrayIcon::Loaded() {
-    if (ownerWindow_ != nullptr && startMinimized_) {
-        win::Application& application = win::Application::Instance();
-        application.SetShowMainForm(false);
-        ::ShowWindow(application.Handle(), SW_HIDE);
-    }
+    StartMinimizedIfAsked();
     RefreshTrayIcon();
     SetIconVisible(iconVisible_);
 }
@@ -333,98 +330,6 @@ void TTrayIcon::ComponentRemoved(const void* component) {
         SetIconIndex(0);
     }
     if (component == popupMenu_) popupMenu_ = nullptr;
-}
-
-void TTrayIcon::ShowMainWindow() {
-    win::Application& application = win::Application::Instance();
-    HWND mainForm = application.MainForm();
-    if (ownerWindow_ == nullptr || mainForm == nullptr) return;
-    ::ShowWindow(application.Handle(), SW_RESTORE);
-    ::ShowWindow(mainForm, SW_SHOW);
-    if (::IsIconic(mainForm)) ::ShowWindow(mainForm, SW_RESTORE);
-    // The window the user was in takes the keys: a dialog, or the box that
-    // keeps the window waiting.
-    if (HWND target = application.ActivationTarget()) ::SetForegroundWindow(target);
-}
-
-void TTrayIcon::HideMainWindow() {
-    win::Application& application = win::Application::Instance();
-    HWND mainForm = application.MainForm();
-    if (ownerWindow_ == nullptr || mainForm == nullptr) return;
-    ::ShowWindow(mainForm, SW_HIDE);
-    ::ShowWindow(application.Handle(), SW_HIDE);
-}
-
-// The hooks.
-
-void TTrayIcon::HookWindow(HWND window, bool application) {
-    if (window == nullptr) return;
-    auto* hook = new Hook{this, nullptr, application};
-    hook->saved = reinterpret_cast<WNDPROC>(
-        ::SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TTrayIcon::HookProc)));
-    Hooks()[window] = hook;
-}
-
-void TTrayIcon::UnhookWindow(HWND window) {
-    auto found = Hooks().find(window);
-    if (found == Hooks().end() || found->second->tray != this) return;
-    if (::IsWindow(window)) ::SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(found->second->saved));
-    delete found->second;
-    Hooks().erase(found);
-}
-
-LRESULT CALLBACK TTrayIcon::HookProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto found = Hooks().find(window);
-    if (found == Hooks().end()) return ::DefWindowProcW(window, message, wParam, lParam);
-    Hook hook = *found->second;
-    if (message == WM_NCDESTROY) {
-        // The window goes: nothing is left to put back.
-        delete found->second;
-        Hooks().erase(found);
-        return ::CallWindowProcW(hook.saved, window, message, wParam, lParam);
-    }
-    win::Guarded([&] {
-        return hook.application ? hook.tray->ApplicationWindowProc(message, wParam, lParam)
-                                : hook.tray->OwnerWindowProc(message, wParam, lParam);
-    });
-    return ::CallWindowProcW(hook.saved, window, message, wParam, lParam);
-}
-
-LRESULT TTrayIcon::ApplicationWindowProc(UINT message, WPARAM wParam, LPARAM) {
-    win::Application& application = win::Application::Instance();
-    if (message == WM_SIZE && wParam == SIZE_MINIMIZED && minimizeToTray_) SendToTray();
-    if (message == WM_WINDOWPOSCHANGED && awaitingFirstPosChange_ && application.MainForm() != nullptr) {
-        // Only a multi-document frame would need hiding again here; this
-        // program's main form is an ordinary one.
-        awaitingFirstPosChange_ = false;
-    }
-    if (message == TaskbarCreatedMessage() && iconVisible_) AddTrayIcon();
-    return 0;
-}
-
-LRESULT TTrayIcon::OwnerWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_ACTIVATE) {
-        const WORD state = LOWORD(wParam);
-        if (state == WA_INACTIVE) {
-            HWND focus = ::GetFocus();
-            if (focus != nullptr && ::IsChild(ownerWindow_, focus)) focusedControl_ = focus;
-        } else if (focusedControl_ != nullptr && ::IsWindow(focusedControl_) && ::IsWindowVisible(focusedControl_) &&
-                   ::IsWindowEnabled(focusedControl_)) {
-            // IsWindowVisible is false for the control of a hidden owner:
-            // the owner may be activated while hidden (to open the tray
-            // menu), and then no key must reach its controls.
-            HWND parent = ::GetParent(focusedControl_);
-            if (parent == nullptr) parent = focusedControl_;
-            if (parent != reinterpret_cast<HWND>(lParam)) ::SetFocus(focusedControl_);
-        }
-    }
-    if (message == WM_SHOWWINDOW && wParam == TRUE && lParam == 0) {
-        HWND application = win::Application::Instance().Handle();
-        ::ShowWindow(application, SW_RESTORE);
-        ::SetForegroundWindow(application);
-        ::SetForegroundWindow(win::FrontWindowOf(ownerWindow_));
-    }
-    return 0;
 }
 
 }  // namespace ricordex::tray

@@ -110,16 +110,25 @@ protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;  // TrayWindowProc
 
 private:
-    static LRESULT CALLBACK HookProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    void HookWindow(HWND window, bool application);
-    void UnhookWindow(HWND window);
-    LRESULT ApplicationWindowProc(UINT message, WPARAM wParam, LPARAM lParam);
-    LRESULT OwnerWindowProc(UINT message, WPARAM wParam, LPARAM lParam);
+    // The window hooks and life in the tray (tray_hooks.cpp).
+    void HookWindows();
+    void UnhookWindows();
+    void ApplicationWindowProc(UINT message, WPARAM wParam, LPARAM lParam);
+    void OwnerWindowProc(UINT message, WPARAM wParam, LPARAM lParam);
+    void StartMinimizedIfAsked();
 
     void PrepareIconData();
     bool Notify(DWORD request);
+    struct MouseRow;
+    static const MouseRow* FindMouseRow(LPARAM mouseMessage);
     void OnTrayMessage(LPARAM mouseMessage);
     TShiftState KeyboardShift() const;
+    void StartClickTimer();
+    void LeftPressed();
+    void LeftReleased();
+    void LeftDoubleClicked();
+    // The window the tray menu belongs to while it is open.
+    HWND MenuWindow() const;
     void ClickTimerTick();
     void CycleTimerTick();
     HICON ListImage(int index) const;
@@ -148,6 +157,8 @@ private:
 
     bool awaitingFirstPosChange_ = true;
     HWND focusedControl_ = nullptr;  // the owner's control that last had the focus
+    win::WindowHook applicationHook_;
+    win::WindowHook ownerHook_;
 };
 
 }  // namespace ricordex::tray

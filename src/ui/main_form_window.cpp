@@ -89,7 +89,7 @@ TFMain::TFMain(ProgramState& state, Services& services)
     listView1_.SetCommands({[this](int column) { ListView1ColumnClick(column); },
                             [this] { BModificaEventoClick(); }, [this] { EliminaEvento(); }});
     programIcon_.reset(win::LoadProgramIcon(IDI_PROGRAM, 32));
-    RegisterClass(kMainFormClass, programIcon_.get());
+    RegisterWindowClass(kMainFormClass, programIcon_.get());
     SetClientSizeAt96(kClientWidth, kClientHeight);
     const RECT r = win::CentredWindowRect(kClientWidth, kClientHeight, kFormStyle, kFormExStyle,
                                           win::WindowDpi(nullptr));

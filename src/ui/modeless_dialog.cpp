@@ -10,7 +10,7 @@ constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
 ModelessDialog::ModelessDialog(HWND owner, const wchar_t* className, const wchar_t* caption, DWORD style,
                                int clientWidth, int clientHeight) {
     win::Application& application = win::Application::Instance();
-    RegisterClass(className);
+    RegisterWindowClass(className);
     SetClientSizeAt96(clientWidth, clientHeight);
     const RECT r = win::CentredWindowRect(clientWidth, clientHeight, style, kExStyle, win::WindowDpi(nullptr));
     Create(className, caption, style, kExStyle, r.left, r.top, r.right - r.left, r.bottom - r.top, owner);

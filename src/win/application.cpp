@@ -20,7 +20,7 @@ Application& Application::Instance() {
 
 void Application::Initialize(const std::wstring& title, HICON icon) {
     title_ = title;
-    RegisterClass(kApplicationClass, icon);
+    RegisterWindowClass(kApplicationClass, icon);
     // A zero-size window in the middle of the screen: only its taskbar
     // button is ever seen.
     const int x = ::GetSystemMetrics(SM_CXSCREEN) / 2;

@@ -3,6 +3,7 @@
 #include <cwchar>
 #include <string>
 
+#include "win/dc_guards.h"
 #include "win/flat_button.h"
 
 namespace ricordex::win {
@@ -34,9 +35,8 @@ UINT WindowDpi(HWND window) {
     if (getDpiForWindow != nullptr && window != nullptr) {
         if (const UINT dpi = getDpiForWindow(window)) return dpi;
     }
-    HDC screen = ::GetDC(nullptr);
-    const int dpi = ::GetDeviceCaps(screen, LOGPIXELSX);
-    ::ReleaseDC(nullptr, screen);
+    const WindowDc screen(nullptr);
+    const int dpi = ::GetDeviceCaps(screen.get(), LOGPIXELSX);
     return dpi > 0 ? static_cast<UINT>(dpi) : 96;
 }
 
@@ -81,12 +81,12 @@ int CaptionWidth(HWND control) {
     if (length == 0) return 0;
     std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
     ::GetWindowTextW(control, text.data(), length + 1);
-    HDC dc = ::GetDC(control);
-    HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0)));
     SIZE extent{};
-    ::GetTextExtentPoint32W(dc, text.c_str(), length, &extent);
-    ::SelectObject(dc, old);
-    ::ReleaseDC(control, dc);
+    {
+        const WindowDc dc(control);
+        const SelectedObject font(dc.get(), reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0)));
+        ::GetTextExtentPoint32W(dc.get(), text.c_str(), length, &extent);
+    }
     if (!checkBox) return extent.cx;
     // The box, the gap after it, and room for the focus rectangle.
     const UINT dpi = WindowDpi(control);
@@ -119,14 +119,12 @@ RECT CentredWindowRect(int clientWidth, int clientHeight, DWORD style, DWORD exS
 }
 
 void PaintPanel(HWND window, const RECT& panelAt96, HBRUSH fill, UINT edges) {
-    PAINTSTRUCT paint;
-    HDC dc = ::BeginPaint(window, &paint);
+    const PaintScope paint(window);
     const UINT dpi = WindowDpi(window);
     RECT panel{Scale(panelAt96.left, dpi), Scale(panelAt96.top, dpi), Scale(panelAt96.right, dpi),
                Scale(panelAt96.bottom, dpi)};
-    ::FillRect(dc, &panel, fill);
-    ::DrawEdge(dc, &panel, BDR_SUNKENINNER, edges);
-    ::EndPaint(window, &paint);
+    ::FillRect(paint.get(), &panel, fill);
+    ::DrawEdge(paint.get(), &panel, BDR_SUNKENINNER, edges);
 }
 
 std::wstring ControlText(HWND window, int id) {

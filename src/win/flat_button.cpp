@@ -5,14 +5,16 @@
 #include <cwchar>
 #include <string>
 
+#include "win/dc_guards.h"
+#include "win/unique_handle.h"
+
 namespace ricordex::win {
 
 void DrawFlatButton(const DRAWITEMSTRUCT& item, const FlatButtonLook& look) {
     HDC dc = item.hDC;
     RECT r = item.rcItem;
-    HBRUSH background = ::CreateSolidBrush(look.background);
-    ::FillRect(dc, &r, background);
-    ::DeleteObject(background);
+    const UniqueBrush background(::CreateSolidBrush(look.background));
+    ::FillRect(dc, &r, background.get());
 
     const bool pressed = (item.itemState & ODS_SELECTED) != 0;
     if (pressed) {
@@ -33,18 +35,17 @@ void DrawFlatButton(const DRAWITEMSTRUCT& item, const FlatButtonLook& look) {
     wchar_t caption[64] = {};
     ::GetWindowTextW(item.hwndItem, caption, 64);
     const int captionLength = static_cast<int>(std::wcslen(caption));
-    HGDIOBJ previousFont = ::SelectObject(dc, look.font);
+    const SelectedObject font(dc, look.font);
     SIZE text{};
     ::GetTextExtentPoint32W(dc, caption, captionLength, &text);
 
     ICONINFO info{};
     int glyph = 0;
     if (look.picture != nullptr && ::GetIconInfo(look.picture, &info)) {
+        const UniqueBitmap colour(info.hbmColor), mask(info.hbmMask);  // copies made for the caller
         BITMAP bitmap{};
-        ::GetObjectW(info.hbmColor != nullptr ? info.hbmColor : info.hbmMask, sizeof(bitmap), &bitmap);
+        ::GetObjectW(colour ? colour.get() : mask.get(), sizeof(bitmap), &bitmap);
         glyph = bitmap.bmWidth;
-        if (info.hbmColor != nullptr) ::DeleteObject(info.hbmColor);
-        if (info.hbmMask != nullptr) ::DeleteObject(info.hbmMask);
     }
     const int width = r.right - r.left;
     const int height = r.bottom - r.top;
@@ -69,7 +70,6 @@ void DrawFlatButton(const DRAWITEMSTRUCT& item, const FlatButtonLook& look) {
         ::SetTextColor(dc, (item.itemState & ODS_DISABLED) != 0 ? ::GetSysColor(COLOR_GRAYTEXT) : look.text);
         ::TextOutW(dc, textX + shift, textY + shift, caption, captionLength);
     }
-    ::SelectObject(dc, previousFont);
 }
 
 namespace {

@@ -1,5 +1,6 @@
 #include "win/pictures.h"
 
+#include "win/dc_guards.h"
 #include "win/unique_handle.h"
 
 namespace ricordex::win {
@@ -10,13 +11,13 @@ HICON LoadProgramIcon(int id, int size) {
 }
 
 HIMAGELIST LoadPictureStrip(int id, int size) {
-    const UniqueHandle<GdiObjectTraits> strip(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id),
-                                                           IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    const UniqueBitmap strip(static_cast<HBITMAP>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id),
+                                                            IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
     if (!strip) return nullptr;
     BITMAP bitmap{};
     ::GetObjectW(strip.get(), sizeof(bitmap), &bitmap);
     UniqueImageList images(::ImageList_Create(size, size, ILC_COLOR32, bitmap.bmWidth / size, 0));
-    if (!images || ::ImageList_Add(images.get(), static_cast<HBITMAP>(strip.get()), nullptr) < 0) return nullptr;
+    if (!images || ::ImageList_Add(images.get(), strip.get(), nullptr) < 0) return nullptr;
     return images.release();
 }
 
@@ -29,17 +30,16 @@ HBITMAP BitmapFromIcon(HICON icon, int size) {
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    HDC screen = ::GetDC(nullptr);
-    HBITMAP bitmap = ::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HDC dc = ::CreateCompatibleDC(screen);
-    ::ReleaseDC(nullptr, screen);
-    HGDIOBJ previous = ::SelectObject(dc, bitmap);
-    const RECT all{0, 0, size, size};
-    ::FillRect(dc, &all, ::GetSysColorBrush(COLOR_MENU));
-    ::DrawIconEx(dc, 0, 0, icon, size, size, 0, nullptr, DI_NORMAL);
-    ::SelectObject(dc, previous);
-    ::DeleteDC(dc);
-    return bitmap;
+    const WindowDc screen(nullptr);
+    UniqueBitmap bitmap(::CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    const UniqueMemoryDc dc(::CreateCompatibleDC(screen.get()));
+    {
+        const SelectedObject drawnOn(dc.get(), bitmap.get());
+        const RECT all{0, 0, size, size};
+        ::FillRect(dc.get(), &all, ::GetSysColorBrush(COLOR_MENU));
+        ::DrawIconEx(dc.get(), 0, 0, icon, size, size, 0, nullptr, DI_NORMAL);
+    }
+    return bitmap.release();
 }
 
 }  // namespace ricordex::win

@@ -26,4 +26,17 @@ std::string WideToAnsi(std::wstring_view text) {
     return out;
 }
 
+std::string SystemErrorText(unsigned long error) {
+    wchar_t text[512] = {};
+    DWORD length = ::FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
+                                    text, 512, nullptr);
+    // The system ends its texts with a full stop and a line break.
+    while (length > 0 && (text[length - 1] == L'\r' || text[length - 1] == L'\n' || text[length - 1] == L'.' ||
+                          text[length - 1] == L' ')) {
+        --length;
+    }
+    const std::string code = "(system error " + std::to_string(error) + ")";
+    return length > 0 ? WideToAnsi(std::wstring_view(text, length)) + " " + code : code;
+}
+
 }  // namespace ricordex::win

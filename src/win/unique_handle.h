@@ -57,10 +57,18 @@ struct RegistryKeyTraits {
     static Handle Invalid() { return nullptr; }
     static void Close(Handle h) { ::RegCloseKey(h); }
 };
-struct GdiObjectTraits {
-    using Handle = HGDIOBJ;
+// Any GDI object, or one of a known kind (a font, a brush, a bitmap), so
+// that the holder hands out the type the drawing calls take.
+template <typename GdiHandle>
+struct GdiTraits {
+    using Handle = GdiHandle;
     static Handle Invalid() { return nullptr; }
     static void Close(Handle h) { ::DeleteObject(h); }
+};
+struct MemoryDcTraits {
+    using Handle = HDC;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle h) { ::DeleteDC(h); }
 };
 struct IconTraits {
     using Handle = HICON;
@@ -86,7 +94,11 @@ struct WindowTraits {
 using UniqueFile = UniqueHandle<FileTraits>;
 using UniqueKernelObject = UniqueHandle<KernelObjectTraits>;
 using UniqueKey = UniqueHandle<RegistryKeyTraits>;
-using UniqueGdiObject = UniqueHandle<GdiObjectTraits>;
+using UniqueGdiObject = UniqueHandle<GdiTraits<HGDIOBJ>>;
+using UniqueFont = UniqueHandle<GdiTraits<HFONT>>;
+using UniqueBrush = UniqueHandle<GdiTraits<HBRUSH>>;
+using UniqueBitmap = UniqueHandle<GdiTraits<HBITMAP>>;
+using UniqueMemoryDc = UniqueHandle<MemoryDcTraits>;  // CreateCompatibleDC
 using UniqueIcon = UniqueHandle<IconTraits>;
 using UniqueMenu = UniqueHandle<MenuTraits>;
 using UniqueImageList = UniqueHandle<ImageListTraits>;

@@ -1,7 +1,11 @@
 #include "win/window.h"
 
+#include <commctrl.h>
+
+#include "core/errors.h"
 #include "win/application.h"
 #include "win/controls.h"
+#include "win/text.h"
 
 namespace ricordex::win {
 
@@ -13,7 +17,7 @@ Window::~Window() {
     }
 }
 
-void Window::RegisterClass(const wchar_t* className, HICON icon) {
+void Window::RegisterWindowClass(const wchar_t* className, HICON icon) {
     WNDCLASSEXW wc{};
     if (::GetClassInfoExW(::GetModuleHandleW(nullptr), className, &wc)) return;
     wc.cbSize = sizeof(wc);
@@ -29,8 +33,10 @@ void Window::RegisterClass(const wchar_t* className, HICON icon) {
 
 void Window::Create(const wchar_t* className, const wchar_t* title, DWORD style, DWORD exStyle, int x, int y,
                     int width, int height, HWND owner) {
-    ::CreateWindowExW(exStyle, className, title, style, x, y, width, height, owner, nullptr,
-                      ::GetModuleHandleW(nullptr), this);
+    if (::CreateWindowExW(exStyle, className, title, style, x, y, width, height, owner, nullptr,
+                          ::GetModuleHandleW(nullptr), this) == nullptr) {
+        throw Error("Error creating window: " + SystemErrorText(::GetLastError()));
+    }
 }
 
 LRESULT Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -52,6 +58,37 @@ LRESULT CALLBACK Window::Trampoline(HWND hwnd, UINT message, WPARAM wParam, LPAR
         return ::DefWindowProcW(hwnd, message, wParam, lParam);
     }
     return Guarded([&] { return self->HandleMessage(message, wParam, lParam); });
+}
+
+// The hook's own address tells it from every other hook on the window.
+void WindowHook::Install(HWND window, Handler handler) {
+    Remove();
+    if (window == nullptr) return;
+    handler_ = std::move(handler);
+    if (::SetWindowSubclass(window, &WindowHook::Trampoline, reinterpret_cast<UINT_PTR>(this),
+                            reinterpret_cast<DWORD_PTR>(this))) {
+        window_ = window;
+    }
+}
+
+void WindowHook::Remove() {
+    if (window_ == nullptr) return;
+    ::RemoveWindowSubclass(window_, &WindowHook::Trampoline, reinterpret_cast<UINT_PTR>(this));
+    window_ = nullptr;
+}
+
+LRESULT CALLBACK WindowHook::Trampoline(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                        DWORD_PTR self) {
+    auto* hook = reinterpret_cast<WindowHook*>(self);
+    if (message == WM_NCDESTROY) {
+        hook->Remove();  // the window goes: nothing is left to put back later
+    } else {
+        Guarded([&] {
+            hook->handler_(message, wParam, lParam);
+            return LRESULT{0};
+        });
+    }
+    return ::DefSubclassProc(window, message, wParam, lParam);
 }
 
 void ReportException(const std::exception& error) { Application::Instance().HandleException(error); }

@@ -1,11 +1,13 @@
 #pragma once
-// A window bound to a C++ object. Every message of every such window passes
-// through one trampoline, which hands any exception to the application's
-// default error handler instead of letting it cross the window system.
+// A window bound to a C++ object, and a hook on another's window. Every
+// message of either passes through one trampoline, which hands any exception
+// to the application's default error handler instead of letting it cross
+// the window system.
 
 #include <windows.h>
 
 #include <exception>
+#include <functional>
 
 namespace ricordex::win {
 
@@ -35,11 +37,13 @@ public:
 
     HWND Handle() const { return hwnd_; }
 
-    // Registers the class once per process.
-    static void RegisterClass(const wchar_t* className, HICON icon = nullptr);
+    // Registers the class once per process. (Not RegisterClass: <windows.h>
+    // would quietly make that RegisterClassW.)
+    static void RegisterWindowClass(const wchar_t* className, HICON icon = nullptr);
 
 protected:
-    // Creates the window with this object bound to it from WM_NCCREATE on.
+    // Creates the window with this object bound to it from WM_NCCREATE on;
+    // throws an Error with the system's reason when it cannot.
     void Create(const wchar_t* className, const wchar_t* title, DWORD style, DWORD exStyle, int x, int y, int width,
                 int height, HWND owner);
 
@@ -49,6 +53,31 @@ private:
     static LRESULT CALLBACK Trampoline(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
     HWND hwnd_ = nullptr;
+};
+
+// Sees every message of a window before the window's own procedure does,
+// then passes it on: a comctl32 subclass with this object as its reference
+// data, so any number of hooks chain on one window and leave it in any
+// order. It goes with the object, or with the window when that goes first.
+class WindowHook {
+public:
+    using Handler = std::function<void(UINT message, WPARAM wParam, LPARAM lParam)>;
+
+    WindowHook() = default;
+    ~WindowHook() { Remove(); }
+    WindowHook(const WindowHook&) = delete;
+    WindowHook& operator=(const WindowHook&) = delete;
+
+    void Install(HWND window, Handler handler);
+    void Remove();
+    HWND Hooked() const { return window_; }
+
+private:
+    static LRESULT CALLBACK Trampoline(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                       DWORD_PTR self);
+
+    HWND window_ = nullptr;
+    Handler handler_;
 };
 
 }  // namespace ricordex::win

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "support/fakes.h"
+#include "support/live_handles.h"
 #include "support/temp_dir.h"
 #include "ui/main_form.h"
 #include "win/application.h"
@@ -42,32 +43,9 @@ struct Use {
     std::uintptr_t liveUser, liveGdi;
 };
 
-// Live handles, counted the way handle tables hand slots out: freed slots are
-// taken again first, then new ones from the top. After taking more handles than
-// lie free, the highest slot taken is the live count plus the number taken, so
-// its change between two readings is the change in live handles. (Wine answers
-// GetGuiResources with 0.)
-template <typename Create, typename Destroy>
-std::uintptr_t LiveHandles(Create create, Destroy destroy, unsigned slotShift) {
-    constexpr std::size_t kTaken = 8192;
-    std::vector<HANDLE> taken;
-    taken.reserve(kTaken);
-    std::uintptr_t highest = 0;
-    for (std::size_t i = 0; i < kTaken; ++i) {
-        const HANDLE handle = create();
-        if (handle == nullptr) break;
-        highest = std::max(highest, (reinterpret_cast<std::uintptr_t>(handle) & 0xFFFF) >> slotShift);
-        taken.push_back(handle);
-    }
-    for (HANDLE handle : taken) destroy(handle);
-    return highest - taken.size();
-}
-
 Use Measure() {
-    const std::uintptr_t user = LiveHandles([] { return static_cast<HANDLE>(::CreatePopupMenu()); },
-                                            [](HANDLE menu) { ::DestroyMenu(static_cast<HMENU>(menu)); }, 1);
-    const std::uintptr_t gdi = LiveHandles([] { return static_cast<HANDLE>(::CreateSolidBrush(RGB(1, 2, 3))); },
-                                           [](HANDLE brush) { ::DeleteObject(brush); }, 0);
+    const std::uintptr_t user = testing::LiveUserHandles();
+    const std::uintptr_t gdi = testing::LiveGdiHandles();
     // Read after counting, so the memory the counting takes is in both readings.
     PROCESS_MEMORY_COUNTERS_EX memory{};
     memory.cb = sizeof(memory);

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <memory>
 #include <thread>
 
+#include "support/live_handles.h"
 #include "ui/resource_ids.h"
 #include "win/application.h"
 #include "win/pictures.h"
@@ -30,7 +32,7 @@ void PumpFor(std::chrono::milliseconds duration) {
 class Form : public win::Window {
 public:
     Form() {
-        RegisterClass(L"RicordexTestForm");
+        RegisterWindowClass(L"RicordexTestForm");
         Create(L"RicordexTestForm", L"Form", WS_POPUP | WS_CAPTION, 0, 100, 100, 200, 100,
                win::Application::Instance().Handle());
         win::Application::Instance().SetMainForm(Handle());
@@ -182,44 +184,20 @@ TEST_F(ImagesTest, CyclingStepsThroughTheImagesAndTellsWhatComesNext) {
     EXPECT_EQ(std::vector<int>(next.begin(), next.begin() + 4), (std::vector<int>{1, 2, 0, 1}));
 }
 
-// GetGuiResources counts a process's GDI and USER objects on Windows; Wine
-// answers 0, so there the next free handle slot shows a leak instead: freed
-// slots are used again, leaked ones push it up.
-struct HandleUse {
-    DWORD gdi, user;
-    std::uintptr_t nextIcon, nextBrush;
-};
-
-HandleUse MeasureHandles(HICON sample) {
-    HANDLE self = ::GetCurrentProcess();
-    HICON icon = ::CopyIcon(sample);
-    HBRUSH brush = ::CreateSolidBrush(RGB(1, 2, 3));
-    const HandleUse use{::GetGuiResources(self, GR_GDIOBJECTS), ::GetGuiResources(self, GR_USEROBJECTS),
-                        reinterpret_cast<std::uintptr_t>(icon) & 0xFFFF,
-                        reinterpret_cast<std::uintptr_t>(brush) & 0xFFFF};
-    ::DestroyIcon(icon);
-    ::DeleteObject(brush);
-    return use;
-}
-
 TEST_F(ImagesTest, RefreshingAndCyclingKeepNoHandles) {
     tray_.SetIconList(list_.get());
     tray_.RefreshTrayIcon();
-    const HandleUse before = MeasureHandles(tray_.Icon());
+    const std::uintptr_t userBefore = testing::LiveUserHandles(), gdiBefore = testing::LiveGdiHandles();
     for (int i = 0; i < 10'000; ++i) {
         tray_.RefreshTrayIcon();
         tray_.SetIconIndex(i % 3);
     }
-    const HandleUse after = MeasureHandles(tray_.Icon());
-    std::printf("over 10,000 refreshes and steps: GDI objects %lu -> %lu, USER objects %lu -> %lu, "
-                "next icon slot %#zx -> %#zx, next brush slot %#zx -> %#zx\n",
-                before.gdi, after.gdi, before.user, after.user, static_cast<std::size_t>(before.nextIcon),
-                static_cast<std::size_t>(after.nextIcon), static_cast<std::size_t>(before.nextBrush),
-                static_cast<std::size_t>(after.nextBrush));
-    EXPECT_LE(after.gdi, before.gdi + 2);
-    EXPECT_LE(after.user, before.user + 2);
-    EXPECT_LE(after.nextIcon, before.nextIcon + 16);
-    EXPECT_LE(after.nextBrush, before.nextBrush + 16);
+    const std::uintptr_t userAfter = testing::LiveUserHandles(), gdiAfter = testing::LiveGdiHandles();
+    std::printf("over 10,000 refreshes and steps: live USER handles %zu -> %zu, live GDI handles %zu -> %zu\n",
+                static_cast<std::size_t>(userBefore), static_cast<std::size_t>(userAfter),
+                static_cast<std::size_t>(gdiBefore), static_cast<std::size_t>(gdiAfter));
+    EXPECT_LE(userAfter, userBefore + 4);
+    EXPECT_LE(gdiAfter, gdiBefore + 4);
 }
 
 TEST_F(TrayIconTest, MinimisingSendsTheProgramToTheTrayAndShowMainWindowBringsItBack) {
@@ -248,6 +226,42 @@ TEST_F(TrayIconTest, MinimisingSendsTheProgramToTheTrayAndShowMainWindowBringsIt
     ::SendMessageW(application.Handle(), TTrayIcon::TaskbarCreatedMessage(), 0, 0);
     EXPECT_EQ(tray_.adds, adds + 1);
     ::ShowWindow(application.Handle(), SW_HIDE);
+}
+
+// Two more icons of the same owner: the application window and the form
+// carry three hooks each. Every hook sees each message and passes it on to
+// the window's own procedure, whichever icon goes first.
+TEST_F(TrayIconTest, IconsHookingOneWindowAllSeeItsMessagesAndLeaveInAnyOrder) {
+    HWND application = win::Application::Instance().Handle();
+    auto title = [](HWND window) {
+        wchar_t text[32] = {};
+        ::SendMessageW(window, WM_GETTEXT, 32, reinterpret_cast<LPARAM>(text));
+        return std::wstring(text);
+    };
+    for (const bool firstLeavesFirst : {true, false}) {
+        SCOPED_TRACE(firstLeavesFirst ? "the first icon leaves first" : "the last icon leaves first");
+        auto first = std::make_unique<RecordingTray>(form_.Handle());
+        auto second = std::make_unique<RecordingTray>(form_.Handle());
+        const int fixtureAdds = tray_.adds;
+        ::SendMessageW(application, TTrayIcon::TaskbarCreatedMessage(), 0, 0);
+        EXPECT_EQ(tray_.adds, fixtureAdds + 1);
+        EXPECT_EQ(first->adds, 1);
+        EXPECT_EQ(second->adds, 1);
+        EXPECT_EQ(title(application), L"Ricordex");
+        EXPECT_EQ(title(form_.Handle()), L"Form");
+
+        std::unique_ptr<RecordingTray>& leaving = firstLeavesFirst ? first : second;
+        std::unique_ptr<RecordingTray>& staying = firstLeavesFirst ? second : first;
+        leaving.reset();
+        ::SendMessageW(application, TTrayIcon::TaskbarCreatedMessage(), 0, 0);
+        EXPECT_EQ(tray_.adds, fixtureAdds + 2);
+        EXPECT_EQ(staying->adds, 2);
+        staying.reset();
+        ::SendMessageW(application, TTrayIcon::TaskbarCreatedMessage(), 0, 0);
+        EXPECT_EQ(tray_.adds, fixtureAdds + 3);
+        EXPECT_EQ(title(application), L"Ricordex");
+        EXPECT_EQ(title(form_.Handle()), L"Form");
+    }
 }
 
 }  // namespace

@@ -1,0 +1,55 @@
+#include "win/window.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "core/errors.h"
+#include "win/application.h"
+
+namespace ricordex::win {
+namespace {
+
+class PlainWindow : public Window {
+public:
+    void Make(const wchar_t* className) { Create(className, L"Plain", WS_POPUP, 0, 0, 0, 10, 10, nullptr); }
+};
+
+TEST(Window, ACreationTheSystemRefusesThrowsWithTheSystemsReason) {
+    PlainWindow window;
+    try {
+        window.Make(L"Ricordex.NoSuchClass");
+        FAIL();
+    } catch (const Error& e) {
+        const std::string text = e.what();
+        // "Error creating window: Class does not exist (system error 1411)"
+        const std::string start = "Error creating window: ";
+        EXPECT_EQ(text.rfind(start, 0), 0u) << text;
+        EXPECT_GT(text.find(" (system error "), start.size()) << text;
+        EXPECT_EQ(text.back(), ')') << text;
+    }
+    EXPECT_EQ(window.Handle(), nullptr);
+}
+
+// A hook's error goes to the default error handler, and the message still
+// reaches the window.
+TEST(Window, AHookThatFailsReportsTheErrorAndPassesTheMessageOn) {
+    Window::RegisterWindowClass(L"Ricordex.PlainWindow");
+    PlainWindow window;
+    window.Make(L"Ricordex.PlainWindow");
+    std::vector<std::wstring> errors;
+    Application::Instance().SetErrorSink([&](const std::wstring& text) { errors.push_back(text); });
+    WindowHook hook;
+    hook.Install(window.Handle(), [](UINT message, WPARAM, LPARAM) {
+        if (message == WM_GETTEXT) throw Error("Guasto");
+    });
+    wchar_t text[16] = {};
+    ::SendMessageW(window.Handle(), WM_GETTEXT, 16, reinterpret_cast<LPARAM>(text));
+    Application::Instance().SetErrorSink(nullptr);
+    EXPECT_EQ(errors, std::vector<std::wstring>{L"Guasto."});
+    EXPECT_STREQ(text, L"Plain");
+}
+
+}  // namespace
+}  // namespace ricordex::win
