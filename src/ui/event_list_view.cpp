@@ -9,6 +9,7 @@
 #include "alerts/row_status.h"
 #include "core/vocabulary.h"
 #include "win/controls.h"
+#include "win/dc_guards.h"
 #include "win/text.h"
 
 namespace ricordex::ui {
@@ -68,17 +69,15 @@ void EventListView::FitColumnsToDpi() {
     // needs more in the font in use; then "Descrizione" fits the rest.
     const UINT dpi = win::WindowDpi(list_);
     HWND header = ListView_GetHeader(list_);
-    HDC dc = ::GetDC(header);
-    HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(header, WM_GETFONT, 0, 0)));
+    const win::WindowDc dc(header);
+    const win::SelectedObject font(dc.get(), reinterpret_cast<HFONT>(::SendMessageW(header, WM_GETFONT, 0, 0)));
     for (std::size_t i = 0; i < kColumns.size(); ++i) {
         SIZE text{};
-        ::GetTextExtentPoint32W(dc, kColumns[i].caption, static_cast<int>(std::wcslen(kColumns[i].caption)), &text);
+        ::GetTextExtentPoint32W(dc.get(), kColumns[i].caption, static_cast<int>(std::wcslen(kColumns[i].caption)), &text);
         const int width =
             std::max(win::Scale(kColumns[i].width, dpi), static_cast<int>(text.cx) + win::Scale(kHeaderPadding, dpi));
         ListView_SetColumnWidth(list_, static_cast<int>(i), width);
     }
-    ::SelectObject(dc, old);
-    ::ReleaseDC(header, dc);
     fittedScrollBar_.reset();
     FitColumns();
 }

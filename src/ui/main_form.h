@@ -133,16 +133,16 @@ private:
     AlertScheduler scheduler_;
     win::UniqueImageList imageList1_;
     win::UniqueIcon programIcon_;
-    std::array<win::UniqueGdiObject, 4> menuPictures_;
+    std::array<win::UniqueBitmap, 4> menuPictures_;
     std::array<win::UniqueIcon, 6> buttonPictures_;
     win::Tooltips tooltips_;
     std::unique_ptr<TFDialog> fDialog_;
     std::unique_ptr<TFOpzioni> fOpzioni_;
     tray::PopupMenu pMenu1_;
     std::unique_ptr<tray::TTrayIcon> trayI_;
-    win::UniqueGdiObject font_;
-    win::UniqueGdiObject titleFont_;
-    win::UniqueGdiObject panelBrush_;
+    win::UniqueFont font_;
+    win::UniqueFont titleFont_;
+    win::UniqueBrush panelBrush_;
 };
 
 }  // namespace ricordex::ui

@@ -109,9 +109,9 @@ void TFMain::CreateControls() {
 void TFMain::LayOut() {
     // The new fonts and images are given out before the old ones go.
     const UINT dpi = win::WindowDpi(Handle());
-    win::UniqueGdiObject font(win::CreatePixelFont(L"MS Sans Serif", 11, FW_NORMAL, dpi));
-    win::UniqueGdiObject titleFont(win::CreatePixelFont(L"Comic Sans MS", 13, FW_BOLD, dpi));
-    win::PlaceControls(Handle(), kControls, static_cast<HFONT>(font.get()));
+    win::UniqueFont font(win::CreatePixelFont(L"MS Sans Serif", 11, FW_NORMAL, dpi));
+    win::UniqueFont titleFont(win::CreatePixelFont(L"Comic Sans MS", 13, FW_BOLD, dpi));
+    win::PlaceControls(Handle(), kControls, font.get());
     ::SendDlgItemMessageW(Handle(), kLTitolo, WM_SETFONT, reinterpret_cast<WPARAM>(titleFont.get()), TRUE);
     font_ = std::move(font);
     titleFont_ = std::move(titleFont);
@@ -137,12 +137,12 @@ void TFMain::PaintPanel() {
     if (!ControlsCreated()) return;
     // The buttons cover the panel's left edge but in the gap between
     // "Elimina Evento" and "Opzioni", where a lone dark line would show.
-    win::PaintPanel(Handle(), kPanel1, static_cast<HBRUSH>(panelBrush_.get()), BF_TOP | BF_RIGHT | BF_BOTTOM);
+    win::PaintPanel(Handle(), kPanel1, panelBrush_.get(), BF_TOP | BF_RIGHT | BF_BOTTOM);
 }
 
 void TFMain::DrawButton(const DRAWITEMSTRUCT& item) {
     win::FlatButtonLook look{nullptr, win::GlyphPlacement::Above, kPanelColour, kCaptionGrey,
-                             static_cast<HFONT>(font_.get())};
+                             font_.get()};
     if (item.CtlID == kBChiudi) {
         look.picture = buttonPictures_[kChiudiPicture].get();
         look.placement = win::GlyphPlacement::Right;
@@ -172,7 +172,7 @@ void TFMain::CreateTrayIcon() {
         win::UniqueIcon icon(win::LoadProgramIcon(pictures[i], pictureSize));
         menuPictures_[i].reset(win::BitmapFromIcon(icon.get(), pictureSize));
     }
-    auto picture = [this](std::size_t i) { return static_cast<HBITMAP>(menuPictures_[i].get()); };
+    auto picture = [this](std::size_t i) { return menuPictures_[i].get(); };
     pMenu1_.Add({L"Interrompi Esecuzione", [this] { Chiudi1Click(); }, picture(0)});
     pMenu1_.Add({L"Finestra Principale", [this] { FinestraPrincipale1Click(); }, picture(1)});
     pMenu1_.Add({L"Nuova Scadenza", [this] { BNuovoEventoClick(); }, picture(2)});

@@ -54,9 +54,9 @@ void ModelessDialog::CentreOnScreen() {
 void ModelessDialog::LayOut(const win::LayoutShift& shift) {
     // The new fonts are given to the controls before the old ones go.
     const UINT dpi = win::WindowDpi(Handle());
-    win::UniqueGdiObject font(win::CreatePixelFont(L"MS Sans Serif", 11, FW_NORMAL, dpi));
-    win::UniqueGdiObject boldFont(win::CreatePixelFont(L"MS Sans Serif", 11, FW_BOLD, dpi));
-    win::PlaceControls(Handle(), table_, static_cast<HFONT>(font.get()), shift);
+    win::UniqueFont font(win::CreatePixelFont(L"MS Sans Serif", 11, FW_NORMAL, dpi));
+    win::UniqueFont boldFont(win::CreatePixelFont(L"MS Sans Serif", 11, FW_BOLD, dpi));
+    win::PlaceControls(Handle(), table_, font.get(), shift);
     for (int id : bold_) {
         ::SendDlgItemMessageW(Handle(), id, WM_SETFONT, reinterpret_cast<WPARAM>(boldFont.get()), TRUE);
     }

@@ -51,14 +51,15 @@ protected:
     void PaintPanel(const RECT& panelAt96) { win::PaintPanel(Handle(), panelAt96, PanelBrush()); }
     std::wstring Text(int id) const { return win::ControlText(Handle(), id); }
 
-    HFONT Font() const { return static_cast<HFONT>(font_.get()); }
-    HBRUSH FieldBrush() const { return static_cast<HBRUSH>(fieldBrush_.get()); }
-    HBRUSH PanelBrush() const { return static_cast<HBRUSH>(panelBrush_.get()); }
+    HFONT Font() const { return font_.get(); }
+    HBRUSH FieldBrush() const { return fieldBrush_.get(); }
+    HBRUSH PanelBrush() const { return panelBrush_.get(); }
 
 private:
     std::span<const win::ControlSpec> table_;
     std::vector<int> bold_;
-    win::UniqueGdiObject font_, boldFont_, fieldBrush_, panelBrush_;
+    win::UniqueFont font_, boldFont_;
+    win::UniqueBrush fieldBrush_, panelBrush_;
     win::Tooltips tooltips_;
 };
 

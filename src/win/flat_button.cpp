@@ -10,27 +10,46 @@
 
 namespace ricordex::win {
 
-void DrawFlatButton(const DRAWITEMSTRUCT& item, const FlatButtonLook& look) {
-    HDC dc = item.hDC;
-    RECT r = item.rcItem;
-    const UniqueBrush background(::CreateSolidBrush(look.background));
-    ::FillRect(dc, &r, background.get());
+namespace {
 
-    const bool pressed = (item.itemState & ODS_SELECTED) != 0;
-    if (pressed) {
-        ::DrawEdge(dc, &r, BDR_SUNKENOUTER, BF_RECT);
-    } else if ((item.itemState & ODS_FOCUS) != 0) {
-        ::DrawEdge(dc, &r, BDR_RAISEDINNER, BF_RECT);
+// The button's face: its colour, the edge of a pressed or focused button,
+// and the focus rectangle once the user works with the keyboard.
+void DrawButtonFace(HDC dc, const RECT& r, UINT state, COLORREF colour) {
+    const UniqueBrush background(::CreateSolidBrush(colour));
+    ::FillRect(dc, &r, background.get());
+    RECT edge = r;
+    if ((state & ODS_SELECTED) != 0) {
+        ::DrawEdge(dc, &edge, BDR_SUNKENOUTER, BF_RECT);
+    } else if ((state & ODS_FOCUS) != 0) {
+        ::DrawEdge(dc, &edge, BDR_RAISEDINNER, BF_RECT);
     }
     // Hidden, as in every button, until the user works with the keyboard.
-    if ((item.itemState & ODS_FOCUS) != 0 && (item.itemState & ODS_NOFOCUSRECT) == 0) {
+    if ((state & ODS_FOCUS) != 0 && (state & ODS_NOFOCUSRECT) == 0) {
         RECT focus = r;
         ::InflateRect(&focus, -3, -3);
         ::SetTextColor(dc, RGB(0, 0, 0));
         ::SetBkColor(dc, RGB(255, 255, 255));
         ::DrawFocusRect(dc, &focus);
     }
-    const int shift = pressed ? 1 : 0;
+}
+
+// The width of an icon's pictures, 0 without one.
+int IconWidth(HICON icon) {
+    ICONINFO info{};
+    if (icon == nullptr || !::GetIconInfo(icon, &info)) return 0;
+    const UniqueBitmap colour(info.hbmColor), mask(info.hbmMask);  // copies made for the caller
+    BITMAP bitmap{};
+    ::GetObjectW(colour ? colour.get() : mask.get(), sizeof(bitmap), &bitmap);
+    return bitmap.bmWidth;
+}
+
+}  // namespace
+
+void DrawFlatButton(const DRAWITEMSTRUCT& item, const FlatButtonLook& look) {
+    HDC dc = item.hDC;
+    const RECT r = item.rcItem;
+    DrawButtonFace(dc, r, item.itemState, look.background);
+    const int shift = (item.itemState & ODS_SELECTED) != 0 ? 1 : 0;
 
     wchar_t caption[64] = {};
     ::GetWindowTextW(item.hwndItem, caption, 64);
@@ -39,14 +58,7 @@ void DrawFlatButton(const DRAWITEMSTRUCT& item, const FlatButtonLook& look) {
     SIZE text{};
     ::GetTextExtentPoint32W(dc, caption, captionLength, &text);
 
-    ICONINFO info{};
-    int glyph = 0;
-    if (look.picture != nullptr && ::GetIconInfo(look.picture, &info)) {
-        const UniqueBitmap colour(info.hbmColor), mask(info.hbmMask);  // copies made for the caller
-        BITMAP bitmap{};
-        ::GetObjectW(colour ? colour.get() : mask.get(), sizeof(bitmap), &bitmap);
-        glyph = bitmap.bmWidth;
-    }
+    const int glyph = IconWidth(look.picture);
     const int width = r.right - r.left;
     const int height = r.bottom - r.top;
     const bool hasText = captionLength > 0 && look.placement != GlyphPlacement::Alone;

@@ -94,7 +94,6 @@ struct WindowTraits {
 using UniqueFile = UniqueHandle<FileTraits>;
 using UniqueKernelObject = UniqueHandle<KernelObjectTraits>;
 using UniqueKey = UniqueHandle<RegistryKeyTraits>;
-using UniqueGdiObject = UniqueHandle<GdiTraits<HGDIOBJ>>;
 using UniqueFont = UniqueHandle<GdiTraits<HFONT>>;
 using UniqueBrush = UniqueHandle<GdiTraits<HBRUSH>>;
 using UniqueBitmap = UniqueHandle<GdiTraits<HBITMAP>>;
