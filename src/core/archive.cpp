@@ -1,6 +1,8 @@
 #include "core/archive.h"
 
 #include <algorithm>
+#include <array>
+#include <future>
 #include <vector>
 
 #include "core/archive_record.h"
@@ -8,12 +10,9 @@
 namespace ricordex {
 namespace {
 
-// Records move through a buffer of this many at a time.
-constexpr std::size_t kRecordsPerBlock = 512;
-
 // After a sort the rows' texts lie scattered in memory: asking for a row's
 // texts a few rows ahead keeps a large save from waiting on each of them.
-constexpr std::size_t kPrefetchDistance = 8;
+constexpr std::size_t kPrefetchDistance = 16;
 
 inline void Prefetch(const EventRow& row) {
 #if defined(__GNUC__) || defined(__clang__)
@@ -41,7 +40,7 @@ void LeggiRecord(EventList& list, InputFile& file) {
     list.Clear();
     SortWhenDone sort(list);
     std::uint64_t remaining = file.Size() / kRecordSize;
-    std::vector<char> buffer(kRecordSize * kRecordsPerBlock);
+    std::vector<char> buffer(kRecordSize * static_cast<std::size_t>(std::min<std::uint64_t>(remaining, kRecordsPerBlock)));
     while (remaining > 0) {
         const auto records = static_cast<std::size_t>(std::min<std::uint64_t>(remaining, kRecordsPerBlock));
         file.Read(buffer.data(), records * kRecordSize);
@@ -64,18 +63,28 @@ void RicaricaArchivio(EventList& list, ArchiveFiles& files, const std::filesyste
 
 void ScriviRecord(const EventList& list, ArchiveFiles& files, const std::filesystem::path& path) {
     std::unique_ptr<OutputFile> file = files.CreateReplacement(path);
-    std::vector<char> buffer(kRecordSize * kRecordsPerBlock);
-    std::size_t used = 0;
-    for (std::size_t i = 0; i < list.Count(); ++i) {
-        if (i + kPrefetchDistance < list.Count()) Prefetch(list.At(i + kPrefetchDistance));
-        EncodeRecord(list.At(i), buffer.data() + used);
-        used += kRecordSize;
-        if (used == buffer.size()) {
-            file->Write(buffer.data(), used);
-            used = 0;
+    // A block is encoded while the one before it is being written: a large
+    // save takes about as long as its write. The file is only ever written
+    // by one block at a time, in order, and committed after the last one.
+    const std::size_t perBlock = std::min(std::max<std::size_t>(list.Count(), 1), kRecordsPerBlock);
+    std::array<std::vector<char>, 2> buffers;
+    std::future<void> writing;
+    for (std::size_t first = 0, block = 0; first < list.Count(); first += perBlock, block ^= 1) {
+        std::vector<char>& buffer = buffers[block];
+        const std::size_t records = std::min(perBlock, list.Count() - first);
+        buffer.resize(records * kRecordSize);
+        for (std::size_t i = 0; i < records; ++i) {
+            if (first + i + kPrefetchDistance < list.Count()) Prefetch(list.At(first + i + kPrefetchDistance));
+            EncodeRecord(list.At(first + i), buffer.data() + i * kRecordSize);
+        }
+        if (writing.valid()) writing.get();  // raises the write's failure
+        if (records == list.Count()) {
+            file->Write(buffer.data(), buffer.size());  // one block: no second thread
+        } else {
+            writing = std::async(std::launch::async, [&file, &buffer] { file->Write(buffer.data(), buffer.size()); });
         }
     }
-    if (used > 0) file->Write(buffer.data(), used);
+    if (writing.valid()) writing.get();
     file->Commit();
 }
 

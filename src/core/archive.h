@@ -8,6 +8,10 @@
 
 namespace ricordex {
 
+// Records are read and written this many at a time (2.6 MB): few, large
+// reads and writes.
+inline constexpr std::size_t kRecordsPerBlock = 16384;
+
 // Replaces the rows of the list with the records of an open archive. The
 // rows read before a failure stay, in the list's order.
 void LeggiRecord(EventList& list, InputFile& file);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "core/archive.h"
 #include "core/std_archive_files.h"
 #include "support/archive_bytes.h"
 #include "support/fakes.h"
@@ -154,8 +155,10 @@ TEST_F(Life, ASaveFailingAtAnyPointLeavesTheArchiveAndTheFlags) {
     for (int i = 0; i < 3; ++i) before += BolloAuto();
     WriteBytes(archive_, before);
     Start();
-    // 1,200 rows: the save writes them in three blocks.
-    for (int i = 0; i < 1197; ++i) state_.list.AppendUnordered({"riga", "", "", "", "", "", ""}, 0);
+    // The save writes them in three blocks.
+    for (std::size_t i = 3; i < 2 * kRecordsPerBlock + 1; ++i) {
+        state_.list.AppendUnordered({"riga", "", "", "", "", "", ""}, 0);
+    }
     std::vector<std::pair<SaveStep, int>> points = {{SaveStep::Create, 0}, {SaveStep::Commit, 0}};
     for (int block = 1; block <= 3; ++block) points.emplace_back(SaveStep::Write, block);
     for (auto [step, block] : points) {
@@ -179,7 +182,7 @@ TEST_F(Life, ASaveFailingAtAnyPointLeavesTheArchiveAndTheFlags) {
 // archive: the events it lacks would be gone.
 TEST_F(Life, AfterAFailedLoadTheNextSaveKeepsTheArchiveAside) {
     std::string before;
-    for (int i = 0; i < 600; ++i) before += BolloAuto();  // read in blocks of 512
+    for (std::size_t i = 0; i < kRecordsPerBlock + 88; ++i) before += BolloAuto();  // read in two blocks
     const std::filesystem::path copy = dir_ / "Ricordex.psc.20261207-094130.bak";
     for (int goodReads : {-1, 1}) {  // failing at the open; after the first block
         WriteBytes(archive_, before);
@@ -187,14 +190,14 @@ TEST_F(Life, AfterAFailedLoadTheNextSaveKeepsTheArchiveAside) {
         FailingLoads failing(files_, goodReads);
         Services services{registry_, failing, clock_, questions_, L"C:\\Ricordex\\"};
         EXPECT_THROW(StartUp(state_, services, [](const std::string&) {}), InOutError);
-        const std::size_t read = goodReads < 0 ? 0 : 512;
+        const std::size_t read = goodReads < 0 ? 0 : kRecordsPerBlock;
         ASSERT_EQ(state_.list.Count(), read);
         state_.list.AggiungiRiga({"nuovo", "", "", "", "", "", ""}, 0);
         state_.modificato = true;
         SaveOnClose(state_, services_);
         EXPECT_EQ(ReadBytes(copy), before);
         // The archive reads now: the rows the start missed join the list.
-        EXPECT_EQ(ReadBytes(archive_).size(), (600 + 1) * 164u) << read << " rows read at start";
+        EXPECT_EQ(ReadBytes(archive_).size(), before.size() + 164u) << read << " rows read at start";
         // Once the archive holds the list, saves replace it alone.
         std::filesystem::remove(copy);
         state_.modificato = true;

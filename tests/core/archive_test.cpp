@@ -127,9 +127,12 @@ TEST_F(Archive, AFailedSaveLeavesThePreviousArchiveByteForByte) {
     const std::string before = BolloAuto() + Record({"altro", "", "", "", "", "", ""});
     WriteBytes(path_, before);
     EventList list;
-    for (int i = 0; i < 2000; ++i) list.AppendUnordered({"evento", "", "", "", "", "", ""}, 0);
+    // Written in four blocks.
+    for (std::size_t i = 0; i < 3 * kRecordsPerBlock + 1; ++i) {
+        list.AppendUnordered({"evento", "", "", "", "", "", ""}, 0);
+    }
     for (testing::SaveStep step : {testing::SaveStep::Create, testing::SaveStep::Write, testing::SaveStep::Commit}) {
-        for (int failingWrite : {1, 3}) {
+        for (int failingWrite : {1, 3, 4}) {  // the first, one between, the last
             testing::FaultyFiles faulty(files_, step, InOutError::kDiskFull, failingWrite);
             try {
                 ScriviRecord(list, faulty, path_);
