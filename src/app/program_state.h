@@ -3,7 +3,9 @@
 // decisions made on them.
 
 #include <exception>
+#include <filesystem>
 #include <functional>
+#include <set>
 #include <string>
 
 #include "app/platform.h"
@@ -26,6 +28,11 @@ struct ProgramState {
     // What the archive held when last read or written, for merging the
     // changes another program made to it since.
     ArchiveBase base;
+    // Conflicted copies beside the archive that could not be read, reported
+    // once each; and whether the archive's folder was found unreachable
+    // (reported once until it is reachable again).
+    std::set<std::filesystem::path> unreadableCopies;
+    bool archiveUnreachable = false;
 };
 
 struct Services {
@@ -34,9 +41,10 @@ struct Services {
     Clock& clock;
     Questions& questions;
     std::wstring programFolder;  // with its trailing backslash
+    // Tells the user of what went wrong without stopping what goes on (the
+    // window shows it once nothing else is open); nothing by default.
+    ErrorReport report = {};
 };
-
-using ErrorReport = std::function<void(const std::exception&)>;
 
 // The deciding steps of the main window's creation: settings, start stamp,
 // archive. Returns whether the main window is wanted at start. A failure to
@@ -54,10 +62,13 @@ void SaveOnClose(ProgramState& state, Services& services);
 // changed is saved, and the settings are written.
 void SaveAtEndOfSession(ProgramState& state, Services& services);
 
-// Writes the list over the archive named by Dati. After a failed load the
-// archive is first copied aside, as "<archive>.yyyymmdd-hhnnss.bak" beside
-// it, once, so that no event is lost with it. A failure is raised and leaves
-// the archive as it was.
+// Writes the list over the archive named by Dati, holding the archive's
+// lock. Another program's changes to the file and the conflicted copies
+// beside it are merged in first (see app/archive_sync.h). After a failed
+// load, and when the file changed but cannot be read, the archive is first
+// copied aside, as "<archive>.yyyymmdd-hhnnss.bak" beside it, so that no
+// event is lost with it (the second case is reported). A failure is raised
+// and leaves the archive as it was.
 void ScriviArchivio(ProgramState& state, Services& services);
 
 // "dd/mm/yyyy hh.nn" of the clock's present minute.
@@ -68,7 +79,9 @@ int CurrentYear(Clock& clock);
 // nothing here is unsaved, the list takes the archive's rows; the rows that
 // stay keep their ids (the selection and the editor follow them). With
 // something unsaved, the changes are merged at the next save instead.
+// An archive that cannot be reached (its folder on a network that is down)
+// is reported once, until it can be reached again; the list stays as it is.
 // Returns whether the list changed.
-bool FollowArchive(ProgramState& state, ArchiveFiles& files);
+bool FollowArchive(ProgramState& state, Services& services);
 
 }  // namespace ricordex

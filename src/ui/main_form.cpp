@@ -81,6 +81,7 @@ TFMain::TFMain(ProgramState& state, Services& services)
       timer1_(kTimer1, kSoonInterval),
       alertPorts_(timer1_, *this),
       scheduler_(state, services.clock, alertPorts_, unreadable_, [this](const std::exception& e) { ReportLater(e); }) {
+    services_.report = [this](const std::exception& e) { ReportLater(e); };
     win::Application& application = win::Application::Instance();
     programIcon_.reset(win::LoadProgramIcon(IDI_PROGRAM, 32));
     RegisterClass(kMainFormClass, programIcon_.get());
@@ -91,7 +92,7 @@ TFMain::TFMain(ProgramState& state, Services& services)
            application.Handle());
 }
 
-TFMain::~TFMain() = default;
+TFMain::~TFMain() { services_.report = nullptr; }
 
 void TFMain::CreateControls() {
     panelBrush_.reset(::CreateSolidBrush(kPanelColour));
@@ -323,7 +324,7 @@ void TFMain::Timer1Timer() {
                             (fOpzioni_ != nullptr && ::IsWindowVisible(fOpzioni_->Handle()));
     const std::optional<RowId> selected = listView1_.SelectedId();
     const bool followed =
-        win::Application::Instance().BoxesOpen() == 0 && !dialogOpen && FollowArchive(state_, services_.files);
+        win::Application::Instance().BoxesOpen() == 0 && !dialogOpen && FollowArchive(state_, services_);
     scheduler_.Timer1Timer();
     // Colours and icons follow the clock, not only the next repaint.
     listView1_.Refresh();
