@@ -8,9 +8,11 @@ same Unix folder through Z:. Real keys go to the real windows (xdotool).
       B follows the archive (its last row is no longer "Zeta") and never
       writes "Zeta" back.
     The same event edited on both: both versions are kept.
+    A conflicted copy beside the archive adds its events at the next save.
 
 Environment: RICORDEX_EXE (the built program); optional
-RICORDEX_PC_PREFIXES (two prefixes, made when missing) and
+RICORDEX_PC_PREFIXES (two prefixes, made when missing; by default
+wineprefix-pc-a and -pc-b in the build folder) and
 RICORDEX_PC_DISPLAYS (two running X displays; otherwise two Xvfb are
 started and stopped here). Standard library only.
 """
@@ -216,6 +218,19 @@ def run(a, b, archive):
     a.close_saving()
     b.close_saving()
     check(archive, ["Alfa di A", "Alfa di B", "Beta", "Evento", "X"], "Alfa edited on both")
+
+    # A sync service left a conflicted copy made before "X" was added: its
+    # own event joins at A's next save, "X" stays, and the copy is kept
+    # aside as "*.merged".
+    copy = os.path.join(os.path.dirname(archive), "Ricordex (conflicted copy 2026-12-01).psc")
+    with open(copy, "wb") as out:
+        out.write(b"".join(record(d) for d in ("Beta", "Evento", "Dalla copia")))
+    a.start()
+    a.add("W")
+    a.close_saving()
+    check(archive, ["Alfa di A", "Alfa di B", "Beta", "Dalla copia", "Evento", "W", "X"], "a conflicted copy")
+    if os.path.exists(copy) or not os.path.exists(copy + ".merged"):
+        raise AssertionError("the merged copy is not kept aside as *.merged")
 
 
 def main():
