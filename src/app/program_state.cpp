@@ -108,14 +108,14 @@ bool FollowArchive(ProgramState& state, Services& services) {
     const std::filesystem::path archive = state.settings.dati;
     const std::optional<FileStamp> now = services.files.StampOf(archive);
     if (!now) {
-        if (!state.archiveUnreachable && services.report) {
+        // Gone for one tick may be another program replacing the file.
+        if (++state.ticksUnreachable == 2 && services.report) {
             services.report(Error("L'archivio non si raggiunge (cartella di rete o disco non disponibile): "
                                   "l'elenco resta com'\xE8 e il prossimo salvataggio riprover\xE0."));
         }
-        state.archiveUnreachable = true;
         return false;
     }
-    state.archiveUnreachable = false;
+    state.ticksUnreachable = 0;
     if (*now == *state.base.stamp || state.modificato || state.aggiornatoDaTimer || state.caricamentoIncompleto) {
         return false;
     }

@@ -29,10 +29,9 @@ struct ProgramState {
     // changes another program made to it since.
     ArchiveBase base;
     // Conflicted copies beside the archive that could not be read, reported
-    // once each; and whether the archive's folder was found unreachable
-    // (reported once until it is reachable again).
+    // once each; and the ticks since the archive was last reached.
     std::set<std::filesystem::path> unreadableCopies;
-    bool archiveUnreachable = false;
+    int ticksUnreachable = 0;
 };
 
 struct Services {
@@ -79,8 +78,9 @@ int CurrentYear(Clock& clock);
 // nothing here is unsaved, the list takes the archive's rows; the rows that
 // stay keep their ids (the selection and the editor follow them). With
 // something unsaved, the changes are merged at the next save instead.
-// An archive that cannot be reached (its folder on a network that is down)
-// is reported once, until it can be reached again; the list stays as it is.
+// An archive that cannot be reached at two ticks in a row (its folder on a
+// network that is down) is reported once, until it can be reached again;
+// the list stays as it is.
 // Returns whether the list changed.
 bool FollowArchive(ProgramState& state, Services& services);
 
