@@ -235,8 +235,9 @@ struct SoakModel {
     std::size_t Pick(std::size_t n) { return std::uniform_int_distribution<std::size_t>(0, n - 1)(random); }
     std::string NewName() { return std::string("E").append(std::to_string(names++)); }
     static std::string StampOf(int save) {
-        char text[17];
-        std::snprintf(text, sizeof text, "%02d/12/2026 %02d.%02d", 1 + save / 1440 % 28, save / 60 % 24, save % 60);
+        char text[17];  // one minute a save, growing for 483,840 saves
+        std::snprintf(text, sizeof text, "%02d/%02d/2026 %02d.%02d", 1 + save / 1440 % 28, 1 + save / 40320 % 12,
+                      save / 60 % 24, save % 60);
         return text;
     }
     void Change(Pc& pc, int save) {
