@@ -17,6 +17,7 @@
 
 #include <unistd.h>
 
+#include "app/archive_sync.h"
 #include "core/archive.h"
 #include "core/archive_merge.h"
 #include "core/archive_record.h"
@@ -153,9 +154,37 @@ void BM_Merge(benchmark::State& state) {
     for (auto _ : state) benchmark::DoNotOptimize(MergeRows(base, theirs, ours));
 }
 
+// The whole merge before a save: the other PC's file read and compared with
+// the base, merged with the list, and the list made to hold the result
+// (the rows that stay keep their ids), with the same tenths changed.
+void BM_MergeOnSave(benchmark::State& state) {
+    const std::filesystem::path path = ArchiveOf(static_cast<std::size_t>(state.range(0)));
+    StdArchiveFiles files;
+    EventList read;
+    CaricaArchivio(read, files, path);
+    ArchiveBase base;
+    RememberBase(base, read, files, path);
+    EventList loaded;  // ours: a tenth of the rows edited
+    for (std::size_t i = 0; i < read.Count(); ++i) {
+        RowTexts row = read.At(i).Texts();
+        if (i % 10 == 0) row[kDescrizione] += " (nostro)";
+        loaded.AppendUnordered({row[0], row[1], row[2], row[3], row[4], row[5], row[6]}, 0);
+    }
+    loaded.SortRows();
+    base.rows.erase(base.rows.begin());  // the file is not the base: it merges
+    for (auto _ : state) {
+        state.PauseTiming();
+        EventList list = loaded;
+        ArchiveBase start = base;
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(MergeChangesOnDisk(start, list, files, path));
+    }
+}
+
 BENCHMARK(BM_PlainReadAndSort)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Load)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Merge)->Arg(100'000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MergeOnSave)->Arg(100'000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PlainWrite)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Save)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
 

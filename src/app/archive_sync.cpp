@@ -1,11 +1,14 @@
 #include "app/archive_sync.h"
 
+#include <algorithm>
 #include <string>
 #include <unordered_map>
+#include <utility>
 
 #include "core/archive.h"
-#include "core/archive_record.h"
 #include "core/archive_merge.h"
+#include "core/archive_record.h"
+#include "core/conflicted_copies.h"
 #include "core/errors.h"
 
 namespace ricordex {
@@ -18,6 +21,49 @@ std::vector<RowTexts> RowsOf(const EventList& list) {
     return rows;
 }
 
+// The same rows, in whatever order: a list sorted by another column than
+// the file's writer's holds the same archive.
+bool SameRows(std::vector<RowTexts> a, std::vector<RowTexts> b) {
+    if (a.size() != b.size()) return false;
+    std::sort(a.begin(), a.end());
+    std::sort(b.begin(), b.end());
+    return a == b;
+}
+
+// The rows of an archive file, or nothing when it cannot be read whole.
+std::optional<std::vector<RowTexts>> ReadRows(ArchiveFiles& files, const std::filesystem::path& path) {
+    const std::optional<FileStamp> stamp = files.StampOf(path);
+    if (stamp && stamp->size % kRecordSize != 0) return std::nullopt;
+    EventList rows;
+    try {
+        RicaricaArchivio(rows, files, path);
+    } catch (const Error&) {
+        return std::nullopt;
+    }
+    return RowsOf(rows);
+}
+
+// Of each event, as many rows as both the base and the copy hold.
+std::vector<RowTexts> Shared(const std::vector<RowTexts>& base, const std::vector<RowTexts>& copy) {
+    std::unordered_map<std::string, int> left;
+    for (const RowTexts& row : base) ++left[EventKey(row)];
+    std::vector<RowTexts> shared;
+    for (const RowTexts& row : copy) {
+        const auto found = left.find(EventKey(row));
+        if (found == left.end() || found->second == 0) continue;
+        --found->second;
+        shared.push_back(row);
+    }
+    return shared;
+}
+
+// A file's name for a message: letters beyond ASCII are shown as "?".
+std::string NameForReport(const std::filesystem::path& path) {
+    std::string name;
+    for (const wchar_t c : path.filename().wstring()) name += c < 0x80 ? static_cast<char>(c) : '?';
+    return name;
+}
+
 }  // namespace
 
 void RememberBase(ArchiveBase& base, const EventList& list, ArchiveFiles& files, const std::filesystem::path& path) {
@@ -26,59 +72,80 @@ void RememberBase(ArchiveBase& base, const EventList& list, ArchiveFiles& files,
     base.rows = RowsOf(list);
 }
 
-bool MergeChangesOnDisk(ArchiveBase& base, EventList& list, ArchiveFiles& files, const std::filesystem::path& path) {
-    if (!base.known || !files.Exists(path)) return false;
+DiskChange MergeChangesOnDisk(ArchiveBase& base, EventList& list, ArchiveFiles& files,
+                              const std::filesystem::path& path) {
+    if (!base.known || !files.Exists(path)) return DiskChange::kNone;
     const std::optional<FileStamp> now = files.StampOf(path);
-    // A file cut short (a sync client writing in place) or emptied would pass
-    // for the other program's deletions: such a file is not merged.
-    if (now && now->size % kRecordSize != 0) return false;
-    EventList onDisk;
-    try {
-        RicaricaArchivio(onDisk, files, path);
-    } catch (const Error&) {
-        return false;
-    }
-    if (onDisk.Count() == 0 && !base.rows.empty()) return false;
-    std::vector<RowTexts> theirs = RowsOf(onDisk);
+    std::optional<std::vector<RowTexts>> theirs = ReadRows(files, path);
+    // An emptied file would pass for the other program's deletions.
+    if (!theirs || (theirs->empty() && !base.rows.empty())) return DiskChange::kUnreadable;
     base.stamp = now;
-    if (theirs == base.rows) return false;  // touched, not changed
-    const std::vector<RowTexts> merged = MergeRows(base.rows, theirs, RowsOf(list));
-    base.rows = std::move(theirs);
+    if (SameRows(*theirs, base.rows)) return DiskChange::kNone;  // touched, not changed
+    const std::vector<RowTexts> merged = MergeRows(base.rows, *theirs, RowsOf(list));
+    base.rows = std::move(*theirs);
     ApplyRows(list, merged);
-    return true;
-}
-
-bool ArchiveChangedOnDisk(const ArchiveBase& base, ArchiveFiles& files, const std::filesystem::path& path) {
-    if (!base.known || !base.stamp) return false;
-    const std::optional<FileStamp> now = files.StampOf(path);
-    return now && *now != *base.stamp;
+    return DiskChange::kMerged;
 }
 
 void ApplyRows(EventList& list, const std::vector<RowTexts>& rows) {
-    // Each row of the list that stays is matched to one of the rows by its
-    // six texts, and takes its stamp.
-    std::unordered_map<std::string, std::vector<std::size_t>> wanted;
-    for (std::size_t i = 0; i < rows.size(); ++i) wanted[EventKey(rows[i])].push_back(i);
-    std::vector<bool> placed(rows.size(), false);
-    std::vector<std::size_t> gone;
-    for (std::size_t i = 0; i < list.Count(); ++i) {
-        auto found = wanted.find(EventKey(list.At(i).Texts()));
-        if (found == wanted.end() || found->second.empty()) {
-            gone.push_back(i);
+    // The list's rows by event: the first of each, and after each the next.
+    constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+    std::unordered_map<std::string, std::size_t> first;
+    first.reserve(list.Count());
+    std::vector<std::size_t> next(list.Count(), kNone);
+    for (std::size_t i = list.Count(); i-- > 0;) {
+        const auto [found, added] = first.try_emplace(EventKey(list.At(i)), i);
+        if (!added) next[i] = std::exchange(found->second, i);
+    }
+    // Built aside: the list changes only once the new rows are all there.
+    std::vector<EventRow> result;
+    result.reserve(rows.size());
+    for (const RowTexts& row : rows) {
+        const auto found = first.find(EventKey(row));
+        if (found == first.end() || found->second == kNone) {
+            result.push_back(list.NewRow({row[0], row[1], row[2], row[3], row[4], row[5], row[6]}, 0));
             continue;
         }
-        const std::size_t match = found->second.back();
-        found->second.pop_back();
-        placed[match] = true;
-        if (list.At(i).Text(kUltimoAvviso) != rows[match][kUltimoAvviso]) {
-            list.SetStamp(i, rows[match][kUltimoAvviso]);
+        result.push_back(list.At(found->second));
+        found->second = next[found->second];
+        if (result.back().Text(kUltimoAvviso) != row[kUltimoAvviso]) {
+            result.back().SetText(kUltimoAvviso, row[kUltimoAvviso]);
         }
     }
-    for (auto i = gone.rbegin(); i != gone.rend(); ++i) list.Remove(*i);
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        if (placed[i]) continue;
-        const RowTexts& row = rows[i];
-        list.AggiungiRiga({row[0], row[1], row[2], row[3], row[4], row[5], row[6]}, 0);
+    list.ReplaceRows(std::move(result));
+}
+
+std::vector<std::filesystem::path> MergeConflictedCopies(const ArchiveBase& base, EventList& list,
+                                                         ArchiveFiles& files, const std::filesystem::path& archive,
+                                                         std::set<std::filesystem::path>& reported,
+                                                         const ErrorReport& report) {
+    std::vector<std::filesystem::path> merged;
+    for (const std::filesystem::path& copy : ConflictedCopies(archive, files.FilesBeside(archive))) {
+        const std::optional<std::vector<RowTexts>> rows = ReadRows(files, copy);
+        if (!rows) {
+            if (reported.insert(copy).second && report) {
+                report("Impossibile leggere la copia in conflitto dell'archivio \"" + NameForReport(copy) +
+                       "\": resta dov'\xE8, non unita all'archivio.");
+            }
+            continue;
+        }
+        ApplyRows(list, MergeRows(Shared(base.rows, *rows), *rows, RowsOf(list)));
+        merged.push_back(copy);
+    }
+    return merged;
+}
+
+void SetAsideMergedCopies(const std::vector<std::filesystem::path>& copies, ArchiveFiles& files,
+                          const ErrorReport& report) {
+    for (const std::filesystem::path& copy : copies) {
+        try {
+            files.RenameToNew(copy, MergedCopyName(copy));
+        } catch (const Error& error) {
+            if (report) {
+                report("La copia in conflitto \"" + NameForReport(copy) +
+                       "\" \xE8 unita all'archivio ma non si pu\xF2 rinominare: " + error.what());
+            }
+        }
     }
 }
 

@@ -4,11 +4,15 @@
 // when it last read or wrote it, and before writing over a file that has
 // changed since, it merges the file's rows into its list.
 
+#include <exception>
 #include <filesystem>
+#include <functional>
 #include <optional>
+#include <set>
 #include <vector>
 
 #include "core/archive_files.h"
+#include "core/errors.h"
 #include "core/event_list.h"
 
 namespace ricordex {
@@ -22,23 +26,45 @@ struct ArchiveBase {
 // After a load or a save: the archive holds the list's rows.
 void RememberBase(ArchiveBase& base, const EventList& list, ArchiveFiles& files, const std::filesystem::path& path);
 
+enum class DiskChange {
+    kNone,        // the file holds the base's rows (in any order), or there is none
+    kMerged,      // another program's changes are now in the list
+    kUnreadable,  // the file changed but cannot be read as an archive
+};
+
 // Before a save: when the file no longer holds what was last read or
 // written (another program saved it meanwhile, or a load failed half-way),
 // its rows and the list's are merged against the base, into the list, and
-// the file's rows become the base: the list now holds their changes.
-// Returns whether the list changed. A file that cannot be read is left to
-// the save (and its safeguards) as before. The file is read every time:
-// sizes and times can match where the contents differ (two saves within a
-// file system's time step, a share's coarse clock).
-bool MergeChangesOnDisk(ArchiveBase& base, EventList& list, ArchiveFiles& files, const std::filesystem::path& path);
+// the file's rows become the base: the list now holds their changes. The
+// file is read every time: sizes and times can match where the contents
+// differ (two saves within a file system's time step, a share's coarse
+// clock). A file that cannot be read, whose size is not a whole number of
+// records, or that is empty where the base is not (a sync client writing in
+// place) is not merged: it is kUnreadable, for the caller to keep aside.
+DiskChange MergeChangesOnDisk(ArchiveBase& base, EventList& list, ArchiveFiles& files,
+                              const std::filesystem::path& path);
 
-// While the program runs: whether the file is no longer the one last read
-// or written (by its size and time: cheap enough for every tick).
-bool ArchiveChangedOnDisk(const ArchiveBase& base, ArchiveFiles& files, const std::filesystem::path& path);
-
-// Makes the list hold these rows, keeping each row that stays (matched by
-// its six texts) with its id, its place in the selection and the editor,
-// and only its stamp updated.
+// Makes the list hold these rows in one pass, keeping each row that stays
+// (matched by its six texts) with its id, so that the selection and the
+// editor follow it, and only its stamp updated.
 void ApplyRows(EventList& list, const std::vector<RowTexts>& rows);
+
+// The conflicted copies a sync service left beside the archive (see
+// core/conflicted_copies.h), merged into the list. A copy can only add: each
+// is merged against the rows it shares with the base, so that what this
+// program holds and the copy lacks (it was made from an older archive)
+// stays. Returns the copies merged, to be set aside once the save that
+// includes their rows went through. A copy that cannot be read is left
+// where it is and reported once (its name then joins `reported`).
+std::vector<std::filesystem::path> MergeConflictedCopies(const ArchiveBase& base, EventList& list,
+                                                         ArchiveFiles& files, const std::filesystem::path& archive,
+                                                         std::set<std::filesystem::path>& reported,
+                                                         const ErrorReport& report);
+
+// After the save: each merged copy is kept as "<copy>.merged"; none is
+// deleted. A copy that cannot be renamed is reported (and merged again,
+// adding nothing new, at the next save).
+void SetAsideMergedCopies(const std::vector<std::filesystem::path>& copies, ArchiveFiles& files,
+                          const ErrorReport& report);
 
 }  // namespace ricordex

@@ -44,9 +44,13 @@ void ConfirmOptions(ProgramState& state, Services& services, const std::wstring&
             // The list moves with Dati at once: a start that found no
             // archive there would show an empty list, the events left in a
             // file that nothing names any more.
-            ScriviRecord(state.list, services.files, choices.nuovoPercorsoDati);
+            {
+                // Another PC may be starting on the same new folder.
+                const std::unique_ptr<ArchiveLock> lock = services.files.Lock(choices.nuovoPercorsoDati);
+                ScriviRecord(state.list, services.files, choices.nuovoPercorsoDati);
+                RememberBase(state.base, state.list, services.files, choices.nuovoPercorsoDati);
+            }
             state.settings.dati = choices.nuovoPercorsoDati;
-            RememberBase(state.base, state.list, services.files, state.settings.dati);
             // The new archive holds the list as it is: nothing left to save.
             state.caricamentoIncompleto = false;
             state.modificato = false;

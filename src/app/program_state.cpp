@@ -6,6 +6,20 @@
 namespace ricordex {
 namespace {
 
+// "<archive>.yyyymmdd-hhnnss.bak" beside it ("-2.bak" and on when a copy of
+// the same second is there).
+void KeepAside(Services& services, const std::filesystem::path& archive) {
+    const std::string stamp = FormatDateTime("yyyymmdd-hhnnss", services.clock.Now(), ProgramFormatSettings());
+    std::filesystem::path copy;
+    for (int n = 1; copy.empty() || services.files.Exists(copy); ++n) {
+        std::string suffix = "." + stamp;
+        if (n > 1) suffix.append("-").append(std::to_string(n));
+        copy = archive;
+        copy += suffix.append(".bak");
+    }
+    services.files.CopyToNew(archive, copy);
+}
+
 void Save(ProgramState& state, Services& services) {
     ScriviArchivio(state, services);
     state.modificato = false;
@@ -18,23 +32,32 @@ void ScriviArchivio(ProgramState& state, Services& services) {
     const std::filesystem::path archive = state.settings.dati;
     // Two programs on one shared archive merge and write in turn.
     const std::unique_ptr<ArchiveLock> lock = services.files.Lock(archive);
+    bool keptAside = false;
     if (state.caricamentoIncompleto && services.files.Exists(archive)) {
-        const std::string stamp = FormatDateTime("yyyymmdd-hhnnss", services.clock.Now(), ProgramFormatSettings());
-        std::filesystem::path copy = archive;
-        copy += "." + stamp + ".bak";
-        services.files.CopyToNew(archive, copy);
+        KeepAside(services, archive);
+        keptAside = true;
         // The archive's events are safe in the copy, whatever the save does.
         state.caricamentoIncompleto = false;
     }
     // Another program may have changed the archive since it was read: its
     // changes join the list's. After a load that failed half-way, the rows
     // it did not read come back this way too, when the file reads now.
-    MergeChangesOnDisk(state.base, state.list, services.files, archive);
+    if (MergeChangesOnDisk(state.base, state.list, services.files, archive) == DiskChange::kUnreadable &&
+        !keptAside) {
+        KeepAside(services, archive);
+        if (services.report) {
+            services.report("L'archivio \xE8 cambiato su disco ma non si pu\xF2 leggere: prima di scriverlo ne \xE8 "
+                            "stata fatta una copia accanto (.bak).");
+        }
+    }
+    const std::vector<std::filesystem::path> copies = MergeConflictedCopies(
+        state.base, state.list, services.files, archive, state.unreadableCopies, services.report);
     // With no archive to copy (its drive not ready yet, say) the list may
     // still lack its events: only a save that went through ends the doubt.
     ScriviRecord(state.list, services.files, archive);
     state.caricamentoIncompleto = false;
     RememberBase(state.base, state.list, services.files, archive);
+    SetAsideMergedCopies(copies, services.files, services.report);
 }
 
 bool StartUp(ProgramState& state, Services& services, const ErrorReport& report) {
@@ -76,11 +99,23 @@ void SaveAtEndOfSession(ProgramState& state, Services& services) {
     SalvaSuRegistro(services.registry, state.settings);
 }
 
-bool FollowArchive(ProgramState& state, ArchiveFiles& files) {
-    if (state.modificato || state.aggiornatoDaTimer || state.caricamentoIncompleto) return false;
+bool FollowArchive(ProgramState& state, Services& services) {
+    if (!state.base.stamp) return false;
     const std::filesystem::path archive = state.settings.dati;
-    if (!ArchiveChangedOnDisk(state.base, files, archive)) return false;
-    return MergeChangesOnDisk(state.base, state.list, files, archive);
+    const std::optional<FileStamp> now = services.files.StampOf(archive);
+    if (!now) {
+        // Gone for one tick may be another program replacing the file.
+        if (++state.ticksUnreachable == 2 && services.report) {
+            services.report("L'archivio non si raggiunge (cartella di rete o disco non disponibile): "
+                            "l'elenco resta com'\xE8 e il prossimo salvataggio riprover\xE0.");
+        }
+        return false;
+    }
+    state.ticksUnreachable = 0;
+    if (*now == *state.base.stamp || state.modificato || state.aggiornatoDaTimer || state.caricamentoIncompleto) {
+        return false;
+    }
+    return MergeChangesOnDisk(state.base, state.list, services.files, archive) == DiskChange::kMerged;
 }
 
 }  // namespace ricordex

@@ -2,6 +2,8 @@
 // The process-wide values of the main window, and the start-up and close
 // decisions made on them.
 
+#include <filesystem>
+#include <set>
 #include <string>
 
 #include "app/platform.h"
@@ -25,6 +27,10 @@ struct ProgramState {
     // What the archive held when last read or written, for merging the
     // changes another program made to it since.
     ArchiveBase base;
+    // Conflicted copies beside the archive that could not be read, reported
+    // once each; and the ticks since the archive was last reached.
+    std::set<std::filesystem::path> unreadableCopies;
+    int ticksUnreachable = 0;
 };
 
 struct Services {
@@ -33,6 +39,9 @@ struct Services {
     Clock& clock;
     Questions& questions;
     std::wstring programFolder;  // with its trailing backslash
+    // Tells the user of what went wrong without stopping what goes on (the
+    // window shows it once nothing else is open); nothing by default.
+    ErrorReport report = {};
 };
 
 // The deciding steps of the main window's creation: settings, start stamp,
@@ -51,17 +60,23 @@ void SaveOnClose(ProgramState& state, Services& services);
 // changed is saved, and the settings are written.
 void SaveAtEndOfSession(ProgramState& state, Services& services);
 
-// Writes the list over the archive named by Dati. After a failed load the
-// archive is first copied aside, as "<archive>.yyyymmdd-hhnnss.bak" beside
-// it, once, so that no event is lost with it. A failure is raised and leaves
-// the archive as it was.
+// Writes the list over the archive named by Dati, holding the archive's
+// lock. Another program's changes to the file and the conflicted copies
+// beside it are merged in first (see app/archive_sync.h). After a failed
+// load, and when the file changed but cannot be read, the archive is first
+// copied aside, as "<archive>.yyyymmdd-hhnnss.bak" beside it, so that no
+// event is lost with it (the second case is reported). A failure is raised
+// and leaves the archive as it was.
 void ScriviArchivio(ProgramState& state, Services& services);
 
 // Every tick: when another program (a second PC) saved the archive and
 // nothing here is unsaved, the list takes the archive's rows; the rows that
 // stay keep their ids (the selection and the editor follow them). With
 // something unsaved, the changes are merged at the next save instead.
+// An archive that cannot be reached at two ticks in a row (its folder on a
+// network that is down) is reported once, until it can be reached again;
+// the list stays as it is.
 // Returns whether the list changed.
-bool FollowArchive(ProgramState& state, ArchiveFiles& files);
+bool FollowArchive(ProgramState& state, Services& services);
 
 }  // namespace ricordex

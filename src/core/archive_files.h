@@ -7,6 +7,9 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <vector>
+
+#include "core/errors.h"
 
 namespace ricordex {
 
@@ -62,6 +65,13 @@ public:
     virtual std::unique_ptr<ArchiveLock> Lock(const std::filesystem::path&) { return nullptr; }
     // Copies an existing file to a name not yet taken (taken: raises).
     virtual void CopyToNew(const std::filesystem::path& from, const std::filesystem::path& to) = 0;
+    // The files in the folder that holds this path, or nothing where the
+    // folder cannot be listed.
+    virtual std::vector<std::filesystem::path> FilesBeside(const std::filesystem::path&) { return {}; }
+    // Gives an existing file a name not yet taken (taken: raises).
+    virtual void RenameToNew(const std::filesystem::path&, const std::filesystem::path&) {
+        throw InOutError(InOutError::kAccessDenied);
+    }
 };
 
 }  // namespace ricordex

@@ -34,6 +34,16 @@ std::string EventKey(const RowTexts& row) {
     return key;
 }
 
+std::string EventKey(const EventRow& row) {
+    std::string key;
+    key.reserve(row.Text(kUltimoAvviso).data() - row.Text(0).data() + kUltimoAvviso);
+    for (std::size_t field = 0; field < kUltimoAvviso; ++field) {
+        key += row.Text(field);
+        key += '\0';
+    }
+    return key;
+}
+
 long long StampOrder(std::string_view stamp) {
     // Day, month, year, hour, minute: five groups of digits.
     long long groups[5] = {};

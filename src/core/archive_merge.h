@@ -24,6 +24,7 @@ std::vector<RowTexts> MergeRows(const std::vector<RowTexts>& base, const std::ve
 
 // The six texts that make an event what it is, as one key.
 std::string EventKey(const RowTexts& row);
+std::string EventKey(const EventRow& row);
 
 // A stamp as a number that orders stamps in time ("dd/mm/yyyy hh.nn" in any
 // separators); -1 for a text that is not one, older than every stamp.

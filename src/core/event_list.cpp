@@ -35,6 +35,11 @@ void EventList::SortRows() {
     RowsMoved();
 }
 
+void EventList::ReplaceRows(std::vector<EventRow> rows) {
+    rows_ = std::move(rows);
+    SortRows();
+}
+
 void EventList::Clear() {
     rows_.clear();
     RowsMoved();

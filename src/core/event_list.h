@@ -25,6 +25,11 @@ public:
     // For loading: appends without ordering; SortRows() must follow.
     RowId AppendUnordered(const RowFields& texts, int image);
     void SortRows();
+    // For replacing every row at once: a row with an id of its own.
+    EventRow NewRow(const RowFields& texts, int image) { return EventRow(texts, image, nextId_++); }
+    // Holds these rows instead (with the ids they carry), in the list's
+    // order, equal rows as given.
+    void ReplaceRows(std::vector<EventRow> rows);
 
     void Clear();
     void Remove(std::size_t position);

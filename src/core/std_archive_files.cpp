@@ -153,4 +153,22 @@ void StdArchiveFiles::CopyToNew(const std::filesystem::path& from, const std::fi
     if (error) throw InOutError(InOutCodeFromErrno(error.value()));
 }
 
+std::vector<std::filesystem::path> StdArchiveFiles::FilesBeside(const std::filesystem::path& path) {
+    std::vector<std::filesystem::path> found;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(path.parent_path(), error)) {
+        std::error_code ignored;
+        if (entry.is_regular_file(ignored)) found.push_back(entry.path());
+    }
+    return found;
+}
+
+void StdArchiveFiles::RenameToNew(const std::filesystem::path& from, const std::filesystem::path& to) {
+    // Linked to the new name first, so that a name already taken is refused.
+    std::error_code error;
+    std::filesystem::create_hard_link(from, to, error);
+    if (!error) std::filesystem::remove(from, error);
+    if (error) throw InOutError(InOutCodeFromErrno(error.value()));
+}
+
 }  // namespace ricordex

@@ -14,6 +14,8 @@ public:
     bool Exists(const std::filesystem::path& path) override;
     std::optional<FileStamp> StampOf(const std::filesystem::path& path) override;
     void CopyToNew(const std::filesystem::path& from, const std::filesystem::path& to) override;
+    std::vector<std::filesystem::path> FilesBeside(const std::filesystem::path& path) override;
+    void RenameToNew(const std::filesystem::path& from, const std::filesystem::path& to) override;
 };
 
 // The runtime's I/O error number for an errno value.

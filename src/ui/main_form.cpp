@@ -11,7 +11,7 @@
 
 namespace ricordex::ui {
 
-TFMain::~TFMain() = default;
+TFMain::~TFMain() { services_.report = nullptr; }
 
 void TFMain::FormCreate() {
     win::Application& application = win::Application::Instance();
@@ -37,7 +37,7 @@ void TFMain::Timer1Timer() {
     // Not under an open box or dialog: the row they show must stay as it is.
     const std::optional<RowId> selected = listView1_.SelectedId();
     const bool followed = win::Application::Instance().BoxesOpen() == 0 && !DialogOpen() &&
-                          FollowArchive(state_, services_.files);
+                          FollowArchive(state_, services_);
     scheduler_.Timer1Timer();
     // Colours and icons follow the clock, not only the next repaint.
     listView1_.Refresh();

@@ -86,6 +86,7 @@ TFMain::TFMain(ProgramState& state, Services& services)
       alertPorts_(timer1_, *this),
       scheduler_({state.list, state.settings.suono, state.avvioProgramma, state.aggiornatoDaTimer}, services.clock,
                  alertPorts_, unreadable_, [this](const std::string& text) { reports_.Add(text); }) {
+    services_.report = [this](const std::string& text) { reports_.Add(text); };
     listView1_.SetCommands({[this](int column) { ListView1ColumnClick(column); },
                             [this] { BModificaEventoClick(); }, [this] { EliminaEvento(); }});
     programIcon_.reset(win::LoadProgramIcon(IDI_PROGRAM, 32));

@@ -212,6 +212,22 @@ void Win32ArchiveFiles::CopyToNew(const std::filesystem::path& from, const std::
     if (!::CopyFileW(from.c_str(), to.c_str(), TRUE)) ThrowLastError();
 }
 
+void Win32ArchiveFiles::RenameToNew(const std::filesystem::path& from, const std::filesystem::path& to) {
+    if (!::MoveFileExW(from.c_str(), to.c_str(), 0)) ThrowLastError();
+}
+
+std::vector<std::filesystem::path> Win32ArchiveFiles::FilesBeside(const std::filesystem::path& path) {
+    std::vector<std::filesystem::path> found;
+    WIN32_FIND_DATAW data{};
+    HANDLE search = ::FindFirstFileW((path.parent_path() / L"*").c_str(), &data);
+    if (search == INVALID_HANDLE_VALUE) return found;
+    const std::unique_ptr<void, decltype(&::FindClose)> closer(search, &::FindClose);
+    do {
+        if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) found.push_back(path.parent_path() / data.cFileName);
+    } while (::FindNextFileW(search, &data));
+    return found;
+}
+
 namespace {
 
 class FileLock final : public ArchiveLock {

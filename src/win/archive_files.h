@@ -16,6 +16,8 @@ public:
     std::optional<FileStamp> StampOf(const std::filesystem::path& path) override;
     void CopyToNew(const std::filesystem::path& from, const std::filesystem::path& to) override;
     std::unique_ptr<ArchiveLock> Lock(const std::filesystem::path& path) override;
+    std::vector<std::filesystem::path> FilesBeside(const std::filesystem::path& path) override;
+    void RenameToNew(const std::filesystem::path& from, const std::filesystem::path& to) override;
 };
 
 // The runtime's I/O error number for a system error code.

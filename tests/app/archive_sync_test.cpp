@@ -5,6 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdlib>
+#include <map>
+#include <random>
 #include <set>
 
 #include "app/delete_event.h"
@@ -111,36 +115,198 @@ TEST(SharedArchive, WithNothingUnsavedTheListFollowsTheOtherPcsSavesKeepingItsRo
     const RowId affitto = b.state.list.At(0).Id();
     a.Remove("Zanzariera");
     a.Close();
-    EXPECT_TRUE(FollowArchive(b.state, b.files));
+    EXPECT_TRUE(FollowArchive(b.state, b.services));
     EXPECT_EQ(Descriptions(b.state.list), (std::multiset<std::string>{"Affitto", "Esame"}));
     EXPECT_EQ(b.state.list.Find(affitto), 0u) << "a row that stays keeps its id";
     EXPECT_FALSE(b.state.modificato) << "following is not a change to save";
-    EXPECT_FALSE(FollowArchive(b.state, b.files)) << "nothing new";
+    EXPECT_FALSE(FollowArchive(b.state, b.services)) << "nothing new";
 
     // With a change of its own unsaved, B does not follow: it merges at its save.
     b.Add("W");
     a.Remove("Esame");
     a.Close();
-    EXPECT_FALSE(FollowArchive(b.state, b.files));
+    EXPECT_FALSE(FollowArchive(b.state, b.services));
     b.Close();
     EXPECT_EQ(Archive(archive), (std::multiset<std::string>{"Affitto", "W"}));
 }
 
 // A file cut short by a sync client writing in place, or emptied, is not
-// the other program deleting events: the list is written as it is.
-TEST(SharedArchive, AShortOrEmptiedArchiveIsNotTakenForDeletions) {
+// the other program deleting events: the list is written as it is, and what
+// the file held is first kept aside and reported.
+TEST(SharedArchive, AShortOrEmptiedArchiveIsNotTakenForDeletionsAndIsKeptAside) {
     TempDir dir;
     const std::filesystem::path archive = dir / "Ricordex.psc";
     const std::string three = Event("Affitto") + Event("Esame") + Event("Zanzariera");
+    int n = 1;
     for (const std::string& damaged : {three.substr(0, 164 + 80), std::string()}) {
         WriteBytes(archive, three);
         Pc pc(archive);
+        int reports = 0;
+        pc.services.report = [&](const std::string&) { ++reports; };
         WriteBytes(archive, damaged);
         pc.Add("W");
         pc.Close();
         EXPECT_EQ(Archive(archive), (std::multiset<std::string>{"Affitto", "Esame", "Zanzariera", "W"}))
             << damaged.size() << " bytes on disk";
+        const std::string copy = n == 1 ? ".bak" : "-2.bak";
+        EXPECT_EQ(ReadBytes(dir / ("Ricordex.psc.20261207-094130" + copy)), damaged);
+        EXPECT_EQ(reports, 1);
+        ++n;
     }
+}
+
+// Sorted by another column (the time here), the list holds the same rows as
+// the file: the file written again is no change to merge.
+TEST(SharedArchive, TheSameRowsInAnotherOrderAreNoChange) {
+    TempDir dir;
+    const std::filesystem::path archive = dir / "Ricordex.psc";
+    WriteBytes(archive, Record({"Affitto", "1 giorno prima", "15/03", "09.00", "Ogni ora", "Annuale", "-"}) +
+                            Record({"Zanzariera", "1 giorno prima", "15/03", "08.00", "Ogni ora", "Annuale", "-"}));
+    Pc pc(archive);
+    pc.state.list.SortBy(kOra);
+    pc.Add("Esame");
+    pc.Close();
+    const std::string rows = ReadBytes(archive);
+    WriteBytes(archive, rows);
+    EXPECT_EQ(MergeChangesOnDisk(pc.state.base, pc.state.list, pc.files, archive), DiskChange::kNone);
+}
+
+// Copies a sync service left beside the archive only add to it; they are
+// kept aside as "*.merged" once the save went through; one that cannot be
+// read stays and is reported once.
+TEST(SharedArchive, ConflictedCopiesAddTheirEventsAndAreKeptAsideAfterTheSave) {
+    TempDir dir;
+    const std::filesystem::path archive = dir / "Ricordex.psc";
+    WriteBytes(archive, Event("Affitto") + Event("Esame"));
+    Pc pc(archive);
+    int reports = 0;
+    pc.services.report = [&](const std::string&) { ++reports; };
+    pc.Add("Nuovo qui");
+    pc.Close();
+    pc.Remove("Esame");
+    // Made from an older archive: it lacks the event this PC saved and
+    // still holds the one deleted here; it adds one of its own.
+    const std::string copy = Event("Affitto") + Event("Esame") + Event("Solo nella copia");
+    WriteBytes(dir / "Ricordex (conflicted copy 2026-12-01).psc", copy);
+    WriteBytes(dir / "Ricordex (1).psc", Event("Affitto").substr(0, 100));
+    WriteBytes(dir / "Ricordex.psc.lock.psc.bak", Event("Non una copia"));
+    pc.Close();
+    pc.state.modificato = true;
+    pc.Close();
+    EXPECT_EQ(Archive(archive), (std::multiset<std::string>{"Affitto", "Nuovo qui", "Solo nella copia"}));
+    EXPECT_EQ(ReadBytes(dir / "Ricordex (conflicted copy 2026-12-01).psc.merged"), copy);
+    EXPECT_FALSE(std::filesystem::exists(dir / "Ricordex (conflicted copy 2026-12-01).psc"));
+    EXPECT_TRUE(std::filesystem::exists(dir / "Ricordex (1).psc")) << "unreadable: left where it is";
+    EXPECT_EQ(reports, 1) << "reported once";
+}
+
+// The network down: reported once, at the second tick, not at every tick,
+// and again only after the archive was reachable in between; the list stays.
+TEST(SharedArchive, AnUnreachableArchiveIsReportedOnce) {
+    TempDir dir;
+    const std::filesystem::path share = dir / "share";
+    std::filesystem::create_directory(share);
+    WriteBytes(share / "Ricordex.psc", Event("Affitto"));
+    Pc pc(share / "Ricordex.psc");
+    int reports = 0;
+    pc.services.report = [&](const std::string&) { ++reports; };
+    std::filesystem::rename(share, dir / "away");
+    for (int tick = 0; tick < 3; ++tick) EXPECT_FALSE(FollowArchive(pc.state, pc.services));
+    EXPECT_EQ(reports, 1);
+    EXPECT_EQ(pc.state.list.Count(), 1u);
+    std::filesystem::rename(dir / "away", share);
+    EXPECT_FALSE(FollowArchive(pc.state, pc.services));
+    std::filesystem::rename(share, dir / "away");
+    EXPECT_FALSE(FollowArchive(pc.state, pc.services));
+    EXPECT_EQ(reports, 1) << "one tick: maybe another program replacing the file";
+    EXPECT_FALSE(FollowArchive(pc.state, pc.services));
+    EXPECT_EQ(reports, 2);
+}
+
+
+// Random changes a user makes to a PC's list, and what they mean for the
+// archive: every event either PC added and neither removed, with the latest
+// stamp either gave it.
+struct SoakModel {
+    std::mt19937 random{17};
+    std::map<std::string, std::string> events;  // description: stamp
+    int names = 0;
+
+    std::size_t Pick(std::size_t n) { return std::uniform_int_distribution<std::size_t>(0, n - 1)(random); }
+    std::string NewName() { return std::string("E").append(std::to_string(names++)); }
+    static std::string StampOf(int save) {
+        char text[17];  // one minute a save, growing for 483,840 saves
+        std::snprintf(text, sizeof text, "%02d/%02d/2026 %02d.%02d", 1 + save / 1440 % 28, 1 + save / 40320 % 12,
+                      save / 60 % 24, save % 60);
+        return text;
+    }
+    void Change(Pc& pc, int save) {
+        EventList& list = pc.state.list;
+        for (std::size_t step = Pick(3); step > 0; --step) {
+            const std::size_t kind = list.Count() < 5 ? 0 : Pick(4);
+            if (kind == 0) {
+                const std::string name = NewName();
+                pc.Add(name);
+                events[name] = "01/01/1900 00.01";
+                continue;
+            }
+            const std::size_t at = Pick(list.Count());
+            const std::string name(list.At(at).Text(kDescrizione));
+            if (kind == 3) {  // an alert: only the stamp
+                list.SetStamp(at, StampOf(save));
+                if (events.count(name)) events[name] = StampOf(save);
+                pc.state.aggiornatoDaTimer = true;
+                continue;
+            }
+            list.Remove(at);
+            pc.state.modificato = true;
+            events.erase(name);
+            if (kind == 2) {  // an edit: the event under a name of its own
+                const std::string edited = NewName();
+                pc.Add(edited);
+                events[edited] = "01/01/1900 00.01";
+            }
+        }
+    }
+};
+
+// Two PCs saving in turn 1,000 times (or RICORDEX_ARCHIVE_SOAK_SAVES), after
+// random changes on both; the one not saving follows the archive half the
+// times (when it has nothing unsaved), or merges at its own save later.
+TEST(SharedArchive, SoakOfTwoPcsSavingInTurnEndsWithTheModelsArchive) {
+    TempDir dir;
+    const std::filesystem::path archive = dir / "Ricordex.psc";
+    WriteBytes(archive, "");
+    Pc a(archive), b(archive);
+    Pc* pcs[2] = {&a, &b};
+    const char* saves = std::getenv("RICORDEX_ARCHIVE_SOAK_SAVES");
+    const int count = saves ? std::atoi(saves) : 1000;
+    SoakModel model;
+    const auto start = std::chrono::steady_clock::now();
+    for (int save = 0; save < count; ++save) {
+        Pc& saving = *pcs[save % 2];
+        Pc& other = *pcs[1 - save % 2];
+        model.Change(saving, save);
+        if (model.Pick(2) == 0) model.Change(other, save);
+        saving.state.modificato = true;
+        saving.Close();
+        if (model.Pick(2) == 0) FollowArchive(other.state, other.services);
+    }
+    for (Pc* pc : pcs) {  // what the last round left unsaved
+        if (pc->state.modificato || pc->state.aggiornatoDaTimer) pc->Close();
+    }
+    const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    std::printf("%d saves in %.2f s, %zu events at the end\n", count, seconds, model.events.size());
+
+    EventList onDisk;
+    StdArchiveFiles files;
+    RicaricaArchivio(onDisk, files, archive);
+    std::map<std::string, std::string> got;
+    for (std::size_t i = 0; i < onDisk.Count(); ++i) {
+        ASSERT_TRUE(got.emplace(onDisk.At(i).Text(kDescrizione), onDisk.At(i).Text(kUltimoAvviso)).second)
+            << "twice: " << onDisk.At(i).Text(kDescrizione);
+    }
+    EXPECT_EQ(got, model.events);
 }
 
 }  // namespace

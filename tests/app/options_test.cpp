@@ -30,6 +30,35 @@ TEST(OptionsOpening, TheBoxesShowExactlyWhatAvvioSays) {
     EXPECT_EQ(previous, L"C:\\Dati\\Ricordex.psc");
 }
 
+// Archive files that note, for each file written, whether the archive's lock
+// was held meanwhile.
+class LockWatch final : public ArchiveFiles {
+public:
+    explicit LockWatch(ArchiveFiles& real) : real_(real) {}
+    std::unique_ptr<InputFile> OpenOrCreate(const std::filesystem::path& path) override { return real_.OpenOrCreate(path); }
+    std::unique_ptr<InputFile> OpenExisting(const std::filesystem::path& path) override { return real_.OpenExisting(path); }
+    bool Exists(const std::filesystem::path& path) override { return real_.Exists(path); }
+    void CopyToNew(const std::filesystem::path& from, const std::filesystem::path& to) override { real_.CopyToNew(from, to); }
+    std::unique_ptr<OutputFile> CreateReplacement(const std::filesystem::path& path) override {
+        writes.push_back(locked_ == path);
+        return real_.CreateReplacement(path);
+    }
+    std::unique_ptr<ArchiveLock> Lock(const std::filesystem::path& path) override {
+        locked_ = path;
+        return std::make_unique<Held>(locked_);
+    }
+    std::vector<bool> writes;
+
+private:
+    struct Held final : ArchiveLock {
+        explicit Held(std::filesystem::path& locked) : locked_(locked) {}
+        ~Held() override { locked_.clear(); }
+        std::filesystem::path& locked_;
+    };
+    ArchiveFiles& real_;
+    std::filesystem::path locked_;
+};
+
 class OptionsConfirm : public ::testing::Test {
 protected:
     OptionsConfirm() {
@@ -91,6 +120,15 @@ TEST_F(OptionsConfirm, AFolderWithoutAnArchiveGetsTheListAtOnceAndTheNextStartSh
     StartUp(next, services_, [](const std::string&) {});
     ASSERT_EQ(next.list.Count(), 1u);
     EXPECT_EQ(next.list.At(0).Text(kDescrizione), "corrente");
+}
+
+// Another PC may be saving to the same new folder: that first write, like
+// every save, holds the new archive's lock.
+TEST_F(OptionsConfirm, TheFirstWriteToANewFolderHoldsItsLock) {
+    LockWatch watch(files_);
+    Services services{registry_, watch, clock_, questions_, L"C:\\Ricordex\\"};
+    ConfirmOptions(state_, services, L"R.exe", {L"", true, true, Folder(other_) + L"Ricordex.psc"});
+    EXPECT_EQ(watch.writes, std::vector<bool>{true});
 }
 
 TEST_F(OptionsConfirm, AFolderThatCannotTakeTheArchiveIsReportedAndDatiStays) {

@@ -37,6 +37,9 @@ TEST(ArchiveMerge, IdenticalRowsCountAndTheLaterStampWins) {
     // Theirs removed one of the two; ours added a third.
     EXPECT_EQ(Descriptions(MergeRows(base, {Row("A")}, {Row("A"), Row("A"), Row("A")})),
               (std::multiset<std::string>{"A", "A"}));
+    // Both removed one of the two, each counting: none left; both added one: two.
+    EXPECT_EQ(Descriptions(MergeRows(base, {Row("A")}, {Row("A")})), std::multiset<std::string>{});
+    EXPECT_EQ(Descriptions(MergeRows({}, {Row("A")}, {Row("A")})), (std::multiset<std::string>{"A", "A"}));
     // The alert was shown on their PC later than on ours.
     const std::vector<RowTexts> merged =
         MergeRows({Row("B")}, {Row("B", "07/12/2026 09.30")}, {Row("B", "06/12/2026 18.00")});

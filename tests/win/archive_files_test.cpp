@@ -48,6 +48,16 @@ TEST_F(Win32Files, ACopyAsideNeverTakesTheNameOfAnotherFile) {
     WriteBytes(path_, "");
     EXPECT_THROW(files_.CopyToNew(path_, copy), InOutError);
     EXPECT_EQ(ReadBytes(copy), BolloAuto());
+
+    // A merged conflicted copy is renamed aside the same way: never over a file.
+    const std::filesystem::path conflicted = dir_ / "Ricordex (1).psc";
+    WriteBytes(conflicted, "copia");
+    std::filesystem::create_directory(dir_ / "Ricordex (cartella).psc");
+    EXPECT_EQ(files_.FilesBeside(path_).size(), 3u) << "files only";
+    EXPECT_THROW(files_.RenameToNew(conflicted, copy), InOutError);
+    files_.RenameToNew(conflicted, dir_ / "Ricordex (1).psc.merged");
+    EXPECT_EQ(ReadBytes(dir_ / "Ricordex (1).psc.merged"), "copia");
+    EXPECT_FALSE(std::filesystem::exists(conflicted));
 }
 
 TEST_F(Win32Files, AReadOnlyArchiveIsRefusedAtLoadAndKeptWholeAtSave) {

@@ -1,0 +1,262 @@
+#!/usr/bin/env python3
+"""One archive on two PCs: two copies of Ricordex.exe, each in a Wine prefix
+of its own (two PCs), on an X display of its own, with Dati pointing at the
+same Unix folder through Z:. Real keys go to the real windows (xdotool).
+
+    A adds "X", B adds "Y", both close with "Si": the archive holds both.
+    A deletes "Zeta" and closes with "Si" while B runs with nothing unsaved:
+      B follows the archive (its last row is no longer "Zeta") and never
+      writes "Zeta" back.
+    The same event edited on both: both versions are kept.
+    A conflicted copy beside the archive adds its events at the next save.
+
+Environment: RICORDEX_EXE (the built program); optional
+RICORDEX_PC_PREFIXES (two prefixes, made when missing; by default
+wineprefix-pc-a and -pc-b in the build folder) and
+RICORDEX_PC_DISPLAYS (two running X displays; otherwise two Xvfb are
+started and stopped here). Standard library only.
+"""
+
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+TOOLS = os.path.join(HERE, "..", "..", "tools")
+CAPACITY = (80, 20, 6, 10, 15, 10, 16)
+RECORD = sum(c + 1 for c in CAPACITY)  # 164
+MAIN_TITLE = "Ricordex - promemoria delle scadenze"
+TICK = 10  # seconds between the program's ticks, when it follows the archive
+
+
+def record(description):
+    texts = (description, "1 giorno prima", "15/03", "08.00", "Ogni ora", "Annuale", "01/01/1900 00.01")
+    out = b""
+    for text, capacity in zip(texts, CAPACITY):
+        data = text.encode("cp1252")
+        out += bytes([len(data)]) + data + b"\0" * (capacity - len(data))
+    return out
+
+
+def descriptions(path):
+    data = open(path, "rb").read()
+    assert len(data) % RECORD == 0, f"archive of {len(data)} bytes"
+    rows = []
+    for at in range(0, len(data), RECORD):
+        rows.append(data[at + 1:at + 1 + min(data[at], CAPACITY[0])].decode("cp1252"))
+    return sorted(rows)
+
+
+def wait_for(what, check, timeout=30):
+    end = time.time() + timeout
+    while time.time() < end:
+        result = check()
+        if result:
+            return result
+        time.sleep(0.2)
+    raise AssertionError(f"timed out waiting for {what}")
+
+
+class Display:
+    """An X display: the one given, or an Xvfb started on a free number."""
+
+    def __init__(self, name=None):
+        self.process = None
+        if name:
+            self.name = name
+            return
+        for number in range(130, 170):
+            if not os.path.exists(f"/tmp/.X{number}-lock"):
+                self.name = f":{number}"
+                self.process = subprocess.Popen(["Xvfb", self.name, "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
+                                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+                wait_for("Xvfb " + self.name, lambda: os.path.exists(f"/tmp/.X11-unix/X{number}"), 10)
+                return
+        raise AssertionError("no free X display number")
+
+    def stop(self):
+        if self.process:
+            self.process.terminate()
+            self.process.wait()
+
+
+class Pc:
+    """One PC: a Wine prefix, a display, a program folder, and the program."""
+
+    def __init__(self, name, prefix, display, folder, archive):
+        self.name = name
+        self.env = dict(os.environ, WINEPREFIX=prefix, DISPLAY=display, WINEDEBUG="-all",
+                        WINEDLLOVERRIDES="mscoree,mshtml=")
+        self.env.pop("LC_ALL", None)
+        self.process = None
+        subprocess.run([os.path.join(TOOLS, "wine-prefix.sh")], env=self.env, check=True, stdout=subprocess.DEVNULL)
+        # Each program a loose X window, not inside a virtual desktop, so
+        # that its windows can be found and given keys from outside.
+        self.reg("delete", r"HKCU\Software\Wine\Explorer", "/v", "Desktop", "/f")
+        self.reg("delete", r"HKCU\SOFTWARE\Ricordex", "/f")
+        self.reg("add", r"HKCU\SOFTWARE\Ricordex", "/v", "Dati", "/d", "Z:" + archive.replace("/", "\\"), "/f")
+        self.reg("add", r"HKCU\SOFTWARE\Ricordex", "/v", "Avvio", "/t", "REG_DWORD", "/d", "2", "/f")
+        self.program = os.path.join(folder, "Ricordex.exe")
+        os.makedirs(folder, exist_ok=True)
+        shutil.copy(os.environ["RICORDEX_EXE"], self.program)
+
+    def reg(self, *args):
+        subprocess.run(["wine", "reg", *args], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+    def xdotool(self, *args):
+        result = subprocess.run(["xdotool", *args], env=self.env, capture_output=True, text=True)
+        return result.stdout.split()
+
+    def window(self, title):
+        found = self.xdotool("search", "--onlyvisible", "--name", "^" + title + "$")
+        return found[0] if found else None
+
+    def wait_window(self, title, timeout=30):
+        return wait_for(f"{self.name}: window '{title}'", lambda: self.window(title), timeout)
+
+    def wait_gone(self, title, timeout=30):
+        wait_for(f"{self.name}: window '{title}' to close", lambda: not self.window(title), timeout)
+
+    def start(self):
+        self.process = subprocess.Popen(["wine", self.program], env=self.env, cwd=os.path.dirname(self.program),
+                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.keys_to(MAIN_TITLE)
+        time.sleep(1)  # the list takes the focus once the window is shown
+
+    def keys_to(self, title):
+        """Waits for the window and gives it the keyboard."""
+        window = self.wait_window(title)
+        self.xdotool("windowfocus", "--sync", window)
+        return window
+
+    def key(self, *keys):
+        self.xdotool("key", "--delay", "150", *keys)
+        time.sleep(0.5)
+
+    def type(self, text):
+        self.xdotool("type", "--delay", "120", text)
+        time.sleep(0.3)
+
+    def answer_yes(self, title):
+        self.keys_to(title)
+        self.key("Return")  # "Si" is the default button
+        self.wait_gone(title)
+
+    def add(self, description):
+        self.keys_to(MAIN_TITLE)
+        self.key("Tab", "space")  # "Nuovo Evento"
+        self.keys_to("Inserisci")
+        self.type(description)
+        self.key("Return")
+        self.wait_gone("Inserisci")
+
+    def edit_first(self, description):
+        self.keys_to(MAIN_TITLE)
+        self.key("Home", "Return")  # "Modifica" on the first row
+        self.keys_to("Modifica")
+        self.key("ctrl+a")
+        self.type(description)
+        self.key("Return")
+        self.wait_gone("Modifica")
+
+    def delete_last(self):
+        self.keys_to(MAIN_TITLE)
+        self.key("End", "Delete")
+        self.answer_yes("Conferma Eliminazione")
+
+    def close_saving(self):
+        self.keys_to(MAIN_TITLE)
+        self.key("alt+F4")
+        self.answer_yes("Conferma Modifiche")
+        self.process.wait(timeout=30)
+        self.process = None
+
+    def stop(self):
+        if self.process:
+            self.process.kill()
+            self.process.wait()
+        subprocess.run(["wineserver", "-k"], env=self.env, stderr=subprocess.DEVNULL)
+
+
+def check(archive, expected, what):
+    found = descriptions(archive)
+    if found != sorted(expected):
+        raise AssertionError(f"{what}: the archive holds {found}, expected {sorted(expected)}")
+    print(f"ok: {what}: {found}")
+
+
+def run(a, b, archive):
+    with open(archive, "wb") as out:
+        out.write(b"".join(record(d) for d in ("Alfa", "Beta", "Evento", "Zeta")))
+
+    a.start()
+    b.start()
+    a.add("X")
+    b.add("Y")
+    a.close_saving()
+    b.close_saving()
+    check(archive, ["Alfa", "Beta", "Evento", "X", "Y", "Zeta"], "A adds X, B adds Y, both save")
+
+    a.start()
+    b.start()
+    a.delete_last()  # "Zeta"
+    a.close_saving()
+    time.sleep(TICK + 3)  # B's next tick follows the archive
+    # Having followed, B's last row is "Y": deleting it shows that B's list
+    # is the archive's; without following B would delete its own "Zeta".
+    b.delete_last()
+    b.close_saving()
+    check(archive, ["Alfa", "Beta", "Evento", "X"], "A deletes Zeta, B follows and saves")
+
+    a.start()
+    b.start()
+    a.edit_first("Alfa di A")
+    b.edit_first("Alfa di B")
+    a.close_saving()
+    b.close_saving()
+    check(archive, ["Alfa di A", "Alfa di B", "Beta", "Evento", "X"], "Alfa edited on both")
+
+    # A sync service left a conflicted copy made before "X" was added: its
+    # own event joins at A's next save, "X" stays, and the copy is kept
+    # aside as "*.merged".
+    copy = os.path.join(os.path.dirname(archive), "Ricordex (conflicted copy 2026-12-01).psc")
+    with open(copy, "wb") as out:
+        out.write(b"".join(record(d) for d in ("Beta", "Evento", "Dalla copia")))
+    a.start()
+    a.add("W")
+    a.close_saving()
+    check(archive, ["Alfa di A", "Alfa di B", "Beta", "Dalla copia", "Evento", "W", "X"], "a conflicted copy")
+    if os.path.exists(copy) or not os.path.exists(copy + ".merged"):
+        raise AssertionError("the merged copy is not kept aside as *.merged")
+
+
+def main():
+    if "RICORDEX_EXE" not in os.environ:
+        sys.exit("RICORDEX_EXE names the built Ricordex.exe")
+    work = tempfile.mkdtemp(prefix="ricordex-two-pcs-")
+    prefixes = os.environ.get("RICORDEX_PC_PREFIXES", "").split() or [
+        os.path.join(os.path.dirname(os.environ["RICORDEX_EXE"]), "..", "..", "wineprefix-pc-" + n) for n in "ab"]
+    given = os.environ.get("RICORDEX_PC_DISPLAYS", "").split() or [None, None]
+    displays = [Display(given[0]), Display(given[1])]
+    shared = os.path.join(work, "Shared folder")
+    os.makedirs(shared)
+    archive = os.path.join(shared, "Ricordex.psc")
+    pcs = []
+    try:
+        for name, prefix, display in zip("AB", prefixes, displays):
+            pcs.append(Pc(name, os.path.abspath(prefix), display.name, os.path.join(work, "PC " + name), archive))
+        run(pcs[0], pcs[1], archive)
+    finally:
+        for pc in pcs:
+            pc.stop()
+        for display in displays:
+            display.stop()
+        shutil.rmtree(work, ignore_errors=True)
+    print("two PCs: all checks passed")
+
+
+if __name__ == "__main__":
+    main()
