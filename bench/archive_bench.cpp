@@ -102,7 +102,7 @@ void BM_Load(benchmark::State& state) {
     double rss = 0;
     for (auto _ : state) {
         EventList list;
-        CaricaArchivio(list, files, path);
+        LoadOrCreateArchive(list, files, path);
         rss = ResidentMegabytes();
         benchmark::DoNotOptimize(list.Count());
     }
@@ -127,7 +127,7 @@ void BM_Save(benchmark::State& state) {
     const auto path = ArchiveOf(static_cast<std::size_t>(state.range(0)));
     StdArchiveFiles files;
     EventList list;
-    CaricaArchivio(list, files, path);
+    LoadOrCreateArchive(list, files, path);
     const auto target = std::filesystem::path(path).replace_extension(".saved");
     for (auto _ : state) ScriviRecord(list, files, target);
     std::filesystem::remove(target);
@@ -141,7 +141,7 @@ void BM_Save(benchmark::State& state) {
 void BM_Merge(benchmark::State& state) {
     EventList list;
     StdArchiveFiles files;
-    CaricaArchivio(list, files, ArchiveOf(static_cast<std::size_t>(state.range(0))));
+    LoadOrCreateArchive(list, files, ArchiveOf(static_cast<std::size_t>(state.range(0))));
     std::vector<RowTexts> base;
     base.reserve(list.Count());
     for (std::size_t i = 0; i < list.Count(); ++i) base.push_back(list.At(i).Texts());
@@ -161,7 +161,7 @@ void BM_MergeOnSave(benchmark::State& state) {
     const std::filesystem::path path = ArchiveOf(static_cast<std::size_t>(state.range(0)));
     StdArchiveFiles files;
     EventList read;
-    CaricaArchivio(read, files, path);
+    LoadOrCreateArchive(read, files, path);
     ArchiveBase base;
     RememberBase(base, read, files, path);
     EventList loaded;  // ours: a tenth of the rows edited
@@ -171,7 +171,7 @@ void BM_MergeOnSave(benchmark::State& state) {
         loaded.AppendUnordered({row[0], row[1], row[2], row[3], row[4], row[5], row[6]}, 0);
     }
     loaded.SortRows();
-    base.rows.erase(base.rows.begin());  // the file is not the base: it merges
+    base.records.erase(0, kRecordSize);  // the file is not the base: it merges
     for (auto _ : state) {
         state.PauseTiming();
         EventList list = loaded;

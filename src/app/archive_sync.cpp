@@ -36,7 +36,7 @@ std::optional<std::vector<RowTexts>> ReadRows(ArchiveFiles& files, const std::fi
     if (stamp && stamp->size % kRecordSize != 0) return std::nullopt;
     EventList rows;
     try {
-        RicaricaArchivio(rows, files, path);
+        ReloadArchive(rows, files, path);
     } catch (const Error&) {
         return std::nullopt;
     }
@@ -66,10 +66,28 @@ std::string NameForReport(const std::filesystem::path& path) {
 
 }  // namespace
 
+std::vector<RowTexts> ArchiveBase::Rows() const {
+    std::vector<RowTexts> rows(records.size() / kRecordSize);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const RowFields fields = DecodeRecord(records.data() + i * kRecordSize);
+        for (std::size_t k = 0; k < kFieldCount; ++k) rows[i][k] = fields[k];
+    }
+    return rows;
+}
+
+void ArchiveBase::SetRows(const std::vector<RowTexts>& rows) {
+    records.resize(rows.size() * kRecordSize);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const EventRow row({rows[i][0], rows[i][1], rows[i][2], rows[i][3], rows[i][4], rows[i][5], rows[i][6]}, 0, 0);
+        EncodeRecord(row, records.data() + i * kRecordSize);
+    }
+}
+
 void RememberBase(ArchiveBase& base, const EventList& list, ArchiveFiles& files, const std::filesystem::path& path) {
     base.known = true;
     base.stamp = files.StampOf(path);
-    base.rows = RowsOf(list);
+    base.records.resize(list.Count() * kRecordSize);
+    for (std::size_t i = 0; i < list.Count(); ++i) EncodeRecord(list.At(i), base.records.data() + i * kRecordSize);
 }
 
 DiskChange MergeChangesOnDisk(ArchiveBase& base, EventList& list, ArchiveFiles& files,
@@ -78,11 +96,12 @@ DiskChange MergeChangesOnDisk(ArchiveBase& base, EventList& list, ArchiveFiles& 
     const std::optional<FileStamp> now = files.StampOf(path);
     std::optional<std::vector<RowTexts>> theirs = ReadRows(files, path);
     // An emptied file would pass for the other program's deletions.
-    if (!theirs || (theirs->empty() && !base.rows.empty())) return DiskChange::kUnreadable;
+    if (!theirs || (theirs->empty() && !base.records.empty())) return DiskChange::kUnreadable;
     base.stamp = now;
-    if (SameRows(*theirs, base.rows)) return DiskChange::kNone;  // touched, not changed
-    const std::vector<RowTexts> merged = MergeRows(base.rows, *theirs, RowsOf(list));
-    base.rows = std::move(*theirs);
+    const std::vector<RowTexts> baseRows = base.Rows();
+    if (SameRows(*theirs, baseRows)) return DiskChange::kNone;  // touched, not changed
+    const std::vector<RowTexts> merged = MergeRows(baseRows, *theirs, RowsOf(list));
+    base.SetRows(*theirs);
     ApplyRows(list, merged);
     return DiskChange::kMerged;
 }
@@ -129,7 +148,7 @@ std::vector<std::filesystem::path> MergeConflictedCopies(const ArchiveBase& base
             }
             continue;
         }
-        ApplyRows(list, MergeRows(Shared(base.rows, *rows), *rows, RowsOf(list)));
+        ApplyRows(list, MergeRows(Shared(base.Rows(), *rows), *rows, RowsOf(list)));
         merged.push_back(copy);
     }
     return merged;

@@ -20,7 +20,12 @@ namespace ricordex {
 struct ArchiveBase {
     bool known = false;               // nothing read or written yet
     std::optional<FileStamp> stamp;   // the file as it was then
-    std::vector<RowTexts> rows;       // its rows then: what both sides start from
+    // Its rows then, what both sides start from, kept as the archive's own
+    // records: one block of memory, made in a blink at every load and save.
+    std::string records;
+
+    std::vector<RowTexts> Rows() const;
+    void SetRows(const std::vector<RowTexts>& rows);
 };
 
 // After a load or a save: the archive holds the list's rows.

@@ -52,21 +52,21 @@ void ConfirmOptions(ProgramState& state, Services& services, const std::wstring&
             }
             state.settings.dati = choices.nuovoPercorsoDati;
             // The new archive holds the list as it is: nothing left to save.
-            state.caricamentoIncompleto = false;
+            state.loadIncomplete = false;
             state.modificato = false;
             state.aggiornatoDaTimer = false;
         } else {
-            ScriviArchivio(state, services);
+            SaveArchive(state, services);
             state.settings.dati = choices.nuovoPercorsoDati;
-            state.caricamentoIncompleto = true;
+            state.loadIncomplete = true;
             try {
-                RicaricaArchivio(state.list, services.files, state.settings.dati);
+                ReloadArchive(state.list, services.files, state.settings.dati);
             } catch (const Error&) {
                 // What was read is what this program has of the new archive.
                 RememberBase(state.base, state.list, services.files, state.settings.dati);
                 throw;
             }
-            state.caricamentoIncompleto = false;
+            state.loadIncomplete = false;
             RememberBase(state.base, state.list, services.files, state.settings.dati);
         }
     }

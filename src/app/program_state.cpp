@@ -21,23 +21,23 @@ void KeepAside(Services& services, const std::filesystem::path& archive) {
 }
 
 void Save(ProgramState& state, Services& services) {
-    ScriviArchivio(state, services);
+    SaveArchive(state, services);
     state.modificato = false;
     state.aggiornatoDaTimer = false;
 }
 
 }  // namespace
 
-void ScriviArchivio(ProgramState& state, Services& services) {
+void SaveArchive(ProgramState& state, Services& services) {
     const std::filesystem::path archive = state.settings.dati;
     // Two programs on one shared archive merge and write in turn.
     const std::unique_ptr<ArchiveLock> lock = services.files.Lock(archive);
     bool keptAside = false;
-    if (state.caricamentoIncompleto && services.files.Exists(archive)) {
+    if (state.loadIncomplete && services.files.Exists(archive)) {
         KeepAside(services, archive);
         keptAside = true;
         // The archive's events are safe in the copy, whatever the save does.
-        state.caricamentoIncompleto = false;
+        state.loadIncomplete = false;
     }
     // Another program may have changed the archive since it was read: its
     // changes join the list's. After a load that failed half-way, the rows
@@ -55,7 +55,7 @@ void ScriviArchivio(ProgramState& state, Services& services) {
     // With no archive to copy (its drive not ready yet, say) the list may
     // still lack its events: only a save that went through ends the doubt.
     ScriviRecord(state.list, services.files, archive);
-    state.caricamentoIncompleto = false;
+    state.loadIncomplete = false;
     RememberBase(state.base, state.list, services.files, archive);
     SetAsideMergedCopies(copies, services.files, services.report);
 }
@@ -69,14 +69,14 @@ bool StartUp(ProgramState& state, Services& services, const ErrorReport& report)
     // Taken before the archive is opened: a failed load must not leave it
     // empty, or every "Avvio Computer" row would fail at every tick.
     state.avvioProgramma = StampOf(services.clock.Now());
-    state.caricamentoIncompleto = true;
+    state.loadIncomplete = true;
     try {
-        CaricaArchivio(state.list, services.files, state.settings.dati);
+        LoadOrCreateArchive(state.list, services.files, state.settings.dati);
     } catch (const Error&) {
         RememberBase(state.base, state.list, services.files, state.settings.dati);  // what was read
         throw;
     }
-    state.caricamentoIncompleto = false;
+    state.loadIncomplete = false;
     RememberBase(state.base, state.list, services.files, state.settings.dati);
     state.modificato = false;
     state.aggiornatoDaTimer = false;
@@ -112,7 +112,7 @@ bool FollowArchive(ProgramState& state, Services& services) {
         return false;
     }
     state.ticksUnreachable = 0;
-    if (*now == *state.base.stamp || state.modificato || state.aggiornatoDaTimer || state.caricamentoIncompleto) {
+    if (*now == *state.base.stamp || state.modificato || state.aggiornatoDaTimer || state.loadIncomplete) {
         return false;
     }
     return MergeChangesOnDisk(state.base, state.list, services.files, archive) == DiskChange::kMerged;

@@ -23,7 +23,7 @@ struct ProgramState {
     std::string avvioProgramma;      // this run's start, "dd/mm/yyyy hh.nn"
     // The last load of an archive failed: the list may lack events that only
     // the archive holds.
-    bool caricamentoIncompleto = false;
+    bool loadIncomplete = false;
     // What the archive held when last read or written, for merging the
     // changes another program made to it since.
     ArchiveBase base;
@@ -67,7 +67,7 @@ void SaveAtEndOfSession(ProgramState& state, Services& services);
 // copied aside, as "<archive>.yyyymmdd-hhnnss.bak" beside it, so that no
 // event is lost with it (the second case is reported). A failure is raised
 // and leaves the archive as it was.
-void ScriviArchivio(ProgramState& state, Services& services);
+void SaveArchive(ProgramState& state, Services& services);
 
 // Every tick: when another program (a second PC) saved the archive and
 // nothing here is unsaved, the list takes the archive's rows; the rows that

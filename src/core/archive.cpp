@@ -51,12 +51,12 @@ void LeggiRecord(EventList& list, InputFile& file) {
     }
 }
 
-void CaricaArchivio(EventList& list, ArchiveFiles& files, const std::filesystem::path& path) {
+void LoadOrCreateArchive(EventList& list, ArchiveFiles& files, const std::filesystem::path& path) {
     std::unique_ptr<InputFile> file = files.OpenOrCreate(path);
     LeggiRecord(list, *file);
 }
 
-void RicaricaArchivio(EventList& list, ArchiveFiles& files, const std::filesystem::path& path) {
+void ReloadArchive(EventList& list, ArchiveFiles& files, const std::filesystem::path& path) {
     std::unique_ptr<InputFile> file = files.OpenExisting(path);
     LeggiRecord(list, *file);
 }

@@ -18,11 +18,11 @@ void LeggiRecord(EventList& list, InputFile& file);
 
 // The start-up load: opens the archive (creating it empty when missing),
 // reads it into the list and closes it.
-void CaricaArchivio(EventList& list, ArchiveFiles& files, const std::filesystem::path& path);
+void LoadOrCreateArchive(EventList& list, ArchiveFiles& files, const std::filesystem::path& path);
 
 // Another archive that already exists, read into the list in place of its
 // rows (the switch of archive folder).
-void RicaricaArchivio(EventList& list, ArchiveFiles& files, const std::filesystem::path& path);
+void ReloadArchive(EventList& list, ArchiveFiles& files, const std::filesystem::path& path);
 
 // Writes every row, in list order, as the new contents of the archive. The
 // previous archive is replaced only once the new one is complete; a failed

@@ -13,6 +13,7 @@
 #include "win/application.h"
 #include "win/archive_files.h"
 #include "win/registry.h"
+#include "win/start_marks.h"
 #include "win/pictures.h"
 #include "win/system.h"
 #include "win/unique_handle.h"
@@ -35,6 +36,7 @@ bool AnotherIsRunning(ricordex::win::UniqueKernelObject& guard) {
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     using namespace ricordex;
+    win::MarkStart("program entry");
     win::UniqueKernelObject singleInstance;
     if (AnotherIsRunning(singleInstance)) return 0;
 
@@ -53,6 +55,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     win::Application& application = win::Application::Instance();
     win::UniqueIcon programIcon(win::LoadProgramIcon(IDI_PROGRAM, 32));
     application.Initialize(L"Ricordex", programIcon.get());
+    win::MarkStart("application window");
 
     win::Win32Registry registry;
     win::Win32ArchiveFiles files;

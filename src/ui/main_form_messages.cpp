@@ -7,6 +7,7 @@
 #include "ui/dialog_form.h"
 #include "ui/options_form.h"
 #include "win/application.h"
+#include "win/start_marks.h"
 
 namespace ricordex::ui {
 
@@ -72,10 +73,13 @@ void TFMain::OnCreate() {
     win::Application& application = win::Application::Instance();
     application.SetMainForm(Handle());
     application.AddForm(Handle());  // Tab and Enter as in a dialog
+    win::MarkStart("main window");
     CreateTrayIcon();
+    win::MarkStart("tray icon");
     timer1_.Bind(Handle());
     timer1_.SetEnabled(true);
     FormCreate();
+    win::MarkStart("settings and archive");
 }
 
 void TFMain::OnTimer(UINT_PTR id) {

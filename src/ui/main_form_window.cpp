@@ -14,6 +14,7 @@
 #include "win/application.h"
 #include "win/controls.h"
 #include "win/pictures.h"
+#include "win/start_marks.h"
 
 namespace ricordex::ui {
 namespace {
@@ -105,6 +106,7 @@ void TFMain::CreateControls() {
     tooltips_.AddHints(Handle(), kCommandButtons);
     LayOut();
     listView1_.Attach(::GetDlgItem(Handle(), kListView1), imageList1_.get());
+    win::MarkStart("window's controls");
 }
 
 void TFMain::LayOut() {

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/errors.h"
+#include "win/start_marks.h"
 #include "win/text.h"
 
 namespace ricordex::win {
@@ -145,6 +146,7 @@ int Application::Run() {
         ::ShowWindow(mainForm_, SW_SHOW);
         ::SetForegroundWindow(mainForm_);
     }
+    MarkStart("message loop");
     MSG message;
     while (::GetMessageW(&message, nullptr, 0, 0) > 0) Dispatch(message);
     return static_cast<int>(message.wParam);

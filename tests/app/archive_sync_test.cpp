@@ -66,7 +66,7 @@ std::multiset<std::string> Descriptions(const EventList& list) {
 std::multiset<std::string> Archive(const std::filesystem::path& path) {
     EventList list;
     StdArchiveFiles files;
-    RicaricaArchivio(list, files, path);
+    ReloadArchive(list, files, path);
     return Descriptions(list);
 }
 
@@ -300,7 +300,7 @@ TEST(SharedArchive, SoakOfTwoPcsSavingInTurnEndsWithTheModelsArchive) {
 
     EventList onDisk;
     StdArchiveFiles files;
-    RicaricaArchivio(onDisk, files, archive);
+    ReloadArchive(onDisk, files, archive);
     std::map<std::string, std::string> got;
     for (std::size_t i = 0; i < onDisk.Count(); ++i) {
         ASSERT_TRUE(got.emplace(onDisk.At(i).Text(kDescrizione), onDisk.At(i).Text(kUltimoAvviso)).second)

@@ -6,6 +6,7 @@
 #include "support/archive_bytes.h"
 #include "support/error_text.h"
 #include "support/fakes.h"
+#include "support/program_on_disk.h"
 #include "support/faulty_files.h"
 #include "support/temp_dir.h"
 
@@ -59,25 +60,18 @@ private:
     std::filesystem::path locked_;
 };
 
-class OptionsConfirm : public ::testing::Test {
+class OptionsConfirm : public ::testing::Test, protected ProgramOnDisk {
 protected:
     OptionsConfirm() {
         registry_.keys[kRunKey];  // the Run key exists
-        state_.settings = {L"old.wav", (dir_ / "Ricordex.psc").wstring(), 3};
+        state_.settings = {L"old.wav", archive_.wstring(), 3};
         state_.list.AggiungiRiga({"corrente", "", "", "", "", "", ""}, 0);
         other_ = dir_ / "altra";
         std::filesystem::create_directories(other_);
     }
     std::wstring Folder(const std::filesystem::path& p) { return p.wstring() + L"/"; }
 
-    TempDir dir_;
     std::filesystem::path other_;
-    FakeRegistry registry_;
-    StdArchiveFiles files_;
-    FakeClock clock_;
-    FakeQuestions questions_;
-    Services services_{registry_, files_, clock_, questions_, L"C:\\Ricordex\\"};
-    ProgramState state_;
 };
 
 TEST_F(OptionsConfirm, AutostartIsWrittenQuotedOnlyWhenMissingAndDeletedWhenUnticked) {
@@ -192,7 +186,7 @@ TEST_F(OptionsConfirm, AnUnreadableNewArchiveIsReportedWithDatiAlreadyMovedAndBo
     // The list is not the new archive's: a save keeps that archive aside first.
     state_.settings.dati = Folder(other_) + L"Ricordex.psc";
     clock_.now = EncodeDateTime({2026, 12, 7, 9, 41, 30});
-    ScriviArchivio(state_, services_);
+    SaveArchive(state_, services_);
     EXPECT_EQ(ReadBytes(other_ / "Ricordex.psc.20261207-094130.bak"), BolloAuto());
     EXPECT_EQ(ReadBytes(other_ / "Ricordex.psc").size(), 164u);
 }

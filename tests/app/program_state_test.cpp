@@ -6,7 +6,9 @@
 #include "core/std_archive_files.h"
 #include "support/archive_bytes.h"
 #include "support/fakes.h"
+#include "support/program_on_disk.h"
 #include "support/faulty_files.h"
+#include "support/error_text.h"
 #include "support/temp_dir.h"
 
 namespace ricordex {
@@ -14,7 +16,7 @@ namespace {
 
 using namespace ricordex::testing;
 
-class Life : public ::testing::Test {
+class Life : public ::testing::Test, protected ProgramOnDisk {
 protected:
     Life() {
         clock_.now = EncodeDateTime({2026, 12, 7, 9, 41, 30});
@@ -26,14 +28,6 @@ protected:
     }
     std::filesystem::file_time_type Stamp() { return std::filesystem::last_write_time(archive_); }
 
-    TempDir dir_;
-    std::filesystem::path archive_ = dir_ / "Ricordex.psc";
-    FakeRegistry registry_;
-    StdArchiveFiles files_;
-    FakeClock clock_;
-    FakeQuestions questions_;
-    Services services_{registry_, files_, clock_, questions_, L"C:\\Ricordex\\"};
-    ProgramState state_;
     std::vector<std::string> reported_;
 };
 
@@ -58,12 +52,7 @@ TEST_F(Life, AvvioDecidesWhetherTheMainWindowIsShown) {
 
 TEST_F(Life, AnUnreadableArchiveStopsTheStartButKeepsTheStartStamp) {
     registry_.keys[kSettingsKey]["Dati"] = (dir_ / "missing" / "Ricordex.psc").wstring();
-    try {
-        Start();
-        FAIL();
-    } catch (const InOutError& e) {
-        EXPECT_STREQ(e.what(), "File not found");
-    }
+    EXPECT_EQ(ErrorText<InOutError>([&] { Start(); }), "File not found");
     EXPECT_EQ(state_.avvioProgramma, "07/12/2026 09.41");
     EXPECT_EQ(state_.list.Count(), 0u);
 }
@@ -166,12 +155,7 @@ TEST_F(Life, ASaveFailingAtAnyPointLeavesTheArchiveAndTheFlags) {
         state_.aggiornatoDaTimer = true;
         FaultyFiles failing(files_, step, InOutError::kDiskFull, block);
         Services services{registry_, failing, clock_, questions_, L"C:\\Ricordex\\"};
-        try {
-            SaveOnClose(state_, services);
-            FAIL() << "no failure at step " << static_cast<int>(step) << " block " << block;
-        } catch (const InOutError& e) {
-            EXPECT_STREQ(e.what(), "Disk full");
-        }
+        EXPECT_EQ(ErrorText<InOutError>([&] { SaveOnClose(state_, services); }), "Disk full");
         EXPECT_TRUE(state_.modificato);
         EXPECT_TRUE(state_.aggiornatoDaTimer);
         EXPECT_EQ(ReadBytes(archive_), before);

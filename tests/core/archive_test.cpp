@@ -9,6 +9,7 @@
 #include "core/std_archive_files.h"
 #include "support/archive_bytes.h"
 #include "support/faulty_files.h"
+#include "support/error_text.h"
 #include "support/temp_dir.h"
 
 namespace ricordex {
@@ -24,7 +25,7 @@ protected:
     EventList Load(const std::string& bytes) {
         WriteBytes(path_, bytes);
         EventList list;
-        CaricaArchivio(list, files_, path_);
+        LoadOrCreateArchive(list, files_, path_);
         return list;
     }
 
@@ -112,15 +113,13 @@ TEST_F(Archive, SavingAnEmptyListLeavesAnEmptyFile) {
 
 TEST_F(Archive, MissingArchiveIsCreatedEmptyAndAMissingFolderIsReported) {
     EventList list;
-    CaricaArchivio(list, files_, path_);
+    LoadOrCreateArchive(list, files_, path_);
     EXPECT_TRUE(std::filesystem::exists(path_));
     EXPECT_EQ(list.Count(), 0u);
-    try {
-        CaricaArchivio(list, files_, dir_ / "no-such-folder" / "Ricordex.psc");
-        FAIL();
-    } catch (const InOutError& e) {
-        EXPECT_STREQ(e.what(), "File not found");
-    }
+    const std::string error = testing::ErrorText<InOutError>([&] {
+        LoadOrCreateArchive(list, files_, dir_ / "no-such-folder" / "Ricordex.psc");
+    });
+    EXPECT_EQ(error, "File not found");
 }
 
 TEST_F(Archive, AFailedSaveLeavesThePreviousArchiveByteForByte) {
@@ -134,12 +133,7 @@ TEST_F(Archive, AFailedSaveLeavesThePreviousArchiveByteForByte) {
     for (testing::SaveStep step : {testing::SaveStep::Create, testing::SaveStep::Write, testing::SaveStep::Commit}) {
         for (int failingWrite : {1, 3, 4}) {  // the first, one between, the last
             testing::FaultyFiles faulty(files_, step, InOutError::kDiskFull, failingWrite);
-            try {
-                ScriviRecord(list, faulty, path_);
-                FAIL() << "the save did not fail";
-            } catch (const InOutError& e) {
-                EXPECT_STREQ(e.what(), "Disk full");
-            }
+            EXPECT_EQ(testing::ErrorText<InOutError>([&] { ScriviRecord(list, faulty, path_); }), "Disk full");
             EXPECT_EQ(ReadBytes(path_), before);
             // No half-written file is left beside the archive.
             EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_.path()), {}), 1);

@@ -12,12 +12,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzzing::MemoryFiles files;
     files.files["a.psc"] = std::string(reinterpret_cast<const char*>(data), size);
     EventList loaded;
-    CaricaArchivio(loaded, files, "a.psc");
+    LoadOrCreateArchive(loaded, files, "a.psc");
     if (loaded.Count() != size / 164) std::abort();
     ScriviRecord(loaded, files, "b.psc");
     if (files.files["b.psc"].size() != loaded.Count() * 164) std::abort();
     EventList again;
-    CaricaArchivio(again, files, "b.psc");
+    LoadOrCreateArchive(again, files, "b.psc");
     for (std::size_t i = 0; i < loaded.Count(); ++i) {
         if (again.At(i).Texts() != loaded.At(i).Texts()) std::abort();
     }

@@ -9,6 +9,7 @@
 #include "core/archive.h"
 #include "core/errors.h"
 #include "support/archive_bytes.h"
+#include "support/error_text.h"
 #include "support/temp_dir.h"
 #include "win/unique_handle.h"
 
@@ -28,11 +29,11 @@ protected:
 
 TEST_F(Win32Files, LoadsCreatesAndReplacesTheArchive) {
     EventList list;
-    CaricaArchivio(list, files_, path_);
+    LoadOrCreateArchive(list, files_, path_);
     EXPECT_TRUE(files_.Exists(path_));
     EXPECT_EQ(ReadBytes(path_), "");
     WriteBytes(path_, BolloAuto() + "tail");
-    CaricaArchivio(list, files_, path_);
+    LoadOrCreateArchive(list, files_, path_);
     ASSERT_EQ(list.Count(), 1u);
     list.AggiungiRiga({"altro", "", "", "", "", "", ""}, 0);
     ScriviRecord(list, files_, path_);
@@ -64,12 +65,7 @@ TEST_F(Win32Files, AReadOnlyArchiveIsRefusedAtLoadAndKeptWholeAtSave) {
     WriteBytes(path_, BolloAuto());
     ASSERT_TRUE(::SetFileAttributesW(path_.c_str(), FILE_ATTRIBUTE_READONLY));
     EventList list;
-    try {
-        CaricaArchivio(list, files_, path_);
-        FAIL();
-    } catch (const InOutError& e) {
-        EXPECT_STREQ(e.what(), "File access denied");
-    }
+    EXPECT_EQ(testing::ErrorText<InOutError>([&] { LoadOrCreateArchive(list, files_, path_); }), "File access denied");
     list.AggiungiRiga({"nuovo", "", "", "", "", "", ""}, 0);
     EXPECT_THROW(ScriviRecord(list, files_, path_), InOutError);
     EXPECT_EQ(ReadBytes(path_), BolloAuto());
@@ -114,7 +110,7 @@ TEST_F(Win32Files, ASaveKeepsTheArchivesAttributesAndPermissions) {
     const std::wstring before = SecurityOf(path_);
 
     EventList list;
-    CaricaArchivio(list, files_, path_);
+    LoadOrCreateArchive(list, files_, path_);
     list.AggiungiRiga({"altro", "", "", "", "", "", ""}, 0);
     ScriviRecord(list, files_, path_);
 
@@ -149,7 +145,7 @@ TEST_F(Win32Files, ASaveThroughALinkWritesTheLinkedFileAndKeepsTheLink) {
     WriteBytes(linked, BolloAuto());
 
     EventList list;
-    CaricaArchivio(list, files_, link);
+    LoadOrCreateArchive(list, files_, link);
     list.AggiungiRiga({"altro", "", "", "", "", "", ""}, 0);
     ScriviRecord(list, files_, link);
 
@@ -163,7 +159,7 @@ TEST_F(Win32Files, ASaveThroughALinkWritesTheLinkedFileAndKeepsTheLink) {
 TEST_F(Win32Files, AReplaceRefusedLeavesTheArchiveByteForByteAndNoNewFile) {
     WriteBytes(path_, BolloAuto());
     EventList list;
-    CaricaArchivio(list, files_, path_);
+    LoadOrCreateArchive(list, files_, path_);
     list.AggiungiRiga({"altro", "", "", "", "", "", ""}, 0);
     {
         // Another program holds the archive open and lets nobody replace it.
@@ -194,12 +190,10 @@ TEST_F(Win32Files, OneProgramAtATimeHoldsTheLockAndALeftLockIsTakenOver) {
 
 TEST_F(Win32Files, SystemErrorsBecomeTheRuntimesTexts) {
     EventList list;
-    try {
-        CaricaArchivio(list, files_, dir_ / "missing" / "Ricordex.psc");
-        FAIL();
-    } catch (const InOutError& e) {
-        EXPECT_STREQ(e.what(), "Invalid filename");
-    }
+    const std::string error = testing::ErrorText<InOutError>([&] {
+        LoadOrCreateArchive(list, files_, dir_ / "missing" / "Ricordex.psc");
+    });
+    EXPECT_EQ(error, "Invalid filename");
     EXPECT_EQ(InOutError(InOutCodeFromSystemError(ERROR_HANDLE_DISK_FULL)).what(), std::string("Disk full"));
     EXPECT_EQ(InOutError(InOutCodeFromSystemError(ERROR_SHARING_VIOLATION)).what(), std::string("I/O error 32"));
     EXPECT_THROW(files_.OpenExisting(dir_ / "none.psc"), InOutError);
