@@ -20,7 +20,17 @@ void PopupMenu::Add(Item item) {
     items_.push_back(std::move(item));
 }
 
+void PopupMenu::SetPicture(std::size_t i, HBITMAP picture) {
+    items_.at(i).picture = picture;
+    MENUITEMINFOW info{};
+    info.cbSize = sizeof(info);
+    info.fMask = MIIM_BITMAP;
+    info.hbmpItem = picture;
+    ::SetMenuItemInfoW(menu_.get(), static_cast<UINT>(i), TRUE, &info);
+}
+
 void PopupMenu::Popup(int x, int y, HWND window) {
+    if (OnPopup) OnPopup();
     const UINT chosen = static_cast<UINT>(::TrackPopupMenuEx(
         menu_.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_LEFTALIGN | TPM_TOPALIGN, x, y, window, nullptr));
     if (chosen >= 1 && chosen <= items_.size()) Click(chosen - 1);

@@ -25,6 +25,10 @@ public:
     PopupMenu();
 
     void Add(Item item);
+    // The item's picture (not owned), set after the item was added.
+    void SetPicture(std::size_t i, HBITMAP picture);
+    // Called before the menu opens: what it shows can be made only then.
+    std::function<void()> OnPopup;
     std::size_t Count() const { return items_.size(); }
     HMENU Handle() const { return menu_.get(); }
 

@@ -168,18 +168,22 @@ LRESULT TFMain::OnControlColor(HDC dc, HWND control) {
 }
 
 void TFMain::CreateTrayIcon() {
-    const std::array<int, 4> pictures = {IDI_MENU_STOP, IDI_MENU_WINDOW, IDI_MENU_NEW, IDI_MENU_OPTIONS};
-    // Menus follow the system's DPI.
-    const int pictureSize = win::Scale(16, win::WindowDpi(nullptr));
-    for (std::size_t i = 0; i < pictures.size(); ++i) {
-        win::UniqueIcon icon(win::LoadProgramIcon(pictures[i], pictureSize));
-        menuPictures_[i].reset(win::BitmapFromIcon(icon.get(), pictureSize));
-    }
-    auto picture = [this](std::size_t i) { return menuPictures_[i].get(); };
-    pMenu1_.Add({L"Interrompi Esecuzione", [this] { Chiudi1Click(); }, picture(0)});
-    pMenu1_.Add({L"Finestra Principale", [this] { FinestraPrincipale1Click(); }, picture(1)});
-    pMenu1_.Add({L"Nuova Scadenza", [this] { BNuovoEventoClick(); }, picture(2)});
-    pMenu1_.Add({L"Opzioni", [this] { BOpzioniClick(); }, picture(3)});
+    pMenu1_.Add({L"Interrompi Esecuzione", [this] { Chiudi1Click(); }});
+    pMenu1_.Add({L"Finestra Principale", [this] { FinestraPrincipale1Click(); }});
+    pMenu1_.Add({L"Nuova Scadenza", [this] { BNuovoEventoClick(); }});
+    pMenu1_.Add({L"Opzioni", [this] { BOpzioniClick(); }});
+    // The pictures are made the first time the menu opens: a start does
+    // without them.
+    pMenu1_.OnPopup = [this] {
+        if (menuPictures_[0]) return;
+        const std::array<int, 4> pictures = {IDI_MENU_STOP, IDI_MENU_WINDOW, IDI_MENU_NEW, IDI_MENU_OPTIONS};
+        const int pictureSize = win::Scale(16, win::WindowDpi(nullptr));  // menus follow the system's DPI
+        for (std::size_t i = 0; i < pictures.size(); ++i) {
+            win::UniqueIcon icon(win::LoadProgramIcon(pictures[i], pictureSize));
+            menuPictures_[i].reset(win::BitmapFromIcon(icon.get(), pictureSize));
+            pMenu1_.SetPicture(i, menuPictures_[i].get());
+        }
+    };
 
     trayI_ = std::make_unique<tray::TTrayIcon>(Handle());
     trayI_->SetHint("Ricordex");
