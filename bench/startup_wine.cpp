@@ -149,6 +149,34 @@ void SetUpRicordex(const std::filesystem::path& archive, DWORD avvio) {
     ::RegSetKeyValueW(HKEY_CURRENT_USER, key, L"Avvio", REG_DWORD, &avvio, sizeof(avvio));
 }
 
+// Where the time of a start to the tray with 10,000 events goes: the
+// program's own marks (see win/start_marks.h).
+void PrintStartMarks(const std::filesystem::path& program, const std::filesystem::path& work) {
+    const std::filesystem::path marks = work / "marks.txt";
+    ::SetEnvironmentVariableW(L"RICORDEX_START_MARKS", marks.c_str());
+    SetUpRicordex(work / "Ricordex-10000.psc", 1);
+    StartOnce(program, L"Ricordex.TFMain", {}, Shown::TrayOnly);
+    ::SetEnvironmentVariableW(L"RICORDEX_START_MARKS", nullptr);
+    if (std::FILE* file = ::_wfopen(marks.c_str(), L"r")) {
+        char line[128];
+        while (std::fgets(line, sizeof line, file)) std::printf("mark, tray start with 10,000 events: %s", line);
+        std::fclose(file);
+    }
+}
+
+// Memory: idle in the notification area with 100 events, next to the
+// minimal program's window.
+void PrintIdleMemory(const std::filesystem::path& program, const std::filesystem::path& work) {
+    WriteArchive(work / "Ricordex-100.psc", 100);
+    SetUpRicordex(work / "Ricordex-100.psc", 1);
+    const Started idle = StartOnce(program, L"Ricordex.TFMain", {}, Shown::TrayOnly, true);
+    const Started baseline =
+        StartOnce(Beside(L"minimal_window_cc6.exe"), L"MinimalWindow", {}, Shown::Window, true);
+    std::printf("private memory, Ricordex idle in the notification area, 100 events %7zu KiB\n",
+                idle.privateBytes / 1024);
+    std::printf("private memory, minimal program, one window %7zu KiB\n", baseline.privateBytes / 1024);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -187,28 +215,8 @@ int main(int argc, char** argv) {
     }
     for (const Contender& contender : contenders) PrintMinimumAndMedian(contender);
 
-    // Where the time of a start to the tray with 10,000 events goes.
-    const std::filesystem::path marks = work / "marks.txt";
-    ::SetEnvironmentVariableW(L"RICORDEX_START_MARKS", marks.c_str());
-    SetUpRicordex(work / "Ricordex-10000.psc", 1);
-    StartOnce(program, L"Ricordex.TFMain", {}, Shown::TrayOnly);
-    ::SetEnvironmentVariableW(L"RICORDEX_START_MARKS", nullptr);
-    if (std::FILE* file = ::_wfopen(marks.c_str(), L"r")) {
-        char line[128];
-        while (std::fgets(line, sizeof line, file)) std::printf("mark, tray start with 10,000 events: %s", line);
-        std::fclose(file);
-    }
-
-    // Memory: idle in the notification area with 100 events, next to the
-    // minimal program's window.
-    WriteArchive(work / "Ricordex-100.psc", 100);
-    SetUpRicordex(work / "Ricordex-100.psc", 1);
-    const Started idle = StartOnce(program, L"Ricordex.TFMain", {}, Shown::TrayOnly, true);
-    const Started baseline =
-        StartOnce(Beside(L"minimal_window_cc6.exe"), L"MinimalWindow", {}, Shown::Window, true);
-    std::printf("private memory, Ricordex idle in the notification area, 100 events %7zu KiB\n",
-                idle.privateBytes / 1024);
-    std::printf("private memory, minimal program, one window %7zu KiB\n", baseline.privateBytes / 1024);
+    PrintStartMarks(program, work);
+    PrintIdleMemory(program, work);
     ::RegDeleteTreeW(HKEY_CURRENT_USER, L"SOFTWARE\\Ricordex");
     std::filesystem::remove_all(work);
     return 0;

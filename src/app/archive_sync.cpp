@@ -158,7 +158,10 @@ void SetAsideMergedCopies(const std::vector<std::filesystem::path>& copies, Arch
                           const ErrorReport& report) {
     for (const std::filesystem::path& copy : copies) {
         try {
-            files.RenameToNew(copy, MergedCopyName(copy));
+            // A name kept from an earlier conflict is left to it.
+            int attempt = 1;
+            while (files.Exists(MergedCopyName(copy, attempt))) ++attempt;
+            files.RenameToNew(copy, MergedCopyName(copy, attempt));
         } catch (const Error& error) {
             if (report) {
                 report("La copia in conflitto \"" + NameForReport(copy) +

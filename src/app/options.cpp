@@ -5,6 +5,40 @@
 #include "core/errors.h"
 
 namespace ricordex {
+namespace {
+
+// A folder without an archive: the list moves with Dati at once (a start
+// that found no archive there would show an empty list, the events left in
+// a file that nothing names any more). Written under the new archive's
+// lock, with its absence seen under it too: another PC may be switching to
+// the same folder. False when an archive is there after all.
+bool WriteListAsNewArchive(ProgramState& state, Services& services, const std::filesystem::path& archive) {
+    if (services.files.Exists(archive)) return false;
+    const std::unique_ptr<ArchiveLock> lock = services.files.Lock(archive);
+    if (services.files.Exists(archive)) return false;
+    ScriviRecord(state.list, services.files, archive);
+    RememberBase(state.base, state.list, services.files, archive);
+    return true;
+}
+
+// A folder that holds an archive: the list is saved where it was, then the
+// other archive is loaded.
+void SwitchToArchive(ProgramState& state, Services& services, const std::wstring& archive) {
+    SaveArchive(state, services);
+    state.settings.dati = archive;
+    state.loadIncomplete = true;
+    try {
+        ReloadArchive(state.list, services.files, state.settings.dati);
+    } catch (const Error&) {
+        // What was read is what this program has of the new archive.
+        RememberBase(state.base, state.list, services.files, state.settings.dati);
+        throw;
+    }
+    state.loadIncomplete = false;
+    RememberBase(state.base, state.list, services.files, state.settings.dati);
+}
+
+}  // namespace
 
 OptionsView OpenOptions(const Settings& settings, std::wstring& percorsoDatiPrecedente,
                         const std::wstring& nuovoPercorsoDati) {
@@ -40,34 +74,14 @@ void ConfirmOptions(ProgramState& state, Services& services, const std::wstring&
         if (!choices.autostart && present) run->DeleteValue("Ricordex");
     }
     if (!choices.nuovoPercorsoDati.empty()) {
-        if (!services.files.Exists(choices.nuovoPercorsoDati)) {
-            // The list moves with Dati at once: a start that found no
-            // archive there would show an empty list, the events left in a
-            // file that nothing names any more.
-            {
-                // Another PC may be starting on the same new folder.
-                const std::unique_ptr<ArchiveLock> lock = services.files.Lock(choices.nuovoPercorsoDati);
-                ScriviRecord(state.list, services.files, choices.nuovoPercorsoDati);
-                RememberBase(state.base, state.list, services.files, choices.nuovoPercorsoDati);
-            }
+        if (WriteListAsNewArchive(state, services, choices.nuovoPercorsoDati)) {
             state.settings.dati = choices.nuovoPercorsoDati;
             // The new archive holds the list as it is: nothing left to save.
             state.loadIncomplete = false;
             state.modificato = false;
             state.aggiornatoDaTimer = false;
         } else {
-            SaveArchive(state, services);
-            state.settings.dati = choices.nuovoPercorsoDati;
-            state.loadIncomplete = true;
-            try {
-                ReloadArchive(state.list, services.files, state.settings.dati);
-            } catch (const Error&) {
-                // What was read is what this program has of the new archive.
-                RememberBase(state.base, state.list, services.files, state.settings.dati);
-                throw;
-            }
-            state.loadIncomplete = false;
-            RememberBase(state.base, state.list, services.files, state.settings.dati);
+            SwitchToArchive(state, services, choices.nuovoPercorsoDati);
         }
     }
     if (!choices.suono.empty()) state.settings.suono = choices.suono;

@@ -1,10 +1,14 @@
 #pragma once
 // Copies of the archive that a sync service leaves beside it when the file
 // changed on two PCs at once: "Ricordex (conflicted copy 2026-12-01).psc",
-// "Ricordex-PC2.psc", "Ricordex (1).psc". Such a copy is named with the
-// archive's stem, then anything, then the archive's extension (letters in
-// either case), and is not the archive itself. The program's own files
-// beside the archive end otherwise (.bak, .new, .old, .lock, .merged).
+// "Ricordex (copia in conflitto di Anna).psc",
+// "Ricordex.sync-conflict-20261201-101500-ABCDEFG.psc", "Ricordex (1).psc".
+// Such a copy is named with the archive's stem, then a middle that speaks of
+// a conflict (in English or Italian) or is a number in brackets, then the
+// archive's extension (letters in either case). A copy the user made
+// ("Ricordex - Copia.psc", "Ricordex 2025.psc") is not one: its events,
+// deleted since, would come back. The program's own files beside the
+// archive end otherwise (.bak, .new, .old, .lock, .merged).
 
 #include <filesystem>
 #include <vector>
@@ -17,7 +21,8 @@ bool IsConflictedCopy(const std::filesystem::path& archive, const std::filesyste
 std::vector<std::filesystem::path> ConflictedCopies(const std::filesystem::path& archive,
                                                     const std::vector<std::filesystem::path>& files);
 
-// The name a copy is kept under once its rows are in the archive.
-std::filesystem::path MergedCopyName(const std::filesystem::path& copy);
+// The names a copy can be kept under once its rows are in the archive:
+// "<copy>.merged", then "<copy>-2.merged", "<copy>-3.merged", ...
+std::filesystem::path MergedCopyName(const std::filesystem::path& copy, int attempt = 1);
 
 }  // namespace ricordex

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cwchar>
+#include <utility>
 
 #include "alerts/row_status.h"
 #include "core/vocabulary.h"
@@ -57,6 +58,7 @@ void EventListView::Attach(HWND list, HIMAGELIST images) {
     }
     FitColumnsToDpi();
     Refresh();
+    Select(std::exchange(pendingSelection_, std::nullopt));
 }
 
 void EventListView::SetImages(HIMAGELIST images) {
@@ -107,14 +109,17 @@ void EventListView::FitColumns() {
 }
 
 std::optional<RowId> EventListView::SelectedId() const {
-    if (list_ == nullptr) return std::nullopt;  // not made yet: nothing chosen
+    if (list_ == nullptr) return pendingSelection_;  // not made yet
     const int index = ListView_GetNextItem(list_, -1, LVNI_SELECTED);
     if (index < 0 || static_cast<std::size_t>(index) >= rows_.Count()) return std::nullopt;
     return rows_.At(static_cast<std::size_t>(index)).Id();
 }
 
 void EventListView::Select(std::optional<RowId> id) {
-    if (list_ == nullptr) return;
+    if (list_ == nullptr) {
+        pendingSelection_ = id;
+        return;
+    }
     ListView_SetItemState(list_, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
     if (!id) return;
     const std::optional<std::size_t> position = rows_.Find(*id);

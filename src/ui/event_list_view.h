@@ -83,6 +83,9 @@ private:
     // be read (reported once).
     std::optional<RowStatus> StatusAt(std::size_t position);
 
+    // The row to select once the control is made (chosen while the window
+    // had not been shown yet).
+    std::optional<RowId> pendingSelection_;
     EventList& rows_;
     Clock& clock_;
     UnreadableRows& unreadable_;

@@ -91,7 +91,7 @@ private:
     // made the first time the window is shown (a start that stays in the
     // notification area does without them).
     void CreateControls();
-    bool ControlsCreated() const { return listView1_.Handle() != nullptr; }
+    bool ControlsCreated() const { return controlsCreated_; }
     void LayOut();
     void PaintPanel();
     void DrawButton(const DRAWITEMSTRUCT& item);
@@ -126,6 +126,7 @@ private:
     UnreadableRows unreadable_;
     PendingReports reports_;
     bool closeWhenAnswered_ = false;  // a close asked for while a box waited
+    bool controlsCreated_ = false;
     std::vector<HWND> hiddenDialogs_;  // the dialogs that went with the window
     EventListView listView1_;
     win::Timer timer1_;

@@ -114,8 +114,10 @@ void TFMain::OnClose() {
         closeWhenAnswered_ = true;
         return;
     }
-    // Any other close request ends the program, once FormClose has saved.
+    // Any other close request ends the program, once FormClose has saved;
+    // what the save had to tell is shown before the window goes.
     FormClose();
+    reports_.ShowAll();
     ::DestroyWindow(Handle());
 }
 

@@ -82,11 +82,12 @@ TFMain::TFMain(ProgramState& state, Services& services)
     : state_(state),
       services_(services),
       reports_([this] { ::PostMessageW(Handle(), kShowPendingReports, 0, 0); }),
-      listView1_(state.list, services.clock, unreadable_, [this](const std::string& text) { reports_.Add(text); }),
+      listView1_(state.list, services.clock, unreadable_,
+                 [this](const std::string& text) { reports_.AddUnreadableRow(text); }),
       timer1_(kTimer1, kSoonInterval),
       alertPorts_(timer1_, *this),
       scheduler_({state.list, state.settings.suono, state.avvioProgramma, state.aggiornatoDaTimer}, services.clock,
-                 alertPorts_, unreadable_, [this](const std::string& text) { reports_.Add(text); }) {
+                 alertPorts_, unreadable_, [this](const std::string& text) { reports_.AddUnreadableRow(text); }) {
     services_.report = [this](const std::string& text) { reports_.Add(text); };
     listView1_.SetCommands({[this](int column) { ListView1ColumnClick(column); },
                             [this] { BModificaEventoClick(); }, [this] { EliminaEvento(); }});
@@ -100,6 +101,7 @@ TFMain::TFMain(ProgramState& state, Services& services)
 }
 
 void TFMain::CreateControls() {
+    controlsCreated_ = true;  // once: a failure half-way does not make a second set
     panelBrush_.reset(::CreateSolidBrush(kPanelColour));
     win::CreateControls(Handle(), kControls, nullptr);
     tooltips_.Create(Handle());

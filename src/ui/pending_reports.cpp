@@ -5,9 +5,14 @@
 
 namespace ricordex::ui {
 
+void PendingReports::AddUnreadableRow(const std::string& text) {
+    rows_.push_back(text);
+    if (rows_.size() + others_.size() == 1) wake_();
+}
+
 void PendingReports::Add(const std::string& text) {
-    texts_.push_back(text);
-    if (texts_.size() == 1) wake_();
+    others_.push_back(text);
+    if (rows_.size() + others_.size() == 1) wake_();
 }
 
 void PendingReports::ShowAll() {
@@ -15,9 +20,15 @@ void PendingReports::ShowAll() {
     // wait for this box to be dismissed.
     if (showing_) return;
     showing_ = true;
-    while (!texts_.empty()) {
-        const std::string text = UnreadableRowsText(texts_.front(), texts_.size() - 1);
-        texts_.clear();
+    while (!rows_.empty() || !others_.empty()) {
+        if (!others_.empty()) {
+            const std::string text = others_.front();
+            others_.erase(others_.begin());
+            win::Application::Instance().ShowError(text);
+            continue;
+        }
+        const std::string text = UnreadableRowsText(rows_.front(), rows_.size() - 1);
+        rows_.clear();
         win::Application::Instance().ShowError(text);
     }
     showing_ = false;

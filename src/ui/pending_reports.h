@@ -1,7 +1,9 @@
 #pragma once
 // Reports that wait for the message loop: a row found unreadable while the
 // list paints or the timer ticks is shown once that work is done, all those
-// found meanwhile in one box, and never a box over another.
+// found meanwhile in one box, and never a box over another. Other reports
+// (about the archive and its copies) are each shown whole, in a box of its
+// own.
 
 #include <functional>
 #include <string>
@@ -14,6 +16,7 @@ public:
     // `wake` asks the message loop to call ShowAll soon (it posts a message).
     explicit PendingReports(std::function<void()> wake) : wake_(std::move(wake)) {}
 
+    void AddUnreadableRow(const std::string& text);
     void Add(const std::string& text);
     // The texts gathered so far, in one error box; those found while it is
     // open come in the next one.
@@ -21,7 +24,8 @@ public:
 
 private:
     std::function<void()> wake_;
-    std::vector<std::string> texts_;
+    std::vector<std::string> rows_;
+    std::vector<std::string> others_;
     bool showing_ = false;
 };
 

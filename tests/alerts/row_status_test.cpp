@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 
 #include "core/vocabulary.h"
@@ -33,6 +34,17 @@ TEST(RowStatus, EachStatusHasAColourOfItsOwnAndRowsAlternateBands) {
     const std::set<std::uint32_t> colours = {TextColourOf(RowStatus::Past), TextColourOf(RowStatus::Imminent),
                                              TextColourOf(RowStatus::Pending), TextColourOf(RowStatus::Distant)};
     EXPECT_EQ(colours.size(), 4u) << "two statuses that look alike";
+    // What each colour says: red for imminent, blue for pending, grey for
+    // past, black for distant (colours as 0x00bbggrr).
+    auto red = [](std::uint32_t c) { return static_cast<int>(c & 0xFF); };
+    auto green = [](std::uint32_t c) { return static_cast<int>((c >> 8) & 0xFF); };
+    auto blue = [](std::uint32_t c) { return static_cast<int>((c >> 16) & 0xFF); };
+    const std::uint32_t imminent = TextColourOf(RowStatus::Imminent), pending = TextColourOf(RowStatus::Pending);
+    const std::uint32_t past = TextColourOf(RowStatus::Past), distant = TextColourOf(RowStatus::Distant);
+    EXPECT_GT(red(imminent), 2 * std::max(green(imminent), blue(imminent)) + 64);
+    EXPECT_GT(blue(pending), 2 * std::max(red(pending), green(pending)) + 64);
+    EXPECT_TRUE(red(past) == green(past) && green(past) == blue(past) && red(past) > 64 && red(past) < 192);
+    EXPECT_LT(red(distant) + green(distant) + blue(distant), 96);
     for (std::size_t position = 0; position < 4; ++position) {
         const std::uint32_t band = BackgroundOf(false, false, position);
         EXPECT_NE(band, BackgroundOf(false, false, position + 1)) << "neighbours on one band";
@@ -43,6 +55,7 @@ TEST(RowStatus, EachStatusHasAColourOfItsOwnAndRowsAlternateBands) {
         EXPECT_EQ(BackgroundOf(true, true, position), BackgroundOf(true, false, 0));
         EXPECT_EQ(BackgroundOf(false, true, position), BackgroundOf(false, true, 0));
         EXPECT_NE(BackgroundOf(false, true, position), band);
+        EXPECT_NE(BackgroundOf(true, true, position), band);
     }
 }
 

@@ -188,13 +188,18 @@ TEST(SharedArchive, ConflictedCopiesAddTheirEventsAndAreKeptAsideAfterTheSave) {
     // still holds the one deleted here; it adds one of its own.
     const std::string copy = Event("Affitto") + Event("Esame") + Event("Solo nella copia");
     WriteBytes(dir / "Ricordex (conflicted copy 2026-12-01).psc", copy);
+    // The name an earlier conflict's copy was kept under stays its own.
+    WriteBytes(dir / "Ricordex (conflicted copy 2026-12-01).psc.merged", "prima");
     WriteBytes(dir / "Ricordex (1).psc", Event("Affitto").substr(0, 100));
+    WriteBytes(dir / "Ricordex - Copia.psc", Event("Copia dell'utente"));
     WriteBytes(dir / "Ricordex.psc.lock.psc.bak", Event("Non una copia"));
     pc.Close();
     pc.state.modificato = true;
     pc.Close();
     EXPECT_EQ(Archive(archive), (std::multiset<std::string>{"Affitto", "Nuovo qui", "Solo nella copia"}));
-    EXPECT_EQ(ReadBytes(dir / "Ricordex (conflicted copy 2026-12-01).psc.merged"), copy);
+    EXPECT_EQ(ReadBytes(dir / "Ricordex (conflicted copy 2026-12-01).psc-2.merged"), copy);
+    EXPECT_EQ(ReadBytes(dir / "Ricordex (conflicted copy 2026-12-01).psc.merged"), "prima");
+    EXPECT_TRUE(std::filesystem::exists(dir / "Ricordex - Copia.psc")) << "the user's own copy is not merged";
     EXPECT_FALSE(std::filesystem::exists(dir / "Ricordex (conflicted copy 2026-12-01).psc"));
     EXPECT_TRUE(std::filesystem::exists(dir / "Ricordex (1).psc")) << "unreadable: left where it is";
     EXPECT_EQ(reports, 1) << "reported once";

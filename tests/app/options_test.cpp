@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "core/std_archive_files.h"
 #include "support/archive_bytes.h"
 #include "support/error_text.h"
@@ -45,10 +47,12 @@ public:
         return real_.CreateReplacement(path);
     }
     std::unique_ptr<ArchiveLock> Lock(const std::filesystem::path& path) override {
+        if (whileLocking) whileLocking(path);
         locked_ = path;
         return std::make_unique<Held>(locked_);
     }
     std::vector<bool> writes;
+    std::function<void(const std::filesystem::path&)> whileLocking;  // another program, meanwhile
 
 private:
     struct Held final : ArchiveLock {
@@ -123,6 +127,23 @@ TEST_F(OptionsConfirm, TheFirstWriteToANewFolderHoldsItsLock) {
     Services services{registry_, watch, clock_, questions_, L"C:\\Ricordex\\"};
     ConfirmOptions(state_, services, L"R.exe", {L"", true, true, Folder(other_) + L"Ricordex.psc"});
     EXPECT_EQ(watch.writes, std::vector<bool>{true});
+}
+
+// Two PCs switching to one new folder at once: the one that locks second
+// finds the other's archive there and loads it instead of writing over it.
+TEST_F(OptionsConfirm, AnArchiveMadeInTheNewFolderMeanwhileIsLoadedNotOverwritten) {
+    LockWatch watch(files_);
+    const std::filesystem::path other = other_ / "Ricordex.psc";
+    watch.whileLocking = [&](const std::filesystem::path& path) {
+        if (path == other && !std::filesystem::exists(other)) WriteBytes(other, BolloAuto());
+    };
+    Services services{registry_, watch, clock_, questions_, L"C:\\Ricordex\\"};
+    ConfirmOptions(state_, services, L"R.exe", {L"", true, true, other.wstring()});
+    EXPECT_EQ(ReadBytes(other), BolloAuto());
+    EXPECT_EQ(state_.settings.dati, other.wstring());
+    ASSERT_EQ(state_.list.Count(), 1u);
+    EXPECT_EQ(state_.list.At(0).Text(kDescrizione), "Bollo auto");
+    EXPECT_EQ(ReadBytes(archive_), Record({"corrente", "", "", "", "", "", ""}, '\0')) << "the list saved where it was";
 }
 
 TEST_F(OptionsConfirm, AFolderThatCannotTakeTheArchiveIsReportedAndDatiStays) {

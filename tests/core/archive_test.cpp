@@ -141,11 +141,18 @@ TEST_F(Archive, AFailedSaveLeavesThePreviousArchiveByteForByte) {
     }
 }
 
-TEST(InOutErrorText, NamesTheFailureAndTheBoxEndsItAsASentence) {
+TEST_F(Archive, ErrorsNameTheFailureAndTheBoxEndsThemAsSentences) {
     std::set<std::string> texts;
     for (int code : {2, 3, 4, 5, 100, 101}) texts.insert(InOutError(code).what());
     EXPECT_EQ(texts.size(), 6u) << "two failures told alike";
     EXPECT_STREQ(InOutError(32).what(), "I/O error 32");  // one without a name of its own gives its number
+    // A read past the end of a real file says so.
+    const std::filesystem::path shortFile = dir_ / "corto.psc";
+    WriteBytes(shortFile, BolloAuto());
+    StdArchiveFiles files;
+    char record[2 * kRecordSize];
+    const std::unique_ptr<InputFile> input = files.OpenExisting(shortFile);
+    EXPECT_EQ(testing::ErrorText<InOutError>([&] { input->Read(record, sizeof record); }), "Read beyond end of file");
     // A full stop is added after a letter, a digit or a quote, never after
     // a full stop or a sign below it.
     for (int c = 0x21; c <= 0xFF; ++c) {

@@ -74,6 +74,33 @@ TEST_F(MainFormTest, ACloseRequestAsksSavesAsToldAndEnds) {
     EXPECT_EQ(registry_.OpenOrCreate(kSettingsKey)->ReadInteger("Avvio"), 3u);
 }
 
+// What the closing save has to tell (here: a sync service's copy that
+// cannot be read) is shown before the program ends, not lost with it.
+TEST_F(MainFormTest, WhatTheClosingSaveReportsIsShownBeforeTheWindowGoes) {
+    Open();
+    WriteBytes(dir_ / "Ricordex (1).psc", BolloAuto().substr(0, 100));
+    state_.list.AggiungiRiga({"nuovo", "", "", "", "", "", ""}, 0);
+    state_.modificato = true;
+    ::SendMessageW(form_->Handle(), WM_CLOSE, 0, 0);
+    EXPECT_FALSE(::IsWindow(form_->Handle()));
+    ASSERT_EQ(errors_.size(), 1u);
+    EXPECT_NE(errors_[0].find(L"Ricordex (1).psc"), std::wstring::npos) << errors_[0];
+    EXPECT_EQ(ReadBytes(archive_).size(), 164u);
+}
+
+// Started in the notification area, the window is made without its
+// controls; an event confirmed from the tray menu meanwhile is the one
+// selected when the window is first shown.
+TEST_F(MainFormTest, ARowChosenBeforeTheWindowIsFirstShownIsSelectedWhenItIs) {
+    form_ = std::make_unique<TFMain>(state_, services_);
+    state_.list.AggiungiRiga({"a", "", "", "", "", "", ""}, 0);
+    const RowId chosen = state_.list.AggiungiRiga({"b", "", "", "", "", "", ""}, 0);
+    form_->EventConfirmed(chosen);
+    ::ShowWindow(form_->Handle(), SW_SHOWNOACTIVATE);
+    EXPECT_EQ(form_->ListView1().SelectedId(), chosen);
+    EXPECT_EQ(ListView_GetNextItem(List(), -1, LVNI_SELECTED), 1);
+}
+
 TEST_F(MainFormTest, ACloseWhoseSaveFailsKeepsTheWindowAndTheFlags) {
     Open();
     state_.aggiornatoDaTimer = true;
