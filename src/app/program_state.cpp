@@ -20,6 +20,16 @@ void KeepAside(Services& services, const std::filesystem::path& archive) {
     services.files.CopyToNew(archive, copy);
 }
 
+// An archive that could not be reached at start (a network folder before
+// its network) is loaded once it can be, as long as nothing here changed:
+// until then the program would have no events to alert.
+bool LoadWhenReached(ProgramState& state, Services& services, const std::filesystem::path& archive) {
+    const DiskChange change = MergeChangesOnDisk(state.base, state.list, services.files, archive);
+    if (change == DiskChange::kUnreadable) return false;  // the next tick tries again
+    state.loadIncomplete = false;
+    return change == DiskChange::kMerged;
+}
+
 void Save(ProgramState& state, Services& services) {
     SaveArchive(state, services);
     state.modificato = false;
@@ -100,21 +110,21 @@ void SaveAtEndOfSession(ProgramState& state, Services& services) {
 }
 
 bool FollowArchive(ProgramState& state, Services& services) {
-    if (!state.base.stamp) return false;
+    if (!state.base.known) return false;
     const std::filesystem::path archive = state.settings.dati;
     const std::optional<FileStamp> now = services.files.StampOf(archive);
     if (!now) {
         // Gone for one tick may be another program replacing the file.
-        if (++state.ticksUnreachable == 2 && services.report) {
+        if (state.base.stamp && ++state.ticksUnreachable == 2 && services.report) {
             services.report("L'archivio non si raggiunge (cartella di rete o disco non disponibile): "
                             "l'elenco resta com'\xE8 e il prossimo salvataggio riprover\xE0.");
         }
         return false;
     }
     state.ticksUnreachable = 0;
-    if (*now == *state.base.stamp || state.modificato || state.aggiornatoDaTimer || state.loadIncomplete) {
-        return false;
-    }
+    if (state.modificato || state.aggiornatoDaTimer) return false;
+    if (!state.base.stamp) return state.loadIncomplete && LoadWhenReached(state, services, archive);
+    if (*now == *state.base.stamp || state.loadIncomplete) return false;
     return MergeChangesOnDisk(state.base, state.list, services.files, archive) == DiskChange::kMerged;
 }
 

@@ -76,6 +76,8 @@ void SaveArchive(ProgramState& state, Services& services);
 // An archive that cannot be reached at two ticks in a row (its folder on a
 // network that is down) is reported once, until it can be reached again;
 // the list stays as it is.
+// One that could not be reached at start is loaded once it can be, while
+// nothing here is unsaved.
 // Returns whether the list changed.
 bool FollowArchive(ProgramState& state, Services& services);
 

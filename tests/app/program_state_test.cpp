@@ -57,6 +57,23 @@ TEST_F(Life, AnUnreadableArchiveStopsTheStartButKeepsTheStartStamp) {
     EXPECT_EQ(state_.list.Count(), 0u);
 }
 
+// A network folder before its network: the start fails, and once the
+// archive can be reached the list takes its events (with nothing changed
+// here), so the alerts of the day are not lost to the rest of the session.
+TEST_F(Life, AnArchiveNotReachedAtStartIsLoadedOnceItCanBe) {
+    const std::filesystem::path later = dir_ / "rete" / "Ricordex.psc";
+    registry_.keys[kSettingsKey]["Dati"] = later.wstring();
+    EXPECT_THROW(Start(), InOutError);
+    EXPECT_FALSE(FollowArchive(state_, services_)) << "still out of reach";
+    std::filesystem::create_directories(later.parent_path());
+    WriteBytes(later, BolloAuto() + Record({"zucca", "", "", "", "", "", ""}));
+    EXPECT_TRUE(FollowArchive(state_, services_));
+    EXPECT_EQ(state_.list.Count(), 2u);
+    EXPECT_FALSE(state_.loadIncomplete);
+    EXPECT_FALSE(FollowArchive(state_, services_)) << "followed as any archive from now on";
+    EXPECT_TRUE(reported_.empty());
+}
+
 TEST_F(Life, ASettingOfTheWrongTypeIsReportedAndTheArchiveStillLoads) {
     WriteBytes(archive_, BolloAuto());
     registry_.keys[kSettingsKey]["Avvio"] = std::wstring(L"3");
