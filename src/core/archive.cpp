@@ -40,7 +40,8 @@ void LeggiRecord(EventList& list, InputFile& file) {
     list.Clear();
     SortWhenDone sort(list);
     std::uint64_t remaining = file.Size() / kRecordSize;
-    std::vector<char> buffer(kRecordSize * static_cast<std::size_t>(std::min<std::uint64_t>(remaining, kRecordsPerBlock)));
+    const auto perBlock = static_cast<std::size_t>(std::min<std::uint64_t>(remaining, kRecordsPerBlock));
+    std::vector<char> buffer(kRecordSize * perBlock);
     while (remaining > 0) {
         const auto records = static_cast<std::size_t>(std::min<std::uint64_t>(remaining, kRecordsPerBlock));
         file.Read(buffer.data(), records * kRecordSize);

@@ -58,9 +58,8 @@ TFDialog& TFMain::FDialog() {
 
 TFOpzioni& TFMain::FOpzioni() {
     if (!fOpzioni_) {
-        fOpzioni_ = std::make_unique<TFOpzioni>(Handle(), state_, services_, [this](const std::function<void()>& change) {
-            listView1_.ChangeRows(change);
-        });
+        auto changeRows = [this](const std::function<void()>& change) { listView1_.ChangeRows(change); };
+        fOpzioni_ = std::make_unique<TFOpzioni>(Handle(), state_, services_, changeRows);
     }
     return *fOpzioni_;
 }
