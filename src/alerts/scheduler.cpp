@@ -68,8 +68,15 @@ void AlertScheduler::Timer1Timer() {
     } done{*this};
 
     const DateTime now = clock_.Now();
-    const std::optional<std::size_t> first = examineEveryRow_ ? std::optional<std::size_t>(0) : FirstDue(now);
+    // A list changed since the last tick (an edit, a reload, this tick's
+    // own stamps) is examined row by row: building the index would read
+    // every row anyway. The index is built once the list stays the same
+    // from one tick to the next.
+    const bool changed = target_.list.Revision() != revisionAtLastTick_;
+    const std::optional<std::size_t> first =
+        examineEveryRow_ || changed ? std::optional<std::size_t>(0) : FirstDue(now);
     if (first) ExamineInOrder(*first, now);
+    revisionAtLastTick_ = target_.list.Revision();
 }
 
 std::optional<std::size_t> AlertScheduler::FirstDue(DateTime now) {

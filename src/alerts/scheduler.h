@@ -3,6 +3,7 @@
 // order and alerts the ones that are due, with the sound and a message, then
 // stamps them.
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -79,6 +80,7 @@ private:
     UnreadableRows& unreadable_;
     ErrorReport report_;
     DueIndex index_;
+    std::uint64_t revisionAtLastTick_ = UINT64_MAX;
     bool examineEveryRow_ = false;
     bool ticking_ = false;
     bool heldOff_ = false;  // a tick came while this one waited
