@@ -30,4 +30,6 @@ for description, delta, lead, frequency in [
         moment = now.replace(month=12, day=31, hour=23, minute=0)
     rows.append(record([description, lead, moment.strftime("%d/%m"), moment.strftime("%H.%M"), frequency,
                         "Annuale", stamp]))
+if len(sys.argv) != 2:
+    sys.exit("usage: tools/sample-archive.py ARCHIVE   (for example build/run/Ricordex.psc)")
 open(sys.argv[1], "wb").write(b"".join(rows))

@@ -15,7 +15,9 @@ std::optional<DateTime> ReadEventTime(const EventRow& row, int year) {
 }
 
 std::string InvalidDateTimeText(std::string_view text) {
-    return "'" + std::string(text) + "' is not a valid date and time";
+    std::string message = "'";
+    message.append(text).append("' is not a valid date and time");
+    return message;
 }
 
 bool UnreadableRows::FirstReport(RowId row, std::string_view failingText) {

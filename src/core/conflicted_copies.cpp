@@ -41,7 +41,7 @@ std::vector<std::filesystem::path> ConflictedCopies(const std::filesystem::path&
 
 std::filesystem::path MergedCopyName(const std::filesystem::path& copy, int attempt) {
     std::filesystem::path merged = copy;
-    if (attempt > 1) merged += "-" + std::to_string(attempt);
+    if (attempt > 1) merged += L'-' + std::to_wstring(attempt);
     merged += ".merged";
     return merged;
 }

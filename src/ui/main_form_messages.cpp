@@ -42,6 +42,9 @@ LRESULT TFMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DRAWITEM: DrawButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)); return TRUE;
     case WM_CTLCOLORSTATIC: return OnControlColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
     case WM_CLOSE: OnClose(); return 0;
+    case WM_ACTIVATE:
+        tooltips_.SetActive(LOWORD(wParam) != WA_INACTIVE);
+        break;
     case WM_SHOWWINDOW:
         if (wParam && !ControlsCreated()) CreateControls();
         // Also when the system hides it with the minimised application window.

@@ -153,6 +153,12 @@ LRESULT CALLBACK FlatButtonProc(HWND button, UINT message, WPARAM wParam, LPARAM
 
 void AttachFlatButton(HWND button) { ::SetWindowSubclass(button, &FlatButtonProc, kFlatButtonSubclass, 0); }
 
+void Tooltips::SetActive(bool active) const {
+    if (tooltip_ == nullptr) return;
+    if (!active) ::SendMessageW(tooltip_, TTM_POP, 0, 0);
+    ::SendMessageW(tooltip_, TTM_ACTIVATE, active, 0);
+}
+
 void Tooltips::Create(HWND form) {
     tooltip_ = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, form, nullptr,

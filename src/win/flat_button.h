@@ -46,6 +46,9 @@ public:
     // Each picture button of the form, with its hint.
     void AddHints(HWND form, std::span<const PictureButtonSpec> buttons);
     HWND Handle() const { return tooltip_; }
+    // Hints only while the form is the active window: a button that opens
+    // a dialog must not leave its hint over it, nor show it again there.
+    void SetActive(bool active) const;
 
 private:
     HWND tooltip_ = nullptr;  // destroyed with its owner form

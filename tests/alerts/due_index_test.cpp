@@ -66,8 +66,9 @@ std::string Pick(std::mt19937& die, std::initializer_list<std::string> texts) {
 
 RowTexts RandomRow(std::mt19937& die, const std::string& avvio, DateTime now) {
     char date[8], time[8];
-    std::snprintf(date, sizeof date, "%02u/%02u", 1 + die() % 31, 1 + die() % 12);
-    std::snprintf(time, sizeof time, "%02u.%02u", die() % 24, die() % 60);
+    std::snprintf(date, sizeof date, "%02u/%02u", static_cast<unsigned>(1 + die() % 31),
+                  static_cast<unsigned>(1 + die() % 12));
+    std::snprintf(time, sizeof time, "%02u.%02u", static_cast<unsigned>(die() % 24), static_cast<unsigned>(die() % 60));
     std::string lead(ElencoInizio[die() % ElencoInizio.size()].text);
     std::string frequency(ElencoModalita[die() % ElencoModalita.size()].text);
     if (die() % 20 == 0) lead = "sconosciuto";
