@@ -168,7 +168,7 @@ void BM_MergeOnSave(benchmark::State& state) {
     for (std::size_t i = 0; i < read.Count(); ++i) {
         RowTexts row = read.At(i).Texts();
         if (i % 10 == 0) row[kDescrizione] += " (nostro)";
-        loaded.AppendUnordered({row[0], row[1], row[2], row[3], row[4], row[5], row[6]}, 0);
+        loaded.AppendUnordered(FieldsOf(row), 0);
     }
     loaded.SortRows();
     base.records.erase(0, kRecordSize);  // the file is not the base: it merges

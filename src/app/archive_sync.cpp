@@ -78,7 +78,7 @@ std::vector<RowTexts> ArchiveBase::Rows() const {
 void ArchiveBase::SetRows(const std::vector<RowTexts>& rows) {
     records.resize(rows.size() * kRecordSize);
     for (std::size_t i = 0; i < rows.size(); ++i) {
-        const EventRow row({rows[i][0], rows[i][1], rows[i][2], rows[i][3], rows[i][4], rows[i][5], rows[i][6]}, 0, 0);
+        const EventRow row(FieldsOf(rows[i]), 0, 0);
         EncodeRecord(row, records.data() + i * kRecordSize);
     }
 }
@@ -122,7 +122,7 @@ void ApplyRows(EventList& list, const std::vector<RowTexts>& rows) {
     for (const RowTexts& row : rows) {
         const auto found = first.find(EventKey(row));
         if (found == first.end() || found->second == kNone) {
-            result.push_back(list.NewRow({row[0], row[1], row[2], row[3], row[4], row[5], row[6]}, 0));
+            result.push_back(list.NewRow(FieldsOf(row), 0));
             continue;
         }
         result.push_back(list.At(found->second));

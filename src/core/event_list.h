@@ -14,6 +14,13 @@ namespace ricordex {
 
 using RowFields = std::array<std::string_view, kFieldCount>;
 
+// The texts of a row as the list takes them; they must outlive the fields.
+inline RowFields FieldsOf(const RowTexts& texts) {
+    RowFields fields;
+    for (std::size_t i = 0; i < kFieldCount; ++i) fields[i] = texts[i];
+    return fields;
+}
+
 class EventList {
 public:
     std::size_t Count() const { return rows_.size(); }

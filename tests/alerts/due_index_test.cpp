@@ -54,12 +54,6 @@ struct Program {
     }
 };
 
-RowFields ToFields(const RowTexts& texts) {
-    RowFields fields;
-    for (std::size_t i = 0; i < texts.size(); ++i) fields[i] = texts[i];
-    return fields;
-}
-
 std::string Pick(std::mt19937& die, std::initializer_list<std::string> texts) {
     return *(texts.begin() + die() % texts.size());
 }
@@ -103,7 +97,7 @@ TEST(DueIndex, TicksAlertAsIfEveryRowWereExamined) {
             const int column = static_cast<int>(die() % 6);
             const std::size_t position = count == 0 ? 0 : die() % count;
             for (Program* program : {&every, &indexed}) {
-                if (change < 3 || count == 0) program->list.AggiungiRiga(ToFields(row), 0);
+                if (change < 3 || count == 0) program->list.AggiungiRiga(FieldsOf(row), 0);
                 else if (change == 3) program->list.Remove(position);
                 else if (change == 4) program->list.SortBy(column);
                 else if (change == 5) program->list.SetStamp(position, row[kUltimoAvviso]);
