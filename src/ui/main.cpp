@@ -4,7 +4,6 @@
 // all saving happens when the main window closes.
 
 #include <windows.h>
-#include <commctrl.h>
 #include <objbase.h>
 
 #include "app/program_state.h"
@@ -48,9 +47,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
             if (started) ::CoUninitialize();
         }
     } comScope{SUCCEEDED(com)};
-
-    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES | ICC_DATE_CLASSES | ICC_STANDARD_CLASSES};
-    ::InitCommonControlsEx(&controls);
 
     win::Application& application = win::Application::Instance();
     win::UniqueIcon programIcon(win::LoadProgramIcon(IDI_PROGRAM, 32));

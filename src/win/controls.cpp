@@ -1,5 +1,7 @@
 #include "win/controls.h"
 
+#include <commctrl.h>
+
 #include <cwchar>
 #include <string>
 
@@ -40,7 +42,17 @@ UINT WindowDpi(HWND window) {
     return dpi > 0 ? static_cast<UINT>(dpi) : 96;
 }
 
+void RegisterCommonControls() {
+    static const bool registered = [] {
+        INITCOMMONCONTROLSEX controls{sizeof(controls),
+                                      ICC_LISTVIEW_CLASSES | ICC_DATE_CLASSES | ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
+        return ::InitCommonControlsEx(&controls) != FALSE;
+    }();
+    (void)registered;
+}
+
 void CreateControls(HWND parent, std::span<const ControlSpec> table, HFONT font) {
+    RegisterCommonControls();
     const UINT dpi = WindowDpi(parent);
     for (const ControlSpec& c : table) {
         HWND control = ::CreateWindowExW(c.exStyle, c.className, c.text, WS_CHILD | WS_VISIBLE | c.style,

@@ -35,6 +35,11 @@ inline int UnscaleUp(int pixels, UINT dpi) {
 // with the given font; owner-drawn buttons become flat buttons.
 void CreateControls(HWND parent, std::span<const ControlSpec> table, HFONT font);
 
+// Registers the common controls' window classes once, before the first of
+// them is made: it loads their library, which a start into the notification
+// area never needs.
+void RegisterCommonControls();
+
 // Where the table's controls go when part of the form has grown: the
 // controls from `from` on (at 96 DPI, right of from.x or below from.y) move
 // by `by`.

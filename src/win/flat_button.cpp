@@ -5,6 +5,7 @@
 #include <cwchar>
 #include <string>
 
+#include "win/controls.h"
 #include "win/dc_guards.h"
 #include "win/unique_handle.h"
 
@@ -160,6 +161,7 @@ void Tooltips::SetActive(bool active) const {
 }
 
 void Tooltips::Create(HWND form) {
+    RegisterCommonControls();
     tooltip_ = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, form, nullptr,
                                  ::GetModuleHandleW(nullptr), nullptr);

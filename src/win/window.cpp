@@ -1,6 +1,6 @@
 #include "win/window.h"
 
-#include <commctrl.h>
+#include <algorithm>
 
 #include "core/errors.h"
 #include "win/application.h"
@@ -10,6 +10,7 @@
 namespace ricordex::win {
 
 Window::~Window() {
+    ReleaseHooks();
     if (hwnd_ != nullptr) {
         ForgetFormDpi(hwnd_);  // the procedure will not see WM_NCDESTROY
         ::SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
@@ -39,6 +40,13 @@ void Window::Create(const wchar_t* className, const wchar_t* title, DWORD style,
     }
 }
 
+Window* Window::FromHandle(HWND hwnd) {
+    if (hwnd == nullptr || ::GetClassLongPtrW(hwnd, GCLP_WNDPROC) != reinterpret_cast<LONG_PTR>(&Window::Trampoline)) {
+        return nullptr;
+    }
+    return reinterpret_cast<Window*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+}
+
 LRESULT Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     return ::DefWindowProcW(hwnd_, message, wParam, lParam);
 }
@@ -52,43 +60,64 @@ LRESULT CALLBACK Window::Trampoline(HWND hwnd, UINT message, WPARAM wParam, LPAR
     auto* self = reinterpret_cast<Window*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (self == nullptr) return ::DefWindowProcW(hwnd, message, wParam, lParam);
     if (message == WM_NCDESTROY) {
+        self->ReleaseHooks();  // the window goes: nothing is left to hook
         ForgetFormDpi(hwnd);
         ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
         self->hwnd_ = nullptr;
         return ::DefWindowProcW(hwnd, message, wParam, lParam);
     }
+    if (!self->hooks_.empty()) self->RunHooks(message, wParam, lParam);
     return Guarded([&] { return self->HandleMessage(message, wParam, lParam); });
 }
 
-// The hook's own address tells it from every other hook on the window.
+// A hook may come or go while the hooks run (by a message sent from one of
+// them): one that comes runs from the next message on, one that goes does
+// not run again.
+void Window::RunHooks(UINT message, WPARAM wParam, LPARAM lParam) {
+    ++hooksRunning_;
+    const std::size_t count = hooks_.size();
+    for (std::size_t i = 0; i < count && i < hooks_.size(); ++i) {
+        if (WindowHook* hook = hooks_[i]) {
+            Guarded([&] {
+                hook->handler_(message, wParam, lParam);
+                return LRESULT{0};
+            });
+        }
+    }
+    if (--hooksRunning_ == 0) std::erase(hooks_, nullptr);
+}
+
+void Window::RemoveHook(WindowHook* hook) {
+    const auto place = std::find(hooks_.begin(), hooks_.end(), hook);
+    if (place == hooks_.end()) return;
+    if (hooksRunning_ > 0) {
+        *place = nullptr;
+    } else {
+        hooks_.erase(place);
+    }
+}
+
+void Window::ReleaseHooks() {
+    for (WindowHook*& hook : hooks_) {
+        if (hook != nullptr) hook->window_ = nullptr;
+        hook = nullptr;
+    }
+    if (hooksRunning_ == 0) hooks_.clear();
+}
+
 void WindowHook::Install(HWND window, Handler handler) {
     Remove();
-    if (window == nullptr) return;
+    Window* target = Window::FromHandle(window);
+    if (target == nullptr) return;
     handler_ = std::move(handler);
-    if (::SetWindowSubclass(window, &WindowHook::Trampoline, reinterpret_cast<UINT_PTR>(this),
-                            reinterpret_cast<DWORD_PTR>(this))) {
-        window_ = window;
-    }
+    target->hooks_.push_back(this);
+    window_ = target;
 }
 
 void WindowHook::Remove() {
     if (window_ == nullptr) return;
-    ::RemoveWindowSubclass(window_, &WindowHook::Trampoline, reinterpret_cast<UINT_PTR>(this));
+    window_->RemoveHook(this);
     window_ = nullptr;
-}
-
-LRESULT CALLBACK WindowHook::Trampoline(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                        DWORD_PTR self) {
-    auto* hook = reinterpret_cast<WindowHook*>(self);
-    if (message == WM_NCDESTROY) {
-        hook->Remove();  // the window goes: nothing is left to put back later
-    } else {
-        Guarded([&] {
-            hook->handler_(message, wParam, lParam);
-            return LRESULT{0};
-        });
-    }
-    return ::DefSubclassProc(window, message, wParam, lParam);
 }
 
 void ReportException(const std::exception& error) { Application::Instance().HandleException(error); }

@@ -8,8 +8,11 @@
 
 #include <exception>
 #include <functional>
+#include <vector>
 
 namespace ricordex::win {
+
+class WindowHook;
 
 // Hands an error to the application's default error handler.
 void ReportException(const std::exception& error);
@@ -41,6 +44,9 @@ public:
     // would quietly make that RegisterClassW.)
     static void RegisterWindowClass(const wchar_t* className, HICON icon = nullptr);
 
+    // The object behind one of the program's windows; null for any other.
+    static Window* FromHandle(HWND hwnd);
+
 protected:
     // Creates the window with this object bound to it from WM_NCCREATE on;
     // throws an Error with the system's reason when it cannot.
@@ -50,15 +56,25 @@ protected:
     virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
 private:
+    friend class WindowHook;
+
     static LRESULT CALLBACK Trampoline(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    void RunHooks(UINT message, WPARAM wParam, LPARAM lParam);
+    void RemoveHook(WindowHook* hook);
+    void ReleaseHooks();
 
     HWND hwnd_ = nullptr;
+    // In the order they came; a hook that leaves while they run leaves an
+    // empty place, cleared once they are done.
+    std::vector<WindowHook*> hooks_;
+    int hooksRunning_ = 0;
 };
 
-// Sees every message of a window before the window's own procedure does,
-// then passes it on: a comctl32 subclass with this object as its reference
-// data, so any number of hooks chain on one window and leave it in any
-// order. It goes with the object, or with the window when that goes first.
+// Sees every message of one of the program's windows before the window's
+// own handler does, then lets it go on. Any number of hooks chain on one
+// window and leave it in any order. It goes with the object, or with the
+// window when that goes first. (The window keeps its hooks itself: a
+// subclass of the common controls' would load their library at every start.)
 class WindowHook {
 public:
     using Handler = std::function<void(UINT message, WPARAM wParam, LPARAM lParam)>;
@@ -68,15 +84,15 @@ public:
     WindowHook(const WindowHook&) = delete;
     WindowHook& operator=(const WindowHook&) = delete;
 
+    // A window that is not one of the program's is left unhooked.
     void Install(HWND window, Handler handler);
     void Remove();
-    HWND Hooked() const { return window_; }
+    HWND Hooked() const { return window_ != nullptr ? window_->Handle() : nullptr; }
 
 private:
-    static LRESULT CALLBACK Trampoline(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                                       DWORD_PTR self);
+    friend class Window;
 
-    HWND window_ = nullptr;
+    Window* window_ = nullptr;
     Handler handler_;
 };
 

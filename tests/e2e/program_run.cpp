@@ -1,6 +1,10 @@
 #include "e2e/program_run.h"
 
+#define PSAPI_VERSION 2  // the K32 functions of kernel32
+#include <psapi.h>
+
 #include <cstdlib>
+#include <iterator>
 #include <stdexcept>
 #include <thread>
 #include <vector>
@@ -159,5 +163,19 @@ bool ProgramRun::CloseAndWait(std::chrono::milliseconds timeout) {
 }
 
 bool ProgramRun::Running() const { return ::WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT; }
+
+bool ProgramRun::HasLoaded(const wchar_t* library) const {
+    HMODULE modules[512];
+    DWORD bytes = 0;
+    if (!::K32EnumProcessModules(process_.hProcess, modules, sizeof(modules), &bytes)) return false;
+    for (DWORD i = 0; i < bytes / sizeof(HMODULE) && i < std::size(modules); ++i) {
+        wchar_t name[MAX_PATH] = {};
+        if (::K32GetModuleBaseNameW(process_.hProcess, modules[i], name, MAX_PATH) > 0 &&
+            ::lstrcmpiW(name, library) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
 
 }  // namespace ricordex::e2e

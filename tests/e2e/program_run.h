@@ -44,6 +44,8 @@ public:
     // Asks the main window to close and waits for the process to end.
     bool CloseAndWait(std::chrono::milliseconds timeout);
     bool Running() const;
+    // Whether the program has loaded a library ("comctl32.dll", say).
+    bool HasLoaded(const wchar_t* library) const;
 
 private:
     PROCESS_INFORMATION process_{};

@@ -9,6 +9,7 @@
 #include "e2e/program_run.h"
 #include "support/archive_bytes.h"
 #include "tray/tray_icon.h"
+#include "ui/main_form.h"
 
 namespace ricordex::e2e {
 namespace {
@@ -44,6 +45,26 @@ TEST_F(ProgramTest, ClosingWithoutChangesLeavesTheArchiveUntouched) {
     ASSERT_TRUE(run.CloseAndWait(10s));
     EXPECT_EQ(std::filesystem::last_write_time(archive_), written);
     EXPECT_EQ(ReadBytes(archive_), BolloAuto());
+}
+
+// The daily start, into the notification area, makes no control: the
+// common controls' library is loaded only when the window first opens.
+TEST_F(ProgramTest, AStartIntoTheTrayLoadsTheControlsOnlyWhenTheWindowOpens) {
+    WriteBytes(archive_, BolloAuto());
+    SetAvvio(1);
+    ProgramRun run(dir_.path());
+    ASSERT_NE(run.MainWindow(), nullptr);
+    EXPECT_FALSE(run.HasLoaded(L"comctl32.dll"));
+    EXPECT_EQ(::FindWindowExW(run.MainWindow(), nullptr, WC_LISTVIEWW, nullptr), nullptr);
+
+    ::PostMessageW(run.MainWindow(), ::RegisterWindowMessageW(ui::kShowMainWindowMessage), 0, 0);
+    for (int i = 0; i < 200 && !::IsWindowVisible(run.MainWindow()); ++i) ::Sleep(25);
+    ASSERT_TRUE(::IsWindowVisible(run.MainWindow()));
+    HWND list = ::FindWindowExW(run.MainWindow(), nullptr, WC_LISTVIEWW, nullptr);
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(ListView_GetItemCount(list), 1);
+    EXPECT_TRUE(run.HasLoaded(L"comctl32.dll"));
+    ASSERT_TRUE(run.CloseAndWait(10s));
 }
 
 TEST_F(ProgramTest, AvvioKeepsItsLowByteAndDecidesTheWindowAtStart) {

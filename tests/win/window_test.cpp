@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -49,6 +50,41 @@ TEST(Window, AHookThatFailsReportsTheErrorAndPassesTheMessageOn) {
     Application::Instance().SetErrorSink(nullptr);
     EXPECT_EQ(errors, std::vector<std::wstring>{L"Guasto."});
     EXPECT_STREQ(text, L"Plain");
+}
+
+// Hooks come and go while a message runs through them: one removed by
+// another does not run for it; a window that goes first leaves its hooks
+// unhooked; a window of another kind is not hooked at all.
+TEST(Window, HooksLeaveWhileTheyRunAndWhenTheWindowGoes) {
+    Window::RegisterWindowClass(L"Ricordex.PlainWindow");
+    auto window = std::make_unique<PlainWindow>();
+    window->Make(L"Ricordex.PlainWindow");
+    std::vector<std::string> seen;
+    WindowHook first, second, third;
+    first.Install(window->Handle(), [&](UINT message, WPARAM, LPARAM) {
+        if (message != WM_USER) return;
+        seen.push_back("first");
+        second.Remove();
+    });
+    second.Install(window->Handle(), [&](UINT message, WPARAM, LPARAM) {
+        if (message == WM_USER) seen.push_back("second");
+    });
+    third.Install(window->Handle(), [&](UINT message, WPARAM, LPARAM) {
+        if (message == WM_USER) seen.push_back("third");
+    });
+    ::SendMessageW(window->Handle(), WM_USER, 0, 0);
+    ::SendMessageW(window->Handle(), WM_USER, 0, 0);
+    EXPECT_EQ(seen, (std::vector<std::string>{"first", "third", "first", "third"}));
+    EXPECT_EQ(second.Hooked(), nullptr);
+
+    window.reset();
+    EXPECT_EQ(first.Hooked(), nullptr);
+    EXPECT_EQ(third.Hooked(), nullptr);
+
+    HWND other = ::CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    first.Install(other, [](UINT, WPARAM, LPARAM) {});
+    EXPECT_EQ(first.Hooked(), nullptr);
+    ::DestroyWindow(other);
 }
 
 }  // namespace
