@@ -58,7 +58,9 @@ void EventListView::Attach(HWND list, HIMAGELIST images) {
     }
     FitColumnsToDpi();
     Refresh();
-    Select(std::exchange(pendingSelection_, std::nullopt));
+    // A new list has nothing selected: clearing every row's state would
+    // cost a pass over all of them.
+    if (const std::optional<RowId> pending = std::exchange(pendingSelection_, std::nullopt)) Select(pending);
 }
 
 void EventListView::SetImages(HIMAGELIST images) {

@@ -103,6 +103,8 @@ TFMain::TFMain(ProgramState& state, Services& services)
 void TFMain::CreateControls() {
     controlsCreated_ = true;  // once: a failure half-way does not make a second set
     panelBrush_.reset(::CreateSolidBrush(kPanelColour));
+    win::RegisterCommonControls();
+    win::MarkStart("common controls");
     win::CreateControls(Handle(), kControls, nullptr);
     tooltips_.Create(Handle());
     tooltips_.AddHints(Handle(), kCommandButtons);

@@ -148,6 +148,14 @@ int Application::Run() {
     }
     MarkStart("message loop");
     MSG message;
+    if (StartMarksOn()) {
+        // The first moment with nothing left to do: the window drawn.
+        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT) return static_cast<int>(message.wParam);
+            Dispatch(message);
+        }
+        MarkStart("waiting for input");
+    }
     while (::GetMessageW(&message, nullptr, 0, 0) > 0) Dispatch(message);
     return static_cast<int>(message.wParam);
 }

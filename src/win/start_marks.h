@@ -7,5 +7,7 @@
 namespace ricordex::win {
 
 void MarkStart(const char* phase);
+// Whether the marks are being written.
+bool StartMarksOn();
 
 }  // namespace ricordex::win
