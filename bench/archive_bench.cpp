@@ -133,8 +133,9 @@ void BM_PlainWrite(benchmark::State& state) {
     std::filesystem::remove(target);
 }
 
-// Saving the list loaded from the file the program itself wrote, and from
-// a file in another order.
+// Saving the list loaded from a file in the list's order (as the program
+// writes it while the list is sorted by description), and from a file in
+// another order (as after a sort by another column, a close and a start).
 void SaveLoaded(benchmark::State& state, FileOrder order) {
     const auto path = ArchiveOf(static_cast<std::size_t>(state.range(0)), order);
     StdArchiveFiles files;

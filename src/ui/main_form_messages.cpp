@@ -38,7 +38,10 @@ LRESULT TFMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         if (listView1_.HandleNotify(*reinterpret_cast<NMHDR*>(lParam), result)) return result;
         break;
     }
-    case WM_PAINT: PaintPanel(); return 0;
+    case WM_PAINT:
+        if (!ControlsCreated()) break;  // nothing of its own to draw yet: validated by default
+        PaintPanel();
+        return 0;
     case WM_DRAWITEM: DrawButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)); return TRUE;
     case WM_CTLCOLORSTATIC: return OnControlColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
     case WM_CLOSE: OnClose(); return 0;

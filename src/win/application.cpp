@@ -149,7 +149,8 @@ int Application::Run() {
     MarkStart("message loop");
     MSG message;
     if (StartMarksOn()) {
-        // The first moment with nothing left to do: the window drawn.
+        // The first moment with no message waiting: the window's first
+        // paint done (the display may still send more).
         while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
             if (message.message == WM_QUIT) return static_cast<int>(message.wParam);
             Dispatch(message);

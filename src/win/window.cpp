@@ -66,7 +66,12 @@ LRESULT CALLBACK Window::Trampoline(HWND hwnd, UINT message, WPARAM wParam, LPAR
         self->hwnd_ = nullptr;
         return ::DefWindowProcW(hwnd, message, wParam, lParam);
     }
-    if (!self->hooks_.empty()) self->RunHooks(message, wParam, lParam);
+    if (!self->hooks_.empty()) {
+        self->RunHooks(message, wParam, lParam);
+        // A hook may have destroyed the window: the message then goes on
+        // as to any window without an object.
+        if (::GetWindowLongPtrW(hwnd, GWLP_USERDATA) == 0) return ::DefWindowProcW(hwnd, message, wParam, lParam);
+    }
     return Guarded([&] { return self->HandleMessage(message, wParam, lParam); });
 }
 

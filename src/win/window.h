@@ -72,7 +72,7 @@ private:
 
 // Sees every message of one of the program's windows before the window's
 // own handler does, then lets it go on. Any number of hooks chain on one
-// window and leave it in any order. It goes with the object, or with the
+// window, run in the order they came, and leave it in any order. It goes with the object, or with the
 // window when that goes first. (The window keeps its hooks itself: a
 // subclass of the common controls' would load their library at every start.)
 class WindowHook {

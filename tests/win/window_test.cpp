@@ -53,8 +53,8 @@ TEST(Window, AHookThatFailsReportsTheErrorAndPassesTheMessageOn) {
 }
 
 // Hooks come and go while a message runs through them: one removed by
-// another does not run for it; a window that goes first leaves its hooks
-// unhooked; a window of another kind is not hooked at all.
+// another does not run for it; a hook may destroy the window; a window that
+// goes leaves its hooks unhooked; a window of another kind is not hooked.
 TEST(Window, HooksLeaveWhileTheyRunAndWhenTheWindowGoes) {
     Window::RegisterWindowClass(L"Ricordex.PlainWindow");
     auto window = std::make_unique<PlainWindow>();
@@ -77,9 +77,15 @@ TEST(Window, HooksLeaveWhileTheyRunAndWhenTheWindowGoes) {
     EXPECT_EQ(seen, (std::vector<std::string>{"first", "third", "first", "third"}));
     EXPECT_EQ(second.Hooked(), nullptr);
 
-    window.reset();
+    // The window destroyed by a hook: the message ends there, harmlessly.
+    first.Install(window->Handle(), [&](UINT message, WPARAM, LPARAM) {
+        if (message == WM_USER + 1) ::DestroyWindow(window->Handle());
+    });
+    ::SendMessageW(window->Handle(), WM_USER + 1, 0, 0);
+    EXPECT_EQ(window->Handle(), nullptr);
     EXPECT_EQ(first.Hooked(), nullptr);
     EXPECT_EQ(third.Hooked(), nullptr);
+    window.reset();
 
     HWND other = ::CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
     first.Install(other, [](UINT, WPARAM, LPARAM) {});
