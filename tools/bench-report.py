@@ -65,6 +65,7 @@ rows.append(("tick over 100k, every row examined", every_row, "ms", "", None, "(
 paint = alerts["BM_PaintOneScreen"]
 rows.append(("status of one screen (20 rows)", paint["real_time"], "us", "", None,
              f"{paint['allocs_per_row']:.0f} allocations per row"))
+build_wine_benchmarks()
 for line in wine("list_sort_wine.exe").splitlines():
     m = re.match(r"sort 100,000 rows by (.*?)\s+([\d.]+) ms", line)
     if m:
