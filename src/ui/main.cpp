@@ -50,7 +50,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
 
     win::Application& application = win::Application::Instance();
     win::UniqueIcon programIcon(win::LoadProgramIcon(IDI_PROGRAM, 32));
-    application.Initialize(L"Ricordex", programIcon.get());
+    win::UniqueIcon smallIcon(win::LoadProgramIcon(IDI_PROGRAM, ::GetSystemMetrics(SM_CXSMICON)));
+    application.Initialize(L"Ricordex", programIcon.get(), smallIcon.get());
     win::MarkStart("application window");
 
     win::Win32Registry registry;

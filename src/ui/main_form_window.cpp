@@ -92,7 +92,8 @@ TFMain::TFMain(ProgramState& state, Services& services)
     listView1_.SetCommands({[this](int column) { ListView1ColumnClick(column); },
                             [this] { BModificaEventoClick(); }, [this] { EliminaEvento(); }});
     programIcon_.reset(win::LoadProgramIcon(IDI_PROGRAM, 32));
-    RegisterWindowClass(kMainFormClass, programIcon_.get());
+    programSmallIcon_.reset(win::LoadProgramIcon(IDI_PROGRAM, ::GetSystemMetrics(SM_CXSMICON)));
+    RegisterWindowClass(kMainFormClass, programIcon_.get(), programSmallIcon_.get());
     SetClientSizeAt96(kClientWidth, kClientHeight);
     const RECT r = win::CentredWindowRect(kClientWidth, kClientHeight, kFormStyle, kFormExStyle,
                                           win::WindowDpi(nullptr));
@@ -192,8 +193,7 @@ void TFMain::CreateTrayIcon() {
     trayI_ = std::make_unique<tray::TTrayIcon>(Handle());
     trayI_->SetHint("Ricordex");
     // The notification area's own size: a large icon shrunk there blurs.
-    const win::UniqueIcon small(win::LoadProgramIcon(IDI_PROGRAM, ::GetSystemMetrics(SM_CXSMICON)));
-    trayI_->ReadIcon(small.get());
+    trayI_->ReadIcon(programSmallIcon_.get());
     trayI_->SetIconIndex(0);
     trayI_->SetCycleInterval(0);
     trayI_->SetPopupMenu(&pMenu1_);

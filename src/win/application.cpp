@@ -19,9 +19,9 @@ Application& Application::Instance() {
     return application;
 }
 
-void Application::Initialize(const std::wstring& title, HICON icon) {
+void Application::Initialize(const std::wstring& title, HICON icon, HICON smallIcon) {
     title_ = title;
-    RegisterWindowClass(kApplicationClass, icon);
+    RegisterWindowClass(kApplicationClass, icon, smallIcon);
     // A zero-size window in the middle of the screen: only its taskbar
     // button is ever seen.
     const int x = ::GetSystemMetrics(SM_CXSCREEN) / 2;

@@ -20,7 +20,7 @@ class Application : public Window {
 public:
     static Application& Instance();
 
-    void Initialize(const std::wstring& title, HICON icon = nullptr);
+    void Initialize(const std::wstring& title, HICON icon = nullptr, HICON smallIcon = nullptr);
     const std::wstring& Title() const { return title_; }
 
     // The main window, created first; closing it ends the loop.

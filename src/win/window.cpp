@@ -18,7 +18,7 @@ Window::~Window() {
     }
 }
 
-void Window::RegisterWindowClass(const wchar_t* className, HICON icon) {
+void Window::RegisterWindowClass(const wchar_t* className, HICON icon, HICON smallIcon) {
     WNDCLASSEXW wc{};
     if (::GetClassInfoExW(::GetModuleHandleW(nullptr), className, &wc)) return;
     wc.cbSize = sizeof(wc);
@@ -26,6 +26,7 @@ void Window::RegisterWindowClass(const wchar_t* className, HICON icon) {
     wc.lpfnWndProc = &Window::Trampoline;
     wc.hInstance = ::GetModuleHandleW(nullptr);
     wc.hIcon = icon;
+    wc.hIconSm = smallIcon;
     wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     wc.lpszClassName = className;

@@ -41,8 +41,9 @@ public:
     HWND Handle() const { return hwnd_; }
 
     // Registers the class once per process. (Not RegisterClass: <windows.h>
-    // would quietly make that RegisterClassW.)
-    static void RegisterWindowClass(const wchar_t* className, HICON icon = nullptr);
+    // would quietly make that RegisterClassW.) Without a small icon the
+    // system makes one from the large, which costs more than loading it.
+    static void RegisterWindowClass(const wchar_t* className, HICON icon = nullptr, HICON smallIcon = nullptr);
 
     // The object behind one of the program's windows; null for any other.
     static Window* FromHandle(HWND hwnd);
