@@ -8,12 +8,11 @@
 
 #include "app/program_state.h"
 #include "ui/main_form.h"
-#include "ui/resource_ids.h"
+#include "ui/program_icons.h"
 #include "win/application.h"
 #include "win/archive_files.h"
 #include "win/registry.h"
 #include "win/start_marks.h"
-#include "win/pictures.h"
 #include "win/system.h"
 #include "win/unique_handle.h"
 
@@ -49,9 +48,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     } comScope{SUCCEEDED(com)};
 
     win::Application& application = win::Application::Instance();
-    win::UniqueIcon programIcon(win::LoadProgramIcon(IDI_PROGRAM, 32));
-    win::UniqueIcon smallIcon(win::LoadProgramIcon(IDI_PROGRAM, ::GetSystemMetrics(SM_CXSMICON)));
-    application.Initialize(L"Ricordex", programIcon.get(), smallIcon.get());
+    application.Initialize(L"Ricordex", ui::ProgramIcon(), ui::ProgramSmallIcon());
     win::MarkStart("application window");
 
     win::Win32Registry registry;

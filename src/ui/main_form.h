@@ -133,8 +133,6 @@ private:
     AlertPortsWin alertPorts_;
     AlertScheduler scheduler_;
     win::UniqueImageList imageList1_;
-    win::UniqueIcon programIcon_;
-    win::UniqueIcon programSmallIcon_;  // the title bar's and the notification area's
     std::array<win::UniqueBitmap, 4> menuPictures_;
     std::array<win::UniqueIcon, 6> buttonPictures_;
     win::Tooltips tooltips_;

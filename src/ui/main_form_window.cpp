@@ -10,6 +10,7 @@
 // The dialogs are destroyed with a window whose making failed.
 #include "ui/dialog_form.h"
 #include "ui/options_form.h"
+#include "ui/program_icons.h"
 #include "ui/resource_ids.h"
 #include "win/application.h"
 #include "win/controls.h"
@@ -91,9 +92,7 @@ TFMain::TFMain(ProgramState& state, Services& services)
     services_.report = [this](const std::string& text) { reports_.Add(text); };
     listView1_.SetCommands({[this](int column) { ListView1ColumnClick(column); },
                             [this] { BModificaEventoClick(); }, [this] { EliminaEvento(); }});
-    programIcon_.reset(win::LoadProgramIcon(IDI_PROGRAM, 32));
-    programSmallIcon_.reset(win::LoadProgramIcon(IDI_PROGRAM, ::GetSystemMetrics(SM_CXSMICON)));
-    RegisterWindowClass(kMainFormClass, programIcon_.get(), programSmallIcon_.get());
+    RegisterWindowClass(kMainFormClass, ProgramIcon(), ProgramSmallIcon());
     SetClientSizeAt96(kClientWidth, kClientHeight);
     const RECT r = win::CentredWindowRect(kClientWidth, kClientHeight, kFormStyle, kFormExStyle,
                                           win::WindowDpi(nullptr));
@@ -193,7 +192,7 @@ void TFMain::CreateTrayIcon() {
     trayI_ = std::make_unique<tray::TTrayIcon>(Handle());
     trayI_->SetHint("Ricordex");
     // The notification area's own size: a large icon shrunk there blurs.
-    trayI_->ReadIcon(programSmallIcon_.get());
+    trayI_->ReadIcon(ProgramSmallIcon());
     trayI_->SetIconIndex(0);
     trayI_->SetCycleInterval(0);
     trayI_->SetPopupMenu(&pMenu1_);
