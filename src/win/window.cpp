@@ -81,8 +81,9 @@ LRESULT CALLBACK Window::Trampoline(HWND hwnd, UINT message, WPARAM wParam, LPAR
 // not run again.
 void Window::RunHooks(UINT message, WPARAM wParam, LPARAM lParam) {
     ++hooksRunning_;
+    // Hooks that leave meanwhile leave empty places: the list only grows.
     const std::size_t count = hooks_.size();
-    for (std::size_t i = 0; i < count && i < hooks_.size(); ++i) {
+    for (std::size_t i = 0; i < count; ++i) {
         if (WindowHook* hook = hooks_[i]) {
             Guarded([&] {
                 hook->handler_(message, wParam, lParam);
