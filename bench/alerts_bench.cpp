@@ -69,7 +69,12 @@ struct Program {
     std::wstring suono;
     std::string avvioProgramma = "15/06/2026 12.00";
     bool aggiornatoDaTimer = false;
-    AlertedList Target() { return {list, suono, avvioProgramma, aggiornatoDaTimer}; }
+    AlertStamps alertStamps;
+    std::optional<DateTime> examinedUpTo;
+    bool loadIncomplete = false;
+    AlertedList Target() {
+        return {list, suono, avvioProgramma, aggiornatoDaTimer, alertStamps, examinedUpTo, loadIncomplete};
+    }
 };
 
 // A tick with none due, through the index (built at the first tick, as at
@@ -141,8 +146,10 @@ void BM_PaintOneScreen(benchmark::State& state) {
             const EventRow& row = list.At(i);
             const DateTime now = clock.Now();
             benchmark::DoNotOptimize(BackgroundOf(false, false, i));
-            const std::optional<DateTime> event = ReadEventTime(row, DecodeDateTime(now).year);
-            benchmark::DoNotOptimize(StatusOf(*event, InizioInGiorni(row.Text(kInizio)), now));
+            const std::optional<EventDate> date = ReadEventDate(row);
+            const std::optional<DateTime> stamp = ReadStamp(row, DecodeDateTime(now).year);
+            const AlertRule rule = RuleOf(row);
+            benchmark::DoNotOptimize(StatusOf(*date, rule.lead, Done(*date, rule, *stamp, now), now));
             ++rows;
         }
     }

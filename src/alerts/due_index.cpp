@@ -2,8 +2,7 @@
 
 #include <algorithm>
 #include <limits>
-
-#include "core/vocabulary.h"
+#include <utility>
 
 namespace ricordex {
 namespace {
@@ -15,55 +14,81 @@ constexpr double kEarly = 1e-6;  // days: under a tenth of a second
 
 }  // namespace
 
-void DueIndex::Prepare(const EventList& list, DateTime now, const std::string& avvioProgramma,
-                       UnreadableRows& unreadable) {
-    const int year = DecodeDateTime(now).year;
-    if (built_ && list.Revision() == revision_ && year == year_ && now >= lastNow_ &&
-        avvioProgramma == avvioProgramma_) {
-        lastNow_ = now;
+void DueIndex::Prepare(const EventList& list, const Watch& watch, UnreadableRows& unreadable) {
+    if (built_ && list.Revision() == revision_ && watch.now >= lastNow_ && watch.runStart == runStart_) {
+        lastNow_ = watch.now;
         return;
     }
-    avvioProgramma_ = avvioProgramma;
-    year_ = year;
-    Build(list, now, unreadable);
+    runStart_ = watch.runStart;
+    Build(list, watch, unreadable);
     revision_ = list.Revision();
-    lastNow_ = now;
+    lastNow_ = watch.now;
+    lastExamined_ = watch.now;
     built_ = true;
 }
 
-void DueIndex::Build(const EventList& list, DateTime now, UnreadableRows& unreadable) {
-    static const FormatSettings settings = ProgramFormatSettings();
-    waiting_.clear();
+std::optional<DueIndex::Entry> DueIndex::Look(const EventRow& row, DateTime now) const {
+    const std::optional<EventDate> date = ReadEventDate(row);
+    const std::optional<DateTime> stamp = date ? ReadStamp(row, DecodeDateTime(now).year) : std::nullopt;
+    if (!date || !stamp) return Entry{-kNever, kNever, row.Id()};
+    const std::optional<NextLook> look = NextLookAt(*date, RuleOf(row), *stamp, now, runStart_);
+    if (!look) return std::nullopt;
+    // The same bounds as the decision of a tick, with its tolerance.
+    return Entry{look->from - kBoundTolerance - kEarly, look->until, row.Id()};
+}
+
+void DueIndex::Place(const Entry& entry, DateTime now) {
+    if (entry.from <= now) {
+        come_.push_back(entry);
+    } else {
+        waiting_.push(entry);
+    }
+}
+
+void DueIndex::Build(const EventList& list, const Watch& watch, UnreadableRows& unreadable) {
+    waiting_ = {};
     come_.clear();
-    next_ = 0;
     for (std::size_t i = 0; i < list.Count(); ++i) {
         const EventRow& row = list.At(i);
-        const std::optional<DateTime> event = ReadEventTime(row, year_);
-        const std::optional<DateTime> lastAlert =
-            event ? TryStrToDateTime(row.Text(kUltimoAvviso), settings, year_) : std::nullopt;
-        if (!event || !lastAlert) {
-            come_.push_back({-kNever, kNever, row.Id()});
-            continue;
+        const std::optional<EventDate> date = ReadEventDate(row);
+        const std::optional<DateTime> stamp = date ? ReadStamp(row, DecodeDateTime(watch.now).year) : std::nullopt;
+        if (date && stamp) {
+            unreadable.Readable(row.Id());
+            // One that passed unseen before this tick: examined at it, and
+            // looked at afresh after.
+            if (Judge(*date, RuleOf(row), *stamp, watch) == Verdict::Missed) {
+                come_.push_back({-kNever, watch.now, row.Id()});
+                continue;
+            }
         }
-        unreadable.Readable(row.Id());
-        // The same bounds as the decision of a tick, with its tolerance.
-        const double lead = InizioInGiorni(row.Text(kInizio));
-        const double period = FrequenzaInGiorni(row.Text(kModalita));
-        if (now > *event || lead <= 0 || period < 0) continue;
-        if (period == 0 && row.Text(kUltimoAvviso) == avvioProgramma_) continue;  // alerted in this run
-        DateTime from = *event - lead - kBoundTolerance;
-        if (period > 0) from = std::max(from, *lastAlert + period - kBoundTolerance);
-        from -= kEarly;
-        if (from > *event) continue;  // its window closes first
-        waiting_.push_back({from, *event, row.Id()});
+        if (const std::optional<Entry> entry = Look(row, watch.now)) Place(*entry, watch.now);
     }
-    std::sort(waiting_.begin(), waiting_.end(), [](const Entry& a, const Entry& b) { return a.from < b.from; });
 }
 
 std::vector<RowId> DueIndex::ToExamine(const EventList& list, DateTime now) {
-    for (; next_ < waiting_.size() && waiting_[next_].from <= now; ++next_) come_.push_back(waiting_[next_]);
-    // Past its event a row is not due again this year: a new year builds anew.
-    std::erase_if(come_, [now](const Entry& entry) { return now > entry.until; });
+    // A row examined once after its occurrence passed (and so for an alert
+    // missed) waits for the next one.
+    const DateTime examined = std::exchange(lastExamined_, now);
+    std::vector<Entry> come;
+    come.reserve(come_.size());
+    for (const Entry& entry : come_) {
+        if (entry.until >= examined) {
+            come.push_back(entry);
+            continue;
+        }
+        const std::optional<std::size_t> position = list.Find(entry.id);
+        if (!position) continue;
+        if (const std::optional<Entry> next = Look(list.At(*position), now)) {
+            if (next->from <= now) {
+                come.push_back(*next);
+            } else {
+                waiting_.push(*next);
+            }
+        }
+    }
+    come_.swap(come);
+    for (; !waiting_.empty() && waiting_.top().from <= now; waiting_.pop()) come_.push_back(waiting_.top());
+
     std::vector<std::pair<std::size_t, RowId>> found;
     found.reserve(come_.size());
     for (const Entry& entry : come_) {

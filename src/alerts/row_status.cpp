@@ -2,10 +2,14 @@
 
 namespace ricordex {
 
-RowStatus StatusOf(DateTime event, double lead, DateTime now) {
-    if (now > event) return RowStatus::Past;
-    const double daysAhead = event - now;
-    if (daysAhead < lead) return daysAhead <= 1 ? RowStatus::Imminent : RowStatus::Pending;
+RowStatus StatusOf(const EventDate& date, double lead, bool done, DateTime now) {
+    if (done) return RowStatus::Past;
+    const Occurrence next = NextOccurrence(date, now);
+    const double daysAhead = next.at - now;
+    // A lead of none or of an unknown label opens no window.
+    const double window = lead > 0 ? next.at - WindowStart(date, next, lead) : lead;
+    if (daysAhead < window) return daysAhead <= 1 ? RowStatus::Imminent : RowStatus::Pending;
+    if (next.year != DecodeDateTime(now).year) return RowStatus::Past;  // this year's has passed
     if (daysAhead > 1) return RowStatus::Distant;
     return RowStatus::Unmarked;
 }

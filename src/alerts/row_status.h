@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "core/date_time.h"
+#include "alerts/calendar.h"
 
 namespace ricordex {
 
@@ -14,7 +14,7 @@ namespace ricordex {
 enum class RowStatus : int {
     Distant = 0,   // more than a day away and outside its lead window
     Pending = 1,   // inside its lead window, more than a day away
-    Past = 2,      // earlier this year
+    Past = 2,      // passed this year, the next window not open yet; or done
     Imminent = 3,  // inside its lead window, at most a day away
     Unmarked = -1, // at most a day away but outside its window: nothing is set
 };
@@ -24,8 +24,10 @@ inline constexpr std::uint32_t kFocusedBackground = 0xC0C0C0;
 inline constexpr std::uint32_t kEvenBackground = 0xDBDBDB;
 inline constexpr std::uint32_t kOddBackground = 0xFFFFFF;
 
-// The window here is open at its far end (D < L), unlike the scheduler's.
-RowStatus StatusOf(DateTime event, double lead, DateTime now);
+// By the row's next occurrence and its lead window, open here at its far
+// end (D < L), unlike the scheduler's. `done`: a "Nessuna" row alerted for
+// an occurrence that has passed.
+RowStatus StatusOf(const EventDate& date, double lead, bool done, DateTime now);
 
 // The text colour of a status; Unmarked keeps the list's own colour.
 std::uint32_t TextColourOf(RowStatus status);

@@ -14,6 +14,16 @@ std::optional<DateTime> ReadEventTime(const EventRow& row, int year) {
     return TryStrToDateTime(EventTimeText(row), settings, year);
 }
 
+std::optional<DateTime> ReadStamp(const EventRow& row, int year) {
+    static const FormatSettings settings = ProgramFormatSettings();
+    return TryStrToDateTime(row.Text(kUltimoAvviso), settings, year);
+}
+
+std::string UnreadableRowText(const EventRow& row, std::string_view failingText) {
+    std::string message(row.Text(kDescrizione));
+    return message.append(": ").append(InvalidDateTimeText(failingText));
+}
+
 std::string InvalidDateTimeText(std::string_view text) {
     std::string message = "'";
     message.append(text).append("' is not a valid date and time");

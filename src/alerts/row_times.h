@@ -11,18 +11,18 @@
 
 namespace ricordex {
 
-// Half a millisecond, the clock's resolution: an alert's window and period
-// include their bound, which binary fractions of a day would otherwise miss
-// by a hair (10:07:00 minus 10:02:00 is a shade under five minutes).
-inline constexpr double kBoundTolerance = 0.5 / 86'400'000;
-
 // The row's date and time ("dd/mm hh:nn") as a date-time in the given year.
 std::optional<DateTime> ReadEventTime(const EventRow& row, int year);
 // The text ReadEventTime reads, for the error that names it.
 std::string EventTimeText(const EventRow& row);
 
+// The row's last-alert stamp as a moment.
+std::optional<DateTime> ReadStamp(const EventRow& row, int year);
+
 // "'%s' is not a valid date and time" for a text.
 std::string InvalidDateTimeText(std::string_view text);
+// The same, after the description of the row it was read from.
+std::string UnreadableRowText(const EventRow& row, std::string_view failingText);
 
 // A row that cannot be read is reported once, and again only when the text
 // that fails changes: a damaged row must not raise a new box every tick or

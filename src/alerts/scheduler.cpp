@@ -1,22 +1,15 @@
 #include "alerts/scheduler.h"
 
-#include "core/vocabulary.h"
+#include <cmath>
 
 namespace ricordex {
+namespace {
 
-AlertKind Decide(const EventRow& row, DateTime event, DateTime lastAlert, DateTime now,
-                 const std::string& avvioProgramma) {
-    if (now > event) return AlertKind::None;  // past for this year
-    const double lead = InizioInGiorni(row.Text(kInizio));
-    if (lead <= 0) return AlertKind::None;  // never alerted
-    const double period = FrequenzaInGiorni(row.Text(kModalita));
-    const bool inWindow = event - now <= lead + kBoundTolerance;
-    if (period > 0) {
-        return inWindow && now - lastAlert >= period - kBoundTolerance ? AlertKind::Periodic : AlertKind::None;
-    }
-    if (period == 0) return inWindow && row.Text(kUltimoAvviso) != avvioProgramma ? AlertKind::OncePerRun : AlertKind::None;
-    return AlertKind::None;
-}
+// Each look that shows a box stamps what it showed, so the next finds less;
+// a bound all the same, for a tick must end.
+constexpr int kMostLooksInATick = 50;
+
+}  // namespace
 
 std::string AlertText(const EventRow& row) {
     std::string text(row.Text(kDescrizione));
@@ -24,23 +17,39 @@ std::string AlertText(const EventRow& row) {
     return text;
 }
 
+std::string MissedAlertsText(const std::vector<std::string>& alerts) {
+    std::string text = "Queste scadenze sono passate mentre Ricordex non poteva avvisare:\n";
+    for (std::size_t i = 0; i < alerts.size() && i < kMissedLinesShown; ++i) text.append("\n").append(alerts[i]);
+    if (alerts.size() > kMissedLinesShown) {
+        text.append("\ne altre ").append(std::to_string(alerts.size() - kMissedLinesShown));
+    }
+    return text;
+}
+
 AlertScheduler::AlertScheduler(AlertedList target, Clock& clock, AlertPorts& ports, UnreadableRows& unreadable,
                                ErrorReport report)
     : target_(target), clock_(clock), ports_(ports), unreadable_(unreadable), report_(std::move(report)) {}
 
-AlertKind AlertScheduler::Examine(const EventRow& row, DateTime now) {
+Watch AlertScheduler::WatchAt(DateTime now) const {
     static const FormatSettings settings = ProgramFormatSettings();
-    const int year = DecodeDateTime(now).year;
-    const std::optional<DateTime> event = ReadEventTime(row, year);
-    const std::optional<DateTime> lastAlert =
-        event ? TryStrToDateTime(row.Text(kUltimoAvviso), settings, year) : std::nullopt;
-    if (!event || !lastAlert) {
-        const std::string failing = event ? std::string(row.Text(kUltimoAvviso)) : EventTimeText(row);
-        if (unreadable_.FirstReport(row.Id(), failing)) report_(InvalidDateTimeText(failing));
-        return AlertKind::None;
+    Watch watch;
+    watch.now = now;
+    watch.examinedUpTo = target_.examinedUpTo;
+    // Without a start stamp a row is alerted once in each window.
+    watch.runStart = TryStrToDateTime(target_.avvioProgramma, settings, DecodeDateTime(now).year).value_or(-HUGE_VAL);
+    return watch;
+}
+
+Verdict AlertScheduler::Examine(const EventRow& row, const Watch& watch) {
+    const std::optional<EventDate> date = ReadEventDate(row);
+    const std::optional<DateTime> stamp = date ? ReadStamp(row, DecodeDateTime(watch.now).year) : std::nullopt;
+    if (!date || !stamp) {
+        const std::string failing = date ? std::string(row.Text(kUltimoAvviso)) : EventTimeText(row);
+        if (unreadable_.FirstReport(row.Id(), failing)) report_(UnreadableRowText(row, failing));
+        return Verdict::None;
     }
     unreadable_.Readable(row.Id());
-    return Decide(row, *event, *lastAlert, now, target_.avvioProgramma);
+    return Judge(*date, RuleOf(row), *stamp, watch);
 }
 
 void AlertScheduler::Timer1Timer() {
@@ -54,8 +63,6 @@ void AlertScheduler::Timer1Timer() {
         return;
     }
     ports_.SetInterval(kNormalInterval);
-    const std::size_t count = target_.list.Count();
-    if (count == 0) return;
     ticking_ = true;
     heldOff_ = false;
     struct Done {
@@ -67,58 +74,111 @@ void AlertScheduler::Timer1Timer() {
         }
     } done{*this};
 
-    const DateTime now = clock_.Now();
-    // A list changed since the last tick (an edit, a reload, this tick's
-    // own stamps) is examined row by row: building the index would read
-    // every row anyway. The index is built once the list stays the same
-    // from one tick to the next.
-    const bool changed = target_.list.Revision() != revisionAtLastTick_;
-    const std::optional<std::size_t> first =
-        examineEveryRow_ || changed ? std::optional<std::size_t>(0) : FirstDue(now);
-    if (first) ExamineInOrder(*first, now);
-    revisionAtLastTick_ = target_.list.Revision();
-}
-
-std::optional<std::size_t> AlertScheduler::FirstDue(DateTime now) {
-    // Up to the first row due nothing changes, and the rows left out of the
-    // index are not due: the tick that alerts goes on from that row as one
-    // that examines every row.
-    index_.Prepare(target_.list, now, target_.avvioProgramma, unreadable_);
-    for (RowId id : index_.ToExamine(target_.list, now)) {
-        const std::optional<std::size_t> position = target_.list.Find(id);
-        if (position && Examine(target_.list.At(*position), now) != AlertKind::None) return position;
+    std::optional<DateTime>& examinedUpTo = target_.examinedUpTo;
+    DateTime now = clock_.Now();
+    // A clock set back misses nothing: the moment goes back with it.
+    if (examinedUpTo && now < *examinedUpTo) examinedUpTo = now;
+    // While a box was open, more may have fallen due or passed: looked at
+    // again at once, from where the last look began, until a look shows
+    // nothing.
+    for (int look = 0; look < kMostLooksInATick; ++look) {
+        const bool shown = target_.list.Count() != 0 && Look(now);
+        if (!target_.loadIncomplete) examinedUpTo = now;
+        if (!shown) break;
+        now = clock_.Now();
     }
-    return std::nullopt;
 }
 
-void AlertScheduler::ExamineInOrder(std::size_t first, DateTime now) {
+std::vector<RowId> AlertScheduler::RowsToExamine(const Watch& watch) {
+    // A list changed since the last look (an edit, a reload, the stamps of
+    // an alert) is examined row by row: building the index would read every
+    // row anyway. The index is built once the list stays the same.
+    const EventList& list = target_.list;
+    const bool changed = list.Revision() != revisionAtLastLook_;
+    revisionAtLastLook_ = list.Revision();
+    if (examineEveryRow_ || changed) {
+        std::vector<RowId> every;
+        every.reserve(list.Count());
+        for (std::size_t i = 0; i < list.Count(); ++i) every.push_back(list.At(i).Id());
+        return every;
+    }
+    index_.Prepare(list, watch, unreadable_);
+    return index_.ToExamine(list, watch.now);
+}
+
+bool AlertScheduler::Look(DateTime now) {
+    const Watch watch = WatchAt(now);
+    std::vector<RowId> due;
+    std::vector<Missed> missed;
     // Rows are followed by id: while a message is open the list may be
     // edited, re-sorted or reloaded.
-    std::vector<RowId> order;
-    order.reserve(target_.list.Count() - first);
-    for (std::size_t i = first; i < target_.list.Count(); ++i) order.push_back(target_.list.At(i).Id());
-
-    for (std::size_t i = 0; i < order.size(); ++i) {
-        const std::optional<std::size_t> position = target_.list.Find(order[i], first + i);
+    for (RowId id : RowsToExamine(watch)) {
+        const std::optional<std::size_t> position = target_.list.Find(id);
         if (!position) continue;
-        const AlertKind kind = Examine(target_.list.At(*position), now);
-        if (kind == AlertKind::None) continue;
-        AlertRow(order[i], *position, kind);
-        now = clock_.Now();  // the rows after it are judged at the dismissal
+        const EventRow& row = target_.list.At(*position);
+        switch (Examine(row, watch)) {
+        case Verdict::Due: due.push_back(id); break;
+        case Verdict::Missed: {
+            const bool once = RuleOf(row).once;
+            missed.push_back({id, once ? std::optional(PreviousOccurrence(*ReadEventDate(row), now).at)
+                                       : std::nullopt});
+            break;
+        }
+        case Verdict::Restamp: Stamp(*position, now); break;  // held off one period from now
+        case Verdict::None: break;
+        }
     }
+    // A restamp is no news: the next look need not read every row for it.
+    revisionAtLastLook_ = target_.list.Revision();
+
+    bool shown = false;
+    if (!missed.empty()) {
+        ShowMissed(missed);
+        shown = true;
+    }
+    for (RowId id : due) {
+        const std::optional<std::size_t> position = target_.list.Find(id);
+        if (!position) continue;
+        // After a box, the row is judged at its dismissal; one that passed
+        // meanwhile is missed, for the next look.
+        if (shown && Examine(target_.list.At(*position), WatchAt(clock_.Now())) != Verdict::Due) continue;
+        AlertRow(id, *position);
+        shown = true;
+    }
+    return shown;
 }
 
-void AlertScheduler::AlertRow(RowId id, std::size_t position, AlertKind kind) {
+void AlertScheduler::AlertRow(RowId id, std::size_t position) {
     ports_.SetInterval(kHoldOffInterval);
     ports_.SoundAlarm(target_.suono);
     ports_.ShowAlert(AlertText(target_.list.At(position)));
     ports_.SetInterval(kNormalInterval);
     heldOff_ = false;
     // The row may have moved or gone while the message was open.
-    const std::optional<std::size_t> now = target_.list.Find(id, position);
-    if (!now) return;
-    const std::string stamp = kind == AlertKind::Periodic ? StampOf(clock_.Now()) : target_.avvioProgramma;
-    target_.list.SetStamp(*now, stamp);
+    if (const std::optional<std::size_t> now = target_.list.Find(id, position)) Stamp(*now, clock_.Now());
+}
+
+void AlertScheduler::ShowMissed(const std::vector<Missed>& missed) {
+    std::vector<std::string> alerts;
+    alerts.reserve(missed.size());
+    for (const Missed& row : missed) alerts.push_back(AlertText(target_.list.At(*target_.list.Find(row.id))));
+    ports_.SetInterval(kHoldOffInterval);
+    ports_.SoundAlarm(target_.suono);
+    ports_.ShowAlert(MissedAlertsText(alerts));
+    ports_.SetInterval(kNormalInterval);
+    heldOff_ = false;
+    const DateTime dismissed = clock_.Now();
+    for (const Missed& row : missed) {
+        if (const std::optional<std::size_t> position = target_.list.Find(row.id)) {
+            Stamp(*position, row.occurrence.value_or(dismissed));
+        }
+    }
+}
+
+void AlertScheduler::Stamp(std::size_t position, DateTime moment) {
+    const std::string stamp = StampOf(moment);
+    target_.list.SetStamp(position, stamp);
+    target_.alertStamps[EventKey(target_.list.At(position))] = stamp;
     target_.aggiornatoDaTimer = true;
 }
 

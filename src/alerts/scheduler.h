@@ -1,15 +1,20 @@
 #pragma once
-// The alert scheduler: at each tick of Timer1 it examines every row in list
-// order and alerts the ones that are due, with the sound and a message, then
-// stamps them.
+// The alert scheduler: at each tick of Timer1 it examines the rows in list
+// order, alerts the ones that are due, with the sound and a message, and
+// stamps them. What fell due while nobody was watching (the PC off or
+// asleep, the program closed, another alert waiting for an answer) is shown
+// once, together, in one box.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "alerts/calendar.h"
 #include "alerts/due_index.h"
 #include "alerts/row_times.h"
+#include "core/archive_merge.h"
 #include "core/clock.h"
 #include "core/errors.h"
 #include "core/event_list.h"
@@ -32,15 +37,13 @@ public:
     virtual void ShowAlert(std::string_view text) = 0;
 };
 
-enum class AlertKind { None, Periodic, OncePerRun };
-
-// Steps 5 to 9 of a tick for one row whose times were read: whether it is
-// due now, and how it is stamped.
-AlertKind Decide(const EventRow& row, DateTime event, DateTime lastAlert, DateTime now,
-                 const std::string& avvioProgramma);
-
 // Description + " - Scadenza: " + date + " ore: " + time.
 std::string AlertText(const EventRow& row);
+
+// The box of the alerts missed: a heading, then one alert text a line, at
+// most ten, then how many more.
+std::string MissedAlertsText(const std::vector<std::string>& alerts);
+inline constexpr std::size_t kMissedLinesShown = 10;
 
 // What the scheduler examines and stamps: the program's list and the
 // values of this run that an alert uses.
@@ -49,6 +52,11 @@ struct AlertedList {
     const std::wstring& suono;           // the alarm's sound file
     const std::string& avvioProgramma;   // this run's start stamp
     bool& aggiornatoDaTimer;             // set when an alert stamps a row
+    AlertStamps& alertStamps;            // each stamp given, by event
+    // Up to where the list has been examined; moves on while the list holds
+    // what the archive does (a load that failed leaves it where it was).
+    std::optional<DateTime>& examinedUpTo;
+    const bool& loadIncomplete;
 };
 
 class AlertScheduler {
@@ -65,14 +73,20 @@ public:
     void ExamineEveryRow(bool every) { examineEveryRow_ = every; }
 
 private:
-    // The position of the first row due at `now`, found through the index.
-    std::optional<std::size_t> FirstDue(DateTime now);
-    // The rows from `first` on, in list order as the tick found it, each
-    // alerted when due.
-    void ExamineInOrder(std::size_t first, DateTime now);
-    // Reads and decides one row; an unreadable row is reported (once) and skipped.
-    AlertKind Examine(const EventRow& row, DateTime now);
-    void AlertRow(RowId id, std::size_t position, AlertKind kind);
+    struct Missed {
+        RowId id;
+        std::optional<DateTime> occurrence;  // the stamp of a "Nessuna" row
+    };
+    // One look at the rows judged at `now`: the alerts missed in one box,
+    // then each row due in its own. Returns whether a box was shown.
+    bool Look(DateTime now);
+    std::vector<RowId> RowsToExamine(const Watch& watch);
+    // Reads and judges one row; an unreadable row is reported (once) and skipped.
+    Verdict Examine(const EventRow& row, const Watch& watch);
+    Watch WatchAt(DateTime now) const;
+    void AlertRow(RowId id, std::size_t position);
+    void ShowMissed(const std::vector<Missed>& missed);
+    void Stamp(std::size_t position, DateTime moment);
 
     AlertedList target_;
     Clock& clock_;
@@ -80,7 +94,7 @@ private:
     UnreadableRows& unreadable_;
     ErrorReport report_;
     DueIndex index_;
-    std::uint64_t revisionAtLastTick_ = UINT64_MAX;
+    std::uint64_t revisionAtLastLook_ = UINT64_MAX;
     bool examineEveryRow_ = false;
     bool ticking_ = false;
     bool heldOff_ = false;  // a tick came while this one waited

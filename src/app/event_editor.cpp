@@ -22,6 +22,15 @@ int Match(const Labels& labels, std::string_view text, TextOf textOf) {
     return -1;
 }
 
+// The year the calendar opens in: this one, or for 29/02 in a year without
+// it, the next leap year's.
+int YearShowing(std::string_view date, const FormatSettings& settings, int year) {
+    if (TryStrToDateTime(date, settings, year)) return year;
+    int leap = year + 1;
+    while (!IsLeapYear(leap)) ++leap;
+    return TryStrToDateTime(date, settings, leap) ? leap : year;
+}
+
 std::string_view LabelText(const Label& label) { return label.text; }
 std::string_view PlainText(std::string_view text) { return text; }
 
@@ -45,7 +54,7 @@ EditorFields EditModeFields(const EventRow& row, int year) {
     EditorFields fields;
     fields.descrizione = std::string(row.Text(kDescrizione));
     fields.inizio = Match(ElencoInizio, row.Text(kInizio), LabelText);
-    fields.data = StrToDateTime(row.Text(kData), settings, year);
+    fields.data = StrToDateTime(row.Text(kData), settings, YearShowing(row.Text(kData), settings, year));
     fields.ora = StrToTime(row.Text(kOra), settings);
     fields.modalita = Match(ElencoModalita, row.Text(kModalita), LabelText);
     fields.ricorrenza = Match(ElencoRicorrenza, row.Text(kRicorrenza), PlainText);

@@ -20,8 +20,9 @@ struct EditorFields {
 // A new event: "Nuovo evento", today, 08:00 and the first item of each list.
 EditorFields InsertModeFields(DateTime now);
 
-// A row opened for editing: its date in the given year and its time (either
-// raises when it cannot be read), and the items whose texts match its labels
+// A row opened for editing: its date in the given year (29/02 in the next
+// leap year when the given one has none) and its time (either raises when
+// it cannot be read), and the items whose texts match its labels
 // without regard to case (none when no item matches).
 EditorFields EditModeFields(const EventRow& row, int year);
 

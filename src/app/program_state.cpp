@@ -1,5 +1,7 @@
 #include "app/program_state.h"
 
+#include <cmath>
+
 #include "core/archive.h"
 #include "core/errors.h"
 
@@ -34,11 +36,24 @@ void Save(ProgramState& state, Services& services) {
     SaveArchive(state, services);
     state.modificato = false;
     state.aggiornatoDaTimer = false;
+    state.alertStamps.clear();
 }
 
-}  // namespace
+// The archive's rows as last read or written, each with the stamp an alert
+// gave its event since, in the file's order.
+EventList BaseWithAlertStamps(const ArchiveBase& base, const AlertStamps& stamps) {
+    EventList rows;
+    for (RowTexts row : base.Rows()) {
+        const auto stamp = stamps.find(EventKey(row));
+        if (stamp != stamps.end()) row[kUltimoAvviso] = stamp->second;
+        rows.AppendUnordered(FieldsOf(row), 0);
+    }
+    return rows;
+}
 
-void SaveArchive(ProgramState& state, Services& services) {
+enum class Written { kList, kAlertStampsOnly };
+
+void WriteArchive(ProgramState& state, Services& services, Written written) {
     const std::filesystem::path archive = state.settings.dati;
     // Two programs on one shared archive merge and write in turn.
     const std::unique_ptr<ArchiveLock> lock = services.files.Lock(archive);
@@ -60,6 +75,15 @@ void SaveArchive(ProgramState& state, Services& services) {
                             "stata fatta una copia accanto (.bak).");
         }
     }
+    if (written == Written::kAlertStampsOnly) {
+        // The conflicted copies wait for a save of the list: their rows
+        // would be in the list only, and the copies set aside.
+        const EventList rows = BaseWithAlertStamps(state.base, state.alertStamps);
+        ScriviRecord(rows, services.files, archive);
+        state.loadIncomplete = false;
+        RememberBase(state.base, rows, services.files, archive);
+        return;
+    }
     const std::vector<std::filesystem::path> copies = MergeConflictedCopies(
         state.base, state.list, services.files, archive, state.unreadableCopies, services.report);
     // With no archive to copy (its drive not ready yet, say) the list may
@@ -70,11 +94,26 @@ void SaveArchive(ProgramState& state, Services& services) {
     SetAsideMergedCopies(copies, services.files, services.report);
 }
 
+}  // namespace
+
+void SaveArchive(ProgramState& state, Services& services) { WriteArchive(state, services, Written::kList); }
+
+void SaveAlertStampsOnly(ProgramState& state, Services& services) {
+    WriteArchive(state, services, Written::kAlertStampsOnly);
+    state.aggiornatoDaTimer = false;
+    state.alertStamps.clear();
+}
+
 bool StartUp(ProgramState& state, Services& services, const ErrorReport& report) {
     try {
         LeggiDaRegistro(services.registry, services.programFolder, state.settings);
     } catch (const RegistryError& error) {
         report(error.what());
+    }
+    try {
+        state.examinedUpTo = ReadExaminedUpTo(services.registry);
+    } catch (const RegistryError& error) {
+        report(error.what());  // nothing is missed this time; the close writes it anew
     }
     // Taken before the archive is opened: a failed load must not leave it
     // empty, or every "Avvio Computer" row would fail at every tick.
@@ -94,19 +133,42 @@ bool StartUp(ProgramState& state, Services& services, const ErrorReport& report)
 }
 
 void SaveOnClose(ProgramState& state, Services& services) {
-    bool save = false;
+    bool declined = false;
     if (state.modificato) {
-        save = services.questions.Ask("Salvare le modifiche?", "Conferma Modifiche", kYesNoQuestion) != kAnswerNo;
+        declined = services.questions.Ask("Salvare le modifiche?", "Conferma Modifiche", kYesNoQuestion) == kAnswerNo;
     }
     // Read after the answer: an alert during the question counts too.
-    if (state.aggiornatoDaTimer) save = true;
-    if (save) Save(state, services);
+    if (state.modificato && !declined) {
+        Save(state, services);
+    } else if (state.aggiornatoDaTimer) {
+        // No keeps the user's changes out of the archive, never the stamps.
+        if (declined) {
+            SaveAlertStampsOnly(state, services);
+        } else {
+            Save(state, services);
+        }
+    }
+    RememberExamined(state, services);
     SalvaSuRegistro(services.registry, state.settings);
 }
 
 void SaveAtEndOfSession(ProgramState& state, Services& services) {
     if (state.modificato || state.aggiornatoDaTimer) Save(state, services);
+    RememberExamined(state, services);
     SalvaSuRegistro(services.registry, state.settings);
+}
+
+void RememberExamined(ProgramState& state, Services& services, bool everyFewMinutes) {
+    constexpr double kFewMinutes = 5.0 / 1440;
+    if (!state.examinedUpTo) return;
+    const DateTime now = services.clock.Now();
+    if (everyFewMinutes && std::fabs(now - state.examinedUpToWritten) < kFewMinutes) return;
+    WriteExaminedUpTo(services.registry, *state.examinedUpTo);
+    state.examinedUpToWritten = now;
+}
+
+void BeginRunAtResume(ProgramState& state, Services& services) {
+    state.avvioProgramma = StampOf(services.clock.Now());
 }
 
 bool FollowArchive(ProgramState& state, Services& services) {

@@ -3,6 +3,7 @@
 // decisions made on them.
 
 #include <filesystem>
+#include <optional>
 #include <set>
 #include <string>
 
@@ -10,6 +11,7 @@
 #include "app/archive_sync.h"
 #include "app/settings.h"
 #include "core/archive_files.h"
+#include "core/archive_merge.h"
 #include "core/errors.h"
 #include "core/event_list.h"
 
@@ -20,7 +22,13 @@ struct ProgramState {
     EventList list;                  // the rows ListView1 shows
     bool modificato = false;         // the user changed the list since it was loaded or saved
     bool aggiornatoDaTimer = false;  // an alert changed a stamp since then
-    std::string avvioProgramma;      // this run's start, "dd/mm/yyyy hh.nn"
+    std::string avvioProgramma;      // this run's start (or last resume), "dd/mm/yyyy hh.nn"
+    // The stamps alerts gave since the archive was last written.
+    AlertStamps alertStamps;
+    // Up to where the scheduler has examined the list, also across runs
+    // (the registry value UltimoControllo); nothing before the first run.
+    std::optional<DateTime> examinedUpTo;
+    DateTime examinedUpToWritten = 0;  // when it was last written
     // The last load of an archive failed: the list may lack events that only
     // the archive holds.
     bool loadIncomplete = false;
@@ -52,13 +60,24 @@ struct Services {
 bool StartUp(ProgramState& state, Services& services, const ErrorReport& report);
 
 // The save decision of a close or "Chiudi": asks when the user changed the
-// list, saves without asking when an alert did, and writes the settings.
-// A failure is raised and leaves the flags set.
+// list, saves without asking when an alert did, and writes the settings and
+// the moment examined. After an answer of No, what is written is the
+// archive as last read or written with only the alerts' new stamps: the
+// user's changes stay unsaved. A failure is raised and leaves the flags set.
 void SaveOnClose(ProgramState& state, Services& services);
 
 // Windows is ending the session: there is no one to ask, so whatever
-// changed is saved, and the settings are written.
+// changed is saved, and the settings and the moment examined are written.
 void SaveAtEndOfSession(ProgramState& state, Services& services);
+
+// The moment examined, written now (the machine goes to sleep), or at most
+// every few minutes while the program runs (`everyFewMinutes`). A failure
+// is raised.
+void RememberExamined(ProgramState& state, Services& services, bool everyFewMinutes = false);
+
+// A resume from sleep or hibernation begins a new run: "Avvio Computer"
+// rows inside their window are alerted once more.
+void BeginRunAtResume(ProgramState& state, Services& services);
 
 // Writes the list over the archive named by Dati, holding the archive's
 // lock. Another program's changes to the file and the conflicted copies
@@ -68,6 +87,9 @@ void SaveAtEndOfSession(ProgramState& state, Services& services);
 // event is lost with it (the second case is reported). A failure is raised
 // and leaves the archive as it was.
 void SaveArchive(ProgramState& state, Services& services);
+// The same, writing the archive's rows as last read or written with the
+// alerts' new stamps applied, instead of the list (after an answer of No).
+void SaveAlertStampsOnly(ProgramState& state, Services& services);
 
 // Every tick: when another program (a second PC) saved the archive and
 // nothing here is unsaved, the list takes the archive's rows; the rows that

@@ -38,4 +38,27 @@ void SalvaSuRegistro(Registry& registry, const Settings& settings) {
     key->WriteInteger("Avvio", settings.avvio);
 }
 
+namespace {
+
+constexpr char kExaminedUpTo[] = "UltimoControllo";
+constexpr std::string_view kExaminedPattern = "dd/mm/yyyy hh.nn.ss";
+
+}  // namespace
+
+std::optional<DateTime> ReadExaminedUpTo(Registry& registry) {
+    std::unique_ptr<RegistryKey> key = registry.OpenOrCreate(kSettingsKey);
+    if (!key->ValueExists(kExaminedUpTo)) return std::nullopt;
+    std::string text;
+    for (const wchar_t c : key->ReadString(kExaminedUpTo)) text += c < 0x80 ? static_cast<char>(c) : '?';
+    // A text without its own year reads in year 1, and is not taken.
+    const std::optional<DateTime> moment = TryStrToDateTime(text, ProgramFormatSettings(), 1);
+    if (!moment || *moment < CivilDate(1901, 1, 1)) return std::nullopt;
+    return moment;
+}
+
+void WriteExaminedUpTo(Registry& registry, DateTime moment) {
+    const std::string text = FormatDateTime(kExaminedPattern, moment, ProgramFormatSettings());
+    registry.OpenOrCreate(kSettingsKey)->WriteString(kExaminedUpTo, std::wstring(text.begin(), text.end()));
+}
+
 }  // namespace ricordex

@@ -2,9 +2,11 @@
 // The three settings under HKEY_CURRENT_USER\SOFTWARE\Ricordex.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "app/platform.h"
+#include "core/date_time.h"
 
 namespace ricordex {
 
@@ -27,6 +29,12 @@ void LeggiDaRegistro(Registry& registry, const std::wstring& programFolder, Sett
 
 // Writes "Suono" and "Dati" as strings, then "Avvio" as a 32-bit integer.
 void SalvaSuRegistro(Registry& registry, const Settings& settings);
+
+// "UltimoControllo": up to where the scheduler examined the list, a string
+// "dd/mm/yyyy hh.nn.ss". Nothing when the value is missing or its text is
+// not a moment; a value of another type raises "Invalid data type for '%s'".
+std::optional<DateTime> ReadExaminedUpTo(Registry& registry);
+void WriteExaminedUpTo(Registry& registry, DateTime moment);
 
 // Every reader compares the whole value.
 inline bool AutostartTicked(std::uint8_t avvio) { return avvio == 1 || avvio == 3; }

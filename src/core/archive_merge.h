@@ -13,6 +13,7 @@
 // row kept from both sides takes the later of their stamps.
 
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "core/event_row.h"
@@ -25,6 +26,10 @@ std::vector<RowTexts> MergeRows(const std::vector<RowTexts>& base, const std::ve
 // The six texts that make an event what it is, as one key.
 std::string EventKey(const RowTexts& row);
 std::string EventKey(const EventRow& row);
+
+// The stamps alerts gave since the archive was last written, by event: an
+// answer of No at close writes them, and nothing else of the list.
+using AlertStamps = std::unordered_map<std::string, std::string>;
 
 // A stamp as a number that orders stamps in time ("dd/mm/yyyy hh.nn" in any
 // separators); -1 for a text that is not one, older than every stamp.

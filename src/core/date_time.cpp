@@ -184,6 +184,11 @@ std::optional<DateTime> TryEncodeDate(int year, int month, int day) {
                                  kUnixEpochSerial);
 }
 
+DateTime CivilDate(int year, int month, int day) {
+    return static_cast<DateTime>(DaysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) +
+                                 kUnixEpochSerial);
+}
+
 std::optional<DateTime> TryEncodeTime(int hour, int minute, int second, int millisecond) {
     if (hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 59 || millisecond < 0 ||
         millisecond > 999) {

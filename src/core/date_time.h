@@ -38,6 +38,8 @@ struct CivilDateTime {
 bool IsLeapYear(int year);
 int DaysInMonth(int year, int month);
 std::optional<DateTime> TryEncodeDate(int year, int month, int day);
+// A day of the proleptic calendar in any year; month and day must exist.
+DateTime CivilDate(int year, int month, int day);
 std::optional<DateTime> TryEncodeTime(int hour, int minute, int second, int millisecond);
 // Joins a date and a time of day the way the runtime does: for dates before
 // the epoch the time of day counts backwards from the day's number.

@@ -6,8 +6,45 @@
 #include "core/text_compare.h"
 
 namespace ricordex {
+namespace {
+
+constexpr int kDateColumn = 2;
+
+// One or two digits from `i` on, or -1 when there is none.
+int TwoDigits(std::string_view text, std::size_t& i) {
+    int n = -1;
+    for (const std::size_t first = i; i < text.size() && i - first < 2 && text[i] >= '0' && text[i] <= '9'; ++i) {
+        n = (n < 0 ? 0 : n * 10) + (text[i] - '0');
+    }
+    return n;
+}
+
+// "dd/mm" as month * 100 + day, or -1 for a text that is not one.
+int MonthDay(std::string_view date) {
+    std::size_t i = 0;
+    const int day = TwoDigits(date, i);
+    if (day < 0 || i >= date.size() || date[i++] != '/') return -1;
+    const int month = TwoDigits(date, i);
+    if (month < 1 || month > 12 || day < 1 || day > 31 || i != date.size()) return -1;
+    return month * 100 + day;
+}
+
+// By month, then day, then time; dates that cannot be read after the
+// others, as texts.
+int CompareDates(const EventRow& a, const EventRow& b) {
+    const int x = MonthDay(a.Text(kData)), y = MonthDay(b.Text(kData));
+    if (x < 0 || y < 0) {
+        if ((x < 0) != (y < 0)) return x < 0 ? 1 : -1;
+        return CompareText(a.Text(kData), b.Text(kData));
+    }
+    if (x != y) return x - y;
+    return CompareText(a.Text(kOra), b.Text(kOra));
+}
+
+}  // namespace
 
 int EventList::Compare(const EventRow& a, const EventRow& b) const {
+    if (sortColumn_ == kDateColumn) return CompareDates(a, b);
     // Column k shows the row's field k: the caption, then sub-items 0 to 4.
     const auto field = static_cast<std::size_t>(sortColumn_);
     return CompareText(a.Text(field), b.Text(field));

@@ -196,13 +196,17 @@ int EventListView::FindItem(const NMLVFINDITEMW& find) const {
 std::optional<RowStatus> EventListView::StatusAt(std::size_t position) {
     const EventRow& row = rows_.At(position);
     const DateTime now = clock_.Now();
-    const std::optional<DateTime> event = ReadEventTime(row, DecodeDateTime(now).year);
-    if (!event) {
+    const std::optional<EventDate> date = ReadEventDate(row);
+    if (!date) {
         const std::string text = EventTimeText(row);
-        if (unreadable_.FirstReport(row.Id(), text)) report_(InvalidDateTimeText(text));
+        if (unreadable_.FirstReport(row.Id(), text)) report_(UnreadableRowText(row, text));
         return std::nullopt;
     }
-    return StatusOf(*event, InizioInGiorni(row.Text(kInizio)), now);
+    // A stamp that cannot be read is the scheduler's to report; here it
+    // only means the row is not known to be done.
+    const std::optional<DateTime> stamp = ReadStamp(row, DecodeDateTime(now).year);
+    const AlertRule rule = RuleOf(row);
+    return StatusOf(*date, rule.lead, stamp && Done(*date, rule, *stamp, now), now);
 }
 
 }  // namespace ricordex::ui

@@ -42,6 +42,16 @@ void TFMain::Timer1Timer() {
     // Colours and icons follow the clock, not only the next repaint.
     listView1_.Refresh();
     if (followed) listView1_.Select(selected);
+    RememberExaminedQuietly(true);
+}
+
+void TFMain::RememberExaminedQuietly(bool everyFewMinutes) {
+    // A registry that refuses it is reported by the close, which writes it
+    // with the settings: not every few minutes.
+    try {
+        RememberExamined(state_, services_, everyFewMinutes);
+    } catch (const Error&) {
+    }
 }
 
 void TFMain::TrayIClick() { trayI_->ShowMainWindow(); }

@@ -111,6 +111,9 @@ private:
     // A second start asked for the window.
     void OnShowMainWindowAsked();
     void OnResume();
+    void OnSuspend();
+    // Writes up to where the list was examined; a failure is left to the close.
+    void RememberExaminedQuietly(bool everyFewMinutes);
 
     // Hidden in the notification area, the window takes its open dialogs
     // with it, and brings them back when shown again.

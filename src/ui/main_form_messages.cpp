@@ -26,6 +26,7 @@ LRESULT TFMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case kShowPendingReports: reports_.ShowAll(); return 0;
     case WM_POWERBROADCAST:
         if (wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND) OnResume();
+        if (wParam == PBT_APMSUSPEND) OnSuspend();
         return TRUE;
     case WM_TIMECHANGE:
         scheduler_.ClockChanged();
@@ -97,10 +98,19 @@ void TFMain::OnTimer(UINT_PTR id) {
     ShowHiddenDialogs();
 }
 
+void TFMain::OnSuspend() {
+    // The machine may never wake (a battery that runs out): the next start
+    // must know up to where the list was seen.
+    RememberExaminedQuietly(false);
+}
+
 void TFMain::OnResume() {
-    // Back from sleep: look at the list within a second, not at the next
-    // tick; not in here, where an alert would hold up the system's
-    // broadcast. An alert already open keeps the timer held off.
+    // Back from sleep: a new run, for the rows alerted once a run; look at
+    // the list within a second, not at the next tick, and not in here,
+    // where an alert would hold up the system's broadcast. An alert already
+    // open keeps the timer held off. Both resume notices may come: the
+    // second only starts the run again in the same minute.
+    BeginRunAtResume(state_, services_);
     scheduler_.ClockChanged();
     if (timer1_.Interval() != kHoldOffInterval) timer1_.SetInterval(kSoonInterval);
 }

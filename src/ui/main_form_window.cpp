@@ -87,8 +87,9 @@ TFMain::TFMain(ProgramState& state, Services& services)
                  [this](const std::string& text) { reports_.AddUnreadableRow(text); }),
       timer1_(kTimer1, kSoonInterval),
       alertPorts_(timer1_, *this),
-      scheduler_({state.list, state.settings.suono, state.avvioProgramma, state.aggiornatoDaTimer}, services.clock,
-                 alertPorts_, unreadable_, [this](const std::string& text) { reports_.AddUnreadableRow(text); }) {
+      scheduler_({state.list, state.settings.suono, state.avvioProgramma, state.aggiornatoDaTimer, state.alertStamps,
+                  state.examinedUpTo, state.loadIncomplete},
+                 services.clock, alertPorts_, unreadable_, [this](const std::string& text) { reports_.AddUnreadableRow(text); }) {
     services_.report = [this](const std::string& text) { reports_.Add(text); };
     listView1_.SetCommands({[this](int column) { ListView1ColumnClick(column); },
                             [this] { BModificaEventoClick(); }, [this] { EliminaEvento(); }});

@@ -1,7 +1,7 @@
 // The tick that goes through the index against the tick that examines every
-// row: over random lists, edits, clocks that run, jump and go back, and
-// alerts that take their time, the same alerts in the same order, the same
-// stamps and the same reports.
+// row: over random lists, edits, clocks that run, jump and go back, resumes,
+// and alerts that take their time, the same alerts (missed ones included)
+// in the same order, the same stamps and the same reports.
 
 #include <gtest/gtest.h>
 
@@ -9,6 +9,7 @@
 
 #include "alerts/scheduler.h"
 #include "core/vocabulary.h"
+#include "support/alerted_values.h"
 #include "support/fakes.h"
 #include "support/moments.h"
 
@@ -37,15 +38,14 @@ struct Program {
         scheduler.ExamineEveryRow(everyRow);
     }
     std::mt19937 die;
-    EventList list;
-    std::wstring suono;
-    std::string avvioProgramma = "07/12/2026 09.00";
-    bool aggiornatoDaTimer = false;
+    testing::AlertedValues values;
+    EventList& list = values.list;
+    std::string& avvioProgramma = values.avvioProgramma;
     testing::FakeClock clock;
     QuietPorts ports{[this] { WhileOpen(); }};
     UnreadableRows unreadable;
     std::vector<std::string> reports;
-    AlertScheduler scheduler{{list, suono, avvioProgramma, aggiornatoDaTimer}, clock, ports, unreadable,
+    AlertScheduler scheduler{values.Target(), clock, ports, unreadable,
                              [this](const std::string& text) { reports.push_back(text); }};
 
     void WhileOpen() {
@@ -60,16 +60,18 @@ std::string Pick(std::mt19937& die, std::initializer_list<std::string> texts) {
 
 RowTexts RandomRow(std::mt19937& die, const std::string& avvio, DateTime now) {
     char date[8], time[8];
-    std::snprintf(date, sizeof date, "%02u/%02u", static_cast<unsigned>(1 + die() % 31),
-                  static_cast<unsigned>(1 + die() % 12));
+    const unsigned month = 1 + die() % 12;
+    std::snprintf(date, sizeof date, "%02u/%02u", static_cast<unsigned>(1 + die() % 31), month);
     std::snprintf(time, sizeof time, "%02u.%02u", static_cast<unsigned>(die() % 24), static_cast<unsigned>(die() % 60));
     std::string lead(ElencoInizio[die() % ElencoInizio.size()].text);
     std::string frequency(ElencoModalita[die() % ElencoModalita.size()].text);
     if (die() % 20 == 0) lead = "sconosciuto";
     if (die() % 20 == 0) frequency = "";
     const std::string recent = StampOf(now - std::uniform_real_distribution<double>(0, 3)(die));
-    return {"evento " + std::to_string(die() % 1000), lead, date, time, frequency, "Annuale",
-            Pick(die, {std::string(kInitialStamp), avvio, recent, recent, "31/02/2026 10.00"})};
+    const std::string lastYear = StampOf(now - std::uniform_real_distribution<double>(300, 400)(die));
+    const std::string future = StampOf(now + std::uniform_real_distribution<double>(0, 3)(die));
+    return {"evento " + std::to_string(die() % 1000), lead, date, time, frequency, Pick(die, {"Annuale", "Nessuna"}),
+            Pick(die, {std::string(kInitialStamp), avvio, recent, recent, lastYear, future, "31/02/2026 10.00"})};
 }
 
 // The clock's next reading: mostly the next tick, sometimes a jump ahead or
@@ -102,6 +104,7 @@ TEST(DueIndex, TicksAlertAsIfEveryRowWereExamined) {
                 else if (change == 4) program->list.SortBy(column);
                 else if (change == 5) program->list.SetStamp(position, row[kUltimoAvviso]);
                 if (tick % 50 == 49) program->scheduler.ClockChanged();
+                if (tick % 70 == 69) program->avvioProgramma = StampOf(now);  // a resume
                 program->clock.now = now;
                 program->scheduler.Timer1Timer();
             }

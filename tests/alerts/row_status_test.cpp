@@ -6,28 +6,53 @@
 #include <set>
 
 #include "core/vocabulary.h"
+#include "support/moments.h"
 
 namespace ricordex {
 namespace {
 
-TEST(RowStatus, FollowsTheEventAndItsLead) {
-    const DateTime event = EncodeDateTime({2026, 12, 20, 8, 0, 0, 0});
+using testing::At;
+
+TEST(RowStatus, FollowsTheNextOccurrenceAndItsLead) {
+    const EventDate date{12, 20, 8.0 / 24};  // 20/12 08.00
+    const DateTime event = At(2026, 12, 20, 8);
     const double twoDays = InizioInGiorni("2 giorni prima");
-    EXPECT_EQ(StatusOf(event, twoDays, event - 3), RowStatus::Distant);
-    EXPECT_EQ(StatusOf(event, twoDays, event - 1.5), RowStatus::Pending);
-    EXPECT_EQ(StatusOf(event, twoDays, event - 0.5), RowStatus::Imminent);
-    EXPECT_EQ(StatusOf(event, twoDays, event), RowStatus::Imminent);
-    EXPECT_EQ(StatusOf(event, twoDays, event + 1e-8), RowStatus::Past);
+    auto status = [&](double lead, DateTime now) { return StatusOf(date, lead, false, now); };
+    EXPECT_EQ(status(twoDays, event - 3), RowStatus::Distant);
+    EXPECT_EQ(status(twoDays, event - 1.5), RowStatus::Pending);
+    EXPECT_EQ(status(twoDays, event - 0.5), RowStatus::Imminent);
+    EXPECT_EQ(status(twoDays, event), RowStatus::Imminent);
+    EXPECT_EQ(status(twoDays, event + 1e-8), RowStatus::Past);
     // The far end of the window is open: exactly two days ahead is not inside.
-    EXPECT_EQ(StatusOf(event, twoDays, event - 2), RowStatus::Distant);
+    EXPECT_EQ(status(twoDays, event - 2), RowStatus::Distant);
 
     const double tenMinutes = InizioInGiorni("10 minuti prima");
-    EXPECT_EQ(StatusOf(event, tenMinutes, event - 5.0 / 24), RowStatus::Unmarked);
-    EXPECT_EQ(StatusOf(event, tenMinutes, event - 5.0 / 1440), RowStatus::Imminent);
-    EXPECT_EQ(StatusOf(event, InizioInGiorni("Da adesso"), event - 200), RowStatus::Pending);
+    EXPECT_EQ(status(tenMinutes, event - 5.0 / 24), RowStatus::Unmarked);
+    EXPECT_EQ(status(tenMinutes, event - 5.0 / 1440), RowStatus::Imminent);
+    // "Da adesso" is from now on: inside its window the whole year round.
+    EXPECT_EQ(status(InizioInGiorni("Da adesso"), event - 200), RowStatus::Pending);
+    EXPECT_EQ(status(InizioInGiorni("Da adesso"), event + 1e-8), RowStatus::Pending);
     // No lead never gives red or blue.
-    EXPECT_EQ(StatusOf(event, 0, event - 0.5), RowStatus::Unmarked);
-    EXPECT_EQ(StatusOf(event, -1, event - 5), RowStatus::Distant);
+    EXPECT_EQ(status(0, event - 0.5), RowStatus::Unmarked);
+    EXPECT_EQ(status(-1, event - 5), RowStatus::Distant);
+    // Done: grey whatever its window says.
+    EXPECT_EQ(StatusOf(date, twoDays, true, event - 1.5), RowStatus::Past);
+}
+
+TEST(RowStatus, AJanuaryEventInsideItsWindowInDecemberIsNotPast) {
+    const EventDate befana{1, 5, 8.0 / 24};
+    const double oneMonth = InizioInGiorni("1 mese prima");
+    EXPECT_EQ(StatusOf(befana, oneMonth, false, At(2026, 12, 20, 12)), RowStatus::Pending);
+    EXPECT_EQ(StatusOf(befana, oneMonth, false, At(2027, 1, 4, 12)), RowStatus::Imminent);
+    // Past this year, next year's window not open yet: past; in the new
+    // year, outside its window: distant.
+    const double oneDay = InizioInGiorni("1 giorno prima");
+    EXPECT_EQ(StatusOf(befana, oneDay, false, At(2026, 12, 20, 12)), RowStatus::Past);
+    EXPECT_EQ(StatusOf(befana, oneDay, false, At(2027, 1, 1, 0, 0, 1)), RowStatus::Distant);
+    // 29 February in a year without it is the 28th.
+    const EventDate leap{2, 29, 9.0 / 24};
+    EXPECT_EQ(StatusOf(leap, oneDay, false, At(2027, 2, 28, 8)), RowStatus::Imminent);
+    EXPECT_EQ(StatusOf(leap, oneDay, false, At(2027, 2, 28, 10)), RowStatus::Past);
 }
 
 TEST(RowStatus, EachStatusHasAColourOfItsOwnAndRowsAlternateBands) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/alerted_values.h"
 #include "support/fakes.h"
 #include "support/moments.h"
 
@@ -41,14 +42,7 @@ protected:
     std::string Stamp(RowId id) { return std::string(state_.list.At(*state_.list.Find(id)).Text(kUltimoAvviso)); }
     void Tick() { scheduler_.Timer1Timer(); }
 
-    // The program's values that a tick reads and stamps.
-    struct Values {
-        EventList list;
-        std::wstring suono;
-        std::string avvioProgramma;
-        bool aggiornatoDaTimer = false;
-        AlertedList Target() { return {list, suono, avvioProgramma, aggiornatoDaTimer}; }
-    };
+    using Values = testing::AlertedValues;
     Values state_;
     FakeClock clock_;
     FakePorts ports_;
@@ -110,6 +104,7 @@ TEST_F(Scheduler, AvvioComputerAlertsOncePerRun) {
     again.Timer1Timer();
     EXPECT_EQ(ports_.messages.size(), 1u);
     state_.avvioProgramma = "08/12/2026 09.00";  // the next day's run
+    clock_.now = At(2026, 12, 8, 9, 0, 20);
     Tick();
     EXPECT_EQ(ports_.messages.size(), 2u);
 }
@@ -126,25 +121,32 @@ TEST_F(Scheduler, AnEventExactlyNowIsAlertedAndOneAMillisecondEarlierIsNot) {
     EXPECT_EQ(ports_.messages.size(), 1u);
 }
 
-TEST_F(Scheduler, TheWindowNeverReachesBackAcrossNewYear) {
+TEST_F(Scheduler, TheWindowReachesBackAcrossNewYear) {
     Add("Capodanno", "31/12", "23.00", "Da adesso", "Ogni giorno");
-    clock_.now = At(2027, 1, 2, 0, 0, 0);  // a common year: 363 days ahead
+    clock_.now = At(2027, 1, 2, 0, 0, 0);
     Tick();
     EXPECT_EQ(ports_.messages.size(), 1u);
     state_.list.Clear();
+    // "Da adesso" is from now on, in a leap year too (more than 365 days ahead).
     Add("Capodanno", "31/12", "23.00", "Da adesso", "Ogni giorno");
-    clock_.now = At(2028, 1, 1, 22, 0, 0);  // a leap year: more than 365 days ahead
+    clock_.now = At(2028, 1, 1, 22, 0, 0);
     Tick();
-    EXPECT_EQ(ports_.messages.size(), 1u);
+    EXPECT_EQ(ports_.messages.size(), 2u);
 
     state_.list.Clear();
     Add("Befana", "05/01", "08.00", "1 mese prima", "Ogni giorno");
-    clock_.now = At(2026, 12, 20, 12, 0, 0);  // 05/01 of this year is past
-    Tick();
-    EXPECT_EQ(ports_.messages.size(), 1u);
-    clock_.now = At(2027, 1, 1, 0, 0, 5);
+    clock_.now = At(2026, 12, 5, 12, 0, 0);  // 31 days ahead
     Tick();
     EXPECT_EQ(ports_.messages.size(), 2u);
+    clock_.now = At(2026, 12, 6, 8, 0, 0);  // 30 days ahead: its window opens in December
+    Tick();
+    EXPECT_EQ(ports_.messages.size(), 3u);
+
+    state_.list.Clear();
+    Add("Mezzanotte", "01/01", "00.00", "10 minuti prima", "Ogni 5 minuti");
+    clock_.now = At(2026, 12, 31, 23, 50, 0);
+    Tick();
+    EXPECT_EQ(ports_.messages.back(), "Mezzanotte - Scadenza: 01/01 ore: 00.00");
 }
 
 TEST_F(Scheduler, RowsWithoutALeadOrWithUnknownLabelsAreNeverAlerted) {
@@ -171,14 +173,14 @@ TEST_F(Scheduler, TwoDueRowsGiveTwoAlertsInListOrderEachStampedAtItsDismissal) {
 }
 
 TEST_F(Scheduler, AnUnreadableRowIsReportedOnceAndTheRowsAfterItAreStillExamined) {
-    Add("a bisestile", "29/02", "10.00", "1 giorno prima", "Ogni ora");
+    Add("a impossibile", "31/02", "10.00", "1 giorno prima", "Ogni ora");
     const RowId due = Add("b dovuto", "08/12", "08.00", "1 giorno prima", "Ogni ora");
     const RowId stamp = Add("c timbro", "08/12", "08.00", "1 giorno prima", "Ogni ora", "rovinato");
     clock_.now = At(2026, 12, 7, 12, 0, 0);
     Tick();
     Tick();
-    EXPECT_EQ(reported_, (std::vector<std::string>{"'29/02 10.00' is not a valid date and time",
-                                                   "'rovinato' is not a valid date and time"}));
+    EXPECT_EQ(reported_, (std::vector<std::string>{"a impossibile: '31/02 10.00' is not a valid date and time",
+                                                   "c timbro: 'rovinato' is not a valid date and time"}));
     EXPECT_EQ(ports_.messages.size(), 1u);
     EXPECT_NE(Stamp(due), std::string(kInitialStamp));
     EXPECT_EQ(Stamp(stamp), "rovinato");
@@ -214,6 +216,158 @@ TEST_F(Scheduler, ATickWhileAMessageIsOpenShowsNoSecondMessage) {
     Tick();
     EXPECT_EQ(ports_.messages.size(), 1u);
     EXPECT_EQ(ports_.intervals, (std::vector<unsigned>{10'000, 1'000'000, 1'000'000, 10'000}));
+}
+
+TEST_F(Scheduler, WhatPassedUnseenIsShownOnceInOneBoxAndStamped) {
+    state_.examinedUpTo = At(2026, 12, 1, 18, 0, 0);  // the PC was off since
+    const RowId bollo = Add("Bollo auto", "03/12", "08.00", "10 minuti prima", "Ogni ora");
+    const RowId visita = Add("Visita", "04/12", "10.30", "1 giorno prima", "Avvio Computer", "01/06/2026 10.00");
+    const RowId once = state_.list.AggiungiRiga(
+        {"Pagamento", "1 ora prima", "05/12", "09.00", "Ogni giorno", "Nessuna", kInitialStamp}, 0);
+    const RowId seen = Add("Visto", "02/12", "08.00", "1 giorno prima", "Ogni ora", "01/12/2026 09.00");
+    const RowId before = Add("Prima", "01/12", "08.00", "1 giorno prima", "Ogni ora");
+    const RowId silent = Add("Muto", "03/12", "08.00", "Nessun Avviso", "Ogni ora");
+    clock_.now = At(2026, 12, 7, 9, 0, 0);
+    ports_.whileOpen = [&] { clock_.now = At(2026, 12, 7, 9, 2, 30); };
+    Tick();
+    ASSERT_EQ(ports_.messages.size(), 1u);
+    EXPECT_EQ(ports_.messages[0],
+              "Queste scadenze sono passate mentre Ricordex non poteva avvisare:\n\n"
+              "Bollo auto - Scadenza: 03/12 ore: 08.00\n"
+              "Pagamento - Scadenza: 05/12 ore: 09.00\n"
+              "Visita - Scadenza: 04/12 ore: 10.30");
+    EXPECT_EQ(ports_.sounds.size(), 1u);
+    EXPECT_EQ(Stamp(bollo), "07/12/2026 09.02");
+    EXPECT_EQ(Stamp(visita), "07/12/2026 09.02");
+    EXPECT_EQ(Stamp(once), "05/12/2026 09.00");  // alerted for that one: done
+    EXPECT_EQ(Stamp(seen), "01/12/2026 09.00");
+    EXPECT_EQ(Stamp(before), std::string(kInitialStamp));
+    EXPECT_EQ(Stamp(silent), std::string(kInitialStamp));
+    EXPECT_TRUE(state_.aggiornatoDaTimer);
+    EXPECT_EQ(state_.alertStamps.size(), 3u);
+    EXPECT_EQ(state_.examinedUpTo, At(2026, 12, 7, 9, 2, 30));
+    clock_.now += 10.0 / 86'400;
+    Tick();
+    EXPECT_EQ(ports_.messages.size(), 1u);
+}
+
+TEST_F(Scheduler, AtTheFirstRunOrWithTheClockSetBackNothingIsMissed) {
+    Add("Bollo auto", "03/12", "08.00", "10 minuti prima", "Ogni ora");
+    clock_.now = At(2026, 12, 7, 9, 0, 0);
+    Tick();
+    EXPECT_TRUE(ports_.messages.empty());
+    EXPECT_EQ(state_.examinedUpTo, clock_.now);
+    // Set back before the event, then forward again past it: the moment
+    // went back, so the event passed unseen after all.
+    clock_.now = At(2026, 12, 3, 7, 0, 0);
+    Tick();
+    EXPECT_EQ(state_.examinedUpTo, clock_.now);
+    EXPECT_TRUE(ports_.messages.empty());
+    clock_.now = At(2026, 12, 3, 9, 0, 0);
+    Tick();
+    EXPECT_EQ(ports_.messages.size(), 1u);
+    // A list that could not be read whole keeps the moment where it was.
+    state_.loadIncomplete = true;
+    clock_.now = At(2026, 12, 4, 9, 0, 0);
+    Tick();
+    EXPECT_EQ(state_.examinedUpTo, At(2026, 12, 3, 9, 0, 0));
+}
+
+TEST_F(Scheduler, AnEventThatPassesWhileAnAlertIsOpenIsShownWhenItIsAnswered) {
+    Add("a dovuto", "07/12", "10.00", "1 ora prima", "Ogni ora");
+    Add("b passa", "07/12", "09.15", "10 minuti prima", "Ogni ora");  // not yet in its window
+    Add("c passa anche", "07/12", "09.10", "30 minuti prima", "Ogni ora");  // due, after "a"
+    clock_.now = At(2026, 12, 7, 9, 0, 0);
+    state_.examinedUpTo = clock_.now - 10.0 / 86'400;
+    int opened = 0;
+    ports_.whileOpen = [&] {
+        if (opened++ == 0) clock_.now = At(2026, 12, 7, 9, 20, 0);  // the first box waits twenty minutes
+    };
+    Tick();
+    EXPECT_EQ(ports_.messages,
+              (std::vector<std::string>{"a dovuto - Scadenza: 07/12 ore: 10.00",
+                                        "Queste scadenze sono passate mentre Ricordex non poteva avvisare:\n\n"
+                                        "b passa - Scadenza: 07/12 ore: 09.15\n"
+                                        "c passa anche - Scadenza: 07/12 ore: 09.10"}));
+}
+
+TEST_F(Scheduler, MissedAlertsBeyondTenAreCounted) {
+    std::vector<std::string> alerts;
+    for (int i = 1; i <= 12; ++i) alerts.push_back("evento " + std::to_string(i));
+    const std::string text = MissedAlertsText(alerts);
+    EXPECT_NE(text.find("\nevento 10\ne altre 2"), std::string::npos) << text;
+    EXPECT_EQ(text.find("evento 11"), std::string::npos);
+    EXPECT_EQ(MissedAlertsText({"uno"}), "Queste scadenze sono passate mentre Ricordex non poteva avvisare:\n\nuno");
+}
+
+TEST_F(Scheduler, NessunaIsAlertedForOneOccurrenceOnly) {
+    const auto addOnce = [&](std::string_view description, std::string_view stamp) {
+        return state_.list.AggiungiRiga(
+            {description, "1 giorno prima", "08/12", "08.00", "Ogni ora", "Nessuna", stamp}, 0);
+    };
+    addOnce("alertato l'anno scorso", "07/12/2025 12.00");
+    const RowId waiting = addOnce("mai alertato", kInitialStamp);
+    clock_.now = At(2026, 12, 7, 12, 0, 0);
+    Tick();
+    EXPECT_EQ(ports_.messages, std::vector<std::string>{"mai alertato - Scadenza: 08/12 ore: 08.00"});
+    clock_.now = At(2026, 12, 7, 13, 0, 0);  // a period later, still before it
+    Tick();
+    EXPECT_EQ(ports_.messages.size(), 2u);
+    EXPECT_EQ(Stamp(waiting), "07/12/2026 13.00");
+    // Once it passed, never again: not next year either.
+    for (DateTime t : {At(2026, 12, 8, 9, 0, 0), At(2027, 12, 7, 12, 0, 0), At(2027, 12, 8, 9, 0, 0)}) {
+        clock_.now = t;
+        Tick();
+    }
+    EXPECT_EQ(ports_.messages.size(), 2u);
+}
+
+TEST_F(Scheduler, AStampInTheFutureHoldsARowOffForOnePeriodAtMost) {
+    const RowId id = Add("Riunione", "10/12", "12.00", "1 settimana prima", "Ogni ora", "01/06/2027 10.00");
+    clock_.now = At(2026, 12, 7, 10, 0, 0);
+    Tick();
+    EXPECT_TRUE(ports_.messages.empty());
+    EXPECT_EQ(Stamp(id), "07/12/2026 10.00");
+    EXPECT_TRUE(state_.aggiornatoDaTimer);
+    clock_.now = At(2026, 12, 7, 11, 0, 0);
+    Tick();
+    EXPECT_EQ(ports_.messages.size(), 1u);
+    // "Avvio Computer" does not count a stamp in the future as this run's.
+    Add("Backup", "10/12", "12.00", "1 settimana prima", "Avvio Computer", "01/06/2027 10.00");
+    Tick();
+    EXPECT_EQ(ports_.messages.size(), 2u);
+}
+
+TEST_F(Scheduler, TwentyNinthOfFebruaryIsTheTwentyEighthInYearsWithoutIt) {
+    const RowId id = Add("Compleanno", "29/02", "09.00", "1 giorno prima", "Ogni giorno");
+    clock_.now = At(2027, 2, 27, 10, 0, 0);
+    Tick();
+    EXPECT_EQ(ports_.messages.size(), 1u);
+    EXPECT_TRUE(reported_.empty());
+    EXPECT_EQ(state_.list.At(*state_.list.Find(id)).Text(kData), "29/02");
+    clock_.now = At(2028, 2, 28, 10, 0, 0);  // a leap year: the 29th
+    Tick();
+    EXPECT_EQ(ports_.messages.size(), 2u);
+}
+
+TEST_F(Scheduler, AvvioComputerIsAlertedOnceInEachRunAndEachWindow) {
+    // Alerted in a run that began long before its window: the stamp is the
+    // moment of the alert, inside the window.
+    state_.avvioProgramma = "01/11/2026 08.00";
+    const RowId id = Add("Backup", "10/12", "08.00", "1 settimana prima", "Avvio Computer");
+    clock_.now = At(2026, 12, 7, 9, 30, 0);
+    Tick();
+    EXPECT_EQ(Stamp(id), "07/12/2026 09.30");
+    Tick();
+    EXPECT_EQ(ports_.messages.size(), 1u);
+    // Nothing is missed once it passes: it was alerted in its window.
+    clock_.now = At(2026, 12, 10, 9, 0, 0);
+    Tick();
+    EXPECT_EQ(ports_.messages.size(), 1u);
+    // The same run, a year on: next year's window.
+    clock_.now = At(2027, 12, 5, 9, 0, 0);
+    Tick();
+    EXPECT_EQ(ports_.messages.size(), 2u);
 }
 
 }  // namespace

@@ -45,11 +45,18 @@ TEST(EventEditor, LabelsOutsideTheListsOpenWithNoItemAndConfirmEmpty) {
     EXPECT_EQ(row.Text(kRicorrenza), "");
 }
 
-TEST(EventEditor, TheTwentyNinthOfFebruaryOpensOnlyInALeapYear) {
+TEST(EventEditor, TheTwentyNinthOfFebruaryOpensInTheNextLeapYearAndStays) {
     ProgramState state;
     state.list.AggiungiRiga({"b", "Da adesso", "29/02", "10.00", "Ogni ora", "Annuale", "s"}, 0);
-    EXPECT_NO_THROW(EditModeFields(state.list.At(0), 2028));
-    EXPECT_THROW(EditModeFields(state.list.At(0), 2026), ConvertError);
+    EXPECT_EQ(DecodeDateTime(EditModeFields(state.list.At(0), 2028).data).year, 2028);
+    const EditorFields fields = EditModeFields(state.list.At(0), 2026);
+    const CivilDateTime shown = DecodeDateTime(fields.data);
+    EXPECT_EQ(shown.year * 10000 + shown.month * 100 + shown.day, 20280229);
+    const RowId id = ConfirmEvent(state, state.list.At(0).Id(), fields);
+    EXPECT_EQ(state.list.At(*state.list.Find(id)).Text(kData), "29/02");
+    // A day no year has still cannot be opened.
+    state.list.AggiungiRiga({"c", "Da adesso", "31/02", "10.00", "Ogni ora", "Annuale", "s"}, 0);
+    EXPECT_THROW(EditModeFields(state.list.At(*state.list.FindDescriptionPrefix("c", 0, false)), 2026), ConvertError);
 }
 
 TEST(EventEditor, ConfirmingAnEditWhoseRowIsGoneAddsItAndRemovesNothing) {

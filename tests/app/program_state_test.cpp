@@ -95,26 +95,30 @@ TEST_F(Life, CloseWithoutChangesWritesOnlyTheSettings) {
 }
 
 TEST_F(Life, SaveDecisionInEveryCase) {
+    enum Written { kNothing, kList, kStampsOnly };
     struct Case {
         bool modificato, aggiornato;
         int answer;
         bool alertDuringQuestion;
-        bool asked, saved;
+        bool asked;
+        Written written;
     };
     const Case cases[] = {
-        {true, false, 6, false, true, true},   // Yes saves
-        {true, false, 2, false, true, true},   // anything but No saves
-        {true, false, 7, false, true, false},  // No keeps the file
-        {true, true, 7, false, true, true},    // an alert saves all the same
-        {false, true, 7, false, false, true},  // alerts alone save without asking
-        {true, false, 7, true, true, true},    // an alert while the question is open counts
-        {false, false, 6, false, false, false},
+        {true, false, 6, false, true, kList},         // Yes saves
+        {true, false, 2, false, true, kList},         // anything but No saves
+        {true, false, 7, false, true, kNothing},      // No keeps the file
+        {true, true, 7, false, true, kStampsOnly},    // No still writes the alerts' stamps
+        {false, true, 7, false, false, kList},        // alerts alone save without asking
+        {true, false, 7, true, true, kStampsOnly},    // an alert while the question is open counts
+        {true, false, 6, true, true, kList},
+        {false, false, 6, false, false, kNothing},
     };
     state_.settings.dati = archive_.wstring();
     for (const Case& c : cases) {
         WriteBytes(archive_, "");
-        state_.base = {};  // each case starts afresh, not from the last one's save
         state_.list.Clear();
+        state_.base = {};  // each case starts afresh, from the empty archive
+        RememberBase(state_.base, state_.list, files_, archive_);
         state_.list.AggiungiRiga({"x", "", "", "", "", "", ""}, 0);
         state_.modificato = c.modificato;
         state_.aggiornatoDaTimer = c.aggiornato;
@@ -130,13 +134,57 @@ TEST_F(Life, SaveDecisionInEveryCase) {
             EXPECT_EQ(questions_.asked[0].caption, "Conferma Modifiche");
             EXPECT_EQ(questions_.asked[0].flags, 36u);
         }
-        EXPECT_EQ(ReadBytes(archive_).size(), c.saved ? 164u : 0u);
-        // The flags are cleared only by a save.
-        EXPECT_EQ(state_.modificato, c.modificato && !c.saved);
-        EXPECT_EQ(state_.aggiornatoDaTimer, (c.aggiornato || c.alertDuringQuestion) && !c.saved);
+        // The archive as it was holds no row: only the list adds one.
+        EXPECT_EQ(ReadBytes(archive_).size(), c.written == kList ? 164u : 0u);
+        // Each flag is cleared only by a save of what it stands for.
+        EXPECT_EQ(state_.modificato, c.modificato && c.written != kList);
+        EXPECT_EQ(state_.aggiornatoDaTimer, (c.aggiornato || c.alertDuringQuestion) && c.written == kNothing);
         EXPECT_EQ(registry_.keys[kSettingsKey].count("Avvio"), 1u);
         registry_.keys[kSettingsKey].erase("Avvio");
     }
+}
+
+// An answer of No at close keeps the user's additions, edits and deletions
+// out of the archive, never an alert's stamp; the list keeps them unsaved
+// for the next close to ask again.
+TEST_F(Life, NoWritesTheArchiveAsItWasWithOnlyTheAlertsStamps) {
+    const std::string canone = Record({"Canone", "1 giorno prima", "20/12", "08.00", "Ogni ora", "Annuale",
+                                       "01/01/1900 00.01"});
+    WriteBytes(archive_, BolloAuto() + canone);
+    Start();
+    // The user adds one, deletes one and edits one (a new row, a new stamp).
+    state_.list.AggiungiRiga({"Nuovo", "", "", "", "", "", ""}, 0);
+    state_.list.Remove(*state_.list.FindDescriptionPrefix("Canone", 0, false));
+    state_.modificato = true;
+    // An alert stamps the first event, then the user edits it.
+    const std::size_t bollo = *state_.list.FindDescriptionPrefix("Bollo", 0, false);
+    state_.list.SetStamp(bollo, "07/12/2026 09.45");
+    state_.alertStamps[EventKey(state_.list.At(bollo))] = "07/12/2026 09.45";
+    state_.aggiornatoDaTimer = true;
+    RowTexts edited = state_.list.At(bollo).Texts();
+    state_.list.Remove(bollo);
+    edited[kOra] = "09.00";
+    edited[kUltimoAvviso] = "01/01/1900 00.01";
+    state_.list.AggiungiRiga(FieldsOf(edited), 0);
+
+    questions_.answer = kAnswerNo;
+    SaveOnClose(state_, services_);
+    EventList saved;
+    ReloadArchive(saved, files_, archive_);
+    ASSERT_EQ(saved.Count(), 2u);
+    EXPECT_EQ(saved.At(0).Texts(), (RowTexts{"Bollo auto", "1 giorno prima", "15/03", "08.00", "Ogni ora", "Annuale",
+                                             "07/12/2026 09.45"}));
+    EXPECT_EQ(saved.At(1).Text(kDescrizione), "Canone");
+    EXPECT_EQ(saved.At(1).Text(kUltimoAvviso), "01/01/1900 00.01");
+    EXPECT_TRUE(state_.modificato);
+    EXPECT_FALSE(state_.aggiornatoDaTimer);
+    EXPECT_EQ(state_.list.Count(), 2u);  // the changes stay in the window
+
+    questions_.answer = kAnswerYes;
+    SaveOnClose(state_, services_);
+    EXPECT_EQ(ReadBytes(archive_).size(), 2 * 164u);
+    EXPECT_EQ(ReadBytes(archive_).find("Canone"), std::string::npos);
+    EXPECT_FALSE(state_.modificato);
 }
 
 TEST_F(Life, AFailedSaveKeepsTheFlagsTheArchiveAndTheStoredSettings) {
