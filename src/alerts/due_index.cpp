@@ -65,7 +65,7 @@ void DueIndex::Build(const EventList& list, const Watch& watch, UnreadableRows& 
     }
 }
 
-std::vector<RowId> DueIndex::ToExamine(const EventList& list, DateTime now) {
+std::vector<RowAt> DueIndex::ToExamine(const EventList& list, DateTime now) {
     // A row examined once after its occurrence passed (and so for an alert
     // missed) waits for the next one.
     const DateTime examined = std::exchange(lastExamined_, now);
@@ -89,16 +89,13 @@ std::vector<RowId> DueIndex::ToExamine(const EventList& list, DateTime now) {
     come_.swap(come);
     for (; !waiting_.empty() && waiting_.top().from <= now; waiting_.pop()) come_.push_back(waiting_.top());
 
-    std::vector<std::pair<std::size_t, RowId>> found;
+    std::vector<RowAt> found;
     found.reserve(come_.size());
     for (const Entry& entry : come_) {
-        if (const std::optional<std::size_t> position = list.Find(entry.id)) found.emplace_back(*position, entry.id);
+        if (const std::optional<std::size_t> position = list.Find(entry.id)) found.push_back({*position, entry.id});
     }
     std::sort(found.begin(), found.end());
-    std::vector<RowId> ids;
-    ids.reserve(found.size());
-    for (const auto& [position, id] : found) ids.push_back(id);
-    return ids;
+    return found;
 }
 
 }  // namespace ricordex

@@ -14,6 +14,13 @@
 
 namespace ricordex {
 
+// A row and where it stands in the list.
+struct RowAt {
+    std::size_t position;
+    RowId id;
+    bool operator<(const RowAt& other) const { return position < other.position; }
+};
+
 class DueIndex {
 public:
     // Built again before a tick when anything it was worked out from has
@@ -25,7 +32,7 @@ public:
     // come, until their occurrence has passed and they were examined once
     // more (for an alert missed); and every row whose times cannot be read
     // (reported at each examination, once per text).
-    std::vector<RowId> ToExamine(const EventList& list, DateTime now);
+    std::vector<RowAt> ToExamine(const EventList& list, DateTime now);
 
     // The clock was set, or the machine woke up: built again at the next tick.
     void Forget() { built_ = false; }

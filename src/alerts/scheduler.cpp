@@ -89,7 +89,7 @@ void AlertScheduler::Timer1Timer() {
     }
 }
 
-std::vector<RowId> AlertScheduler::RowsToExamine(const Watch& watch) {
+std::vector<RowAt> AlertScheduler::RowsToExamine(const Watch& watch) {
     // A list changed since the last look (an edit, a reload, the stamps of
     // an alert) is examined row by row: building the index would read every
     // row anyway. The index is built once the list stays the same.
@@ -97,9 +97,9 @@ std::vector<RowId> AlertScheduler::RowsToExamine(const Watch& watch) {
     const bool changed = list.Revision() != revisionAtLastLook_;
     revisionAtLastLook_ = list.Revision();
     if (examineEveryRow_ || changed) {
-        std::vector<RowId> every;
+        std::vector<RowAt> every;
         every.reserve(list.Count());
-        for (std::size_t i = 0; i < list.Count(); ++i) every.push_back(list.At(i).Id());
+        for (std::size_t i = 0; i < list.Count(); ++i) every.push_back({i, list.At(i).Id()});
         return every;
     }
     index_.Prepare(list, watch, unreadable_);
@@ -108,23 +108,22 @@ std::vector<RowId> AlertScheduler::RowsToExamine(const Watch& watch) {
 
 bool AlertScheduler::Look(DateTime now) {
     const Watch watch = WatchAt(now);
-    std::vector<RowId> due;
+    std::vector<RowAt> due;
     std::vector<Missed> missed;
-    // Rows are followed by id: while a message is open the list may be
+    // Nothing waits in this pass, so the rows stay where they are; after
+    // it they are followed by id: while a message is open the list may be
     // edited, re-sorted or reloaded.
-    for (RowId id : RowsToExamine(watch)) {
-        const std::optional<std::size_t> position = target_.list.Find(id);
-        if (!position) continue;
-        const EventRow& row = target_.list.At(*position);
+    for (const RowAt& at : RowsToExamine(watch)) {
+        const EventRow& row = target_.list.At(at.position);
         switch (Examine(row, watch)) {
-        case Verdict::Due: due.push_back(id); break;
+        case Verdict::Due: due.push_back(at); break;
         case Verdict::Missed: {
             const bool once = RuleOf(row).once;
-            missed.push_back({id, once ? std::optional(PreviousOccurrence(*ReadEventDate(row), now).at)
-                                       : std::nullopt});
+            missed.push_back({at.id, once ? std::optional(PreviousOccurrence(*ReadEventDate(row), now).at)
+                                          : std::nullopt});
             break;
         }
-        case Verdict::Restamp: Stamp(*position, now); break;  // held off one period from now
+        case Verdict::Restamp: Stamp(at.position, now); break;  // held off one period from now
         case Verdict::None: break;
         }
     }
@@ -136,13 +135,13 @@ bool AlertScheduler::Look(DateTime now) {
         ShowMissed(missed);
         shown = true;
     }
-    for (RowId id : due) {
-        const std::optional<std::size_t> position = target_.list.Find(id);
+    for (const RowAt& at : due) {
+        const std::optional<std::size_t> position = target_.list.Find(at.id, at.position);
         if (!position) continue;
         // After a box, the row is judged at its dismissal; one that passed
         // meanwhile is missed, for the next look.
         if (shown && Examine(target_.list.At(*position), WatchAt(clock_.Now())) != Verdict::Due) continue;
-        AlertRow(id, *position);
+        AlertRow(at.id, *position);
         shown = true;
     }
     return shown;
@@ -161,7 +160,11 @@ void AlertScheduler::AlertRow(RowId id, std::size_t position) {
 void AlertScheduler::ShowMissed(const std::vector<Missed>& missed) {
     std::vector<std::string> alerts;
     alerts.reserve(missed.size());
-    for (const Missed& row : missed) alerts.push_back(AlertText(target_.list.At(*target_.list.Find(row.id))));
+    for (const Missed& row : missed) {
+        if (const std::optional<std::size_t> position = target_.list.Find(row.id)) {
+            alerts.push_back(AlertText(target_.list.At(*position)));
+        }
+    }
     ports_.SetInterval(kHoldOffInterval);
     ports_.SoundAlarm(target_.suono);
     ports_.ShowAlert(MissedAlertsText(alerts));

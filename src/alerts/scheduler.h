@@ -80,7 +80,7 @@ private:
     // One look at the rows judged at `now`: the alerts missed in one box,
     // then each row due in its own. Returns whether a box was shown.
     bool Look(DateTime now);
-    std::vector<RowId> RowsToExamine(const Watch& watch);
+    std::vector<RowAt> RowsToExamine(const Watch& watch);
     // Reads and judges one row; an unreadable row is reported (once) and skipped.
     Verdict Examine(const EventRow& row, const Watch& watch);
     Watch WatchAt(DateTime now) const;

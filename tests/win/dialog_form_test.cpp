@@ -42,13 +42,12 @@ TEST_F(EditorTest, EditingShowsTheRowAndConfirmingUnchangedOnlyResetsTheStamp) {
     form_->ListView1().Refresh();
     form_->ListView1().Select(state_.list.At(0).Id());
     const WPARAM modifica = MAKEWPARAM(TFMain::kBModificaEvento, BN_CLICKED);
-    ::SendMessageW(form_->Handle(), WM_COMMAND, modifica, 0);  // 29/02 does not exist in 2026
-    EXPECT_EQ(errors_, std::vector<std::wstring>{L"'29/02' is not a valid date and time."});
-    EXPECT_FALSE(::IsWindowVisible(dialog_->Handle()));
-
-    clock_.now = EncodeDateTime({2028, 1, 10, 9, 0, 0, 0});
-    ::SendMessageW(form_->Handle(), WM_COMMAND, modifica, 0);
+    ::SendMessageW(form_->Handle(), WM_COMMAND, modifica, 0);  // no 29/02 in 2026: the next leap year's
     ASSERT_TRUE(::IsWindowVisible(dialog_->Handle()));
+    EXPECT_TRUE(errors_.empty());
+    SYSTEMTIME shown{};
+    ::SendDlgItemMessageW(dialog_->Handle(), TFDialog::kDEvento, MCM_GETCURSEL, 0, reinterpret_cast<LPARAM>(&shown));
+    EXPECT_EQ(shown.wYear * 10000 + shown.wMonth * 100 + shown.wDay, 20280229);
     state_.list.AggiungiRiga({"aaa", "", "", "", "", "", ""}, 0);  // the selection moves meanwhile
     form_->ListView1().Refresh();
     form_->ListView1().Select(state_.list.At(0).Id());
@@ -63,11 +62,11 @@ TEST_F(EditorTest, AnEditThatCannotOpenLeavesTheOpenEditorOnItsOwnRow) {
     clock_.now = EncodeDateTime({2026, 12, 7, 9, 41, 0, 0});
     OpenWithEditor();
     state_.list.AggiungiRiga({"a leggibile", "", "15/03", "08.00", "", "", "x"}, 0);
-    state_.list.AggiungiRiga({"b bisestile", "", "29/02", "08.00", "", "", "x"}, 0);
+    state_.list.AggiungiRiga({"b impossibile", "", "31/02", "08.00", "", "", "x"}, 0);
     form_->ListView1().Refresh();
     const RowId readable = state_.list.At(0).Id(), unreadable = state_.list.At(1).Id();
     dialog_->OpenEditMode(readable);
-    EXPECT_THROW(dialog_->OpenEditMode(unreadable), std::exception);  // 29/02 does not exist in 2026
+    EXPECT_THROW(dialog_->OpenEditMode(unreadable), std::exception);  // 31/02 exists in no year
     wchar_t caption[32] = {};
     ::GetWindowTextW(dialog_->Handle(), caption, 32);
     EXPECT_STREQ(caption, L"Modifica");

@@ -71,11 +71,11 @@ TEST_F(RowDrawingTest, RowsShowTheirStatusOnBandsThatFollowTheOrder) {
 TEST_F(RowDrawingTest, AnUnreadableRowIsDrawnWithItsBandAndReportedOnce) {
     clock_.now = EncodeDateTime({2026, 12, 7, 12, 0, 0, 0});
     Open();
-    state_.list.AggiungiRiga({"bisestile", "1 giorno prima", "29/02", "10.00", "Ogni ora", "Annuale", "x"}, 0);
+    state_.list.AggiungiRiga({"impossibile", "1 giorno prima", "31/02", "10.00", "Ogni ora", "Annuale", "x"}, 0);
     form_->ListView1().Refresh();
     for (int i = 0; i < 3; ++i) EXPECT_EQ(Draw(0).background, kEvenBackground);
     win::PumpMessages();  // the report waits for the message loop
-    EXPECT_EQ(errors_, std::vector<std::wstring>{L"'29/02 10.00' is not a valid date and time."});
+    EXPECT_EQ(errors_, std::vector<std::wstring>{L"impossibile: '31/02 10.00' is not a valid date and time."});
 }
 
 // The status pictures are taken in one piece at each size drawn for them.
