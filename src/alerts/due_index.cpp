@@ -56,7 +56,8 @@ void DueIndex::Build(const EventList& list, const Watch& watch, UnreadableRows& 
             unreadable.Readable(row.Id());
             // One that passed unseen before this tick: examined at it, and
             // looked at afresh after.
-            if (Judge(*date, RuleOf(row), *stamp, watch) == Verdict::Missed) {
+            if (watch.examinedUpTo && PreviousOccurrence(*date, watch.now).at > *watch.examinedUpTo &&
+                Judge(*date, RuleOf(row), *stamp, watch) == Verdict::Missed) {
                 come_.push_back({-kNever, watch.now, row.Id()});
                 continue;
             }

@@ -82,6 +82,40 @@ TEST_F(Life, ASettingOfTheWrongTypeIsReportedAndTheArchiveStillLoads) {
     EXPECT_EQ(state_.list.Count(), 1u);
 }
 
+// Up to where the list was examined: read at start (a value of the wrong
+// type reported, the start going on), written at every close, and while
+// the program runs at most every few minutes.
+TEST_F(Life, TheMomentExaminedIsKeptAcrossRuns) {
+    WriteBytes(archive_, BolloAuto());
+    registry_.keys[kSettingsKey]["UltimoControllo"] = std::uint32_t{1};
+    Start();
+    EXPECT_EQ(reported_, std::vector<std::string>{"Invalid data type for 'UltimoControllo'"});
+    EXPECT_EQ(state_.examinedUpTo, std::nullopt);
+    EXPECT_EQ(state_.list.Count(), 1u);
+
+    state_.examinedUpTo = clock_.now;
+    RememberExamined(state_, services_, true);
+    EXPECT_EQ(std::get<std::wstring>(registry_.keys[kSettingsKey]["UltimoControllo"]), L"07/12/2026 09.41.30");
+    state_.examinedUpTo = clock_.now += 4.0 / 1440;
+    RememberExamined(state_, services_, true);
+    EXPECT_EQ(std::get<std::wstring>(registry_.keys[kSettingsKey]["UltimoControllo"]), L"07/12/2026 09.41.30");
+    state_.examinedUpTo = clock_.now += 1.0 / 1440;
+    RememberExamined(state_, services_, true);
+    EXPECT_EQ(std::get<std::wstring>(registry_.keys[kSettingsKey]["UltimoControllo"]), L"07/12/2026 09.46.30");
+    state_.examinedUpTo = clock_.now += 10.0 / 86'400;
+    SaveOnClose(state_, services_);
+    EXPECT_EQ(std::get<std::wstring>(registry_.keys[kSettingsKey]["UltimoControllo"]), L"07/12/2026 09.46.40");
+    reported_.clear();
+    Start();
+    EXPECT_EQ(state_.examinedUpTo, clock_.now);
+    EXPECT_TRUE(reported_.empty());
+
+    // A resume begins a run.
+    clock_.now += 2;
+    BeginRunAtResume(state_, services_);
+    EXPECT_EQ(state_.avvioProgramma, "09/12/2026 09.46");
+}
+
 TEST_F(Life, CloseWithoutChangesWritesOnlyTheSettings) {
     WriteBytes(archive_, BolloAuto());
     Start();

@@ -79,6 +79,23 @@ TEST(Settings, AKeyThatCannotBeOpenedReadsAsDefaultsAndFailsOnTheFirstWrite) {
               "Failed to set data for 'Suono'");
 }
 
+TEST(Settings, TheMomentExaminedReadsBackAndBadValuesLoseNothing) {
+    FakeRegistry registry;
+    EXPECT_EQ(ReadExaminedUpTo(registry), std::nullopt) << "the very first run";
+    const DateTime moment = EncodeDateTime({2026, 12, 7, 9, 41, 30, 0});
+    WriteExaminedUpTo(registry, moment);
+    EXPECT_EQ(std::get<std::wstring>(registry.keys[kSettingsKey]["UltimoControllo"]), L"07/12/2026 09.41.30");
+    EXPECT_EQ(ReadExaminedUpTo(registry), moment);
+    // A text that is no moment, or one without its year, is as none.
+    for (const wchar_t* text : {L"", L"ieri", L"07/12 09.41", L"31/02/2026 10.00"}) {
+        registry.keys[kSettingsKey]["UltimoControllo"] = std::wstring(text);
+        EXPECT_EQ(ReadExaminedUpTo(registry), std::nullopt) << text;
+    }
+    registry.keys[kSettingsKey]["UltimoControllo"] = std::uint32_t{7};
+    EXPECT_EQ(testing::ErrorText<RegistryError>([&] { ReadExaminedUpTo(registry); }),
+              "Invalid data type for 'UltimoControllo'");
+}
+
 TEST(Settings, StartFlagsAreComparedAsWholeValues) {
     const bool autostart[] = {false, true, false, true, false, false, false, false};
     const bool show[] = {false, false, true, true, false, false, false, false};

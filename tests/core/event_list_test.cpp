@@ -61,6 +61,15 @@ TEST(EventList, AggiungiRigaPutsTheRowAtItsPlaceInTheCurrentOrder) {
                                             "01/01/1900 00.01"}));
 }
 
+TEST(EventList, DataEventoSortsByMonthThenDayThenTime) {
+    EventList list;
+    for (const char* date : {"02/01", "01/12", "15/03", "damaged", "5/3"}) list.AggiungiRiga(Row(date, date), 0);
+    list.AggiungiRiga(Row("early", "15/03", "07.30"), 0);
+    list.SortBy(2);
+    EXPECT_EQ(Column(list, kDescrizione),
+              (std::vector<std::string>{"02/01", "5/3", "early", "15/03", "01/12", "damaged"}));
+}
+
 TEST(EventList, SortingIsAscendingByTheShownTextAndKeepsIds) {
     EventList list;
     const RowId b = list.AggiungiRiga(Row("b", "20/01", "23.00", "Da adesso"), 0);
