@@ -49,13 +49,20 @@ TEST_F(MainFormTest, ASettingOfTheWrongTypeIsReportedAndTheProgramRunsOn) {
     EXPECT_TRUE(win::Application::Instance().ShowMainForm());
 }
 
-// Back from sleep the list is looked at within a second, from the timer:
-// an alert inside the system's broadcast would hold the broadcast up.
-TEST_F(MainFormTest, ResumingFromSleepSchedulesTheExaminationSoon) {
+// Going to sleep, the moment examined is written; back from sleep a new run
+// begins and the list is looked at within a second, from the timer: an
+// alert inside the system's broadcast would hold the broadcast up.
+TEST_F(MainFormTest, SleepKeepsTheMomentExaminedAndResumingBeginsARun) {
     Open();
+    state_.examinedUpTo = clock_.now;
+    ::SendMessageW(form_->Handle(), WM_POWERBROADCAST, PBT_APMSUSPEND, 0);
+    EXPECT_EQ(registry_.OpenOrCreate(kSettingsKey)->ReadString("UltimoControllo"), L"07/12/2026 09.41.30");
+
+    clock_.now += 0.5;
     form_->Timer1().SetInterval(kNormalInterval);
     ::SendMessageW(form_->Handle(), WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
     EXPECT_EQ(form_->Timer1().Interval(), kSoonInterval);
+    EXPECT_EQ(state_.avvioProgramma, "07/12/2026 21.41");
     form_->Timer1().SetInterval(kHoldOffInterval);  // an alert is open
     ::SendMessageW(form_->Handle(), WM_POWERBROADCAST, PBT_APMRESUMESUSPEND, 0);
     EXPECT_EQ(form_->Timer1().Interval(), kHoldOffInterval);
