@@ -100,7 +100,7 @@ void BM_TickNoneDue(benchmark::State& state) { TickNoneDue(state, false); }
 void BM_TickBuildingTheIndex(benchmark::State& state) {
     Program program;
     Fill(program.list, static_cast<std::size_t>(state.range(0)));
-    program.examinedUpTo = FixedClock().Now() - 1;  // the missed alerts are looked for too
+    program.examinedUpTo = FixedClock().Now() - 1;  // set, as in a running program
     FixedClock clock;
     SilentPorts ports;
     UnreadableRows unreadable;

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "alerts/row_times.h"
+#include "core/text_compare.h"
 #include "core/vocabulary.h"
 
 namespace ricordex {
@@ -53,7 +54,11 @@ AlertRule RuleOf(const EventRow& row) {
     AlertRule rule;
     rule.lead = InizioInGiorni(row.Text(kInizio));
     rule.period = FrequenzaInGiorni(row.Text(kModalita));
-    rule.once = row.Text(kRicorrenza) == ElencoRicorrenza[1];
+    // Matched as the editor matches it, whatever the case of its letters.
+    const std::string_view recurrence = row.Text(kRicorrenza), once = ElencoRicorrenza[1];
+    rule.once = recurrence.size() == once.size() &&
+                std::equal(once.begin(), once.end(), recurrence.begin(),
+                           [](char a, char b) { return FoldAscii(a) == FoldAscii(b); });
     return rule;
 }
 
@@ -80,10 +85,12 @@ Verdict Judge(const EventDate& date, const AlertRule& rule, DateTime stamp, cons
     const Occurrence next = NextOccurrence(date, now);
     const DateTime windowStart = WindowStart(date, next, rule.lead);
     if (stamp > now + kBoundTolerance) {
-        // A clock that was wrong once, or another PC's: it must not hold the
-        // row off beyond one period from now.
+        // A clock that was wrong once, or another PC's: it holds the row off
+        // one period from now at most, and only while an alert can still
+        // come before the event.
         if (!InWindow(now, windowStart)) return Verdict::None;
-        return rule.period > 0 ? Verdict::Restamp : Verdict::Due;
+        const bool roomForAPeriod = now + rule.period <= next.at + kBoundTolerance;
+        return rule.period > 0 && roomForAPeriod ? Verdict::Restamp : Verdict::Due;
     }
     if (Done(date, rule, stamp, now)) return Verdict::None;
     if (watch.examinedUpTo) {
@@ -93,14 +100,12 @@ Verdict Judge(const EventDate& date, const AlertRule& rule, DateTime stamp, cons
         }
     }
     if (!InWindow(now, windowStart)) return Verdict::None;
-    const bool alerted = AlertedSince(stamp, windowStart);
-    if (rule.period > 0) {
-        return !alerted || now - stamp >= rule.period - kBoundTolerance ? Verdict::Due : Verdict::None;
-    }
-    // "Avvio Computer": once in each run, inside each window. A clock set
-    // back before the start of the run takes the run back with it.
-    const DateTime runStart = std::min(watch.runStart, now);
-    return alerted && stamp >= runStart - kBoundTolerance ? Verdict::None : Verdict::Due;
+    // A period counts from the last alert, also one of the window before
+    // ("Da adesso" opens the next window as the event passes).
+    if (rule.period > 0) return now - stamp >= rule.period - kBoundTolerance ? Verdict::Due : Verdict::None;
+    // "Avvio Computer": once in each run. A clock set back before the start
+    // of the run takes the run back with it.
+    return stamp >= std::min(watch.runStart, now) - kBoundTolerance ? Verdict::None : Verdict::Due;
 }
 
 std::optional<NextLook> NextLookAt(const EventDate& date, const AlertRule& rule, DateTime stamp, DateTime now,
@@ -109,18 +114,18 @@ std::optional<NextLook> NextLookAt(const EventDate& date, const AlertRule& rule,
     Occurrence occurrence = NextOccurrence(date, now);
     if (stamp > now + kBoundTolerance) return NextLook{-HUGE_VAL, occurrence.at};  // until it is restamped
     if (Done(date, rule, stamp, now)) return std::nullopt;
-    // An occurrence the row was already alerted for in this window (and
-    // whose period outlasts it) is skipped: the next one's window is the
-    // first the stamp lies before.
+    // The first occurrence for which the row can come due; one it cannot
+    // come due for is still looked at once it passes, when no alert came in
+    // its window (a missed alert).
     for (int skipped = 0; skipped < 3; ++skipped) {
         const DateTime windowStart = WindowStart(date, occurrence, rule.lead);
-        if (!AlertedSince(stamp, windowStart)) return NextLook{windowStart, occurrence.at};
         if (rule.period > 0) {
-            const DateTime periodEnds = stamp + rule.period;
-            if (periodEnds <= occurrence.at + kBoundTolerance) return NextLook{periodEnds, occurrence.at};
-        } else if (stamp < std::min(runStart, now) - kBoundTolerance) {
+            const DateTime from = std::max(windowStart, stamp + rule.period);
+            if (from <= occurrence.at + kBoundTolerance) return NextLook{from, occurrence.at};
+        } else if (stamp < runStart - kBoundTolerance) {
             return NextLook{windowStart, occurrence.at};
         }
+        if (!AlertedSince(stamp, windowStart)) return NextLook{occurrence.at, occurrence.at};
         if (rule.once) return std::nullopt;  // alerted for its one occurrence
         occurrence = OccurrenceIn(date, occurrence.year + 1);
     }

@@ -15,11 +15,14 @@ constexpr double kEarly = 1e-6;  // days: under a tenth of a second
 }  // namespace
 
 void DueIndex::Prepare(const EventList& list, const Watch& watch, UnreadableRows& unreadable) {
-    if (built_ && list.Revision() == revision_ && watch.now >= lastNow_ && watch.runStart == runStart_) {
+    const int year = DecodeDateTime(watch.now).year;
+    if (built_ && list.Revision() == revision_ && watch.now >= lastNow_ && watch.runStart == runStart_ &&
+        year == year_) {
         lastNow_ = watch.now;
         return;
     }
     runStart_ = watch.runStart;
+    year_ = year;
     Build(list, watch, unreadable);
     revision_ = list.Revision();
     lastNow_ = watch.now;

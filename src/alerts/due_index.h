@@ -24,7 +24,8 @@ struct RowAt {
 class DueIndex {
 public:
     // Built again before a tick when anything it was worked out from has
-    // changed: the rows or their texts, the start of the run, or the clock,
+    // changed: the rows or their texts, the start of the run, the year (a
+    // stamp written without one reads in the current year), or the clock,
     // which went back or was changed (see Forget).
     void Prepare(const EventList& list, const Watch& watch, UnreadableRows& unreadable);
 
@@ -59,6 +60,7 @@ private:
     DateTime lastNow_ = 0;
     DateTime lastExamined_ = 0;
     DateTime runStart_ = 0;
+    int year_ = 0;
 };
 
 }  // namespace ricordex

@@ -25,6 +25,10 @@ bool WriteListAsNewArchive(ProgramState& state, Services& services, const std::f
 // other archive is loaded.
 void SwitchToArchive(ProgramState& state, Services& services, const std::wstring& archive) {
     SaveArchive(state, services);
+    // Saved where it was: nothing of it is left for the close to write.
+    state.modificato = false;
+    state.aggiornatoDaTimer = false;
+    state.alertStamps.clear();
     state.settings.dati = archive;
     state.loadIncomplete = true;
     try {
@@ -80,6 +84,7 @@ void ConfirmOptions(ProgramState& state, Services& services, const std::wstring&
             state.loadIncomplete = false;
             state.modificato = false;
             state.aggiornatoDaTimer = false;
+            state.alertStamps.clear();
         } else {
             SwitchToArchive(state, services, choices.nuovoPercorsoDati);
         }

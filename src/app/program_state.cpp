@@ -44,8 +44,12 @@ void Save(ProgramState& state, Services& services) {
 EventList BaseWithAlertStamps(const ArchiveBase& base, const AlertStamps& stamps) {
     EventList rows;
     for (RowTexts row : base.Rows()) {
+        // The later stamp wins, as in any merge: another program may have
+        // alerted the event since.
         const auto stamp = stamps.find(EventKey(row));
-        if (stamp != stamps.end()) row[kUltimoAvviso] = stamp->second;
+        if (stamp != stamps.end() && StampOrder(stamp->second) > StampOrder(row[kUltimoAvviso])) {
+            row[kUltimoAvviso] = stamp->second;
+        }
         rows.AppendUnordered(FieldsOf(row), 0);
     }
     return rows;
@@ -148,14 +152,14 @@ void SaveOnClose(ProgramState& state, Services& services) {
             Save(state, services);
         }
     }
-    RememberExamined(state, services);
     SalvaSuRegistro(services.registry, state.settings);
+    RememberExamined(state, services);
 }
 
 void SaveAtEndOfSession(ProgramState& state, Services& services) {
     if (state.modificato || state.aggiornatoDaTimer) Save(state, services);
-    RememberExamined(state, services);
     SalvaSuRegistro(services.registry, state.settings);
+    RememberExamined(state, services);
 }
 
 void RememberExamined(ProgramState& state, Services& services, bool everyFewMinutes) {

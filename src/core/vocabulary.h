@@ -16,7 +16,7 @@ struct Label {
 extern const std::array<Label, 19> ElencoInizio;
 // Frequency labels, in the order the editor lists them.
 extern const std::array<Label, 9> ElencoModalita;
-// Recurrence labels; no part of the program interprets them.
+// Recurrence labels: "Nessuna" is an event alerted for one occurrence only.
 extern const std::array<std::string_view, 2> ElencoRicorrenza;
 
 // Days before the event that alerts begin; 0 for "Nessun Avviso", -1 for a

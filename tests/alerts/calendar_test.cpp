@@ -66,15 +66,20 @@ public:
         if (c_.rule.lead <= 0 || c_.rule.period < 0) return Verdict::None;
         const std::size_t next = NextIndex(now);
         const bool inWindow = now >= WindowStart(next) - kTolerance;
-        if (s > now + kTolerance) return !inWindow ? Verdict::None : c_.rule.period > 0 ? Verdict::Restamp : Verdict::Due;
+        if (s > now + kTolerance) {
+            if (!inWindow) return Verdict::None;
+            // Held one period from now, if an alert can still come before the event.
+            const bool room = now + c_.rule.period <= occurrences_[next] + kTolerance;
+            return c_.rule.period > 0 && room ? Verdict::Restamp : Verdict::Due;
+        }
         if (Done()) return Verdict::None;
         if (c_.watch.examinedUpTo && Previous(now) > *c_.watch.examinedUpTo + kTolerance && !AlertedFor(next - 1)) {
             return Verdict::Missed;
         }
         if (!inWindow) return Verdict::None;
-        if (c_.rule.period > 0) return !AlertedFor(next) || now - s >= c_.rule.period - kTolerance ? Verdict::Due : Verdict::None;
+        if (c_.rule.period > 0) return now - s >= c_.rule.period - kTolerance ? Verdict::Due : Verdict::None;
         const bool thisRun = s >= std::min(c_.watch.runStart, now) - kTolerance;
-        return AlertedFor(next) && thisRun ? Verdict::None : Verdict::Due;
+        return thisRun ? Verdict::None : Verdict::Due;
     }
 
     RowStatus Status() const {

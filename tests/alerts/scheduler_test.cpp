@@ -350,7 +350,7 @@ TEST_F(Scheduler, TwentyNinthOfFebruaryIsTheTwentyEighthInYearsWithoutIt) {
     EXPECT_EQ(ports_.messages.size(), 2u);
 }
 
-TEST_F(Scheduler, AvvioComputerIsAlertedOnceInEachRunAndEachWindow) {
+TEST_F(Scheduler, AvvioComputerIsAlertedOnceInEachRun) {
     // Alerted in a run that began long before its window: the stamp is the
     // moment of the alert, inside the window.
     state_.avvioProgramma = "01/11/2026 08.00";
@@ -364,10 +364,42 @@ TEST_F(Scheduler, AvvioComputerIsAlertedOnceInEachRunAndEachWindow) {
     clock_.now = At(2026, 12, 10, 9, 0, 0);
     Tick();
     EXPECT_EQ(ports_.messages.size(), 1u);
-    // The same run, a year on: next year's window.
+    // A run that lasts a year: next year's occurrence, not alerted in this
+    // run, is told as missed once it passed.
     clock_.now = At(2027, 12, 5, 9, 0, 0);
     Tick();
+    EXPECT_EQ(ports_.messages.size(), 1u);
+    clock_.now = At(2027, 12, 10, 8, 0, 10);
+    Tick();
+    ASSERT_EQ(ports_.messages.size(), 2u);
+    EXPECT_EQ(ports_.messages[1].rfind("Queste scadenze", 0), 0u);
+}
+
+TEST_F(Scheduler, ARowIsNeverAlertedAgainTheMomentItsEventPasses) {
+    // "Da adesso" opens the next window as the event passes: the period
+    // still counts from the last alert.
+    Add("Capodanno", "31/12", "23.00", "Da adesso", "Ogni mese");
+    Add("Backup", "31/12", "23.00", "Da adesso", "Avvio Computer");
+    clock_.now = At(2026, 12, 29, 23, 0, 0);
+    Tick();
     EXPECT_EQ(ports_.messages.size(), 2u);
+    for (DateTime t : {At(2026, 12, 31, 23, 0, 10), At(2027, 1, 15, 12, 0, 0)}) {
+        clock_.now = t;
+        Tick();
+    }
+    EXPECT_EQ(ports_.messages.size(), 2u);
+    clock_.now = At(2027, 1, 28, 23, 0, 0);  // a month after the last alert
+    Tick();
+    EXPECT_EQ(ports_.messages.size(), 3u);
+}
+
+TEST_F(Scheduler, AStampInTheFutureNeverCostsAnOccurrenceItsAlert) {
+    // A day's period would outlast the hour left: alerted now.
+    const RowId id = Add("Treno", "07/12", "11.00", "1 ora prima", "Ogni giorno", "01/06/2027 10.00");
+    clock_.now = At(2026, 12, 7, 10, 0, 10);
+    Tick();
+    EXPECT_EQ(ports_.messages, std::vector<std::string>{"Treno - Scadenza: 07/12 ore: 11.00"});
+    EXPECT_EQ(Stamp(id), "07/12/2026 10.00");
 }
 
 }  // namespace

@@ -221,6 +221,26 @@ TEST_F(Life, NoWritesTheArchiveAsItWasWithOnlyTheAlertsStamps) {
     EXPECT_FALSE(state_.modificato);
 }
 
+// Another program (a second PC) alerted the same event later and saved:
+// an answer of No here writes the later stamp, as any merge does.
+TEST_F(Life, NoNeverWritesAnOlderStampOverALaterOne) {
+    WriteBytes(archive_, BolloAuto());
+    Start();
+    state_.list.AggiungiRiga({"Nuovo", "", "", "", "", "", ""}, 0);
+    state_.modificato = true;
+    state_.list.SetStamp(*state_.list.FindDescriptionPrefix("Bollo", 0, false), "07/12/2026 09.45");
+    RowTexts theirs = {"Bollo auto", "1 giorno prima", "15/03", "08.00", "Ogni ora", "Annuale", "07/12/2026 10.30"};
+    state_.alertStamps[EventKey(theirs)] = "07/12/2026 09.45";
+    state_.aggiornatoDaTimer = true;
+    WriteBytes(archive_, Record(theirs));
+    questions_.answer = kAnswerNo;
+    SaveOnClose(state_, services_);
+    EventList saved;
+    ReloadArchive(saved, files_, archive_);
+    ASSERT_EQ(saved.Count(), 1u);
+    EXPECT_EQ(saved.At(0).Text(kUltimoAvviso), "07/12/2026 10.30");
+}
+
 TEST_F(Life, AFailedSaveKeepsTheFlagsTheArchiveAndTheStoredSettings) {
     WriteBytes(archive_, BolloAuto());
     Start();
