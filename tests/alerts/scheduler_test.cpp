@@ -41,6 +41,13 @@ protected:
     }
     std::string Stamp(RowId id) { return std::string(state_.list.At(*state_.list.Find(id)).Text(kUltimoAvviso)); }
     void Tick() { scheduler_.Timer1Timer(); }
+    // A tick at each of these moments.
+    void TickAt(std::initializer_list<DateTime> moments) {
+        for (DateTime t : moments) {
+            clock_.now = t;
+            Tick();
+        }
+    }
 
     using Values = testing::AlertedValues;
     Values state_;
@@ -315,10 +322,7 @@ TEST_F(Scheduler, NessunaIsAlertedForOneOccurrenceOnly) {
     EXPECT_EQ(ports_.messages.size(), 2u);
     EXPECT_EQ(Stamp(waiting), "07/12/2026 13.00");
     // Once it passed, never again: not next year either.
-    for (DateTime t : {At(2026, 12, 8, 9, 0, 0), At(2027, 12, 7, 12, 0, 0), At(2027, 12, 8, 9, 0, 0)}) {
-        clock_.now = t;
-        Tick();
-    }
+    TickAt({At(2026, 12, 8, 9, 0, 0), At(2027, 12, 7, 12, 0, 0), At(2027, 12, 8, 9, 0, 0)});
     EXPECT_EQ(ports_.messages.size(), 2u);
 }
 
@@ -383,10 +387,7 @@ TEST_F(Scheduler, ARowIsNeverAlertedAgainTheMomentItsEventPasses) {
     clock_.now = At(2026, 12, 29, 23, 0, 0);
     Tick();
     EXPECT_EQ(ports_.messages.size(), 2u);
-    for (DateTime t : {At(2026, 12, 31, 23, 0, 10), At(2027, 1, 15, 12, 0, 0)}) {
-        clock_.now = t;
-        Tick();
-    }
+    TickAt({At(2026, 12, 31, 23, 0, 10), At(2027, 1, 15, 12, 0, 0)});
     EXPECT_EQ(ports_.messages.size(), 2u);
     clock_.now = At(2027, 1, 28, 23, 0, 0);  // a month after the last alert
     Tick();
