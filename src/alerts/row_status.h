@@ -35,4 +35,13 @@ std::uint32_t TextColourOf(RowStatus status);
 // By the first that applies: selected, focused, position even or odd.
 std::uint32_t BackgroundOf(bool selected, bool focused, std::size_t position);
 
+// Under high contrast the rows take the system's colours, the selected one
+// the selection's, whatever their status (their icon still tells it).
+inline constexpr std::uint32_t kSystemWindow = 0xFF000005;         // COLOR_WINDOW
+inline constexpr std::uint32_t kSystemWindowText = 0xFF000008;     // COLOR_WINDOWTEXT
+inline constexpr std::uint32_t kSystemHighlight = 0xFF00000D;      // COLOR_HIGHLIGHT
+inline constexpr std::uint32_t kSystemHighlightText = 0xFF00000E;  // COLOR_HIGHLIGHTTEXT
+inline std::uint32_t SystemBackgroundOf(bool selected) { return selected ? kSystemHighlight : kSystemWindow; }
+inline std::uint32_t SystemTextColourOf(bool selected) { return selected ? kSystemHighlightText : kSystemWindowText; }
+
 }  // namespace ricordex

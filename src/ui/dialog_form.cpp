@@ -23,7 +23,6 @@ constexpr DWORD kFormStyle = WS_POPUP | WS_CAPTION | WS_CLIPCHILDREN;
 constexpr int kClientWidth = 424;
 constexpr int kClientHeight = 212;
 constexpr RECT kPanel1 = {339, -1, 339 + 84, -1 + 211};
-constexpr COLORREF kLabelGrey = RGB(128, 128, 128);
 constexpr DWORD kDropDown = WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST;
 
 constexpr win::ControlSpec kDescription = {kEDescrizione, L"EDIT", L"", 3, 182, 334, 21, WS_TABSTOP | ES_AUTOHSCROLL,
@@ -217,16 +216,16 @@ LRESULT TFDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DRAWITEM: {
         const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
         const HICON picture = pictures_[item.CtlID == kBInserisci ? 0 : 1].get();
-        win::DrawFlatButton(item, {picture, win::GlyphPlacement::Alone, kPanelColour, kLabelGrey, Font()});
+        win::DrawFlatButton(item, {picture, win::GlyphPlacement::Alone, Colour(Ink::Panel), Colour(Ink::Caption), Font()});
         return TRUE;
     }
     case WM_CTLCOLORSTATIC:
-        ::SetTextColor(reinterpret_cast<HDC>(wParam), kLabelGrey);
+        ::SetTextColor(reinterpret_cast<HDC>(wParam), Colour(Ink::Caption));
         ::SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
         return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORLISTBOX:
-        ::SetBkColor(reinterpret_cast<HDC>(wParam), kFieldColour);
+        ::SetBkColor(reinterpret_cast<HDC>(wParam), Colour(Ink::Field));
         return reinterpret_cast<LRESULT>(FieldBrush());
     case WM_CLOSE:
         BAnnullaClick();

@@ -9,6 +9,7 @@
 
 #include "alerts/row_status.h"
 #include "core/vocabulary.h"
+#include "ui/palette.h"
 #include "win/controls.h"
 #include "win/dc_guards.h"
 #include "win/text.h"
@@ -45,9 +46,7 @@ void EventListView::Attach(HWND list, HIMAGELIST images) {
     list_ = list;
     SetImages(images);
     ListView_SetExtendedListViewStyle(list_, LVS_EX_FULLROWSELECT);
-    const COLORREF face = ::GetSysColor(COLOR_BTNFACE);
-    ListView_SetBkColor(list_, face);
-    ListView_SetTextBkColor(list_, face);
+    ApplyColours();
     for (std::size_t i = 0; i < kColumns.size(); ++i) {
         LVCOLUMNW column{};
         column.mask = LVCF_TEXT | LVCF_FMT | LVCF_SUBITEM;
@@ -61,6 +60,16 @@ void EventListView::Attach(HWND list, HIMAGELIST images) {
     // A new list has nothing selected: clearing every row's state would
     // cost a pass over all of them.
     if (const std::optional<RowId> pending = std::exchange(pendingSelection_, std::nullopt)) Select(pending);
+}
+
+void EventListView::ApplyColours() {
+    if (list_ == nullptr) return;
+    // Below the last row, the form's face; under high contrast, the window's.
+    const COLORREF face = ::GetSysColor(SystemColoursOnly() ? COLOR_WINDOW : COLOR_BTNFACE);
+    ListView_SetBkColor(list_, face);
+    ListView_SetTextBkColor(list_, face);
+    ListView_SetTextColor(list_, ::GetSysColor(COLOR_WINDOWTEXT));
+    ::InvalidateRect(list_, nullptr, TRUE);
 }
 
 void EventListView::SetImages(HIMAGELIST images) {
@@ -221,13 +230,15 @@ LRESULT EventListView::ListView1CustomDrawItem(NMLVCUSTOMDRAW& draw) {
 
     const bool selected = ListView_GetItemState(list_, static_cast<int>(position), LVIS_SELECTED) != 0;
     const bool focused = (draw.nmcd.uItemState & CDIS_FOCUS) != 0;
-    draw.clrTextBk = ToColorRef(BackgroundOf(selected, focused, position));
+    const bool systemColours = SystemColoursOnly();
+    draw.clrTextBk = ToColorRef(systemColours ? SystemBackgroundOf(selected) : BackgroundOf(selected, focused, position));
+    if (systemColours) draw.clrText = ToColorRef(SystemTextColourOf(selected));
     // The row's own colours, not the list's highlight.
     draw.nmcd.uItemState &= ~static_cast<UINT>(CDIS_SELECTED);
 
     const std::optional<RowStatus> status = StatusAt(position);
     if (!status || *status == RowStatus::Unmarked) return CDRF_NEWFONT;
-    draw.clrText = TextColourOf(*status);
+    if (!systemColours) draw.clrText = TextColourOf(*status);
     const int icon = static_cast<int>(*status);
     if (rows_.At(position).Image() != icon) {
         // The clock moved on since the icon was fetched: draw the row again.

@@ -37,6 +37,8 @@ public:
     // status icons.
     void Attach(HWND list, HIMAGELIST images);
     void SetImages(HIMAGELIST images);
+    // The list's own colours, again after the system's changed.
+    void ApplyColours();
     // The column widths for the list's DPI and its header's font.
     void FitColumnsToDpi();
     HWND Handle() const { return list_; }

@@ -80,6 +80,7 @@ public:
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     void OnDpiChanged() override;
+    void OnColoursChanged() override { listView1_.ApplyColours(); }
 
 private:
     static constexpr UINT_PTR kTimer1 = 1;
@@ -145,7 +146,6 @@ private:
     std::unique_ptr<tray::TTrayIcon> trayI_;
     win::UniqueFont font_;
     win::UniqueFont titleFont_;
-    win::UniqueBrush panelBrush_;
 };
 
 }  // namespace ricordex::ui

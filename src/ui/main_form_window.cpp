@@ -10,6 +10,7 @@
 // The dialogs are destroyed with a window whose making failed.
 #include "ui/dialog_form.h"
 #include "ui/options_form.h"
+#include "ui/palette.h"
 #include "ui/program_icons.h"
 #include "ui/resource_ids.h"
 #include "win/application.h"
@@ -24,9 +25,6 @@ using enum TFMain::ControlId;
 
 // Panel1 is drawn by the form: the command buttons stand on it.
 constexpr RECT kPanel1 = {0, 0, 92, 377};
-constexpr COLORREF kPanelColour = RGB(216, 216, 216);
-constexpr COLORREF kCaptionGrey = RGB(128, 128, 128);
-constexpr COLORREF kTitleNavy = RGB(0, 0, 128);
 
 const std::array<win::PictureButtonSpec, 5> kCommandButtons = {{
     {kBNuovoEvento, IDI_BUTTON_NEW, L"Nuovo"},
@@ -103,7 +101,6 @@ TFMain::TFMain(ProgramState& state, Services& services)
 
 void TFMain::CreateControls() {
     controlsCreated_ = true;  // once: a failure half-way does not make a second set
-    panelBrush_.reset(::CreateSolidBrush(kPanelColour));
     win::RegisterCommonControls();
     win::MarkStart("common controls");
     win::CreateControls(Handle(), kControls, nullptr);
@@ -145,11 +142,11 @@ void TFMain::PaintPanel() {
     if (!ControlsCreated()) return;
     // The buttons cover the panel's left edge but in the gap between
     // "Elimina Evento" and "Opzioni", where a lone dark line would show.
-    win::PaintPanel(Handle(), kPanel1, panelBrush_.get(), BF_TOP | BF_RIGHT | BF_BOTTOM);
+    win::PaintPanel(Handle(), kPanel1, Brush(Ink::Panel), BF_TOP | BF_RIGHT | BF_BOTTOM);
 }
 
 void TFMain::DrawButton(const DRAWITEMSTRUCT& item) {
-    win::FlatButtonLook look{nullptr, win::GlyphPlacement::Above, kPanelColour, kCaptionGrey,
+    win::FlatButtonLook look{nullptr, win::GlyphPlacement::Above, Colour(Ink::Panel), Colour(Ink::Caption),
                              font_.get()};
     if (item.CtlID == kBChiudi) {
         look.picture = buttonPictures_[kChiudiPicture].get();
@@ -167,7 +164,7 @@ void TFMain::DrawButton(const DRAWITEMSTRUCT& item) {
 }
 
 LRESULT TFMain::OnControlColor(HDC dc, HWND control) {
-    if (::GetDlgCtrlID(control) == kLTitolo) ::SetTextColor(dc, kTitleNavy);
+    if (::GetDlgCtrlID(control) == kLTitolo) ::SetTextColor(dc, Colour(Ink::Title));
     ::SetBkMode(dc, TRANSPARENT);
     return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
 }

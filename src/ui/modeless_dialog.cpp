@@ -22,8 +22,6 @@ ModelessDialog::~ModelessDialog() { win::Application::Instance().RemoveForm(Hand
 void ModelessDialog::CreateControls(std::span<const win::ControlSpec> table, std::initializer_list<int> bold) {
     table_ = table;
     bold_.assign(bold.begin(), bold.end());
-    fieldBrush_.reset(::CreateSolidBrush(kFieldColour));
-    panelBrush_.reset(::CreateSolidBrush(kPanelColour));
     win::CreateControls(Handle(), table, nullptr);
     LayOut();
 }

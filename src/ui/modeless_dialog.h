@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "ui/palette.h"
 #include "win/controls.h"
 #include "win/flat_button.h"
 #include "win/form.h"
@@ -24,10 +25,6 @@ namespace ricordex::ui {
 using ListChange = std::function<void(const std::function<void()>& change)>;
 
 class ModelessDialog : public win::Form {
-public:
-    static constexpr COLORREF kPanelColour = RGB(216, 216, 216);
-    static constexpr COLORREF kFieldColour = RGB(226, 226, 226);
-
 protected:
     ModelessDialog(HWND owner, const wchar_t* className, const wchar_t* caption, DWORD style, int clientWidth,
                    int clientHeight);
@@ -52,14 +49,13 @@ protected:
     std::wstring Text(int id) const { return win::ControlText(Handle(), id); }
 
     HFONT Font() const { return font_.get(); }
-    HBRUSH FieldBrush() const { return fieldBrush_.get(); }
-    HBRUSH PanelBrush() const { return panelBrush_.get(); }
+    static HBRUSH FieldBrush() { return Brush(Ink::Field); }
+    static HBRUSH PanelBrush() { return Brush(Ink::Panel); }
 
 private:
     std::span<const win::ControlSpec> table_;
     std::vector<int> bold_;
     win::UniqueFont font_, boldFont_;
-    win::UniqueBrush fieldBrush_, panelBrush_;
     win::Tooltips tooltips_;
 };
 

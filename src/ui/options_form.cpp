@@ -27,7 +27,6 @@ constexpr DWORD kFormStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDRE
 constexpr int kClientWidth = 468;
 constexpr int kClientHeight = 237;
 constexpr RECT kPanel1 = {385, 0, 385 + 84, 275};  // reaches past the bottom edge
-constexpr COLORREF kMaroon = RGB(128, 0, 0);
 constexpr int kPanelGap = 4;  // between a caption and the panel
 constexpr DWORD kPictureButton = WS_TABSTOP | BS_OWNERDRAW;
 
@@ -203,16 +202,16 @@ LRESULT TFOpzioni::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         const bool onPanel = item.CtlID == kBInserisci || item.CtlID == kBAnnulla;
         win::DrawFlatButton(item, {picture, win::GlyphPlacement::Alone,
-                                   onPanel ? kPanelColour : ::GetSysColor(COLOR_BTNFACE), 0, Font()});
+                                   onPanel ? Colour(Ink::Panel) : ::GetSysColor(COLOR_BTNFACE), 0, Font()});
         return TRUE;
     }
     case WM_CTLCOLORSTATIC: {
         HDC dc = reinterpret_cast<HDC>(wParam);
         const int id = ::GetDlgCtrlID(reinterpret_cast<HWND>(lParam));
         ::SetBkMode(dc, TRANSPARENT);
-        if (id == kCBEsecuzioneA || id == kCBAvvioMax) ::SetTextColor(dc, kMaroon);
+        if (id == kCBEsecuzioneA || id == kCBAvvioMax) ::SetTextColor(dc, Colour(Ink::Warning));
         if (id == kESuono || id == kESalva) {  // read-only edits ask here
-            ::SetBkColor(dc, kFieldColour);
+            ::SetBkColor(dc, Colour(Ink::Field));
             return reinterpret_cast<LRESULT>(FieldBrush());
         }
         return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));

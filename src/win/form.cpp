@@ -65,6 +65,19 @@ void Form::KeepOwnedWindowsInFront() {
     }
 }
 
+void Form::ColoursChanged(UINT message) {
+    // Only top-level windows hear of it from the system: the common
+    // controls (the list, its header, the calendar, the pickers) keep their
+    // old colours until told.
+    if (message == WM_SYSCOLORCHANGE) {
+        for (HWND child = ::GetWindow(Handle(), GW_CHILD); child != nullptr; child = ::GetWindow(child, GW_HWNDNEXT)) {
+            ::SendMessageW(child, WM_SYSCOLORCHANGE, 0, 0);
+        }
+    }
+    OnColoursChanged();
+    ::RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+}
+
 void Form::FitWindowToClient(const POINT* at) {
     RECT window{}, client{};
     ::GetWindowRect(Handle(), &window);
@@ -137,6 +150,13 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         if ((wParam & 0xFFF0) == SC_MOVE) KeepOwnedWindowsInFront();
         return result;
     }
+    case WM_SYSCOLORCHANGE:
+    case WM_THEMECHANGED:
+        ColoursChanged(message);
+        return Window::HandleMessage(message, wParam, lParam);
+    case WM_SETTINGCHANGE:
+        if (wParam == SPI_SETHIGHCONTRAST) ColoursChanged(WM_SYSCOLORCHANGE);
+        return Window::HandleMessage(message, wParam, lParam);
     case WM_DESTROY:
         Application::Instance().RemoveForm(Handle());
         return Window::HandleMessage(message, wParam, lParam);

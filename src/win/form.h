@@ -29,6 +29,9 @@ protected:
     // pictures again for the new DPI (WindowDpi gives it) and sets its
     // client size; the window is then sized to it.
     virtual void OnDpiChanged() {}
+    // The system's colours, its theme or high contrast changed: every
+    // control has been told; the form sets again what it set from them.
+    virtual void OnColoursChanged() {}
 
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
@@ -38,6 +41,7 @@ private:
     HWND RememberedControl() const;
     void FocusActiveControl();
     void KeepOwnedWindowsInFront();
+    void ColoursChanged(UINT message);
 
     HWND activeControl_ = nullptr;
     SIZE clientAt96_{0, 0};

@@ -1,6 +1,9 @@
 #include "ui/event_list_view.h"
 
+#include <array>
+
 #include "support/archive_bytes.h"
+#include "ui/palette.h"
 #include "ui/resource_ids.h"
 #include "win/pictures.h"
 #include "win/main_form_fixture.h"
@@ -76,6 +79,60 @@ TEST_F(RowDrawingTest, AnUnreadableRowIsDrawnWithItsBandAndReportedOnce) {
     for (int i = 0; i < 3; ++i) EXPECT_EQ(Draw(0).background, kEvenBackground);
     win::PumpMessages();  // the report waits for the message loop
     EXPECT_EQ(errors_, std::vector<std::wstring>{L"impossibile: '31/02 10.00' is not a valid date and time."});
+}
+
+// A dark scheme, as the contrast themes set: while it lasts, every colour
+// of the list and of the main window's texts is the system's, and a change
+// of scheme reaches the list at once.
+class DarkScheme {
+public:
+    DarkScheme() {
+        for (std::size_t i = 0; i < kElements.size(); ++i) saved_[i] = ::GetSysColor(kElements[i]);
+        Set({RGB(0, 0, 0), RGB(255, 255, 255), RGB(0, 0, 0), RGB(255, 255, 0), RGB(0, 128, 255), RGB(0, 0, 0)});
+    }
+    ~DarkScheme() { Set(saved_); }
+
+private:
+    static constexpr std::array<int, 6> kElements = {COLOR_WINDOW, COLOR_WINDOWTEXT, COLOR_BTNFACE, COLOR_BTNTEXT,
+                                                      COLOR_HIGHLIGHT, COLOR_HIGHLIGHTTEXT};
+    static void Set(const std::array<COLORREF, 6>& colours) {
+        ::SetSysColors(static_cast<int>(kElements.size()), kElements.data(), colours.data());
+        win::PumpMessages();
+    }
+    std::array<COLORREF, 6> saved_{};
+};
+
+TEST_F(RowDrawingTest, UnderADarkSchemeEveryColourIsTheSystems) {
+    clock_.now = EncodeDateTime({2026, 12, 7, 12, 0, 0, 0});
+    Open();
+    state_.list.AggiungiRiga({"a passato", "2 giorni prima", "06/12", "12.00", "Ogni ora", "Annuale", "x"}, 0);
+    state_.list.AggiungiRiga({"b imminente", "2 giorni prima", "08/12", "00.00", "Ogni ora", "Annuale", "x"}, 0);
+    form_->ListView1().Refresh();
+    {
+        const DarkScheme dark;
+        ASSERT_TRUE(SystemColoursOnly());
+        ::SendMessageW(form_->Handle(), WM_SYSCOLORCHANGE, 0, 0);  // as the system tells a top-level window
+        EXPECT_EQ(ListView_GetBkColor(List()), RGB(0, 0, 0)) << "the list follows the change at once";
+        const Drawn past = Draw(0), imminent = Draw(1);
+        EXPECT_EQ(past.text, RGB(255, 255, 255));
+        EXPECT_EQ(past.background, RGB(0, 0, 0));
+        EXPECT_EQ(past.image, static_cast<int>(RowStatus::Past)) << "the icon still tells the status";
+        EXPECT_EQ(imminent.image, static_cast<int>(RowStatus::Imminent));
+        ListView_SetItemState(List(), 1, LVIS_SELECTED, LVIS_SELECTED);
+        const Drawn selected = Draw(1, CDIS_SELECTED | CDIS_FOCUS);
+        EXPECT_EQ(selected.text, RGB(0, 0, 0));
+        EXPECT_EQ(selected.background, RGB(0, 128, 255));
+        // The title, navy on the program's grey, is the button text.
+        HDC dc = ::GetDC(form_->Handle());
+        ::SendMessageW(form_->Handle(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                       reinterpret_cast<LPARAM>(::GetDlgItem(form_->Handle(), TFMain::kLTitolo)));
+        EXPECT_EQ(::GetTextColor(dc), RGB(255, 255, 0));
+        ::ReleaseDC(form_->Handle(), dc);
+    }
+    ::SendMessageW(form_->Handle(), WM_SYSCOLORCHANGE, 0, 0);
+    EXPECT_FALSE(SystemColoursOnly());
+    EXPECT_EQ(ListView_GetBkColor(List()), ::GetSysColor(COLOR_BTNFACE));
+    EXPECT_EQ(Draw(0).text, TextColourOf(RowStatus::Past));
 }
 
 // The status pictures are taken in one piece at each size drawn for them.
