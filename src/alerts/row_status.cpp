@@ -14,6 +14,17 @@ RowStatus StatusOf(const EventDate& date, double lead, bool done, DateTime now) 
     return RowStatus::Unmarked;
 }
 
+std::string_view StatusName(RowStatus status) {
+    switch (status) {
+    case RowStatus::Past: return "passato";
+    case RowStatus::Imminent: return "imminente";
+    case RowStatus::Pending: return "in attesa";
+    case RowStatus::Distant: return "lontano";
+    case RowStatus::Unmarked: break;
+    }
+    return {};
+}
+
 std::uint32_t TextColourOf(RowStatus status) {
     switch (status) {
     case RowStatus::Past: return 0x808080;

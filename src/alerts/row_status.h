@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 #include "alerts/calendar.h"
 
@@ -28,6 +29,9 @@ inline constexpr std::uint32_t kOddBackground = 0xFFFFFF;
 // end (D < L), unlike the scheduler's. `done`: a "Nessuna" row alerted for
 // an occurrence that has passed.
 RowStatus StatusOf(const EventDate& date, double lead, bool done, DateTime now);
+
+// What a screen reader says of a status, after the row; nothing for Unmarked.
+std::string_view StatusName(RowStatus status);
 
 // The text colour of a status; Unmarked keeps the list's own colour.
 std::uint32_t TextColourOf(RowStatus status);

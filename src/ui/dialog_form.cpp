@@ -8,6 +8,7 @@
 #include "core/archive_record.h"
 #include "core/vocabulary.h"
 #include "ui/resource_ids.h"
+#include "win/accessible.h"
 #include "win/application.h"
 #include "win/controls.h"
 #include "win/pictures.h"
@@ -29,22 +30,35 @@ constexpr win::ControlSpec kDescription = {kEDescrizione, L"EDIT", L"", 3, 182, 
                                            WS_EX_STATICEDGE};
 constexpr win::ControlSpec kCalendar = {kDEvento, MONTHCAL_CLASSW, L"", 0, 3, 198, 153, WS_TABSTOP};
 
-// In tab order. The buttons stand on Panel1, at (2, 3) and (2, 63) in it.
+// In tab order, each label right before its field (a screen reader names
+// a field by the label before it; the label's underlined letter takes the
+// keyboard to it). The buttons stand on Panel1, at (2, 3) and (2, 63) in it.
 const std::array<win::ControlSpec, 13> kControls = {{
+    {kLDescrizione, L"STATIC", L"&Descrizione", 141, 167, 80, 13, SS_LEFT},
     kDescription,
     kCalendar,
+    {kLOra, L"STATIC", L"&Ora", 205, 22, 25, 13, SS_LEFT},
     {kDTOra, DATETIMEPICK_CLASSW, L"", 232, 19, 67, 21, WS_TABSTOP | DTS_TIMEFORMAT | DTS_UPDOWN},
+    {kLInizio, L"STATIC", L"&Inizio Avvisi", 205, 45, 120, 13, SS_LEFT},
     {kEInizio, L"COMBOBOX", L"", 199, 58, 137, 300, kDropDown},
+    {kLModalita, L"STATIC", L"&Modalit\u00e0", 205, 83, 120, 13, SS_LEFT},
     {kEModalita, L"COMBOBOX", L"", 199, 96, 137, 200, kDropDown},
+    {kLRicorrenza, L"STATIC", L"&Ricorrenza Evento", 205, 122, 120, 13, SS_LEFT},
     {kERicorrenza, L"COMBOBOX", L"", 199, 136, 137, 80, kDropDown},
     // Picture buttons: their texts are not drawn, but name them to a screen reader.
     {kBInserisci, L"BUTTON", L"Conferma", 341, 2, 80, 60, WS_TABSTOP | BS_OWNERDRAW},
     {kBAnnulla, L"BUTTON", L"Annulla", 341, 62, 80, 60, WS_TABSTOP | BS_OWNERDRAW},
-    {kLOra, L"STATIC", L"Ora", 205, 22, 25, 13, SS_LEFT},
-    {kLInizio, L"STATIC", L"Inizio Avvisi", 205, 45, 120, 13, SS_LEFT},
-    {kLModalita, L"STATIC", L"Modalit\u00e0", 205, 83, 120, 13, SS_LEFT},
-    {kLRicorrenza, L"STATIC", L"Ricorrenza Evento", 205, 122, 120, 13, SS_LEFT},
-    {kLDescrizione, L"STATIC", L"Descrizione", 141, 167, 80, 13, SS_LEFT},
+}};
+
+// What a screen reader calls each field, whatever the system makes of the
+// labels (the calendar has none on the screen).
+const std::array<std::pair<int, const wchar_t*>, 6> kFieldNames = {{
+    {kEDescrizione, L"Descrizione"},
+    {kDEvento, L"Data Evento"},
+    {kDTOra, L"Ora"},
+    {kEInizio, L"Inizio Avvisi"},
+    {kEModalita, L"Modalit\u00e0"},
+    {kERicorrenza, L"Ricorrenza Evento"},
 }};
 
 const std::array<win::PictureButtonSpec, 2> kPictureButtons = {{
@@ -86,6 +100,7 @@ TFDialog::TFDialog(HWND owner, ProgramState& state, Clock& clock, std::function<
 
 void TFDialog::FormCreate() {
     CreateControls(kControls, {kDTOra, kLOra, kLDescrizione});
+    for (const auto& [id, name] : kFieldNames) win::SetAccessibleName(::GetDlgItem(Handle(), id), name);
     ::SendDlgItemMessageW(Handle(), kDTOra, DTM_SETFORMATW, 0, reinterpret_cast<LPARAM>(L"HH:mm"));
     ::SendDlgItemMessageW(Handle(), kDEvento, MCM_SETMAXSELCOUNT, 1, 0);
     // No more than the archive keeps: nothing is cut without the user seeing it.

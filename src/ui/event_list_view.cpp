@@ -10,6 +10,7 @@
 #include "alerts/row_status.h"
 #include "core/vocabulary.h"
 #include "ui/palette.h"
+#include "win/accessible.h"
 #include "win/controls.h"
 #include "win/dc_guards.h"
 #include "win/text.h"
@@ -47,6 +48,18 @@ void EventListView::Attach(HWND list, HIMAGELIST images) {
     SetImages(images);
     ListView_SetExtendedListViewStyle(list_, LVS_EX_FULLROWSELECT);
     ApplyColours();
+    // A screen reader reads each row's description, then where it stands:
+    // the colour and the icon say it only to the eye.
+    win::SetAccessibleText(list_, {L"Eventi",
+                                   [this](int row) {
+                                       if (row < 0 || static_cast<std::size_t>(row) >= rows_.Count()) return std::wstring();
+                                       return win::AnsiToWide(rows_.At(static_cast<std::size_t>(row)).Text(kDescrizione));
+                                   },
+                                   [this](int row) {
+                                       if (row < 0 || static_cast<std::size_t>(row) >= rows_.Count()) return std::wstring();
+                                       const std::optional<RowStatus> status = StatusAt(static_cast<std::size_t>(row));
+                                       return status ? win::AnsiToWide(StatusName(*status)) : std::wstring();
+                                   }});
     for (std::size_t i = 0; i < kColumns.size(); ++i) {
         LVCOLUMNW column{};
         column.mask = LVCF_TEXT | LVCF_FMT | LVCF_SUBITEM;

@@ -11,6 +11,7 @@
 
 #include "ui/alert_ports.h"
 #include "ui/resource_ids.h"
+#include "win/accessible.h"
 #include "win/application.h"
 #include "win/controls.h"
 #include "win/late_loaded.h"
@@ -30,21 +31,24 @@ constexpr RECT kPanel1 = {385, 0, 385 + 84, 275};  // reaches past the bottom ed
 constexpr int kPanelGap = 4;  // between a caption and the panel
 constexpr DWORD kPictureButton = WS_TABSTOP | BS_OWNERDRAW;
 
-// In tab order: the two fields, the two boxes, then the buttons. The picture
-// buttons' texts are not drawn, but name them to a screen reader.
+// In tab order: the two fields, each after its label (a screen reader names
+// a field by the label before it), the two boxes, then the buttons. The
+// underlined letters take the keyboard to them. The picture buttons' texts
+// are not drawn, but name them to a screen reader.
 const std::array<win::ControlSpec, 11> kControls = {{
+    {kLabel1, L"STATIC", L"&Suono predefinito allarme:", 3, 2, 149, 13, SS_LEFT},
     {kESuono, L"EDIT", L"", 3, 22, 369, 21, WS_TABSTOP | ES_READONLY | ES_AUTOHSCROLL, WS_EX_STATICEDGE},
+    {kLabel2, L"STATIC", L"&Cartella predefinita salvataggio:", 3, 91, 181, 13, SS_LEFT},
     {kESalva, L"EDIT", L"", 3, 111, 369, 21, WS_TABSTOP | ES_READONLY | ES_AUTOHSCROLL, WS_EX_STATICEDGE},
-    {kCBEsecuzioneA, L"BUTTON", L"Esecuzione automatica all'avvio di Windows (consigliato)", 3, 184, 344, 17,
+    {kCBEsecuzioneA, L"BUTTON", L"&Esecuzione automatica all'avvio di Windows (consigliato)", 3, 184, 344, 17,
      WS_TABSTOP | BS_AUTOCHECKBOX},
-    {kCBAvvioMax, L"BUTTON", L"Mostra finestra principale all'avvio", 4, 208, 344, 17, WS_TABSTOP | BS_AUTOCHECKBOX},
+    {kCBAvvioMax, L"BUTTON", L"&Mostra finestra principale all'avvio", 4, 208, 344, 17,
+     WS_TABSTOP | BS_AUTOCHECKBOX},
     {kBSeleziona, L"BUTTON", L"Seleziona File", 3, 49, 65, 34, kPictureButton},
     {kBProva, L"BUTTON", L"Riproduci", 72, 49, 65, 34, kPictureButton},
     {kBSelSalva, L"BUTTON", L"Seleziona Cartella", 3, 137, 65, 34, kPictureButton},
     {kBInserisci, L"BUTTON", L"Conferma", 387, 3, 80, 60, kPictureButton},
     {kBAnnulla, L"BUTTON", L"Annulla", 387, 63, 80, 60, kPictureButton},
-    {kLabel1, L"STATIC", L"Suono predefinito allarme:", 3, 2, 149, 13, SS_LEFT},
-    {kLabel2, L"STATIC", L"Cartella predefinita salvataggio:", 3, 91, 181, 13, SS_LEFT},
 }};
 
 const std::array<win::PictureButtonSpec, 5> kPictureButtons = {{
@@ -67,6 +71,8 @@ TFOpzioni::TFOpzioni(HWND owner, ProgramState& state, Services& services, ListCh
 
 void TFOpzioni::FormCreate() {
     CreateControls(kControls, {kLabel1, kLabel2, kCBEsecuzioneA, kCBAvvioMax});
+    win::SetAccessibleName(::GetDlgItem(Handle(), kESuono), L"Suono predefinito allarme");
+    win::SetAccessibleName(::GetDlgItem(Handle(), kESalva), L"Cartella predefinita salvataggio");
     // The captions are maroon: a themed check box would paint them in the
     // theme's colour whatever the form says.
     for (int id : {kCBEsecuzioneA, kCBAvvioMax}) ::SetWindowTheme(::GetDlgItem(Handle(), id), L"", L"");

@@ -79,6 +79,16 @@ void PlaceControls(HWND parent, std::span<const ControlSpec> table, HFONT font, 
     }
 }
 
+std::wstring ShownCaption(std::wstring_view caption) {
+    std::wstring shown;
+    shown.reserve(caption.size());
+    for (std::size_t i = 0; i < caption.size(); ++i) {
+        if (caption[i] == L'&' && i + 1 < caption.size()) ++i;  // "&&" shows one
+        shown += caption[i];
+    }
+    return shown;
+}
+
 int CaptionWidth(HWND control) {
     wchar_t className[32] = {};
     ::GetClassNameW(control, className, 32);
@@ -93,11 +103,13 @@ int CaptionWidth(HWND control) {
     if (length == 0) return 0;
     std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
     ::GetWindowTextW(control, text.data(), length + 1);
+    text.resize(static_cast<std::size_t>(length));
+    if (!label || (style & SS_NOPREFIX) == 0) text = ShownCaption(text);
     SIZE extent{};
     {
         const WindowDc dc(control);
         const SelectedObject font(dc.get(), reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0)));
-        ::GetTextExtentPoint32W(dc.get(), text.c_str(), length, &extent);
+        ::GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &extent);
     }
     if (!checkBox) return extent.cx;
     // The box, the gap after it, and room for the focus rectangle.

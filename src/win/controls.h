@@ -52,6 +52,10 @@ struct LayoutShift {
 // DPI, with the shift, and gives it the font.
 void PlaceControls(HWND parent, std::span<const ControlSpec> table, HFONT font, const LayoutShift& shift = {});
 
+// A caption as it is drawn: the "&" before an underlined letter is not
+// shown ("&&" shows one).
+std::wstring ShownCaption(std::wstring_view caption);
+
 // The width a label or check box needs to show its whole caption on one
 // line in its own font; 0 for controls whose text is not drawn as a caption.
 int CaptionWidth(HWND control);

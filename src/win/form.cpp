@@ -160,6 +160,19 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DESTROY:
         Application::Instance().RemoveForm(Handle());
         return Window::HandleMessage(message, wParam, lParam);
+    case WM_NEXTDLGCTL: {
+        // How the dialog manager moves the focus, a label's underlined
+        // letter included: to the control given, or to the next (previous)
+        // one in tab order. A form is no dialog, so it is done here.
+        HWND target = LOWORD(lParam) != 0 ? reinterpret_cast<HWND>(wParam)
+                                          : ::GetNextDlgTabItem(Handle(), ::GetFocus(), wParam != 0);
+        if (target == nullptr) return 0;
+        ::SetFocus(target);
+        if ((::SendMessageW(target, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) != 0) {
+            ::SendMessageW(target, EM_SETSEL, 0, -1);
+        }
+        return 0;
+    }
     case DM_GETDEFID:
         return DefaultButton() != 0 ? MAKELRESULT(DefaultButton(), DC_HASDEFID) : 0;
     default:

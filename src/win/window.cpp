@@ -42,7 +42,7 @@ void Window::Create(const wchar_t* className, const wchar_t* title, DWORD style,
 }
 
 Window* Window::FromHandle(HWND hwnd) {
-    if (hwnd == nullptr || ::GetClassLongPtrW(hwnd, GCLP_WNDPROC) != reinterpret_cast<LONG_PTR>(&Window::Trampoline)) {
+    if (hwnd == nullptr || ::GetClassLongPtrW(hwnd, GCLP_WNDPROC) != reinterpret_cast<ULONG_PTR>(&Window::Trampoline)) {
         return nullptr;
     }
     return reinterpret_cast<Window*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));

@@ -73,7 +73,7 @@ TEST_F(KeyboardTest, EnterOnAnnullaInTheOptionsAppliesNothing) {
     HWND suono = ::GetNextDlgTabItem(Options(), nullptr, FALSE);
     EXPECT_TRUE(WaitUntil([&] { return Focused() == suono; })) << "the sound field first";
     PressKeys({VK_TAB, VK_TAB});
-    ASSERT_TRUE(WaitUntil([&] { return FocusedName().starts_with(L"Esecuzione automatica"); }));
+    ASSERT_TRUE(WaitUntil([&] { return FocusedName().starts_with(L"&Esecuzione automatica"); }));
     PressKey(VK_SPACE);  // ticks "Esecuzione automatica"
     ASSERT_TRUE(WaitUntil([&] { return ::SendMessageW(Focused(), BM_GETCHECK, 0, 0) == BST_CHECKED; }));
     PressKey(VK_TAB, {VK_SHIFT});

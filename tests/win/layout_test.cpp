@@ -82,7 +82,7 @@ protected:
             int needed = 0;
             if (text.empty()) continue;
             const auto font = reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0));
-            const int textWidth = TextSize(control, text, font).cx;
+            const int textWidth = TextSize(control, win::ShownCaption(text), font).cx;
             if (_wcsicmp(kind.c_str(), L"STATIC") == 0) needed = textWidth;
             if (_wcsicmp(kind.c_str(), L"BUTTON") == 0 && type == BS_AUTOCHECKBOX) {
                 needed = textWidth + ::MulDiv(13 + 4, static_cast<int>(dpi), 96);
