@@ -1,5 +1,6 @@
 #include "alerts/scheduler.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace ricordex {
@@ -117,12 +118,9 @@ bool AlertScheduler::Look(DateTime now) {
         const EventRow& row = target_.list.At(at.position);
         switch (Examine(row, watch)) {
         case Verdict::Due: due.push_back(at); break;
-        case Verdict::Missed: {
-            const bool once = RuleOf(row).once;
-            missed.push_back({at.id, once ? std::optional(PreviousOccurrence(*ReadEventDate(row), now).at)
-                                          : std::nullopt});
+        case Verdict::Missed:
+            missed.push_back({at.id, PreviousOccurrence(*ReadEventDate(row), now).at, RuleOf(row).once});
             break;
-        }
         case Verdict::Restamp: Stamp(at.position, now); break;  // held off one period from now
         case Verdict::None: break;
         }
@@ -158,9 +156,14 @@ void AlertScheduler::AlertRow(RowId id, std::size_t position) {
 }
 
 void AlertScheduler::ShowMissed(const std::vector<Missed>& missed) {
+    // Told in the order they fell due: the oldest first, the ones left out
+    // of the box the latest.
+    std::vector<Missed> byTime = missed;
+    std::stable_sort(byTime.begin(), byTime.end(),
+                     [](const Missed& a, const Missed& b) { return a.occurred < b.occurred; });
     std::vector<std::string> alerts;
     alerts.reserve(missed.size());
-    for (const Missed& row : missed) {
+    for (const Missed& row : byTime) {
         if (const std::optional<std::size_t> position = target_.list.Find(row.id)) {
             alerts.push_back(AlertText(target_.list.At(*position)));
         }
@@ -173,7 +176,7 @@ void AlertScheduler::ShowMissed(const std::vector<Missed>& missed) {
     const DateTime dismissed = clock_.Now();
     for (const Missed& row : missed) {
         if (const std::optional<std::size_t> position = target_.list.Find(row.id)) {
-            Stamp(*position, row.occurrence.value_or(dismissed));
+            Stamp(*position, row.once ? row.occurred : dismissed);
         }
     }
 }

@@ -75,7 +75,8 @@ public:
 private:
     struct Missed {
         RowId id;
-        std::optional<DateTime> occurrence;  // the stamp of a "Nessuna" row
+        DateTime occurred;  // the occurrence that passed unseen
+        bool once;          // "Nessuna": stamped with its occurrence, done
     };
     // One look at the rows judged at `now`: the alerts missed in one box,
     // then each row due in its own. Returns whether a box was shown.

@@ -241,8 +241,8 @@ TEST_F(Scheduler, WhatPassedUnseenIsShownOnceInOneBoxAndStamped) {
     EXPECT_EQ(ports_.messages[0],
               "Queste scadenze sono passate mentre Ricordex non poteva avvisare:\n\n"
               "Bollo auto - Scadenza: 03/12 ore: 08.00\n"
-              "Pagamento - Scadenza: 05/12 ore: 09.00\n"
-              "Visita - Scadenza: 04/12 ore: 10.30");
+              "Visita - Scadenza: 04/12 ore: 10.30\n"
+              "Pagamento - Scadenza: 05/12 ore: 09.00");  // in the order they fell due
     EXPECT_EQ(ports_.sounds.size(), 1u);
     EXPECT_EQ(Stamp(bollo), "07/12/2026 09.02");
     EXPECT_EQ(Stamp(visita), "07/12/2026 09.02");
@@ -294,8 +294,8 @@ TEST_F(Scheduler, AnEventThatPassesWhileAnAlertIsOpenIsShownWhenItIsAnswered) {
     EXPECT_EQ(ports_.messages,
               (std::vector<std::string>{"a dovuto - Scadenza: 07/12 ore: 10.00",
                                         "Queste scadenze sono passate mentre Ricordex non poteva avvisare:\n\n"
-                                        "b passa - Scadenza: 07/12 ore: 09.15\n"
-                                        "c passa anche - Scadenza: 07/12 ore: 09.10"}));
+                                        "c passa anche - Scadenza: 07/12 ore: 09.10\n"
+                                        "b passa - Scadenza: 07/12 ore: 09.15"}));
 }
 
 TEST_F(Scheduler, MissedAlertsBeyondTenAreCounted) {
