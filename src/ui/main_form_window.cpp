@@ -107,6 +107,13 @@ void TFMain::CreateControls() {
     tooltips_.Create(Handle());
     tooltips_.AddHints(Handle(), kCommandButtons);
     LayOut();
+    // Made at the system's DPI; its monitor's may differ (a laptop docked,
+    // the scale changed without signing out): the window takes the size
+    // its layout has there, centred on that monitor, before it is seen.
+    const RECT centred = win::CentredWindowRect(kClientWidth, kClientHeight, kFormStyle, kFormExStyle,
+                                                win::WindowDpi(Handle()), Handle());
+    const POINT at{centred.left, centred.top};
+    FitWindowToClient(&at);
     listView1_.Attach(::GetDlgItem(Handle(), kListView1), imageList1_.get());
     win::MarkStart("window's controls");
 }
@@ -114,7 +121,7 @@ void TFMain::CreateControls() {
 void TFMain::LayOut() {
     // The new fonts and images are given out before the old ones go.
     const UINT dpi = win::WindowDpi(Handle());
-    win::UniqueFont font(win::CreatePixelFont(L"MS Sans Serif", 11, FW_NORMAL, dpi));
+    win::UniqueFont font(win::CreatePixelFont(win::kFormFont, 11, FW_NORMAL, dpi));
     win::UniqueFont titleFont(win::CreatePixelFont(L"Comic Sans MS", 13, FW_BOLD, dpi));
     win::PlaceControls(Handle(), kControls, font.get());
     ::SendDlgItemMessageW(Handle(), kLTitolo, WM_SETFONT, reinterpret_cast<WPARAM>(titleFont.get()), TRUE);

@@ -41,10 +41,11 @@ void ModelessDialog::OnDpiChanged() {
 }
 
 void ModelessDialog::CentreOnScreen() {
+    // On the main window's monitor, which may not be the primary one.
     const RECT centred = win::CentredWindowRect(ClientSizeAt96().cx, ClientSizeAt96().cy,
                                                 static_cast<DWORD>(::GetWindowLongPtrW(Handle(), GWL_STYLE)),
                                                 static_cast<DWORD>(::GetWindowLongPtrW(Handle(), GWL_EXSTYLE)),
-                                                win::WindowDpi(Handle()));
+                                                win::WindowDpi(Handle()), ::GetWindow(Handle(), GW_OWNER));
     const POINT at{centred.left, centred.top};
     FitWindowToClient(&at);
 }
@@ -52,8 +53,8 @@ void ModelessDialog::CentreOnScreen() {
 void ModelessDialog::LayOut(const win::LayoutShift& shift) {
     // The new fonts are given to the controls before the old ones go.
     const UINT dpi = win::WindowDpi(Handle());
-    win::UniqueFont font(win::CreatePixelFont(L"MS Sans Serif", 11, FW_NORMAL, dpi));
-    win::UniqueFont boldFont(win::CreatePixelFont(L"MS Sans Serif", 11, FW_BOLD, dpi));
+    win::UniqueFont font(win::CreatePixelFont(win::kFormFont, 11, FW_NORMAL, dpi));
+    win::UniqueFont boldFont(win::CreatePixelFont(win::kFormFont, 11, FW_BOLD, dpi));
     win::PlaceControls(Handle(), table_, font.get(), shift);
     for (int id : bold_) {
         ::SendDlgItemMessageW(Handle(), id, WM_SETFONT, reinterpret_cast<WPARAM>(boldFont.get()), TRUE);

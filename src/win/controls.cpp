@@ -130,11 +130,17 @@ void FitCaptions(HWND parent, std::span<const ControlSpec> table) {
     }
 }
 
-RECT CentredWindowRect(int clientWidth, int clientHeight, DWORD style, DWORD exStyle, UINT dpi) {
+RECT CentredWindowRect(int clientWidth, int clientHeight, DWORD style, DWORD exStyle, UINT dpi, HWND onMonitorOf) {
     RECT r{0, 0, Scale(clientWidth, dpi), Scale(clientHeight, dpi)};
     ::AdjustWindowRectEx(&r, style, FALSE, exStyle);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
     RECT work{};
-    ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    if (onMonitorOf != nullptr && ::GetMonitorInfoW(::MonitorFromWindow(onMonitorOf, MONITOR_DEFAULTTOPRIMARY), &monitor)) {
+        work = monitor.rcWork;
+    } else {
+        ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    }
     const int width = r.right - r.left;
     const int height = r.bottom - r.top;
     const int x = work.left + (work.right - work.left - width) / 2;

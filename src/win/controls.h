@@ -65,8 +65,14 @@ int CaptionWidth(HWND control);
 void FitCaptions(HWND parent, std::span<const ControlSpec> table);
 
 // The outer size of a window whose client area is width x height at 96 DPI,
-// centred in the work area of the primary monitor.
-RECT CentredWindowRect(int clientWidth, int clientHeight, DWORD style, DWORD exStyle, UINT dpi);
+// centred in the work area of the monitor `onMonitorOf` is on (the primary one
+// without it).
+RECT CentredWindowRect(int clientWidth, int clientHeight, DWORD style, DWORD exStyle, UINT dpi,
+                       HWND onMonitorOf = nullptr);
+
+// The program's forms' face: the TrueType successor of the classic dialog
+// font, which looks the same at 100 % and scales smoothly beyond it.
+inline constexpr wchar_t kFormFont[] = L"Microsoft Sans Serif";
 
 // Paints a panel (a rectangle at 96 DPI, filled and with a lowered inner
 // bevel on the given edges) as the whole of a WM_PAINT: the controls on it

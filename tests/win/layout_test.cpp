@@ -148,6 +148,25 @@ TEST_F(LayoutTest, EveryCaptionIsWholeAndTheCalendarWholeAtEveryScaleAndBack) {
     }
 }
 
+// Made while the system's scale was another (a laptop docked, the scale
+// changed without signing out): from its first show, the window has the
+// size its layout takes on its monitor, "Chiudi" and the list whole.
+TEST_F(LayoutTest, AWindowFirstShownOnAMonitorOfAnotherScaleFitsItsLayout) {
+    form_ = std::make_unique<TFMain>(state_, services_);
+    win::SetFormDpi(form_->Handle(), 144);
+    ::ShowWindow(form_->Handle(), SW_SHOWNOACTIVATE);
+    RECT client{};
+    ::GetClientRect(form_->Handle(), &client);
+    EXPECT_EQ(client.right, 798 * 3 / 2);
+    EXPECT_EQ(client.bottom, 378 * 3 / 2);
+    for (HWND control : {::FindWindowExW(form_->Handle(), nullptr, L"BUTTON", L"Chiudi"), List()}) {
+        RECT r{};
+        ::GetWindowRect(control, &r);
+        ::MapWindowPoints(nullptr, form_->Handle(), reinterpret_cast<POINT*>(&r), 2);
+        EXPECT_LE(r.right, client.right) << TextOf(control);
+    }
+}
+
 TEST_F(LayoutTest, AMoveToAMonitorOfAnotherScaleLaysTheWindowOutAgain) {
     OpenAll();
     HWND main = form_->Handle();
