@@ -241,6 +241,7 @@ LRESULT TFDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORLISTBOX:
         ::SetBkColor(reinterpret_cast<HDC>(wParam), Colour(Ink::Field));
+        ::SetTextColor(reinterpret_cast<HDC>(wParam), ::GetSysColor(COLOR_WINDOWTEXT));
         return reinterpret_cast<LRESULT>(FieldBrush());
     case WM_CLOSE:
         BAnnullaClick();

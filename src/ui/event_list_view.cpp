@@ -1,6 +1,7 @@
 #include "ui/event_list_view.h"
 
 #include <commctrl.h>
+#include <uxtheme.h>
 
 #include <algorithm>
 #include <array>
@@ -78,7 +79,16 @@ void EventListView::Attach(HWND list, HIMAGELIST images) {
 void EventListView::ApplyColours() {
     if (list_ == nullptr) return;
     // Below the last row, the form's face; under high contrast, the window's.
-    const COLORREF face = ::GetSysColor(SystemColoursOnly() ? COLOR_WINDOW : COLOR_BTNFACE);
+    const bool systemColours = SystemColoursOnly();
+    const COLORREF face = ::GetSysColor(systemColours ? COLOR_WINDOW : COLOR_BTNFACE);
+    // A themed header keeps the theme's light face under a dark scheme,
+    // with the scheme's light text on it: drawn in the system's colours.
+    HWND header = ListView_GetHeader(list_);
+    if (systemColours) {
+        ::SetWindowTheme(header, L"", L"");
+    } else {
+        ::SetWindowTheme(header, nullptr, nullptr);
+    }
     ListView_SetBkColor(list_, face);
     ListView_SetTextBkColor(list_, face);
     ListView_SetTextColor(list_, ::GetSysColor(COLOR_WINDOWTEXT));

@@ -215,9 +215,11 @@ LRESULT TFOpzioni::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         HDC dc = reinterpret_cast<HDC>(wParam);
         const int id = ::GetDlgCtrlID(reinterpret_cast<HWND>(lParam));
         ::SetBkMode(dc, TRANSPARENT);
+        ::SetTextColor(dc, ::GetSysColor(COLOR_BTNTEXT));  // on the face: black, or the scheme's
         if (id == kCBEsecuzioneA || id == kCBAvvioMax) ::SetTextColor(dc, Colour(Ink::Warning));
         if (id == kESuono || id == kESalva) {  // read-only edits ask here
             ::SetBkColor(dc, Colour(Ink::Field));
+            ::SetTextColor(dc, ::GetSysColor(COLOR_WINDOWTEXT));
             return reinterpret_cast<LRESULT>(FieldBrush());
         }
         return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));

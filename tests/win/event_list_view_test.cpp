@@ -3,6 +3,8 @@
 #include <array>
 
 #include "support/archive_bytes.h"
+#include "ui/dialog_form.h"
+#include "ui/options_form.h"
 #include "ui/palette.h"
 #include "ui/resource_ids.h"
 #include "win/pictures.h"
@@ -102,6 +104,16 @@ private:
     std::array<COLORREF, 6> saved_{};
 };
 
+// The text colour a form gives a control when it asks before painting.
+COLORREF TextColourAsked(HWND form, int id, UINT message) {
+    HDC dc = ::GetDC(form);
+    ::SetTextColor(dc, RGB(1, 2, 3));
+    ::SendMessageW(form, message, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(::GetDlgItem(form, id)));
+    const COLORREF colour = ::GetTextColor(dc);
+    ::ReleaseDC(form, dc);
+    return colour;
+}
+
 TEST_F(RowDrawingTest, UnderADarkSchemeEveryColourIsTheSystems) {
     clock_.now = EncodeDateTime({2026, 12, 7, 12, 0, 0, 0});
     Open();
@@ -122,12 +134,16 @@ TEST_F(RowDrawingTest, UnderADarkSchemeEveryColourIsTheSystems) {
         const Drawn selected = Draw(1, CDIS_SELECTED | CDIS_FOCUS);
         EXPECT_EQ(selected.text, RGB(0, 0, 0));
         EXPECT_EQ(selected.background, RGB(0, 128, 255));
-        // The title, navy on the program's grey, is the button text.
-        HDC dc = ::GetDC(form_->Handle());
-        ::SendMessageW(form_->Handle(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
-                       reinterpret_cast<LPARAM>(::GetDlgItem(form_->Handle(), TFMain::kLTitolo)));
-        EXPECT_EQ(::GetTextColor(dc), RGB(255, 255, 0));
-        ::ReleaseDC(form_->Handle(), dc);
+        // The title (navy on the program's grey), the labels and check boxes
+        // of the options are the button text; the fields' texts the window's.
+        EXPECT_EQ(TextColourAsked(form_->Handle(), TFMain::kLTitolo, WM_CTLCOLORSTATIC), RGB(255, 255, 0));
+        const HWND options = form_->FOpzioni().Handle();
+        for (int id : {TFOpzioni::kLabel1, TFOpzioni::kCBAvvioMax}) {
+            EXPECT_EQ(TextColourAsked(options, id, WM_CTLCOLORSTATIC), RGB(255, 255, 0)) << id;
+        }
+        EXPECT_EQ(TextColourAsked(options, TFOpzioni::kESuono, WM_CTLCOLORSTATIC), RGB(255, 255, 255));
+        EXPECT_EQ(TextColourAsked(form_->FDialog().Handle(), TFDialog::kEInizio, WM_CTLCOLORLISTBOX),
+                  RGB(255, 255, 255));
     }
     ::SendMessageW(form_->Handle(), WM_SYSCOLORCHANGE, 0, 0);
     EXPECT_FALSE(SystemColoursOnly());
