@@ -29,11 +29,12 @@ void PopupMenu::SetPicture(std::size_t i, HBITMAP picture) {
     ::SetMenuItemInfoW(menu_.get(), static_cast<UINT>(i), TRUE, &info);
 }
 
-void PopupMenu::Popup(int x, int y, HWND window) {
+std::optional<std::size_t> PopupMenu::Track(int x, int y, HWND window) {
     if (OnPopup) OnPopup();
     const UINT chosen = static_cast<UINT>(::TrackPopupMenuEx(
         menu_.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_LEFTALIGN | TPM_TOPALIGN, x, y, window, nullptr));
-    if (chosen >= 1 && chosen <= items_.size()) Click(chosen - 1);
+    if (chosen < 1 || chosen > items_.size()) return std::nullopt;
+    return chosen - 1;
 }
 
 bool PopupMenu::ClickDefault() {

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -41,8 +42,9 @@ public:
     void SetPopupComponent(const void* component) { popupComponent_ = component; }
 
     // Opens the menu with its top-left corner at the point and returns once
-    // it has closed, after running the chosen item's action.
-    void Popup(int x, int y, HWND window);
+    // it has closed: the item chosen, whose action the caller runs with
+    // Click, or nothing when the menu was left without a choice.
+    std::optional<std::size_t> Track(int x, int y, HWND window);
     // Runs the first top-level item marked Default, as if it had been
     // chosen; returns whether there was one.
     bool ClickDefault();

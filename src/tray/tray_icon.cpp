@@ -1,17 +1,25 @@
 #include "tray/tray_icon.h"
 
-#include <algorithm>
+#include <optional>
+#include <utility>
 
 #include "win/application.h"
-#include "win/text.h"
 
 namespace ricordex::tray {
 namespace {
 
-constexpr UINT_PTR kClickTimer = 1;
-constexpr UINT_PTR kCycleTimer = 2;
+// A refused add is tried again every three seconds for five minutes; after
+// that, the next "TaskbarCreated" or the next time the program goes to the
+// tray starts again.
+constexpr unsigned kAddRetryInterval = 3000;
+constexpr int kAddRetryAttempts = 100;
 
 bool KeyDown(int key) { return (::GetAsyncKeyState(key) & 0x8000) != 0; }
+
+// The point a version-4 notification carries in its wParam, in screen pixels.
+POINT AnchorOf(WPARAM wParam) {
+    return {static_cast<short>(LOWORD(wParam)), static_cast<short>(HIWORD(wParam))};
+}
 
 }  // namespace
 
@@ -21,17 +29,26 @@ UINT TTrayIcon::TaskbarCreatedMessage() {
 }
 
 TTrayIcon::TTrayIcon(HWND ownerWindow)
-    : ownerWindow_(ownerWindow), cycleTimer_(kCycleTimer, 0), clickTimer_(kClickTimer, ::GetDoubleClickTime()) {
+    : ownerWindow_(ownerWindow),
+      cycleTimer_(kCycleTimer, 0),
+      clickTimer_(kClickTimer, ::GetDoubleClickTime()),
+      addRetryTimer_(kAddRetryTimer, kAddRetryInterval),
+      addRetryAttempts_(kAddRetryAttempts) {
     TaskbarCreatedMessage();
     RegisterWindowClass(kTrayWindowClass);
     Create(kTrayWindowClass, L"", WS_POPUP, WS_EX_TOOLWINDOW, 0, 0, 0, 0, nullptr);
-    iconData_.cbSize = NOTIFYICONDATAW_V2_SIZE;
+    // The whole structure of Windows Vista and later: the version-4
+    // notifications, and the standard tooltip kept with them (NIF_SHOWTIP;
+    // with version 4 the shell shows none unless asked).
+    iconData_.cbSize = sizeof(iconData_);
     iconData_.hWnd = Handle();
     iconData_.uID = kTrayIconId;
-    iconData_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    iconData_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_SHOWTIP;
     iconData_.uCallbackMessage = kTrayCallbackMessage;
+    iconData_.uVersion = NOTIFYICON_VERSION_4;
     cycleTimer_.Bind(Handle());
     clickTimer_.Bind(Handle());
+    addRetryTimer_.Bind(Handle());
     HookWindows();
 }
 
@@ -101,35 +118,6 @@ void TTrayIcon::SetIconIndex(int index) {
     RefreshTrayIcon();
 }
 
-// Requests to the shell.
-
-void TTrayIcon::PrepareIconData() {
-    iconData_.hIcon = icon_.get();
-    std::fill(std::begin(iconData_.szTip), std::end(iconData_.szTip), L'\0');
-    if (!hint_.empty() && showHint_) {
-        const std::wstring tip = win::AnsiToWide(std::string_view(hint_).substr(0, 127));
-        std::copy_n(tip.begin(), std::min<std::size_t>(tip.size(), 127), iconData_.szTip);
-    }
-}
-
-bool TTrayIcon::Notify(DWORD request) {
-    PrepareIconData();
-    return ::Shell_NotifyIconW(request, &iconData_) != FALSE;
-}
-
-bool TTrayIcon::AddTrayIcon() {
-    iconVisible_ = true;
-    return Notify(NIM_ADD);
-}
-
-bool TTrayIcon::RemoveTrayIcon() {
-    iconVisible_ = false;
-    return Notify(NIM_DELETE);
-}
-
-// Sent whether or not the icon is shown; the shell refuses it when not.
-bool TTrayIcon::RefreshTrayIcon() { return Notify(NIM_MODIFY); }
-
 // Dispatchers.
 
 void TTrayIcon::Click() {
@@ -162,12 +150,17 @@ void TTrayIcon::MouseMove(TShiftState shift, int x, int y) {
 
 LRESULT TTrayIcon::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
+    // The version-4 form: the event in the low word of lParam (the icon's
+    // id, the only one of this window, in the high word), the point in
+    // wParam. A shell that refused the version sends the event alone in
+    // lParam, which reads the same.
     case kTrayCallbackMessage:
-        OnTrayMessage(lParam);
+        OnTrayMessage(LOWORD(lParam), AnchorOf(wParam));
         return 0;
     case WM_TIMER:
         if (wParam == kClickTimer) ClickTimerTick();
         if (wParam == kCycleTimer) CycleTimerTick();
+        if (wParam == kAddRetryTimer) AddRetryTick();
         return 0;
     // A close request never destroys this window, and it never objects
     // when Windows asks whether it may end the session.
@@ -203,7 +196,7 @@ struct TTrayIcon::MouseRow {
     void (TTrayIcon::*after)();
 };
 
-const TTrayIcon::MouseRow* TTrayIcon::FindMouseRow(LPARAM mouseMessage) {
+const TTrayIcon::MouseRow* TTrayIcon::FindMouseRow(UINT mouseMessage) {
     static constexpr MouseRow kRows[] = {
         {WM_MOUSEMOVE, mbLeft, 0, MouseRow::kMove, nullptr, nullptr},
         {WM_LBUTTONDOWN, mbLeft, ssLeft, MouseRow::kDown, &TTrayIcon::StartClickTimer, &TTrayIcon::LeftPressed},
@@ -214,21 +207,31 @@ const TTrayIcon::MouseRow* TTrayIcon::FindMouseRow(LPARAM mouseMessage) {
         {WM_MBUTTONUP, mbMiddle, ssMiddle, MouseRow::kUp, nullptr, nullptr},
     };
     for (const MouseRow& row : kRows) {
-        if (static_cast<LPARAM>(row.message) == mouseMessage) return &row;
+        if (row.message == mouseMessage) return &row;
     }
     return nullptr;
 }
 
-// The double-click reads neither the keys nor the cursor; the other
-// messages that are not in the table (the right and middle double-clicks)
-// do nothing.
-void TTrayIcon::OnTrayMessage(LPARAM mouseMessage) {
+// The keyboard opens the menu at the icon: Enter or Space (NIN_KEYSELECT),
+// or Shift+F10 and the menu key (WM_CONTEXTMENU). The shell sends
+// WM_CONTEXTMENU after a right click too, whose press opened the menu
+// already. A left click is followed by NIN_SELECT, which adds nothing to
+// the press and release before it. The double-click reads neither the keys
+// nor the cursor; the other messages that are not in the table (the right
+// and middle double-clicks) do nothing.
+void TTrayIcon::OnTrayMessage(UINT event, POINT anchor) {
     if (!enabled_) return;
-    if (mouseMessage == WM_LBUTTONDBLCLK) {
-        LeftDoubleClicked();
+    const bool afterRightRelease = std::exchange(lastEventWasRightRelease_, event == WM_RBUTTONUP);
+    switch (event) {
+    case NIN_KEYSELECT: PopupMenuAt(anchor); return;
+    case WM_CONTEXTMENU:
+        if (!afterRightRelease) PopupMenuAt(anchor);
         return;
+    case NIN_SELECT: TakeForeground(); return;
+    case WM_LBUTTONDBLCLK: LeftDoubleClicked(); return;
+    default: break;
     }
-    const MouseRow* row = FindMouseRow(mouseMessage);
+    const MouseRow* row = FindMouseRow(event);
     if (row == nullptr) return;
     // The keys and the cursor as they are now, before anything changes.
     const TShiftState shift = KeyboardShift() | row->shiftBit;
@@ -250,7 +253,16 @@ void TTrayIcon::OnTrayMessage(LPARAM mouseMessage) {
 }
 
 // A press while the timer runs does not restart it.
-void TTrayIcon::StartClickTimer() { clickTimer_.SetEnabled(true); }
+void TTrayIcon::StartClickTimer() {
+    TakeForeground();
+    clickTimer_.SetEnabled(true);
+}
+
+// The shell lets the program come to the front only for a moment after a
+// click: long enough for this, not for the click reported a double-click
+// time later. Once the program is the foreground process, the window it
+// shows then may come to the front.
+void TTrayIcon::TakeForeground() { ::SetForegroundWindow(Handle()); }
 
 void TTrayIcon::LeftPressed() {
     leftButtonDown_ = true;
@@ -258,6 +270,7 @@ void TTrayIcon::LeftPressed() {
 }
 
 void TTrayIcon::LeftReleased() {
+    TakeForeground();
     if (leftButtonDown_) {
         clickPending_ = true;
         // Held longer than a double-click: the click is due now.
@@ -304,15 +317,41 @@ void TTrayIcon::PopupMenuAtCursor() {
     if (popupMenu_ == nullptr || !popupMenu_->AutoPopup()) return;
     POINT at{};
     if (!::GetCursorPos(&at)) return;
-    win::Application::Instance().ProcessMessages();
-    // A menu opened from the tray closes when the user clicks elsewhere only
-    // if its window is in the foreground; the message posted to it once the
-    // menu is over makes the switch of foreground take effect.
-    HWND window = MenuWindow();
-    ::SetForegroundWindow(window);
-    popupMenu_->SetPopupComponent(this);
-    popupMenu_->Popup(at.x, at.y, window);
-    ::PostMessageW(window, WM_NULL, 0, 0);
+    PopupMenuAt(at);
+}
+
+// One menu at a time: the shell may ask again while it opens (Enter sends
+// NIN_KEYSELECT twice) or while it is open.
+void TTrayIcon::PopupMenuAt(POINT at) {
+    PopupMenu* menu = popupMenu_;
+    if (menu == nullptr || !menu->AutoPopup() || menuOpen_) return;
+    std::optional<std::size_t> chosen;
+    HWND window = nullptr;
+    {
+        menuOpen_ = true;
+        const struct MenuClosed {
+            bool& open;
+            ~MenuClosed() { open = false; }
+        } closed{menuOpen_};
+        win::Application::Instance().ProcessMessages();
+        // A menu opened from the tray closes when the user clicks elsewhere
+        // only if its window is in the foreground; the message posted to it
+        // once the menu is over makes the switch of foreground take effect.
+        window = MenuWindow();
+        ::SetForegroundWindow(window);
+        menu->SetPopupComponent(this);
+        chosen = menu->Track(at.x, at.y, window);
+        ::PostMessageW(window, WM_NULL, 0, 0);
+    }
+    // The item's action runs once the menu is over: a box it opens leaves
+    // the menu free to open again.
+    if (chosen) {
+        menu->Click(*chosen);
+    } else if (::GetForegroundWindow() == window) {
+        // Left with Escape, or by a click that took no other window to the
+        // front: a window the user clicked keeps the keys.
+        ReturnFocusToNotificationArea();
+    }
 }
 
 // Life in the tray.

@@ -2,9 +2,10 @@
 // TTrayIcon: the program's icon in the notification area. It keeps the
 // icon's image and tooltip in step with its properties, turns the shell's
 // mouse notifications into click, double-click and mouse events, opens its
-// popup menu at the cursor, can step the icon through an image list, and
-// hooks the application window and its owner form's window so that the
-// program can live in the tray with no taskbar button.
+// popup menu at the cursor (at the icon when asked from the keyboard), can
+// step the icon through an image list, and hooks the application window and
+// its owner form's window so that the program can live in the tray with no
+// taskbar button. An add the shell refuses is tried again until it is taken.
 
 #include <windows.h>
 #include <commctrl.h>
@@ -79,7 +80,9 @@ public:
     TMouseMoveEvent OnMouseMove;
     TCycleEvent OnCycle;
 
-    // Requests to the shell; true when it accepted.
+    // Requests to the shell; true when it accepted. A refused add is tried
+    // again every few seconds, for a few minutes, unless the icon turns out
+    // to be there already.
     virtual bool AddTrayIcon();
     virtual bool RemoveTrayIcon();
     virtual bool RefreshTrayIcon();
@@ -108,8 +111,13 @@ public:
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;  // TrayWindowProc
+    // Every request goes to the shell through here.
+    virtual bool ShellNotifyIcon(DWORD request, NOTIFYICONDATAW& data);
+    // How often and how many times a refused add is tried again.
+    void SetAddRetry(unsigned intervalMilliseconds, int attempts);
 
 private:
+    enum : UINT_PTR { kClickTimer = 1, kCycleTimer, kAddRetryTimer };
     // The window hooks and life in the tray (tray_hooks.cpp).
     void HookWindows();
     void UnhookWindows();
@@ -117,18 +125,25 @@ private:
     void OwnerWindowProc(UINT message, WPARAM wParam, LPARAM lParam);
     void StartMinimizedIfAsked();
 
+    // The requests to the shell (tray_shell.cpp).
     void PrepareIconData();
     bool Notify(DWORD request);
+    bool TryToAdd();
+    void AddRetryTick();
+    void ReturnFocusToNotificationArea();
+
     struct MouseRow;
-    static const MouseRow* FindMouseRow(LPARAM mouseMessage);
-    void OnTrayMessage(LPARAM mouseMessage);
+    static const MouseRow* FindMouseRow(UINT mouseMessage);
+    void OnTrayMessage(UINT event, POINT anchor);
     TShiftState KeyboardShift() const;
     void StartClickTimer();
+    void TakeForeground();
     void LeftPressed();
     void LeftReleased();
     void LeftDoubleClicked();
     // The window the tray menu belongs to while it is open.
     HWND MenuWindow() const;
+    void PopupMenuAt(POINT at);
     void ClickTimerTick();
     void CycleTimerTick();
     HICON ListImage(int index) const;
@@ -154,6 +169,13 @@ private:
     win::Timer clickTimer_;
     bool doubleClickSeen_ = false;
     NOTIFYICONDATAW iconData_{};
+
+    win::Timer addRetryTimer_;
+    int addRetryAttempts_;
+    int addRetriesLeft_ = 0;
+    bool menuOpen_ = false;
+    // The shell follows a right release with its own WM_CONTEXTMENU.
+    bool lastEventWasRightRelease_ = false;
 
     bool awaitingFirstPosChange_ = true;
     HWND focusedControl_ = nullptr;  // the owner's control that last had the focus

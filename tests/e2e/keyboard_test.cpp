@@ -3,7 +3,6 @@
 // input, checked by what the user then sees and what the program keeps.
 
 #include "e2e/program_in_use.h"
-#include "tray/tray_icon.h"
 #include "win/application.h"
 
 namespace ricordex::e2e {
@@ -94,16 +93,48 @@ TEST_F(KeyboardTest, AfterChiudiTheTrayIconBringsTheWindowBackWithTheListFocused
     ClickOn(ProgramRun::Control(Main(), L"Chiudi"));
     ASSERT_TRUE(WaitUntil([&] { return !Shown(Main()); }));
     // The tray menu, opened and closed: the hidden window takes no key.
-    ::PostMessageW(run.TrayWindow(), tray::kTrayCallbackMessage, tray::kTrayIconId, WM_RBUTTONDOWN);
+    run.NotifyTray(WM_RBUTTONDOWN);
     ::Sleep(500);
     PressKeys({VK_ESCAPE, VK_DELETE});
     EXPECT_EQ(run.WaitForMessageBox(L"Conferma Eliminazione", 1s), nullptr);
     // A left click on the icon, as the shell reports it.
-    ::PostMessageW(run.TrayWindow(), tray::kTrayCallbackMessage, tray::kTrayIconId, WM_LBUTTONDOWN);
-    ::PostMessageW(run.TrayWindow(), tray::kTrayCallbackMessage, tray::kTrayIconId, WM_LBUTTONUP);
+    run.NotifyTray(WM_LBUTTONDOWN);
+    run.NotifyTray(WM_LBUTTONUP);
     EXPECT_TRUE(WaitUntil([&] { return Shown(Main()) && Active() == Main() && Focused() == List(); }));
     PressKey(VK_DOWN);
     EXPECT_TRUE(WaitUntil([&] { return Selected() == 1; })) << "the keys reach the list";
+    ASSERT_TRUE(run.CloseAndWait(10s));
+}
+
+// The program's icon as Wine's taskbar shows it, the only one there: at the
+// right end of the notification area, a small icon and its border wide.
+POINT IconInNotificationArea() {
+    RECT tray{};
+    ::GetWindowRect(::FindWindowW(L"Shell_TrayWnd", nullptr), &tray);
+    const int iconWidth = ::GetSystemMetrics(SM_CXSMICON) + 4;
+    return {tray.right - iconWidth / 2, (tray.top + tray.bottom) / 2};
+}
+
+// The icon itself, clicked with the mouse: the shell's own notifications,
+// in the form the program asked for (the version-4 one, which Wine sends too).
+TEST_F(KeyboardTest, TheIconInTheNotificationAreaOpensTheMenuAndBringsTheWindowBack) {
+    ProgramRun& run = Start();
+    ClickOn(ProgramRun::Control(Main(), L"Chiudi"));
+    ASSERT_TRUE(WaitUntil([&] { return !Shown(Main()); }));
+    auto openMenu = [] {
+        HWND menu = ::FindWindowW(L"#32768", nullptr);
+        return menu != nullptr && ::IsWindowVisible(menu) ? menu : nullptr;
+    };
+    RightClickAt(IconInNotificationArea());
+    ASSERT_TRUE(WaitUntil([&] { return openMenu() != nullptr; }));
+    PressKey(VK_ESCAPE);
+    EXPECT_TRUE(WaitUntil([&] { return openMenu() == nullptr; }));
+    ::Sleep(500);
+    EXPECT_EQ(openMenu(), nullptr);
+    EXPECT_FALSE(Shown(Main()));
+
+    ClickAt(IconInNotificationArea());
+    EXPECT_TRUE(WaitUntil([&] { return Shown(Main()) && Active() == Main() && Focused() == List(); }));
     ASSERT_TRUE(run.CloseAndWait(10s));
 }
 

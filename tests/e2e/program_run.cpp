@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "tray/tray_icon.h"
 #include "ui/main_form.h"
 
 namespace ricordex::e2e {
@@ -114,6 +115,13 @@ std::wstring ProgramRun::Text(HWND window) {
 
 HWND ProgramRun::TrayWindow() const {
     return FindProcessWindow(process_.dwProcessId, L"Ricordex.TTrayIconWindow", nullptr);
+}
+
+void ProgramRun::NotifyTray(UINT event) const {
+    POINT cursor{};
+    ::GetCursorPos(&cursor);
+    ::PostMessageW(TrayWindow(), tray::kTrayCallbackMessage, MAKEWPARAM(cursor.x, cursor.y),
+                   MAKELPARAM(event, tray::kTrayIconId));
 }
 
 HWND ProgramRun::WaitForMessageBox(const wchar_t* title, std::chrono::milliseconds timeout) const {

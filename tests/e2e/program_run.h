@@ -25,6 +25,9 @@ public:
 
     HWND MainWindow() const;  // TFMain, visible or not
     HWND TrayWindow() const;  // the tray icon's message window
+    // Posts what the shell posts for an event over the icon (a mouse
+    // message, say), in the version-4 form the program asks for.
+    void NotifyTray(UINT event) const;
     // A top-level window of the program by its class, visible or not.
     HWND Window(const wchar_t* className) const;
     // What the user types into, and the window in front, in the program.

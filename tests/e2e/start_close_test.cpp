@@ -8,7 +8,6 @@
 #include "e2e/fresh_program.h"
 #include "e2e/program_run.h"
 #include "support/archive_bytes.h"
-#include "tray/tray_icon.h"
 #include "ui/main_form.h"
 
 namespace ricordex::e2e {
@@ -85,8 +84,8 @@ TEST_F(ProgramTest, StartedHiddenTheTrayIconBringsTheWindowBack) {
     ASSERT_NE(run.TrayWindow(), nullptr);
     EXPECT_FALSE(::IsWindowVisible(run.MainWindow()));
     // A left click on the icon, as the shell reports it.
-    ::SendMessageW(run.TrayWindow(), tray::kTrayCallbackMessage, tray::kTrayIconId, WM_LBUTTONDOWN);
-    ::SendMessageW(run.TrayWindow(), tray::kTrayCallbackMessage, tray::kTrayIconId, WM_LBUTTONUP);
+    run.NotifyTray(WM_LBUTTONDOWN);
+    run.NotifyTray(WM_LBUTTONUP);
     ::Sleep(::GetDoubleClickTime() + 500);
     EXPECT_TRUE(::IsWindowVisible(run.MainWindow()));
     ASSERT_TRUE(run.CloseAndWait(10s));

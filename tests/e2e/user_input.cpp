@@ -50,7 +50,7 @@ namespace {
 
 // Onto the point in two moves, as a hand does: a single move that lands where
 // the pointer already is tells the window nothing. The first goes to `from`.
-void MoveAndClick(POINT from, POINT point) {
+void MoveAndClick(POINT from, POINT point, DWORD down = MOUSEEVENTF_LEFTDOWN, DWORD up = MOUSEEVENTF_LEFTUP) {
     const int width = ::GetSystemMetrics(SM_CXVIRTUALSCREEN);
     const int height = ::GetSystemMetrics(SM_CYVIRTUALSCREEN);
     const int left = ::GetSystemMetrics(SM_XVIRTUALSCREEN);
@@ -65,8 +65,8 @@ void MoveAndClick(POINT from, POINT point) {
     };
     Send({at(from, MOUSEEVENTF_MOVE)});
     Send({at(point, MOUSEEVENTF_MOVE)});
-    Send({at(point, MOUSEEVENTF_LEFTDOWN)});
-    Send({at(point, MOUSEEVENTF_LEFTUP)});
+    Send({at(point, down)});
+    Send({at(point, up)});
 }
 
 }  // namespace
@@ -78,6 +78,10 @@ void ClickOn(HWND window) {
     RECT r{};
     ::GetWindowRect(window, &r);
     MoveAndClick({r.left + 1, r.top + 1}, {(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+}
+
+void RightClickAt(POINT point) {
+    MoveAndClick({point.x - 20, point.y - 20}, point, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
 }
 
 bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {

@@ -21,6 +21,7 @@ void TypeKeys(std::string_view text);
 // A left click at a point of the screen, and at the middle of a window.
 void ClickAt(POINT point);
 void ClickOn(HWND window);
+void RightClickAt(POINT point);
 
 // Waits until the condition holds; false when it still does not after the timeout.
 bool WaitUntil(const std::function<bool()>& condition,

@@ -4,7 +4,6 @@
 
 #include "core/date_time.h"
 #include "e2e/program_in_use.h"
-#include "tray/tray_icon.h"
 #include "win/system.h"
 
 namespace ricordex::e2e {
@@ -74,7 +73,7 @@ TEST_F(WindowOrderTest, TheTrayMenuOrACloseDuringAnAlertLeavesTheAlertInFrontAnd
     ASSERT_NE(alert, nullptr);
     ASSERT_TRUE(WaitUntil([&] { return Active() == alert; }));
 
-    ::PostMessageW(run_->TrayWindow(), tray::kTrayCallbackMessage, tray::kTrayIconId, WM_RBUTTONDOWN);
+    run_->NotifyTray(WM_RBUTTONDOWN);
     ASSERT_TRUE(WaitUntil([&] { return OpenMenu() != nullptr && Shown(OpenMenu()); }));
     PressKey(VK_ESCAPE);
     ASSERT_TRUE(WaitUntil([&] { return OpenMenu() == nullptr || !Shown(OpenMenu()); }));
@@ -98,7 +97,7 @@ TEST_F(WindowOrderTest, DuringAnAlertTheTrayMenuOpensNoDialogOverIt) {
     HWND alert = run_->WaitForMessageBox(L"Avviso Scadenza", 10s);
     ASSERT_NE(alert, nullptr);
     // "Nuova Scadenza" from the tray menu, with the keys: the alert comes forward.
-    ::PostMessageW(run_->TrayWindow(), tray::kTrayCallbackMessage, tray::kTrayIconId, WM_RBUTTONDOWN);
+    run_->NotifyTray(WM_RBUTTONDOWN);
     ASSERT_TRUE(WaitUntil([&] { return OpenMenu() != nullptr && Shown(OpenMenu()); }));
     PressKeys({VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN});
     EXPECT_TRUE(WaitUntil([&] { return OpenMenu() == nullptr || !Shown(OpenMenu()); }));
@@ -116,8 +115,8 @@ TEST_F(WindowOrderTest, TheWindowCalledFromTheTrayDuringAnAlertLeavesTheAlertAns
     run_ = std::make_unique<ProgramRun>(dir_.path());
     HWND alert = run_->WaitForMessageBox(L"Avviso Scadenza", 10s);
     ASSERT_NE(alert, nullptr);
-    ::PostMessageW(run_->TrayWindow(), tray::kTrayCallbackMessage, tray::kTrayIconId, WM_LBUTTONDOWN);
-    ::PostMessageW(run_->TrayWindow(), tray::kTrayCallbackMessage, tray::kTrayIconId, WM_LBUTTONUP);
+    run_->NotifyTray(WM_LBUTTONDOWN);
+    run_->NotifyTray(WM_LBUTTONUP);
     ASSERT_TRUE(WaitUntil([&] { return Shown(Main()); }));
     EXPECT_TRUE(WaitUntil([&] { return Active() == alert; }));
     EXPECT_TRUE(InFrontOf(alert, Main()));
@@ -134,8 +133,8 @@ TEST_F(WindowOrderTest, TheEditorGoesToTheTrayWithTheWindowAndComesBackWithIt) {
     ClickOn(ProgramRun::Control(Main(), L"Chiudi"));
     ASSERT_TRUE(WaitUntil([&] { return !Shown(Main()); }));
     EXPECT_FALSE(Shown(Editor())) << "no dialog left alone on the desktop";
-    ::PostMessageW(run.TrayWindow(), tray::kTrayCallbackMessage, tray::kTrayIconId, WM_LBUTTONDOWN);
-    ::PostMessageW(run.TrayWindow(), tray::kTrayCallbackMessage, tray::kTrayIconId, WM_LBUTTONUP);
+    run.NotifyTray(WM_LBUTTONDOWN);
+    run.NotifyTray(WM_LBUTTONUP);
     ASSERT_TRUE(WaitUntil([&] { return Shown(Main()); }));
     EXPECT_TRUE(WaitUntil([&] { return Shown(Editor()) && InFrontOf(Editor(), Main()) && Active() == Editor(); }))
         << "the half-done edit is back, in front and taking the keys";

@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <thread>
+#include <utility>
 
 #include "support/live_handles.h"
 #include "ui/resource_ids.h"
@@ -39,17 +42,33 @@ public:
     }
 };
 
-// Records what the icon dispatches and what it asks of the shell.
+// Records what the icon dispatches and what it asks of the shell; the
+// shell can be made to refuse the next adds, as one still starting does.
 class RecordingTray : public TTrayIcon {
 public:
     using TTrayIcon::TTrayIcon;
+    using TTrayIcon::SetAddRetry;
     std::vector<std::string> events;
     int adds = 0;
+    std::vector<DWORD> requests;
+    int addsToRefuse = 0;
 
     bool AddTrayIcon() override {
         ++adds;
         return TTrayIcon::AddTrayIcon();
     }
+    bool ShellNotifyIcon(DWORD request, NOTIFYICONDATAW& data) override {
+        requests.push_back(request);
+        if (request == NIM_SETVERSION) {
+            EXPECT_EQ(data.uVersion, static_cast<UINT>(NOTIFYICON_VERSION_4));
+        }
+        if (request == NIM_ADD && addsToRefuse > 0) {
+            --addsToRefuse;
+            return false;
+        }
+        return TTrayIcon::ShellNotifyIcon(request, data);
+    }
+    long Count(DWORD request) const { return std::count(requests.begin(), requests.end(), request); }
     void Click() override { events.push_back("Click"); }
     void DblClick() override { events.push_back("DblClick"); }
     void MouseDown(TMouseButton button, TShiftState shift, int, int) override {
@@ -60,10 +79,28 @@ public:
     }
 };
 
+void PressKeys(std::initializer_list<WORD> keys) {
+    for (WORD key : keys) {
+        INPUT input[2] = {};
+        input[0].type = input[1].type = INPUT_KEYBOARD;
+        input[0].ki.wVk = input[1].ki.wVk = key;
+        input[1].ki.dwFlags = KEYEVENTF_KEYUP;
+        ::SendInput(2, input, sizeof(INPUT));
+    }
+}
+
 class TrayIconTest : public ::testing::Test {
 protected:
+    // What the shell sends once the icon has version 4: the event and the
+    // icon's id in lParam, the point in wParam (the cursor, for the mouse).
+    void Notify(UINT event, POINT anchor) {
+        ::SendMessageW(tray_.Handle(), kTrayCallbackMessage, MAKEWPARAM(anchor.x, anchor.y),
+                       MAKELPARAM(event, kTrayIconId));
+    }
     void Mouse(UINT mouseMessage) {
-        ::SendMessageW(tray_.Handle(), kTrayCallbackMessage, kTrayIconId, static_cast<LPARAM>(mouseMessage));
+        POINT cursor{};
+        ::GetCursorPos(&cursor);
+        Notify(mouseMessage, cursor);
     }
     std::chrono::milliseconds DoubleClickTime() { return std::chrono::milliseconds(::GetDoubleClickTime()); }
 
@@ -74,9 +111,24 @@ protected:
 TEST_F(TrayIconTest, AQuickClickIsReportedOnlyOnceNoDoubleClickCanFollow) {
     Mouse(WM_LBUTTONDOWN);
     Mouse(WM_LBUTTONUP);
+    Mouse(NIN_SELECT);  // the shell's word for the click just reported
     EXPECT_EQ(tray_.events, (std::vector<std::string>{"MouseDown 0 8", "MouseUp 0 8"}));
     PumpFor(DoubleClickTime() + std::chrono::milliseconds(300));
-    EXPECT_EQ(tray_.events.back(), "Click");
+    EXPECT_EQ(tray_.events, (std::vector<std::string>{"MouseDown 0 8", "MouseUp 0 8", "Click"}));
+}
+
+// The click is reported a double-click time later, when the shell's leave
+// to come to the front may have lapsed: the program takes the front at the
+// press, so that the window it then shows may come forward.
+TEST_F(TrayIconTest, APressTakesTheForegroundBeforeTheClickIsDue) {
+    HWND other = ::CreateWindowExW(0, L"STATIC", L"altro", WS_POPUP | WS_VISIBLE, 300, 300, 100, 50, nullptr,
+                                   nullptr, nullptr, nullptr);
+    ::SetForegroundWindow(other);
+    ASSERT_EQ(::GetForegroundWindow(), other);
+    Mouse(WM_LBUTTONDOWN);
+    EXPECT_EQ(::GetForegroundWindow(), tray_.Handle());
+    EXPECT_EQ(tray_.events, std::vector<std::string>{"MouseDown 0 8"});
+    ::DestroyWindow(other);
 }
 
 TEST_F(TrayIconTest, ALongPressClicksBeforeTheRelease) {
@@ -127,11 +179,127 @@ TEST_F(TrayIconTest, CtrlRightPressReportsItsShiftAndOpensTheMenu) {
     EXPECT_EQ(menu.PopupComponent(), &tray_);
 }
 
-TEST_F(TrayIconTest, DisabledIconIgnoresTheMouse) {
+// The menu's top-left corner each time it opens; once open, the menu is
+// given the next action (closed, by default), every 150 ms.
+class TrayMenuTest : public TrayIconTest {
+protected:
+    TrayMenuTest() {
+        menu_.Add({L"uno", [this] { chosen_.push_back(1); }});
+        menu_.Add({L"due", [this] { chosen_.push_back(2); }});
+        menu_.OnPopup = [this] { corners_.emplace_back(); };
+        tray_.SetPopupMenu(&menu_);
+        ::SetCursorPos(40, 40);
+        current_ = this;
+    }
+    ~TrayMenuTest() override { ::KillTimer(nullptr, timer_); }
+    void InMenu(std::function<void()> action) { inMenu_ = std::move(action); }
+    long SetFocusRequests() const { return tray_.Count(NIM_SETFOCUS); }
+    using Corner = std::pair<LONG, LONG>;
+
+    PopupMenu menu_;
+    std::vector<int> chosen_;
+    std::vector<Corner> corners_;
+
+private:
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+        HWND menu = ::FindWindowW(L"#32768", nullptr);
+        if (menu == nullptr || !::IsWindowVisible(menu)) return;
+        RECT r{};
+        ::GetWindowRect(menu, &r);
+        current_->corners_.back() = {r.left, r.top};
+        std::exchange(current_->inMenu_, ::EndMenu)();
+    }
+    static inline TrayMenuTest* current_ = nullptr;
+    std::function<void()> inMenu_ = ::EndMenu;
+    UINT_PTR timer_ = ::SetTimer(nullptr, 0, 150, Tick);
+};
+
+// Enter or Space on the icon (NIN_KEYSELECT), Shift+F10 or the menu key
+// (WM_CONTEXTMENU): the menu opens at the icon, the point the shell gives,
+// wherever the pointer is. A right press opens it at the pointer, and the
+// WM_CONTEXTMENU the shell sends after the release opens no second one; nor
+// does Enter, which sends NIN_KEYSELECT twice, both waiting at the first.
+TEST_F(TrayMenuTest, TheKeysOpenTheMenuAtTheIconAndEachAskOpensOneMenu) {
+    Notify(NIN_KEYSELECT, {300, 200});
+    Notify(WM_CONTEXTMENU, {320, 220});
+    Mouse(WM_RBUTTONDOWN);
+    Mouse(WM_RBUTTONUP);
+    Mouse(WM_CONTEXTMENU);
+    for (int i = 0; i < 2; ++i) {
+        ::PostMessageW(tray_.Handle(), kTrayCallbackMessage, MAKEWPARAM(300, 200),
+                       MAKELPARAM(NIN_KEYSELECT, kTrayIconId));
+    }
+    PumpFor(std::chrono::milliseconds(600));
+    EXPECT_EQ(corners_, (std::vector<Corner>{{300, 200}, {320, 220}, {40, 40}, {300, 200}}));
+    EXPECT_EQ(tray_.events, (std::vector<std::string>{"MouseDown 1 16", "MouseUp 1 16"}));
+}
+
+TEST_F(TrayMenuTest, DisabledIconIgnoresTheMouseAndTheKeys) {
     tray_.SetEnabled(false);
-    for (UINT m : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_RBUTTONDOWN, WM_MBUTTONUP}) Mouse(m);
+    for (UINT m : std::initializer_list<UINT>{WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_RBUTTONDOWN,
+                                              WM_MBUTTONUP, NIN_KEYSELECT, WM_CONTEXTMENU}) {
+        Mouse(m);
+    }
     PumpFor(DoubleClickTime() + std::chrono::milliseconds(200));
     EXPECT_TRUE(tray_.events.empty());
+    EXPECT_TRUE(corners_.empty());
+}
+
+// Escape, or a click that takes nothing else to the front, gives the keys
+// back to the notification area; a choice, or a click on another window
+// (which keeps the keys), does not.
+TEST_F(TrayMenuTest, AMenuLeftWithoutAChoiceGivesTheKeysBackToTheNotificationArea) {
+    InMenu([] { PressKeys({VK_ESCAPE}); });
+    Notify(NIN_KEYSELECT, {300, 200});
+    EXPECT_EQ(SetFocusRequests(), 1);
+    Mouse(WM_RBUTTONDOWN);  // closed as by a click beside it
+    EXPECT_EQ(SetFocusRequests(), 2);
+
+    InMenu([] { PressKeys({VK_DOWN, VK_DOWN, VK_RETURN}); });
+    Notify(NIN_KEYSELECT, {300, 200});
+    EXPECT_EQ(chosen_, std::vector<int>{2});
+
+    HWND other = ::CreateWindowExW(0, L"STATIC", L"altro", WS_POPUP | WS_VISIBLE, 600, 300, 100, 50, nullptr,
+                                   nullptr, nullptr, nullptr);
+    InMenu([other] {
+        ::SetForegroundWindow(other);
+        ::EndMenu();
+    });
+    Mouse(WM_RBUTTONDOWN);
+    EXPECT_EQ(::GetForegroundWindow(), other);
+    EXPECT_EQ(SetFocusRequests(), 2);
+    EXPECT_EQ(corners_.size(), 4u);
+    ::DestroyWindow(other);
+}
+
+// A shell still starting refuses the add: it is tried again until taken,
+// the version going with it as with every add (the taskbar made again
+// included); an icon that is there already is not added again and again.
+// A shell that refuses for good is asked a bounded number of times; the
+// taskbar made again starts a new round, and hiding the icon ends one.
+TEST_F(TrayIconTest, ARefusedAddIsTriedAgainForABoundedTime) {
+    tray_.SetAddRetry(30, 3);
+    tray_.addsToRefuse = 2;
+    tray_.Loaded();
+    PumpFor(std::chrono::milliseconds(400));
+    EXPECT_EQ(tray_.Count(NIM_ADD), 3);
+    EXPECT_EQ(tray_.requests.back(), static_cast<DWORD>(NIM_SETVERSION));
+    tray_.requests.clear();
+    ::SendMessageW(win::Application::Instance().Handle(), TTrayIcon::TaskbarCreatedMessage(), 0, 0);
+    PumpFor(std::chrono::milliseconds(200));
+    EXPECT_EQ(tray_.requests, (std::vector<DWORD>{NIM_ADD, NIM_MODIFY, NIM_SETVERSION}));
+
+    tray_.SetIconVisible(false);
+    tray_.requests.clear();
+    tray_.addsToRefuse = 1000;
+    tray_.SetIconVisible(true);
+    PumpFor(std::chrono::milliseconds(400));
+    EXPECT_EQ(tray_.Count(NIM_ADD), 4);
+    ::SendMessageW(win::Application::Instance().Handle(), TTrayIcon::TaskbarCreatedMessage(), 0, 0);
+    tray_.SetIconVisible(false);
+    PumpFor(std::chrono::milliseconds(200));
+    EXPECT_EQ(tray_.Count(NIM_ADD), 5);
+    EXPECT_EQ(tray_.Count(NIM_SETVERSION), 0);
 }
 
 TEST_F(TrayIconTest, TheTooltipHoldsAtMost127CharactersOfTheHint) {
