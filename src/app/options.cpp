@@ -42,14 +42,67 @@ void SwitchToArchive(ProgramState& state, Services& services, const std::wstring
     RememberBase(state.base, state.list, services.files, state.settings.dati);
 }
 
+// Whether the command of a Run value starts a file that exists, read as
+// Windows reads a command line: the quoted part, or, unquoted, each text up
+// to a blank in turn ("C:\\Program Files\\R.exe" is "C:\\Program" first).
+// A value of another type, or a file that cannot be told, starts nothing.
+bool StartsAnExistingFile(RegistryKey& run, ArchiveFiles& files) {
+    try {
+        const std::wstring command = run.ReadString(kAutostartValue);
+        if (command.starts_with(L'"')) {
+            const std::size_t close = command.find(L'"', 1);
+            return close != std::wstring::npos && files.Exists(command.substr(1, close - 1));
+        }
+        for (std::size_t blank = command.find(L' ');; blank = command.find(L' ', blank + 1)) {
+            const std::wstring program = command.substr(0, blank);
+            if (!program.empty() && files.Exists(program)) return true;
+            if (blank == std::wstring::npos) return false;
+        }
+    } catch (const Error&) {
+        return false;
+    }
+}
+
+// Task Manager keeps the change's time after the first four bytes; only
+// the lowest bit of the first one says disabled. Anything else is enabled.
+bool DisabledInTaskManager(RegistryKey& startupApproved) {
+    if (!startupApproved.ValueExists(kAutostartValue)) return false;
+    try {
+        const std::vector<std::uint8_t> state = startupApproved.ReadBinary(kAutostartValue);
+        return !state.empty() && (state[0] & 1) != 0;
+    } catch (const RegistryError&) {
+        return false;
+    }
+}
+
+// Step 1 of "Conferma". A value naming another copy of the program that
+// exists is that copy's: it stays.
+void ApplyAutostart(Registry& registry, ArchiveFiles& files, const std::wstring& programPath, bool ticked) {
+    const std::unique_ptr<RegistryKey> run = registry.OpenExisting(kRunKey);
+    const bool present = run->ValueExists(kAutostartValue);
+    if (!ticked) {
+        if (present) run->DeleteValue(kAutostartValue);
+        return;
+    }
+    if (!present || !StartsAnExistingFile(*run, files)) run->WriteString(kAutostartValue, AutostartCommand(programPath));
+    // Without a value there, Windows starts whatever the Run key holds.
+    const std::unique_ptr<RegistryKey> startupApproved = registry.OpenExisting(kStartupApprovedKey);
+    if (DisabledInTaskManager(*startupApproved)) startupApproved->DeleteValue(kAutostartValue);
+}
+
 }  // namespace
 
-OptionsView OpenOptions(const Settings& settings, std::wstring& percorsoDatiPrecedente,
+bool AutostartWorks(Registry& registry, ArchiveFiles& files) {
+    const std::unique_ptr<RegistryKey> run = registry.OpenExisting(kRunKey);
+    if (!run->ValueExists(kAutostartValue) || !StartsAnExistingFile(*run, files)) return false;
+    return !DisabledInTaskManager(*registry.OpenExisting(kStartupApprovedKey));
+}
+
+OptionsView OpenOptions(const Settings& settings, Services& services, std::wstring& percorsoDatiPrecedente,
                         const std::wstring& nuovoPercorsoDati) {
     percorsoDatiPrecedente = settings.dati;
     return {settings.suono, FolderOf(nuovoPercorsoDati.empty() ? settings.dati : nuovoPercorsoDati),
-            AutostartTicked(settings.avvio),
-            ShowMainWindowAtStart(settings.avvio)};
+            AutostartWorks(services.registry, services.files), ShowMainWindowAtStart(settings.avvio)};
 }
 
 std::wstring ChooseArchiveFolder(const std::wstring& folder, ArchiveFiles& files, Questions& questions) {
@@ -71,12 +124,7 @@ std::wstring AutostartCommand(const std::wstring& programPath) {
 
 void ConfirmOptions(ProgramState& state, Services& services, const std::wstring& programPath,
                     const OptionsChoices& choices) {
-    {
-        std::unique_ptr<RegistryKey> run = services.registry.OpenExisting(kRunKey);
-        const bool present = run->ValueExists("Ricordex");
-        if (choices.autostart && !present) run->WriteString("Ricordex", AutostartCommand(programPath));
-        if (!choices.autostart && present) run->DeleteValue("Ricordex");
-    }
+    ApplyAutostart(services.registry, services.files, programPath, choices.autostart);
     if (!choices.nuovoPercorsoDati.empty()) {
         if (WriteListAsNewArchive(state, services, choices.nuovoPercorsoDati)) {
             state.settings.dati = choices.nuovoPercorsoDati;
@@ -93,9 +141,9 @@ void ConfirmOptions(ProgramState& state, Services& services, const std::wstring&
     state.settings.avvio = static_cast<std::uint8_t>((choices.autostart ? 1 : 0) + (choices.showAtStart ? 2 : 0));
 }
 
-OptionsView OptionsSession::Open(const Settings& settings, bool afresh) {
+OptionsView OptionsSession::Open(const Settings& settings, Services& services, bool afresh) {
     if (afresh) nuovoPercorsoDati_.clear();
-    return OpenOptions(settings, percorsoDatiPrecedente_, nuovoPercorsoDati_);
+    return OpenOptions(settings, services, percorsoDatiPrecedente_, nuovoPercorsoDati_);
 }
 
 bool OptionsSession::TakeFolder(const std::wstring& folder, ArchiveFiles& files, Questions& questions) {

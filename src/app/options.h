@@ -19,11 +19,22 @@ struct OptionsView {
     bool showAtStart = false;  // CBAvvioMax
 };
 
-// Opening: keeps a copy of Dati for "Annulla" and shows the settings; the
-// boxes show exactly what Avvio says. While a folder switch is pending (the
+// Task Manager's start-up list: a binary value named like the Run value,
+// whose first byte is odd while the user has the start disabled there.
+inline constexpr wchar_t kStartupApprovedKey[] =
+    L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\Run";
+inline constexpr char kAutostartValue[] = "Ricordex";
+
+// Whether Windows starts a program at log-on: the Run value names a file
+// that exists, and Task Manager's start-up list does not have it disabled.
+bool AutostartWorks(Registry& registry, ArchiveFiles& files);
+
+// Opening: keeps a copy of Dati for "Annulla" and shows the settings. The
+// autostart box shows whether Windows starts the program (AutostartWorks),
+// the other box what Avvio says. While a folder switch is pending (the
 // dialog opened again before "Conferma"), ESalva shows the pending folder:
 // the one "Conferma" will switch to.
-OptionsView OpenOptions(const Settings& settings, std::wstring& percorsoDatiPrecedente,
+OptionsView OpenOptions(const Settings& settings, Services& services, std::wstring& percorsoDatiPrecedente,
                         const std::wstring& nuovoPercorsoDati = {});
 
 // "Seleziona Cartella" after the browser answered `folder` (with one "\"
@@ -43,7 +54,9 @@ struct OptionsChoices {
 // holds a blank so that no other program can be started in its place.
 std::wstring AutostartCommand(const std::wstring& programPath);
 
-// "Conferma", steps 1 to 4: the autostart value, the archive switch (save
+// "Conferma", steps 1 to 4: the autostart (ticked: a Run value that starts
+// nothing is replaced, an existing one kept, and a start disabled in Task
+// Manager enabled again; unticked: the Run value deleted), the archive switch (save
 // the list to the current archive, then load the other; to a folder without
 // an archive, write the list there), the sound, the start flags. A failure
 // is raised and leaves the later steps undone; Avvio
@@ -58,7 +71,7 @@ class OptionsSession {
 public:
     // Opening; a dialog opened afresh (not already on screen) forgets the
     // folder chosen last time.
-    OptionsView Open(const Settings& settings, bool afresh);
+    OptionsView Open(const Settings& settings, Services& services, bool afresh);
     // "Seleziona Cartella" after the browser answered: true when the folder
     // is taken for "Conferma".
     bool TakeFolder(const std::wstring& folder, ArchiveFiles& files, Questions& questions);

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/clock.h"
 
@@ -20,6 +21,8 @@ public:
     virtual std::wstring ReadString(const std::string& name) = 0;
     // A 32-bit integer only.
     virtual std::uint32_t ReadInteger(const std::string& name) = 0;
+    // Binary data only.
+    virtual std::vector<std::uint8_t> ReadBinary(const std::string& name) = 0;
     virtual void WriteString(const std::string& name, const std::wstring& value) = 0;
     virtual void WriteInteger(const std::string& name, std::uint32_t value) = 0;
     virtual void DeleteValue(const std::string& name) = 0;

@@ -36,8 +36,8 @@ void SalvaSuRegistro(Registry& registry, const Settings& settings);
 std::optional<DateTime> ReadExaminedUpTo(Registry& registry);
 void WriteExaminedUpTo(Registry& registry, DateTime moment);
 
-// Every reader compares the whole value.
-inline bool AutostartTicked(std::uint8_t avvio) { return avvio == 1 || avvio == 3; }
+// Compared as a whole value. (The 1 in Avvio only records the autostart
+// box: whether Windows starts the program is read where Windows keeps it.)
 inline bool ShowMainWindowAtStart(std::uint8_t avvio) { return avvio == 2 || avvio == 3; }
 
 }  // namespace ricordex

@@ -7,6 +7,7 @@
 #include "win/application.h"
 
 #include "win/late_loaded.h"
+#include "win/message_box.h"
 #include "win/system.h"
 #include "win/text.h"
 
@@ -26,12 +27,14 @@ void AlertPortsWin::SoundAlarm(const std::wstring& sound) {
 }
 
 void AlertPortsWin::ShowAlert(std::string_view text) {
-    // On top of every window and brought to the foreground where the system
-    // allows it: the main form is often hidden in the notification area, and
-    // a reminder behind another program's window is one not seen.
+    // On top of every window: the main form is often hidden in the
+    // notification area, and a reminder behind another program's window is
+    // one not seen. Yet it does not take the keys from the program the user
+    // is typing into (Windows flashes it instead): the next Enter or Space
+    // would dismiss it unread, and it would count as seen.
     const win::FormsWaitingFor box(owner_.Handle());
-    ::MessageBoxExW(owner_.Handle(), win::AnsiToWide(text).c_str(), L"Avviso Scadenza",
-                    MB_OK | MB_ICONQUESTION | MB_TOPMOST | MB_SETFOREGROUND, win::kItalian);
+    win::ShowMessageBox({owner_.Handle(), win::AnsiToWide(text), L"Avviso Scadenza",
+                         MB_OK | MB_ICONQUESTION | MB_TOPMOST, win::kItalian});
     if (soundFailure_.empty()) return;
     soundFailureReported_ = true;
     win::Application::Instance().ShowError(std::exchange(soundFailure_, {}));

@@ -12,6 +12,7 @@
 #include "win/application.h"
 #include "win/archive_files.h"
 #include "win/registry.h"
+#include "win/session_end.h"
 #include "win/start_marks.h"
 #include "win/system.h"
 #include "win/unique_handle.h"
@@ -19,10 +20,13 @@
 namespace {
 
 // One Ricordex per user session: two would alert twice and overwrite each
-// other's archive. A second start brings the first one's window forward.
-bool AnotherIsRunning(ricordex::win::UniqueKernelObject& guard) {
+// other's archive. A second start by the user brings the first one's window
+// forward; one by Windows (after an update, also at the sign-in that
+// follows, beside the start at log-on) ends without a word.
+bool AnotherIsRunning(ricordex::win::UniqueKernelObject& guard, bool callForward) {
     guard.reset(::CreateMutexW(nullptr, FALSE, L"Local\\Ricordex.SingleInstance"));
     if (::GetLastError() != ERROR_ALREADY_EXISTS) return false;
+    if (!callForward) return true;
     if (HWND running = ::FindWindowW(ricordex::ui::kMainFormClass, nullptr)) {
         ::AllowSetForegroundWindow(ASFW_ANY);
         ::PostMessageW(running, ::RegisterWindowMessageW(ricordex::ui::kShowMainWindowMessage), 0, 0);
@@ -32,11 +36,14 @@ bool AnotherIsRunning(ricordex::win::UniqueKernelObject& guard) {
 
 }  // namespace
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
     using namespace ricordex;
     win::MarkStart("program entry");
     win::UniqueKernelObject singleInstance;
-    if (AnotherIsRunning(singleInstance)) return 0;
+    if (AnotherIsRunning(singleInstance, !win::StartedAgainByWindows(commandLine != nullptr ? commandLine : L""))) {
+        return 0;
+    }
+    win::RegisterRestartAfterUpdate();
 
     // The folder browser needs COM, and the shell's open expects it.
     const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);

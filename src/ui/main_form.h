@@ -113,6 +113,9 @@ private:
     void OnShowMainWindowAsked();
     void OnResume();
     void OnSuspend();
+    // Windows ends the session, or closes the program alone (`closeApp`:
+    // an installer, an update).
+    void OnEndSession(bool closeApp);
     // Writes up to where the list was examined; a failure is left to the close.
     void RememberExaminedQuietly(bool everyFewMinutes);
 

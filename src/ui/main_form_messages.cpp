@@ -7,6 +7,7 @@
 #include "ui/dialog_form.h"
 #include "ui/options_form.h"
 #include "win/application.h"
+#include "win/session_end.h"
 #include "win/start_marks.h"
 
 namespace ricordex::ui {
@@ -67,8 +68,7 @@ LRESULT TFMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_QUERYENDSESSION: return TRUE;
     case WM_ENDSESSION:
-        // Nobody is there to answer a question: keep every change.
-        if (wParam) SaveAtEndOfSession(state_, services_);
+        if (wParam) OnEndSession((lParam & ENDSESSION_CLOSEAPP) != 0);
         return 0;
     case WM_DESTROY: OnDestroy(); return 0;
     default: break;
@@ -113,6 +113,19 @@ void TFMain::OnResume() {
     BeginRunAtResume(state_, services_);
     scheduler_.ClockChanged();
     if (timer1_.Interval() != kHoldOffInterval) timer1_.SetInterval(kSoonInterval);
+}
+
+void TFMain::OnEndSession(bool closeApp) {
+    // Nobody is there to answer a question: every change is kept. A save
+    // that takes a while (a network folder) tells the user why Windows waits.
+    {
+        const win::UniqueShutdownBlockReason reason =
+            win::BlockShutdownWhile(Handle(), L"Salvataggio delle scadenze in corso...");
+        SaveAtEndOfSession(state_, services_);
+    }
+    // An installer or an update closes the program and the session goes on:
+    // the program ends itself, and Windows starts it again afterwards.
+    if (closeApp) ::DestroyWindow(Handle());
 }
 
 void TFMain::OnShowMainWindowAsked() {

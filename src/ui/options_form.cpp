@@ -104,7 +104,7 @@ void TFOpzioni::LoadPictures() {
 
 void TFOpzioni::Open() {
     // Opening again while open keeps the folder chosen.
-    const OptionsView view = session_.Open(state_.settings, !::IsWindowVisible(Handle()));
+    const OptionsView view = session_.Open(state_.settings, services_, !::IsWindowVisible(Handle()));
     ::SetDlgItemTextW(Handle(), kESalva, view.cartella.c_str());
     ::SetDlgItemTextW(Handle(), kESuono, view.suono.c_str());
     ::CheckDlgButton(Handle(), kCBEsecuzioneA, view.autostart ? BST_CHECKED : BST_UNCHECKED);

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/errors.h"
+#include "win/message_box.h"
 #include "win/start_marks.h"
 #include "win/text.h"
 
@@ -61,10 +62,17 @@ void Application::ShowError(const std::string& message) {
         const std::wstring next = std::move(queuedErrors_.front());
         queuedErrors_.pop_front();
         HWND owner = mainForm_ != nullptr && ::IsWindowVisible(mainForm_) ? mainForm_ : Handle();
+        // With every form in the notification area, the box's owner is
+        // hidden: only on top is it seen, and the forms wait for it.
+        const UINT onTop = AnyFormVisible() ? 0 : MB_TOPMOST;
         const FormsWaitingFor box(owner);
-        ::MessageBoxW(owner, next.c_str(), title_.c_str(), MB_OK | MB_ICONERROR);
+        ShowMessageBox({owner, next, title_, MB_OK | MB_ICONERROR | onTop, LANG_NEUTRAL});
     }
     errorBoxOpen_ = false;
+}
+
+bool Application::AnyFormVisible() const {
+    return std::any_of(forms_.begin(), forms_.end(), [](HWND form) { return ::IsWindowVisible(form) != FALSE; });
 }
 
 void Application::RemoveForm(HWND form) {

@@ -35,8 +35,9 @@ public:
     void ProcessMessages();
 
     // The default error box: the text (with the full-stop rule), titled
-    // with the application's title, OK and the error icon. A text that
-    // comes while a box is open waits for it: never one box over another.
+    // with the application's title, OK and the error icon; on top of every
+    // window while no form is shown. A text that comes while a box is open
+    // waits for it: never one box over another.
     void ShowError(const std::string& text);
     void HandleException(const std::exception& error) { ShowError(error.what()); }
     // Tests take the reports instead of a box.
@@ -48,6 +49,8 @@ public:
     void AddForm(HWND form) { forms_.push_back(form); }
     bool IsForm(HWND window) const { return std::find(forms_.begin(), forms_.end(), window) != forms_.end(); }
     void RemoveForm(HWND form);
+    // Whether the user sees any of the forms, or only the tray icon.
+    bool AnyFormVisible() const;
     // A form became the active window: the one the taskbar button brings back.
     void FormActivated(HWND form) { lastActiveForm_ = form; }
     // While a box is open, the forms other than its owner wait too, as they

@@ -46,6 +46,18 @@ public:
         return value;
     }
 
+    std::vector<std::uint8_t> ReadBinary(const std::string& name) override {
+        DWORD type = 0, size = 0;
+        Query(name, type, size);
+        if (type != REG_BINARY) throw RegistryError(InvalidRegistryTypeText(name));
+        std::vector<std::uint8_t> data(size);
+        if (::RegQueryValueExW(key_.get(), Wide(name).c_str(), nullptr, &type, data.data(), &size) != ERROR_SUCCESS) {
+            throw RegistryError(RegistryReadFailedText(name));
+        }
+        data.resize(size);
+        return data;
+    }
+
     void WriteString(const std::string& name, const std::wstring& value) override {
         // The terminating zero counts in the data size.
         Set(name, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),

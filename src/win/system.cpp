@@ -4,6 +4,7 @@
 
 #include "core/paths.h"
 #include "win/application.h"
+#include "win/message_box.h"
 #include "win/text.h"
 
 namespace ricordex::win {
@@ -16,7 +17,7 @@ DateTime SystemClock::Now() {
 
 int MessageBoxQuestions::Ask(std::string_view text, std::string_view caption, unsigned flags) {
     const FormsWaitingFor box(owner_);
-    return ::MessageBoxExW(owner_, AnsiToWide(text).c_str(), AnsiToWide(caption).c_str(), flags, kItalian);
+    return ShowMessageBox({owner_, AnsiToWide(text), AnsiToWide(caption), flags, kItalian});
 }
 
 std::wstring ProgramPath() {

@@ -91,6 +91,13 @@ struct WindowTraits {
     static void Close(Handle h) { ::DestroyWindow(h); }
 };
 
+// A reason given to Windows for holding up the end of the session.
+struct ShutdownBlockReasonTraits {
+    using Handle = HWND;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle h) { ::ShutdownBlockReasonDestroy(h); }
+};
+
 using UniqueFile = UniqueHandle<FileTraits>;
 using UniqueKernelObject = UniqueHandle<KernelObjectTraits>;
 using UniqueKey = UniqueHandle<RegistryKeyTraits>;
@@ -102,5 +109,6 @@ using UniqueIcon = UniqueHandle<IconTraits>;
 using UniqueMenu = UniqueHandle<MenuTraits>;
 using UniqueImageList = UniqueHandle<ImageListTraits>;
 using UniqueWindow = UniqueHandle<WindowTraits>;
+using UniqueShutdownBlockReason = UniqueHandle<ShutdownBlockReasonTraits>;
 
 }  // namespace ricordex::win

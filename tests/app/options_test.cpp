@@ -17,18 +17,21 @@ namespace {
 
 using namespace ricordex::testing;
 
-TEST(OptionsOpening, TheBoxesShowExactlyWhatAvvioSays) {
+class OptionsOpening : public ::testing::Test, protected ProgramOnDisk {};
+
+TEST_F(OptionsOpening, TheShowBoxFollowsAvvioAndTheFolderThePendingSwitch) {
     std::wstring previous;
     for (std::uint8_t avvio : {1, 2, 3, 7}) {
-        const OptionsView view = OpenOptions({L"s.wav", L"C:\\Dati\\Ricordex.psc", avvio}, previous);
-        EXPECT_EQ(view.autostart, avvio == 1 || avvio == 3);
+        const OptionsView view =
+            OpenOptions({L"s.wav", L"C:\\Dati\\Ricordex.psc", avvio}, services_, previous);
         EXPECT_EQ(view.showAtStart, avvio == 2 || avvio == 3);
+        EXPECT_FALSE(view.autostart) << "no Run value: Windows starts nothing, whatever Avvio says";
         EXPECT_EQ(view.cartella, L"C:\\Dati\\");
     }
     EXPECT_EQ(previous, L"C:\\Dati\\Ricordex.psc");
     // Opened again with a switch pending: the folder "Conferma" will take.
     const OptionsView again =
-        OpenOptions({L"s.wav", L"C:\\Dati\\Ricordex.psc", 1}, previous, L"D:\\Altro\\Ricordex.psc");
+        OpenOptions({L"s.wav", L"C:\\Dati\\Ricordex.psc", 1}, services_, previous, L"D:\\Altro\\Ricordex.psc");
     EXPECT_EQ(again.cartella, L"D:\\Altro\\");
     EXPECT_EQ(previous, L"C:\\Dati\\Ricordex.psc");
 }
@@ -75,17 +78,99 @@ protected:
     }
     std::wstring Folder(const std::filesystem::path& p) { return p.wstring() + L"/"; }
 
+    // A copy of the program on disk, and what Windows keeps about starting it.
+    std::filesystem::path MakeProgram(const std::filesystem::path& exe) {
+        std::filesystem::create_directories(exe.parent_path());
+        WriteBytes(exe, "MZ");
+        return exe;
+    }
+    static std::wstring Quoted(const std::filesystem::path& p) { return L"\"" + p.wstring() + L"\""; }
+    void SetRun(RegistryValue command) { registry_.keys[kRunKey]["Ricordex"] = std::move(command); }
+    RegistryValue* Run() {
+        auto found = registry_.keys[kRunKey].find("Ricordex");
+        return found == registry_.keys[kRunKey].end() ? nullptr : &found->second;
+    }
+    // Task Manager's record: its state, then the moment of the change.
+    void SetStartupApproved(std::uint8_t state) {
+        registry_.keys[kStartupApprovedKey]["Ricordex"] =
+            Binary{{state, 0, 0, 0, 0xD4, 0x0D, 0x43, 0x8D, 0xC8, 0x3B, 0xD9, 0x01}};
+    }
+    bool Works() { return AutostartWorks(registry_, files_); }
+
     std::filesystem::path other_;
 };
+
+class Autostart : public OptionsConfirm {};
+
+// The box shows what Windows will do at log-on: start a file that exists,
+// unless Task Manager's start-up list has it disabled.
+TEST_F(Autostart, TheBoxShowsWhetherWindowsStartsTheProgram) {
+    EXPECT_FALSE(Works()) << "no Run value";
+    const std::filesystem::path copy = MakeProgram(dir_ / "con spazio" / "Ricordex.exe");
+    for (const std::wstring& command : {Quoted(copy), copy.wstring(), Quoted(copy) + L" /x", copy.wstring() + L" /x"}) {
+        SetRun(command);
+        EXPECT_TRUE(Works()) << command;
+    }
+    const std::filesystem::path moved = dir_ / "spostato" / "Ricordex.exe";
+    for (const RegistryValue& command : {RegistryValue{Quoted(moved)}, RegistryValue{moved.wstring()},
+                                         RegistryValue{Quoted(dir_.path())}, RegistryValue{L"\"" + copy.wstring()},
+                                         RegistryValue{std::uint32_t{1}}}) {
+        SetRun(command);
+        EXPECT_FALSE(Works()) << "starts nothing";
+    }
+
+    SetRun(Quoted(copy));
+    for (const std::uint8_t state : {0x02, 0x06}) {
+        SetStartupApproved(state);
+        EXPECT_TRUE(Works()) << int(state);
+    }
+    for (const std::uint8_t state : {0x01, 0x03, 0x07}) {
+        SetStartupApproved(state);
+        EXPECT_FALSE(Works()) << int(state);
+    }
+    registry_.keys[kStartupApprovedKey]["Ricordex"] = std::uint32_t{3};  // not Task Manager's
+    EXPECT_TRUE(Works());
+}
+
+TEST_F(Autostart, TickingEnablesAgainWhatTaskManagerDisabledAndKeepsAWorkingValue) {
+    const std::filesystem::path copy = MakeProgram(other_ / "Ricordex.exe");
+    SetRun(Quoted(copy));
+    SetStartupApproved(0x03);
+    registry_.keys[kStartupApprovedKey]["Altro"] = Binary{{0x03}};
+    ConfirmOptions(state_, services_, L"C:\\R\\Ricordex.exe", {L"", true, false, L""});
+    EXPECT_TRUE(Works());
+    EXPECT_EQ(std::get<std::wstring>(*Run()), Quoted(copy)) << "another copy that exists keeps its value";
+    EXPECT_EQ(registry_.keys[kStartupApprovedKey].count("Altro"), 1u) << "other programs' choices stay";
+
+    // Unticked, the Run value goes; Task Manager's record is left to it.
+    SetStartupApproved(0x02);
+    ConfirmOptions(state_, services_, L"C:\\R\\Ricordex.exe", {L"", false, false, L""});
+    EXPECT_EQ(Run(), nullptr);
+    EXPECT_EQ(registry_.keys[kStartupApprovedKey].count("Ricordex"), 1u);
+}
+
+// The program moved or installed elsewhere: the old value starts nothing.
+TEST_F(Autostart, AValueThatStartsNothingIsReplacedWhenTickedAndDeletedWhenUnticked) {
+    const std::filesystem::path program = MakeProgram(dir_ / "nuova" / "Ricordex.exe");
+    SetRun((dir_ / "vecchia" / "Ricordex.exe").wstring());
+    ConfirmOptions(state_, services_, program.wstring(), {L"", true, false, L""});
+    EXPECT_EQ(std::get<std::wstring>(*Run()), AutostartCommand(program.wstring()));
+    EXPECT_TRUE(Works());
+
+    SetRun((dir_ / "vecchia" / "Ricordex.exe").wstring());
+    ConfirmOptions(state_, services_, program.wstring(), {L"", false, false, L""});
+    EXPECT_EQ(Run(), nullptr);
+}
 
 TEST_F(OptionsConfirm, AutostartIsWrittenQuotedOnlyWhenMissingAndDeletedWhenUnticked) {
     ConfirmOptions(state_, services_, L"C:\\Program Files\\Ricordex\\Ricordex.exe", {L"", true, false, L""});
     EXPECT_EQ(std::get<std::wstring>(registry_.keys[kRunKey]["Ricordex"]), L"\"C:\\Program Files\\Ricordex\\Ricordex.exe\"");
     EXPECT_EQ(state_.settings.avvio, 1);
     EXPECT_EQ(state_.settings.suono, L"old.wav");  // an empty ESuono changes nothing
-    registry_.keys[kRunKey]["Ricordex"] = std::wstring(L"D:\\altro\\Ricordex.exe");
+    const std::wstring copy = MakeProgram(other_ / "Ricordex.exe").wstring();
+    SetRun(copy);
     ConfirmOptions(state_, services_, L"C:\\R\\Ricordex.exe", {L"new.wav", true, true, L""});
-    EXPECT_EQ(std::get<std::wstring>(registry_.keys[kRunKey]["Ricordex"]), L"D:\\altro\\Ricordex.exe");
+    EXPECT_EQ(std::get<std::wstring>(*Run()), copy);
     EXPECT_EQ(state_.settings.avvio, 3);
     EXPECT_EQ(state_.settings.suono, L"new.wav");
     ConfirmOptions(state_, services_, L"C:\\R\\Ricordex.exe", {L"", false, true, L""});

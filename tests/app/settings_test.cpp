@@ -96,11 +96,9 @@ TEST(Settings, TheMomentExaminedReadsBackAndBadValuesLoseNothing) {
               "Invalid data type for 'UltimoControllo'");
 }
 
-TEST(Settings, StartFlagsAreComparedAsWholeValues) {
-    const bool autostart[] = {false, true, false, true, false, false, false, false};
+TEST(Settings, TheShowFlagIsComparedAsAWholeValue) {
     const bool show[] = {false, false, true, true, false, false, false, false};
     for (std::uint8_t v = 0; v < 8; ++v) {
-        EXPECT_EQ(AutostartTicked(v), autostart[v]) << int(v);
         EXPECT_EQ(ShowMainWindowAtStart(v), show[v]) << int(v);
     }
 }

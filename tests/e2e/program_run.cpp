@@ -55,10 +55,11 @@ std::filesystem::path BuiltProgram() {
     return std::filesystem::path(path).make_preferred();
 }
 
-ProgramRun::ProgramRun(const std::filesystem::path& folder) {
+ProgramRun::ProgramRun(const std::filesystem::path& folder, const std::wstring& arguments) {
     const std::filesystem::path exe = folder / L"Ricordex.exe";
     std::filesystem::copy_file(BuiltProgram(), exe, std::filesystem::copy_options::overwrite_existing);
     std::wstring commandLine = L"\"" + exe.wstring() + L"\"";
+    if (!arguments.empty()) commandLine += L" " + arguments;
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     // Wine may still hold the copy for a moment: try a few times.

@@ -16,9 +16,10 @@ std::filesystem::path BuiltProgram();
 
 class ProgramRun {
 public:
-    // Copies the program into the folder and starts it; returns once it
-    // waits for input, that is once its message loop runs.
-    explicit ProgramRun(const std::filesystem::path& folder);
+    // Copies the program into the folder and starts it (with `arguments`,
+    // as Windows would give them); returns once it waits for input, that is
+    // once its message loop runs.
+    explicit ProgramRun(const std::filesystem::path& folder, const std::wstring& arguments = {});
     ~ProgramRun();
     ProgramRun(const ProgramRun&) = delete;
     ProgramRun& operator=(const ProgramRun&) = delete;

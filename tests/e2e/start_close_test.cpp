@@ -119,6 +119,38 @@ TEST_F(ProgramTest, ASecondStartLeavesOneProgramAndShowsItsWindowNotAnotherProgr
     ASSERT_TRUE(first.CloseAndWait(10s));
 }
 
+// An installer or an update closes the program through the Restart
+// Manager, then starts it again with the argument it registered: the
+// program saves and ends without a question, comes back as at log-on (here
+// in the tray), and a start by Windows beside a running copy ends without
+// calling that copy's window forward.
+TEST_F(ProgramTest, AnUpdateEndsTheProgramAndWindowsStartsItAgainInTheTray) {
+    WriteBytes(archive_, BolloAuto());
+    SetAvvio(1);
+    {
+        ProgramRun run(dir_.path());
+        HWND window = run.MainWindow();
+        ASSERT_NE(window, nullptr);
+        EXPECT_TRUE(::SendMessageW(window, WM_QUERYENDSESSION, 0, ENDSESSION_CLOSEAPP));
+        ::SendMessageW(window, WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP);
+        for (int i = 0; i < 100 && run.Running(); ++i) ::Sleep(50);
+        EXPECT_FALSE(run.Running());
+        EXPECT_TRUE(Key()->ValueExists("Suono")) << "the settings are written as at a close";
+        EXPECT_EQ(ReadBytes(archive_), BolloAuto());
+    }
+    ProgramRun again(dir_.path(), L"/riavvio");
+    ASSERT_NE(again.MainWindow(), nullptr);
+    EXPECT_FALSE(::IsWindowVisible(again.MainWindow()));
+
+    ricordex::testing::TempDir elsewhere;
+    ProgramRun beside(elsewhere.path(), L"/riavvio");
+    for (int i = 0; i < 100 && beside.Running(); ++i) ::Sleep(50);
+    EXPECT_FALSE(beside.Running());
+    ::Sleep(500);
+    EXPECT_FALSE(::IsWindowVisible(again.MainWindow()));
+    ASSERT_TRUE(again.CloseAndWait(10s));
+}
+
 TEST_F(ProgramTest, AReadOnlyArchiveIsReportedAndNoWindowIsShown) {
     WriteBytes(archive_, BolloAuto());
     ::SetFileAttributesW(archive_.c_str(), FILE_ATTRIBUTE_READONLY);

@@ -12,12 +12,14 @@
 
 namespace ricordex::testing {
 
-// A registry value: a string, an expandable string, an integer, or another
-// type (binary) that no reader accepts.
+// A registry value: a string, an expandable string, an integer, or binary
+// data.
 struct ExpandString {
     std::wstring text;
 };
-struct Binary {};
+struct Binary {
+    std::vector<std::uint8_t> bytes;
+};
 using RegistryValue = std::variant<std::wstring, ExpandString, std::uint32_t, Binary>;
 
 class FakeRegistry final : public Registry {
@@ -49,6 +51,10 @@ private:
         std::uint32_t ReadInteger(const std::string& name) override {
             const RegistryValue& v = Get(name);
             if (auto* n = std::get_if<std::uint32_t>(&v)) return *n;
+            throw RegistryError(InvalidRegistryTypeText(name));
+        }
+        std::vector<std::uint8_t> ReadBinary(const std::string& name) override {
+            if (auto* b = std::get_if<Binary>(&Get(name))) return b->bytes;
             throw RegistryError(InvalidRegistryTypeText(name));
         }
         void WriteString(const std::string& name, const std::wstring& value) override { Set(name, value); }

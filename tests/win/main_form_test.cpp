@@ -132,13 +132,36 @@ TEST_F(MainFormTest, ChiudiSavesAlertChangesWithoutAskingAndMinimises) {
     ::ShowWindow(win::Application::Instance().Handle(), SW_RESTORE);
 }
 
-TEST_F(MainFormTest, EndOfSessionKeepsChangesWithoutAQuestion) {
+// Signing out, Windows ends the process itself once the window has saved;
+// an installer or an update (the Restart Manager, ENDSESSION_CLOSEAPP)
+// leaves the session running and waits for the program to end.
+TEST_F(MainFormTest, EndOfSessionKeepsChangesWithoutAQuestionAndAnUpdateAlsoEndsTheProgram) {
+    for (const LPARAM reason : {LPARAM{0}, LPARAM{ENDSESSION_LOGOFF}, LPARAM{ENDSESSION_CLOSEAPP}}) {
+        SCOPED_TRACE(reason);
+        std::filesystem::remove(archive_);
+        Open();
+        state_.list.AggiungiRiga({"nuovo", "", "", "", "", "", ""}, 0);
+        state_.modificato = true;
+        HWND window = form_->Handle();
+        EXPECT_TRUE(::SendMessageW(window, WM_QUERYENDSESSION, 0, reason));
+        ::SendMessageW(window, WM_ENDSESSION, TRUE, reason);
+        EXPECT_TRUE(questions_.asked.empty());
+        EXPECT_EQ(ReadBytes(archive_).size(), 164u);
+        EXPECT_FALSE(state_.modificato);
+        EXPECT_EQ(::IsWindow(window) != FALSE, reason != ENDSESSION_CLOSEAPP);
+        form_.reset();
+        win::PumpMessages();
+        state_ = ProgramState{};
+    }
+}
+
+// A session that does not end after all changes nothing.
+TEST_F(MainFormTest, AnEndOfSessionCalledOffNeitherSavesNorCloses) {
     Open();
-    state_.list.AggiungiRiga({"nuovo", "", "", "", "", "", ""}, 0);
     state_.modificato = true;
-    ::SendMessageW(form_->Handle(), WM_ENDSESSION, TRUE, 0);
-    EXPECT_TRUE(questions_.asked.empty());
-    EXPECT_EQ(ReadBytes(archive_).size(), 164u);
+    ::SendMessageW(form_->Handle(), WM_ENDSESSION, FALSE, ENDSESSION_CLOSEAPP);
+    EXPECT_TRUE(state_.modificato);
+    EXPECT_TRUE(::IsWindow(form_->Handle()));
 }
 
 }  // namespace

@@ -59,6 +59,10 @@ TEST_F(Win32RegistryTest, ValuesOfTheWrongTypeAreRefusedByName) {
     EXPECT_THROW(key->ReadString("Dati"), RegistryError);
     EXPECT_THROW(key->ReadInteger("Binario"), RegistryError);
     EXPECT_EQ(key->ReadString("Suono"), L"%TEMP%\\a.wav");  // not expanded
+    EXPECT_EQ(key->ReadBinary("Binario"), (std::vector<std::uint8_t>{3, 1, 0, 0}));
+    EXPECT_EQ(testing::ErrorText<RegistryError>([&] { key->ReadBinary("Dati"); }), "Invalid data type for 'Dati'");
+    SetRaw(L"Vuoto", REG_BINARY, nullptr, 0);
+    EXPECT_TRUE(key->ReadBinary("Vuoto").empty());
 }
 
 TEST_F(Win32RegistryTest, AMissingKeyOpenedWithoutCreatingRefusesWrites) {

@@ -1,0 +1,23 @@
+#include "win/session_end.h"
+
+namespace ricordex::win {
+
+bool StartedAgainByWindows(std::wstring_view commandLine) {
+    while (!commandLine.empty() && commandLine.front() == L' ') commandLine.remove_prefix(1);
+    while (!commandLine.empty() && commandLine.back() == L' ') commandLine.remove_suffix(1);
+    return commandLine == kRestartedArgument;
+}
+
+void RegisterRestartAfterUpdate() {
+    // A program that crashes at each start must not be started again and
+    // again: only a close by an installer or an update brings it back. A
+    // failure leaves the program as it was without the registration.
+    ::RegisterApplicationRestart(kRestartedArgument, RESTART_NO_CRASH | RESTART_NO_HANG);
+}
+
+UniqueShutdownBlockReason BlockShutdownWhile(HWND window, const wchar_t* reason) {
+    if (window == nullptr || !::ShutdownBlockReasonCreate(window, reason)) return {};
+    return UniqueShutdownBlockReason(window);
+}
+
+}  // namespace ricordex::win
