@@ -11,6 +11,7 @@
 #include "ui/program_icons.h"
 #include "win/application.h"
 #include "win/archive_files.h"
+#include "win/library_search.h"
 #include "win/registry.h"
 #include "win/start_marks.h"
 #include "win/system.h"
@@ -34,6 +35,8 @@ bool AnotherIsRunning(ricordex::win::UniqueKernelObject& guard) {
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     using namespace ricordex;
+    // Before anything loads a library: none from the program's folder.
+    win::SearchLibrariesInTheSystemFolderOnly();
     win::MarkStart("program entry");
     win::UniqueKernelObject singleInstance;
     if (AnotherIsRunning(singleInstance)) return 0;

@@ -172,18 +172,27 @@ bool ProgramRun::CloseAndWait(std::chrono::milliseconds timeout) {
 
 bool ProgramRun::Running() const { return ::WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT; }
 
-bool ProgramRun::HasLoaded(const wchar_t* library) const {
-    HMODULE modules[512];
-    DWORD bytes = 0;
-    if (!::K32EnumProcessModules(process_.hProcess, modules, sizeof(modules), &bytes)) return false;
-    for (DWORD i = 0; i < bytes / sizeof(HMODULE) && i < std::size(modules); ++i) {
-        wchar_t name[MAX_PATH] = {};
-        if (::K32GetModuleBaseNameW(process_.hProcess, modules[i], name, MAX_PATH) > 0 &&
-            ::lstrcmpiW(name, library) == 0) {
-            return true;
-        }
+bool ProgramRun::HasLoaded(const wchar_t* library) const { return !LoadedFrom(library).empty(); }
+
+std::filesystem::path ProgramRun::LoadedFrom(const wchar_t* library) const {
+    for (const std::filesystem::path& module : Modules()) {
+        if (::lstrcmpiW(module.filename().c_str(), library) == 0) return module;
     }
-    return false;
+    return {};
+}
+
+std::vector<std::filesystem::path> ProgramRun::Modules() const {
+    HMODULE modules[1024];
+    DWORD bytes = 0;
+    if (!::K32EnumProcessModules(process_.hProcess, modules, sizeof(modules), &bytes)) return {};
+    std::vector<std::filesystem::path> files;
+    for (DWORD i = 0; i < bytes / sizeof(HMODULE) && i < std::size(modules); ++i) {
+        std::wstring path(32768, L'\0');
+        path.resize(::K32GetModuleFileNameExW(process_.hProcess, modules[i], path.data(),
+                                              static_cast<DWORD>(path.size())));
+        if (!path.empty()) files.emplace_back(path);
+    }
+    return files;
 }
 
 }  // namespace ricordex::e2e

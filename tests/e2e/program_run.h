@@ -7,6 +7,7 @@
 #include <chrono>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace ricordex::e2e {
 
@@ -47,8 +48,12 @@ public:
     // Asks the main window to close and waits for the process to end.
     bool CloseAndWait(std::chrono::milliseconds timeout);
     bool Running() const;
-    // Whether the program has loaded a library ("comctl32.dll", say).
+    // Whether the program has loaded a library ("comctl32.dll", say), and
+    // the file it was loaded from (empty when it was not).
     bool HasLoaded(const wchar_t* library) const;
+    std::filesystem::path LoadedFrom(const wchar_t* library) const;
+    // The files of every module the program has loaded, itself first.
+    std::vector<std::filesystem::path> Modules() const;
 
 private:
     PROCESS_INFORMATION process_{};

@@ -25,11 +25,5 @@ TEST(LateLoaded, ALibraryOrFunctionThatCannotBeFoundIsNamedEveryTimeItIsAskedFor
     EXPECT_NE(LateFunction<Function>(L"kernel32.dll", "GetTickCount").Get(), nullptr);
 }
 
-// Where the search flags are refused, the full path in the system folder.
-TEST(LateLoaded, TheSystemFolderTakesTheLibraryByItsFullPath) {
-    EXPECT_NE(LoadFromSystemFolder(L"winmm.dll"), nullptr);
-    EXPECT_EQ(LoadFromSystemFolder(L"ricordex-nessuna.dll"), nullptr);
-}
-
 }  // namespace
 }  // namespace ricordex::win
