@@ -1,11 +1,25 @@
 #include "win/late_loaded.h"
 
+#include <vector>
+
+#include "win/long_paths.h"
+
 namespace ricordex::win {
 
-bool ShowOpenFileDialog(OPENFILENAMEW& dialog) {
+std::wstring ShowOpenFileDialog(OPENFILENAMEW dialog) {
     using Function = BOOL(WINAPI*)(OPENFILENAMEW*);
+    using ErrorFunction = DWORD(WINAPI*)();
     static const LateFunction<Function> getOpenFileName(L"comdlg32.dll", "GetOpenFileNameW");
-    return getOpenFileName.Get()(&dialog) != FALSE;
+    static const LateFunction<ErrorFunction> extendedError(L"comdlg32.dll", "CommDlgExtendedError");
+    std::vector<wchar_t> file(kLongestPath, L'\0');
+    dialog.lpstrFile = file.data();
+    dialog.nMaxFile = static_cast<DWORD>(file.size());
+    if (getOpenFileName.Get()(&dialog)) return file.data();
+    // No error is a cancel. FNERR_BUFFERTOOSMALL cannot come for one file
+    // in a buffer of the longest path, but is told like any other rather
+    // than taken for a cancel.
+    if (const DWORD error = extendedError.Get()()) throw Error(FileDialogFailedText(error));
+    return {};
 }
 
 bool PlaySoundNamed(const wchar_t* sound, DWORD flags) {

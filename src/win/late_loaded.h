@@ -51,8 +51,10 @@ private:
     std::string failure_;
 };
 
-// GetOpenFileNameW; false when the user cancels.
-bool ShowOpenFileDialog(OPENFILENAMEW& dialog);
+// GetOpenFileNameW: the file chosen, or empty when the user cancels. The
+// file name's buffer is made here, as long as the longest path; a dialog
+// that fails raises an Error.
+std::wstring ShowOpenFileDialog(OPENFILENAMEW dialog);
 
 // PlaySoundW(sound, nullptr, flags); false when the sound cannot be played.
 bool PlaySoundNamed(const wchar_t* sound, DWORD flags);

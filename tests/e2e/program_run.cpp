@@ -108,8 +108,13 @@ HWND ProgramRun::Control(HWND parent, const wchar_t* text) {
 
 std::wstring ProgramRun::Text(HWND window) {
     // Asked of the window itself: an edit keeps its text to itself.
-    wchar_t text[256] = {};
-    ::SendMessageTimeoutW(window, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000, nullptr);
+    DWORD_PTR length = 0;
+    ::SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &length);
+    std::wstring text(length + 1, L'\0');
+    DWORD_PTR copied = 0;
+    ::SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG,
+                          2000, &copied);
+    text.resize(copied);
     return text;
 }
 

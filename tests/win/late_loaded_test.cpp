@@ -25,5 +25,12 @@ TEST(LateLoaded, ALibraryOrFunctionThatCannotBeFoundIsNamedEveryTimeItIsAskedFor
     EXPECT_NE(LateFunction<Function>(L"kernel32.dll", "GetTickCount").Get(), nullptr);
 }
 
+// A dialog that fails is no cancel: its error is told.
+TEST(LateLoaded, AFileDialogThatFailsIsToldNotTakenForACancel) {
+    OPENFILENAMEW wrongSize{};  // lStructSize 0
+    EXPECT_EQ(testing::ErrorText<Error>([&] { ShowOpenFileDialog(wrongSize); }),
+              "The file dialog failed (dialog error 1)");  // CDERR_STRUCTSIZE
+}
+
 }  // namespace
 }  // namespace ricordex::win
