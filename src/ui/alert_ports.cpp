@@ -30,7 +30,7 @@ void AlertPortsWin::ShowAlert(std::string_view text) {
     // allows it: the main form is often hidden in the notification area, and
     // a reminder behind another program's window is one not seen.
     const win::FormsWaitingFor box(owner_.Handle());
-    ::MessageBoxExW(owner_.Handle(), win::AnsiToWide(text).c_str(), L"Avviso Scadenza",
+    ::MessageBoxExW(owner_.Handle(), win::Cp1252ToWide(text).c_str(), L"Avviso Scadenza",
                     MB_OK | MB_ICONQUESTION | MB_TOPMOST | MB_SETFOREGROUND, win::kItalian);
     if (soundFailure_.empty()) return;
     soundFailureReported_ = true;

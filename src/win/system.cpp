@@ -16,7 +16,7 @@ DateTime SystemClock::Now() {
 
 int MessageBoxQuestions::Ask(std::string_view text, std::string_view caption, unsigned flags) {
     const FormsWaitingFor box(owner_);
-    return ::MessageBoxExW(owner_, AnsiToWide(text).c_str(), AnsiToWide(caption).c_str(), flags, kItalian);
+    return ::MessageBoxExW(owner_, Cp1252ToWide(text).c_str(), Cp1252ToWide(caption).c_str(), flags, kItalian);
 }
 
 std::wstring ProgramPath() {

@@ -1,5 +1,7 @@
 #include "e2e/program_run.h"
 
+#include <commctrl.h>
+
 #define PSAPI_VERSION 2  // the K32 functions of kernel32
 #include <psapi.h>
 
@@ -116,6 +118,36 @@ std::wstring ProgramRun::Text(HWND window) {
                           2000, &copied);
     text.resize(copied);
     return text;
+}
+
+ProgramRun::ListItem ProgramRun::Item(HWND list, int row, int column) {
+    constexpr int kLongest = 512;
+    struct Remote {
+        LVITEMW item;
+        wchar_t text[kLongest];
+    };
+    DWORD process = 0;
+    ::GetWindowThreadProcessId(list, &process);
+    const HANDLE handle = ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, process);
+    auto* remote = static_cast<Remote*>(::VirtualAllocEx(handle, nullptr, sizeof(Remote), MEM_COMMIT, PAGE_READWRITE));
+    Remote local{};
+    local.item.mask = LVIF_TEXT | LVIF_IMAGE;
+    local.item.iItem = row;
+    local.item.iSubItem = column;
+    local.item.pszText = remote->text;
+    local.item.cchTextMax = kLongest;
+    ::WriteProcessMemory(handle, remote, &local, sizeof local, nullptr);
+    ::SendMessageW(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(remote));
+    ::ReadProcessMemory(handle, remote, &local, sizeof local, nullptr);
+    ::VirtualFreeEx(handle, remote, 0, MEM_RELEASE);
+    ::CloseHandle(handle);
+    // The list may answer with a text of its own instead of the buffer.
+    std::wstring text;
+    if (local.item.pszText == remote->text) {
+        local.text[kLongest - 1] = L'\0';
+        text = local.text;
+    }
+    return {text, local.item.iImage};
 }
 
 HWND ProgramRun::TrayWindow() const {

@@ -37,6 +37,13 @@ public:
     // A control of a window by its text (a picture button's text is its name).
     static HWND Control(HWND parent, const wchar_t* text);
     static std::wstring Text(HWND window);
+    // A list view's cell, asked across the process boundary (the item lives
+    // in the program's memory): its text, and the row's icon.
+    struct ListItem {
+        std::wstring text;
+        int image = -1;
+    };
+    static ListItem Item(HWND list, int row, int column = 0);
     // A message box of the program, found by its title, or null.
     HWND WaitForMessageBox(const wchar_t* title, std::chrono::milliseconds timeout) const;
     static std::wstring MessageBoxText(HWND box);
