@@ -29,7 +29,7 @@ fi
 
 # Wine takes its regional settings from LC_ALL, which needs the locale generated.
 need_locales=()
-for l in it_IT en_US; do
+for l in it_IT en_US ru_RU; do
   locale -a 2>/dev/null | grep -qi "^$l\.utf-\?8$" || need_locales+=("$l.UTF-8 UTF-8")
 done
 if [ ${#need_locales[@]} -gt 0 ]; then

@@ -9,7 +9,7 @@
 namespace ricordex {
 
 struct EditorFields {
-    std::string descrizione;  // ANSI code page
+    std::string descrizione;  // code page 1252
     DateTime data = 0;        // the calendar's day; only day and month are kept
     DateTime ora = 0;         // the time picker's time of day
     int inizio = 0;           // index in ElencoInizio, -1 for none

@@ -47,8 +47,8 @@ inline constexpr unsigned kYesNoQuestion = 36;
 class Questions {
 public:
     virtual ~Questions() = default;
-    // Shows a question owned by the main window (texts in the ANSI code
-    // page, Italian language) and returns the button chosen.
+    // Shows a question owned by the main window (texts in code page 1252,
+    // Italian language) and returns the button chosen.
     virtual int Ask(std::string_view text, std::string_view caption, unsigned flags) = 0;
 };
 

@@ -40,6 +40,10 @@ std::string LibraryLoadFailedText(const std::string& name, unsigned long systemE
     return "Unable to load " + name + " (system error " + std::to_string(systemError) + ")";
 }
 
+std::string FileDialogFailedText(unsigned long dialogError) {
+    return "The file dialog failed (dialog error " + std::to_string(dialogError) + ")";
+}
+
 std::string UnreadableRowsText(const std::string& first, std::size_t moreRows) {
     if (moreRows == 0) return first;
     if (moreRows == 1) return ErrorBoxText(first) + "\n\nUn'altra riga non si pu\xF2 leggere.";

@@ -53,6 +53,10 @@ std::string RegistryWriteFailedText(const std::string& valueName);
 // its functions that cannot be found.
 std::string LibraryLoadFailedText(const std::string& name, unsigned long systemError);
 
+// "The file dialog failed (dialog error 12291)": the common dialog's own
+// error code, as CommDlgExtendedError gives it.
+std::string FileDialogFailedText(unsigned long dialogError);
+
 // Where an error that must not stop the work at hand is told: its text, as
 // the error box will show it.
 using ErrorReport = std::function<void(const std::string& text)>;

@@ -1,6 +1,6 @@
 #pragma once
 // One event: the description and the six texts that follow it in the list,
-// kept exactly as written (single-byte text in the ANSI code page).
+// kept exactly as written (single-byte text in code page 1252).
 
 #include <array>
 #include <cstdint>

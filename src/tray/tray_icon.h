@@ -53,7 +53,7 @@ public:
     void SetCycleInterval(unsigned milliseconds);
     bool Enabled() const { return enabled_; }
     void SetEnabled(bool enabled) { enabled_ = enabled; }
-    const std::string& Hint() const { return hint_; }  // ANSI code page
+    const std::string& Hint() const { return hint_; }  // code page 1252
     void SetHint(std::string hint);
     bool ShowHint() const { return showHint_; }
     void SetShowHint(bool show);

@@ -24,7 +24,7 @@ void TTrayIcon::PrepareIconData() {
     iconData_.hIcon = icon_.get();
     std::fill(std::begin(iconData_.szTip), std::end(iconData_.szTip), L'\0');
     if (!hint_.empty() && showHint_) {
-        const std::wstring tip = win::AnsiToWide(std::string_view(hint_).substr(0, 127));
+        const std::wstring tip = win::Cp1252ToWide(std::string_view(hint_).substr(0, 127));
         std::copy_n(tip.begin(), std::min<std::size_t>(tip.size(), 127), iconData_.szTip);
     }
 }

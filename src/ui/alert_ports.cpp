@@ -33,7 +33,7 @@ void AlertPortsWin::ShowAlert(std::string_view text) {
     // is typing into (Windows flashes it instead): the next Enter or Space
     // would dismiss it unread, and it would count as seen.
     const win::FormsWaitingFor box(owner_.Handle());
-    win::ShowMessageBox({owner_.Handle(), win::AnsiToWide(text), L"Avviso Scadenza",
+    win::ShowMessageBox({owner_.Handle(), win::Cp1252ToWide(text), L"Avviso Scadenza",
                          MB_OK | MB_ICONQUESTION | MB_TOPMOST, win::kItalian});
     if (soundFailure_.empty()) return;
     soundFailureReported_ = true;

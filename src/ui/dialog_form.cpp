@@ -83,7 +83,7 @@ template <typename Labels, typename TextOf>
 void RiempiCombo(HWND combo, const Labels& labels, TextOf textOf) {
     ::SendMessageW(combo, CB_RESETCONTENT, 0, 0);
     for (const auto& label : labels) {
-        const std::wstring text = win::AnsiToWide(textOf(label));
+        const std::wstring text = win::Cp1252ToWide(textOf(label));
         ::SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
     }
 }
@@ -150,7 +150,7 @@ RECT TFDialog::Panel() const {
 }
 
 void TFDialog::Fill(const EditorFields& fields) {
-    ::SetDlgItemTextW(Handle(), kEDescrizione, win::AnsiToWide(fields.descrizione).c_str());
+    ::SetDlgItemTextW(Handle(), kEDescrizione, win::Cp1252ToWide(fields.descrizione).c_str());
     SelectItem(::GetDlgItem(Handle(), kEInizio), fields.inizio);
     SYSTEMTIME date = ToSystemTime(fields.data);
     ::SendDlgItemMessageW(Handle(), kDEvento, MCM_SETCURSEL, 0, reinterpret_cast<LPARAM>(&date));
@@ -165,7 +165,7 @@ void TFDialog::Fill(const EditorFields& fields) {
 
 EditorFields TFDialog::Fields() const {
     EditorFields fields;
-    fields.descrizione = win::WideToAnsi(Text(kEDescrizione));
+    fields.descrizione = win::WideToCp1252(Text(kEDescrizione));
     SYSTEMTIME date{}, time{};
     ::SendDlgItemMessageW(Handle(), kDEvento, MCM_GETCURSEL, 0, reinterpret_cast<LPARAM>(&date));
     ::SendDlgItemMessageW(Handle(), kDTOra, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&time));

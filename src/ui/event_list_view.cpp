@@ -54,12 +54,12 @@ void EventListView::Attach(HWND list, HIMAGELIST images) {
     win::SetAccessibleText(list_, {L"Eventi",
                                    [this](int row) {
                                        if (row < 0 || static_cast<std::size_t>(row) >= rows_.Count()) return std::wstring();
-                                       return win::AnsiToWide(rows_.At(static_cast<std::size_t>(row)).Text(kDescrizione));
+                                       return win::Cp1252ToWide(rows_.At(static_cast<std::size_t>(row)).Text(kDescrizione));
                                    },
                                    [this](int row) {
                                        if (row < 0 || static_cast<std::size_t>(row) >= rows_.Count()) return std::wstring();
                                        const std::optional<RowStatus> status = StatusAt(static_cast<std::size_t>(row));
-                                       return status ? win::AnsiToWide(StatusName(*status)) : std::wstring();
+                                       return status ? win::Cp1252ToWide(StatusName(*status)) : std::wstring();
                                    }});
     for (std::size_t i = 0; i < kColumns.size(); ++i) {
         LVCOLUMNW column{};
@@ -198,10 +198,7 @@ void EventListView::GetDisplayInfo(LVITEMW& item) {
         item.iSubItem < static_cast<int>(kColumns.size())) {
         // Through a buffer: a description longer than the control's buffer
         // is cut, not dropped.
-        const std::string_view text = row.Text(static_cast<std::size_t>(item.iSubItem));
-        const int n = ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-        scratch_.resize(static_cast<std::size_t>(n));
-        ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), scratch_.data(), n);
+        win::Cp1252ToWide(row.Text(static_cast<std::size_t>(item.iSubItem)), scratch_);
         const std::size_t shown = std::min<std::size_t>(scratch_.size(), static_cast<std::size_t>(item.cchTextMax - 1));
         std::copy_n(scratch_.data(), shown, item.pszText);
         item.pszText[shown] = L'\0';
@@ -218,7 +215,7 @@ void EventListView::GetDisplayInfo(LVITEMW& item) {
 
 int EventListView::FindItem(const NMLVFINDITEMW& find) const {
     if ((find.lvfi.flags & (LVFI_STRING | LVFI_PARTIAL)) == 0 || find.lvfi.psz == nullptr) return -1;
-    const std::string prefix = win::WideToAnsi(find.lvfi.psz);
+    const std::string prefix = win::WideToCp1252(find.lvfi.psz);
     const auto start = static_cast<std::size_t>(std::max(find.iStart, 0));
     const std::optional<std::size_t> found =
         rows_.FindDescriptionPrefix(prefix, start, (find.lvfi.flags & LVFI_WRAP) != 0);

@@ -11,6 +11,7 @@
 #include "ui/program_icons.h"
 #include "win/application.h"
 #include "win/archive_files.h"
+#include "win/library_search.h"
 #include "win/registry.h"
 #include "win/session_end.h"
 #include "win/start_marks.h"
@@ -38,6 +39,8 @@ bool AnotherIsRunning(ricordex::win::UniqueKernelObject& guard, bool callForward
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
     using namespace ricordex;
+    // Before anything loads a library: none from the program's folder.
+    win::SearchLibrariesInTheSystemFolderOnly();
     win::MarkStart("program entry");
     win::UniqueKernelObject singleInstance;
     if (AnotherIsRunning(singleInstance, !win::StartedAgainByWindows(commandLine != nullptr ? commandLine : L""))) {

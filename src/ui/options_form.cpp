@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <array>
 #include <climits>
-#include <vector>
 
 #include "ui/alert_ports.h"
 #include "ui/resource_ids.h"
@@ -15,6 +14,7 @@
 #include "win/application.h"
 #include "win/controls.h"
 #include "win/late_loaded.h"
+#include "win/long_paths.h"
 #include "win/pictures.h"
 #include "win/system.h"
 
@@ -115,30 +115,27 @@ void TFOpzioni::Open() {
 }
 
 void TFOpzioni::BSelezionaClick() {
-    std::vector<wchar_t> file(MAX_PATH * 4, L'\0');
     const std::wstring initialFolder = services_.programFolder + L"Suoni";
     OPENFILENAMEW dialog{};
     dialog.lStructSize = sizeof(dialog);
     dialog.hwndOwner = Handle();
     dialog.lpstrFilter = L"File Multimediale (*.wav)\0*.wav\0";
-    dialog.lpstrFile = file.data();
-    dialog.nMaxFile = static_cast<DWORD>(file.size());
     dialog.lpstrInitialDir = initialFolder.c_str();
     dialog.lpstrTitle = L"Seleziona Suono";
     dialog.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
     // Cancelling leaves ESuono as it was.
-    bool chosen = false;
+    std::wstring file;
     {
         const win::FormsWaitingFor picker(Handle());
-        chosen = win::ShowOpenFileDialog(dialog);
+        file = win::ShowOpenFileDialog(dialog);
     }
-    if (chosen && file[0] != L'\0') ::SetDlgItemTextW(Handle(), kESuono, file.data());
+    if (!file.empty()) ::SetDlgItemTextW(Handle(), kESuono, file.c_str());
 }
 
 void TFOpzioni::BProvaClick() { PlayAlarm(Text(kESuono)); }
 
 std::wstring TFOpzioni::MostraDialogoBrowse(const wchar_t* title, unsigned flags) {
-    wchar_t displayName[MAX_PATH + 1] = {};
+    wchar_t displayName[MAX_PATH] = {};  // the folder's name, which the browser fills up to MAX_PATH
     BROWSEINFOW browse{};
     browse.hwndOwner = Handle();
     browse.pszDisplayName = displayName;
@@ -150,10 +147,9 @@ std::wstring TFOpzioni::MostraDialogoBrowse(const wchar_t* title, unsigned flags
         items = ::SHBrowseForFolderW(&browse);
     }
     if (items == nullptr) return {};
-    wchar_t path[MAX_PATH + 1] = {};
-    const bool found = ::SHGetPathFromIDListW(items, path);
+    const std::wstring path = win::PathOfItem(items);
     ::CoTaskMemFree(items);
-    return found ? std::wstring(path) + L"\\" : std::wstring();
+    return path.empty() ? std::wstring() : path + L"\\";
 }
 
 void TFOpzioni::TakeFolder(const std::wstring& folder) {

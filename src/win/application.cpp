@@ -48,7 +48,7 @@ void Application::ProcessMessages() {
 }
 
 void Application::ShowError(const std::string& message) {
-    const std::wstring text = AnsiToWide(ErrorBoxText(message));
+    const std::wstring text = Cp1252ToWide(ErrorBoxText(message));
     if (errorSink_) {
         errorSink_(text);
         return;

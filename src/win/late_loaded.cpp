@@ -1,26 +1,25 @@
 #include "win/late_loaded.h"
 
+#include <vector>
+
+#include "win/long_paths.h"
+
 namespace ricordex::win {
 
-// Systems without the search flags (Windows 7 before its 2011 update) refuse
-// them: the library is then named by its full path in the system folder.
-HMODULE LoadSystemLibrary(const wchar_t* library) {
-    if (HMODULE module = ::LoadLibraryExW(library, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32)) return module;
-    return LoadFromSystemFolder(library);
-}
-
-HMODULE LoadFromSystemFolder(const wchar_t* library) {
-    wchar_t folder[MAX_PATH] = {};
-    const UINT length = ::GetSystemDirectoryW(folder, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) return nullptr;
-    const std::wstring path = std::wstring(folder, length) + L"\\" + library;
-    return ::LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
-}
-
-bool ShowOpenFileDialog(OPENFILENAMEW& dialog) {
+std::wstring ShowOpenFileDialog(OPENFILENAMEW dialog) {
     using Function = BOOL(WINAPI*)(OPENFILENAMEW*);
+    using ErrorFunction = DWORD(WINAPI*)();
     static const LateFunction<Function> getOpenFileName(L"comdlg32.dll", "GetOpenFileNameW");
-    return getOpenFileName.Get()(&dialog) != FALSE;
+    static const LateFunction<ErrorFunction> extendedError(L"comdlg32.dll", "CommDlgExtendedError");
+    std::vector<wchar_t> file(kLongestPath, L'\0');
+    dialog.lpstrFile = file.data();
+    dialog.nMaxFile = static_cast<DWORD>(file.size());
+    if (getOpenFileName.Get()(&dialog)) return file.data();
+    // No error is a cancel. FNERR_BUFFERTOOSMALL cannot come for one file
+    // in a buffer of the longest path, but is told like any other rather
+    // than taken for a cancel.
+    if (const DWORD error = extendedError.Get()()) throw Error(FileDialogFailedText(error));
+    return {};
 }
 
 bool PlaySoundNamed(const wchar_t* sound, DWORD flags) {

@@ -10,15 +10,9 @@
 #include <string>
 
 #include "core/errors.h"
+#include "win/library_search.h"
 
 namespace ricordex::win {
-
-// A system library loaded from the system folder only, never from beside the
-// program or the working folder; null when it cannot be loaded.
-HMODULE LoadSystemLibrary(const wchar_t* library);
-// The same by the library's full path in the system folder, for systems that
-// refuse the search flags.
-HMODULE LoadFromSystemFolder(const wchar_t* library);
 
 // A function of a system library, looked up once; the library stays loaded
 // for the rest of the run. A library or function that cannot be found is
@@ -57,8 +51,10 @@ private:
     std::string failure_;
 };
 
-// GetOpenFileNameW; false when the user cancels.
-bool ShowOpenFileDialog(OPENFILENAMEW& dialog);
+// GetOpenFileNameW: the file chosen, or empty when the user cancels. The
+// file name's buffer is made here, as long as the longest path; a dialog
+// that fails raises an Error.
+std::wstring ShowOpenFileDialog(OPENFILENAMEW dialog);
 
 // PlaySoundW(sound, nullptr, flags); false when the sound cannot be played.
 bool PlaySoundNamed(const wchar_t* sound, DWORD flags);

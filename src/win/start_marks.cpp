@@ -11,9 +11,11 @@ namespace {
 // The file named by the environment, or empty: looked up once.
 const std::wstring& MarksFile() {
     static const std::wstring file = [] {
-        wchar_t name[MAX_PATH] = {};
-        const DWORD length = ::GetEnvironmentVariableW(L"RICORDEX_START_MARKS", name, MAX_PATH);
-        return length > 0 && length < MAX_PATH ? std::wstring(name, length) : std::wstring();
+        // Asked twice: first how long the name is, then the name.
+        std::wstring name(::GetEnvironmentVariableW(L"RICORDEX_START_MARKS", nullptr, 0), L'\0');
+        if (name.empty()) return name;
+        name.resize(::GetEnvironmentVariableW(L"RICORDEX_START_MARKS", name.data(), static_cast<DWORD>(name.size())));
+        return name;
     }();
     return file;
 }

@@ -17,7 +17,7 @@ DateTime SystemClock::Now() {
 
 int MessageBoxQuestions::Ask(std::string_view text, std::string_view caption, unsigned flags) {
     const FormsWaitingFor box(owner_);
-    return ShowMessageBox({owner_, AnsiToWide(text), AnsiToWide(caption), flags, kItalian});
+    return ShowMessageBox({owner_, Cp1252ToWide(text), Cp1252ToWide(caption), flags, kItalian});
 }
 
 std::wstring ProgramPath() {

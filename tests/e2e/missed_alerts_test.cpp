@@ -53,24 +53,6 @@ EventList Saved(const std::filesystem::path& archive) {
     return rows;
 }
 
-// The icon a row of the program's list shows, asked of the list across
-// the process boundary (the item lives in the program's memory).
-int RowImage(HWND list, int index) {
-    DWORD process = 0;
-    ::GetWindowThreadProcessId(list, &process);
-    const HANDLE handle = ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, process);
-    void* remote = ::VirtualAllocEx(handle, nullptr, sizeof(LVITEMW), MEM_COMMIT, PAGE_READWRITE);
-    LVITEMW item{};
-    item.mask = LVIF_IMAGE;
-    item.iItem = index;
-    ::WriteProcessMemory(handle, remote, &item, sizeof item, nullptr);
-    ::SendMessageW(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(remote));
-    ::ReadProcessMemory(handle, remote, &item, sizeof item, nullptr);
-    ::VirtualFreeEx(handle, remote, 0, MEM_RELEASE);
-    ::CloseHandle(handle);
-    return item.iImage;
-}
-
 class Reminders : public ProgramInUse {
 protected:
     void Run() { run_ = std::make_unique<ProgramRun>(dir_.path()); }
@@ -121,8 +103,8 @@ TEST_F(Reminders, AOneOffEventAlertedLastYearIsNotAlertedThisYearAndIsGrey) {
     ASSERT_TRUE(ProgramRun::Press(box, IDOK));
     EXPECT_EQ(Alert(4s), nullptr) << "the one-off event was alerted last year";
     ASSERT_TRUE(WaitUntil([&] { return Rows() == 2; }));
-    EXPECT_EQ(RowImage(List(), 0), static_cast<int>(RowStatus::Imminent));
-    EXPECT_EQ(RowImage(List(), 1), static_cast<int>(RowStatus::Past));
+    EXPECT_EQ(ProgramRun::Item(List(), 0).image, static_cast<int>(RowStatus::Imminent));
+    EXPECT_EQ(ProgramRun::Item(List(), 1).image, static_cast<int>(RowStatus::Past));
     ASSERT_TRUE(run_->CloseAndWait(10s));
     EXPECT_EQ(Saved(archive_).At(1).Text(kUltimoAvviso), lastYear);
 }

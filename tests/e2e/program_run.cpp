@@ -1,5 +1,7 @@
 #include "e2e/program_run.h"
 
+#include <commctrl.h>
+
 #define PSAPI_VERSION 2  // the K32 functions of kernel32
 #include <psapi.h>
 
@@ -109,9 +111,44 @@ HWND ProgramRun::Control(HWND parent, const wchar_t* text) {
 
 std::wstring ProgramRun::Text(HWND window) {
     // Asked of the window itself: an edit keeps its text to itself.
-    wchar_t text[256] = {};
-    ::SendMessageTimeoutW(window, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000, nullptr);
+    DWORD_PTR length = 0;
+    ::SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &length);
+    std::wstring text(length + 1, L'\0');
+    DWORD_PTR copied = 0;
+    ::SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG,
+                          2000, &copied);
+    text.resize(copied);
     return text;
+}
+
+ProgramRun::ListItem ProgramRun::Item(HWND list, int row, int column) {
+    constexpr int kLongest = 512;
+    struct Remote {
+        LVITEMW item;
+        wchar_t text[kLongest];
+    };
+    DWORD process = 0;
+    ::GetWindowThreadProcessId(list, &process);
+    const HANDLE handle = ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, process);
+    auto* remote = static_cast<Remote*>(::VirtualAllocEx(handle, nullptr, sizeof(Remote), MEM_COMMIT, PAGE_READWRITE));
+    Remote local{};
+    local.item.mask = LVIF_TEXT | LVIF_IMAGE;
+    local.item.iItem = row;
+    local.item.iSubItem = column;
+    local.item.pszText = remote->text;
+    local.item.cchTextMax = kLongest;
+    ::WriteProcessMemory(handle, remote, &local, sizeof local, nullptr);
+    ::SendMessageW(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(remote));
+    ::ReadProcessMemory(handle, remote, &local, sizeof local, nullptr);
+    ::VirtualFreeEx(handle, remote, 0, MEM_RELEASE);
+    ::CloseHandle(handle);
+    // The list may answer with a text of its own instead of the buffer.
+    std::wstring text;
+    if (local.item.pszText == remote->text) {
+        local.text[kLongest - 1] = L'\0';
+        text = local.text;
+    }
+    return {text, local.item.iImage};
 }
 
 HWND ProgramRun::TrayWindow() const {
@@ -173,18 +210,27 @@ bool ProgramRun::CloseAndWait(std::chrono::milliseconds timeout) {
 
 bool ProgramRun::Running() const { return ::WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT; }
 
-bool ProgramRun::HasLoaded(const wchar_t* library) const {
-    HMODULE modules[512];
-    DWORD bytes = 0;
-    if (!::K32EnumProcessModules(process_.hProcess, modules, sizeof(modules), &bytes)) return false;
-    for (DWORD i = 0; i < bytes / sizeof(HMODULE) && i < std::size(modules); ++i) {
-        wchar_t name[MAX_PATH] = {};
-        if (::K32GetModuleBaseNameW(process_.hProcess, modules[i], name, MAX_PATH) > 0 &&
-            ::lstrcmpiW(name, library) == 0) {
-            return true;
-        }
+bool ProgramRun::HasLoaded(const wchar_t* library) const { return !LoadedFrom(library).empty(); }
+
+std::filesystem::path ProgramRun::LoadedFrom(const wchar_t* library) const {
+    for (const std::filesystem::path& module : Modules()) {
+        if (::lstrcmpiW(module.filename().c_str(), library) == 0) return module;
     }
-    return false;
+    return {};
+}
+
+std::vector<std::filesystem::path> ProgramRun::Modules() const {
+    HMODULE modules[1024];
+    DWORD bytes = 0;
+    if (!::K32EnumProcessModules(process_.hProcess, modules, sizeof(modules), &bytes)) return {};
+    std::vector<std::filesystem::path> files;
+    for (DWORD i = 0; i < bytes / sizeof(HMODULE) && i < std::size(modules); ++i) {
+        std::wstring path(32768, L'\0');
+        path.resize(::K32GetModuleFileNameExW(process_.hProcess, modules[i], path.data(),
+                                              static_cast<DWORD>(path.size())));
+        if (!path.empty()) files.emplace_back(path);
+    }
+    return files;
 }
 
 }  // namespace ricordex::e2e

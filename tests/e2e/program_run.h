@@ -7,6 +7,7 @@
 #include <chrono>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace ricordex::e2e {
 
@@ -37,6 +38,13 @@ public:
     // A control of a window by its text (a picture button's text is its name).
     static HWND Control(HWND parent, const wchar_t* text);
     static std::wstring Text(HWND window);
+    // A list view's cell, asked across the process boundary (the item lives
+    // in the program's memory): its text, and the row's icon.
+    struct ListItem {
+        std::wstring text;
+        int image = -1;
+    };
+    static ListItem Item(HWND list, int row, int column = 0);
     // A message box of the program, found by its title, or null.
     HWND WaitForMessageBox(const wchar_t* title, std::chrono::milliseconds timeout) const;
     static std::wstring MessageBoxText(HWND box);
@@ -48,8 +56,12 @@ public:
     // Asks the main window to close and waits for the process to end.
     bool CloseAndWait(std::chrono::milliseconds timeout);
     bool Running() const;
-    // Whether the program has loaded a library ("comctl32.dll", say).
+    // Whether the program has loaded a library ("comctl32.dll", say), and
+    // the file it was loaded from (empty when it was not).
     bool HasLoaded(const wchar_t* library) const;
+    std::filesystem::path LoadedFrom(const wchar_t* library) const;
+    // The files of every module the program has loaded, itself first.
+    std::vector<std::filesystem::path> Modules() const;
 
 private:
     PROCESS_INFORMATION process_{};

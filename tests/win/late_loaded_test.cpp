@@ -25,10 +25,11 @@ TEST(LateLoaded, ALibraryOrFunctionThatCannotBeFoundIsNamedEveryTimeItIsAskedFor
     EXPECT_NE(LateFunction<Function>(L"kernel32.dll", "GetTickCount").Get(), nullptr);
 }
 
-// Where the search flags are refused, the full path in the system folder.
-TEST(LateLoaded, TheSystemFolderTakesTheLibraryByItsFullPath) {
-    EXPECT_NE(LoadFromSystemFolder(L"winmm.dll"), nullptr);
-    EXPECT_EQ(LoadFromSystemFolder(L"ricordex-nessuna.dll"), nullptr);
+// A dialog that fails is no cancel: its error is told.
+TEST(LateLoaded, AFileDialogThatFailsIsToldNotTakenForACancel) {
+    OPENFILENAMEW wrongSize{};  // lStructSize 0
+    EXPECT_EQ(testing::ErrorText<Error>([&] { ShowOpenFileDialog(wrongSize); }),
+              "The file dialog failed (dialog error 1)");  // CDERR_STRUCTSIZE
 }
 
 }  // namespace
