@@ -100,8 +100,8 @@ void BM_TickNoneDue(benchmark::State& state) { TickNoneDue(state, false); }
 void BM_TickBuildingTheIndex(benchmark::State& state) {
     Program program;
     Fill(program.list, static_cast<std::size_t>(state.range(0)));
-    program.examinedUpTo = FixedClock().Now() - 1;  // set, as in a running program
     FixedClock clock;
+    program.examinedUpTo = clock.Now() - 1;  // set, as in a running program
     SilentPorts ports;
     UnreadableRows unreadable;
     AlertScheduler scheduler(program.Target(), clock, ports, unreadable, [](const std::string&) {});
