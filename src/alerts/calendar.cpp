@@ -63,7 +63,8 @@ AlertRule RuleOf(const EventRow& row) {
 }
 
 DateTime WindowStart(const EventDate& date, const Occurrence& occurrence, double lead) {
-    if (lead >= InizioInGiorni("Da adesso")) return OccurrenceIn(date, occurrence.year - 1).at;
+    static const double fromNow = InizioInGiorni("Da adesso");
+    if (lead >= fromNow) return OccurrenceIn(date, occurrence.year - 1).at;
     return occurrence.at - lead;
 }
 
