@@ -53,6 +53,7 @@ TTrayIcon::TTrayIcon(HWND ownerWindow)
 }
 
 TTrayIcon::~TTrayIcon() {
+    *alive_ = false;
     SetIconVisible(false);
     cycleTimer_.SetEnabled(false);
     clickTimer_.SetEnabled(false);
@@ -223,9 +224,9 @@ void TTrayIcon::OnTrayMessage(UINT event, POINT anchor) {
     if (!enabled_) return;
     const bool afterRightRelease = std::exchange(lastEventWasRightRelease_, event == WM_RBUTTONUP);
     switch (event) {
-    case NIN_KEYSELECT: PopupMenuAt(anchor); return;
+    case NIN_KEYSELECT: PopupMenuAt(anchor, OpenedBy::Keyboard); return;
     case WM_CONTEXTMENU:
-        if (!afterRightRelease) PopupMenuAt(anchor);
+        if (!afterRightRelease) PopupMenuAt(anchor, OpenedBy::Keyboard);
         return;
     case NIN_SELECT: TakeForeground(); return;
     case WM_LBUTTONDBLCLK: LeftDoubleClicked(); return;
@@ -317,23 +318,28 @@ void TTrayIcon::PopupMenuAtCursor() {
     if (popupMenu_ == nullptr || !popupMenu_->AutoPopup()) return;
     POINT at{};
     if (!::GetCursorPos(&at)) return;
-    PopupMenuAt(at);
+    PopupMenuAt(at, OpenedBy::Mouse);
 }
 
 // One menu at a time: the shell may ask again while it opens (Enter sends
 // NIN_KEYSELECT twice) or while it is open.
-void TTrayIcon::PopupMenuAt(POINT at) {
+void TTrayIcon::PopupMenuAt(POINT at, OpenedBy openedBy) {
     PopupMenu* menu = popupMenu_;
     if (menu == nullptr || !menu->AutoPopup() || menuOpen_) return;
     std::optional<std::size_t> chosen;
     HWND window = nullptr;
+    const std::shared_ptr<bool> alive = alive_;
     {
         menuOpen_ = true;
         const struct MenuClosed {
+            const std::shared_ptr<bool>& alive;
             bool& open;
-            ~MenuClosed() { open = false; }
-        } closed{menuOpen_};
+            ~MenuClosed() {
+                if (*alive) open = false;
+            }
+        } closed{alive, menuOpen_};
         win::Application::Instance().ProcessMessages();
+        if (!*alive) return;
         // A menu opened from the tray closes when the user clicks elsewhere
         // only if its window is in the foreground; the message posted to it
         // once the menu is over makes the switch of foreground take effect.
@@ -342,14 +348,17 @@ void TTrayIcon::PopupMenuAt(POINT at) {
         menu->SetPopupComponent(this);
         chosen = menu->Track(at.x, at.y, window);
         ::PostMessageW(window, WM_NULL, 0, 0);
+        if (!*alive) return;  // the icon went while its menu was open
     }
     // The item's action runs once the menu is over: a box it opens leaves
     // the menu free to open again.
     if (chosen) {
         menu->Click(*chosen);
-    } else if (::GetForegroundWindow() == window) {
-        // Left with Escape, or by a click that took no other window to the
-        // front: a window the user clicked keeps the keys.
+    } else if (openedBy == OpenedBy::Keyboard && ::GetForegroundWindow() == window) {
+        // Opened from the keyboard and left with Escape, or by a click that
+        // took no other window to the front: the keys go back to the icons,
+        // where the user was. A window the user clicked keeps them, and a
+        // menu opened with the mouse leaves them where they were.
         ReturnFocusToNotificationArea();
     }
 }

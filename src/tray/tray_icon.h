@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "tray/popup_menu.h"
@@ -143,7 +144,8 @@ private:
     void LeftDoubleClicked();
     // The window the tray menu belongs to while it is open.
     HWND MenuWindow() const;
-    void PopupMenuAt(POINT at);
+    enum class OpenedBy { Mouse, Keyboard };
+    void PopupMenuAt(POINT at, OpenedBy openedBy);
     void ClickTimerTick();
     void CycleTimerTick();
     HICON ListImage(int index) const;
@@ -174,6 +176,9 @@ private:
     int addRetryAttempts_;
     int addRetriesLeft_ = 0;
     bool menuOpen_ = false;
+    // False once the icon is gone: the menu's loop may outlive it (an
+    // update that ends the program while the menu is open).
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
     // The shell follows a right release with its own WM_CONTEXTMENU.
     bool lastEventWasRightRelease_ = false;
 

@@ -76,6 +76,11 @@ void EventListView::Attach(HWND list, HIMAGELIST images) {
     if (const std::optional<RowId> pending = std::exchange(pendingSelection_, std::nullopt)) Select(pending);
 }
 
+EventListView::~EventListView() {
+    // The list control may outlive this view: its rows are no longer told.
+    if (list_ != nullptr && ::IsWindow(list_)) win::SetAccessibleName(list_, L"Eventi");
+}
+
 void EventListView::ApplyColours() {
     if (list_ == nullptr) return;
     // Below the last row, the form's face; under high contrast, the window's.

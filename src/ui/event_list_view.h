@@ -31,6 +31,10 @@ public:
     EventListView(EventList& rows, Clock& clock, UnreadableRows& unreadable, ErrorReport report)
         : rows_(rows), clock_(clock), unreadable_(unreadable), report_(std::move(report)) {}
 
+    ~EventListView();
+    EventListView(const EventListView&) = delete;
+    EventListView& operator=(const EventListView&) = delete;
+
     void SetCommands(ListCommands commands) { commands_ = std::move(commands); }
 
     // Takes over the list control created from the form's table, with the

@@ -124,8 +124,10 @@ void TFMain::OnEndSession(bool closeApp) {
         SaveAtEndOfSession(state_, services_);
     }
     // An installer or an update closes the program and the session goes on:
-    // the program ends itself, and Windows starts it again afterwards.
-    if (closeApp) ::DestroyWindow(Handle());
+    // the program ends itself, and Windows starts it again afterwards. Its
+    // loop ends, and with it any box, menu or dialog waiting in it, before
+    // the window goes: nothing is destroyed under code still running.
+    if (closeApp) ::PostQuitMessage(0);
 }
 
 void TFMain::OnShowMainWindowAsked() {

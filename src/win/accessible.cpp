@@ -65,6 +65,13 @@ public:
     }
     HRESULT STDMETHODCALLTYPE get_accName(VARIANT child, BSTR* name) override {
         if (name == nullptr) return E_POINTER;
+        try {
+            return Name(child, name);
+        } catch (...) {  // nothing may cross into the client
+            return E_FAIL;
+        }
+    }
+    HRESULT Name(VARIANT child, BSTR* name) {
         const AccessibleText* text = Text();
         if (text != nullptr && IsSelf(child) && !text->name.empty()) return Give(text->name, name);
         const HRESULT system = system_->get_accName(child, name);
@@ -79,6 +86,13 @@ public:
     }
     HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT child, BSTR* description) override {
         if (description == nullptr) return E_POINTER;
+        try {
+            return Description(child, description);
+        } catch (...) {  // nothing may cross into the client
+            return E_FAIL;
+        }
+    }
+    HRESULT Description(VARIANT child, BSTR* description) {
         const AccessibleText* text = Text();
         if (text != nullptr && !IsSelf(child) && text->rowDescription && RowOf(child) >= 0) {
             return Give(text->rowDescription(RowOf(child)), description);
@@ -160,7 +174,7 @@ LRESULT Answer(HWND control, WPARAM flags) {
     auto* named = new NamedObject(system, control);
     const LRESULT result = resultFromObject.Get()(kIAccessible, flags, static_cast<IAccessible*>(named));
     named->Release();
-    return result;
+    return result > 0 ? result : 0;  // a failure is an error code: the system answers instead
 }
 
 LRESULT CALLBACK Subclass(HWND control, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {

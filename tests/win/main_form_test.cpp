@@ -148,7 +148,10 @@ TEST_F(MainFormTest, EndOfSessionKeepsChangesWithoutAQuestionAndAnUpdateAlsoEnds
         EXPECT_TRUE(questions_.asked.empty());
         EXPECT_EQ(ReadBytes(archive_).size(), 164u);
         EXPECT_FALSE(state_.modificato);
-        EXPECT_EQ(::IsWindow(window) != FALSE, reason != ENDSESSION_CLOSEAPP);
+        MSG quit{};
+        EXPECT_EQ(::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != FALSE, reason == ENDSESSION_CLOSEAPP)
+            << "the program ends";
+        EXPECT_TRUE(::IsWindow(window)) << "once its loop is over, not under it";
         form_.reset();
         win::PumpMessages();
         state_ = ProgramState{};

@@ -245,15 +245,20 @@ TEST_F(TrayMenuTest, DisabledIconIgnoresTheMouseAndTheKeys) {
     EXPECT_TRUE(corners_.empty());
 }
 
-// Escape, or a click that takes nothing else to the front, gives the keys
-// back to the notification area; a choice, or a click on another window
-// (which keeps the keys), does not.
+// A menu opened from the keyboard and left with Escape, or by a click that
+// takes nothing else to the front, gives the keys back to the notification
+// area; a choice, a click on another window (which keeps the keys), or a
+// menu opened with the mouse does not.
 TEST_F(TrayMenuTest, AMenuLeftWithoutAChoiceGivesTheKeysBackToTheNotificationArea) {
     InMenu([] { PressKeys({VK_ESCAPE}); });
     Notify(NIN_KEYSELECT, {300, 200});
     EXPECT_EQ(SetFocusRequests(), 1);
-    Mouse(WM_RBUTTONDOWN);  // closed as by a click beside it
+    InMenu([] { ::EndMenu(); });  // closed as by a click beside it
+    Notify(WM_CONTEXTMENU, {300, 200});
     EXPECT_EQ(SetFocusRequests(), 2);
+    InMenu([] { PressKeys({VK_ESCAPE}); });
+    Mouse(WM_RBUTTONDOWN);
+    EXPECT_EQ(SetFocusRequests(), 2) << "the mouse's menu leaves the keys where they were";
 
     InMenu([] { PressKeys({VK_DOWN, VK_DOWN, VK_RETURN}); });
     Notify(NIN_KEYSELECT, {300, 200});
@@ -268,7 +273,7 @@ TEST_F(TrayMenuTest, AMenuLeftWithoutAChoiceGivesTheKeysBackToTheNotificationAre
     Mouse(WM_RBUTTONDOWN);
     EXPECT_EQ(::GetForegroundWindow(), other);
     EXPECT_EQ(SetFocusRequests(), 2);
-    EXPECT_EQ(corners_.size(), 4u);
+    EXPECT_EQ(corners_.size(), 5u);
     ::DestroyWindow(other);
 }
 
