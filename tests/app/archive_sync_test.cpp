@@ -11,6 +11,7 @@
 #include <random>
 #include <set>
 
+#include "app/archive_follow.h"
 #include "app/delete_event.h"
 #include "app/program_state.h"
 #include "core/archive.h"
