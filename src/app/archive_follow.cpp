@@ -8,6 +8,7 @@ ArchiveLookRequest FollowRequest(const ProgramState& state) {
     ArchiveLookRequest request;
     request.archive = state.settings.dati;
     request.known = state.base.stamp;
+    request.baseVersion = state.base.version;
     const bool unsaved = state.modificato || state.aggiornatoDaTimer;
     // A list that could not be loaded whole is read again only once the
     // archive is reached at all (it was out of reach at start): a file that
@@ -45,7 +46,8 @@ bool FollowSeen(ProgramState& state, Services& services, const ArchiveLook& look
     }
     state.ticksUnreachable = 0;
     if (state.modificato || state.aggiornatoDaTimer) return false;
-    if (look.request.known != state.base.stamp || !look.request.readWhenChanged) return false;  // stale
+    // Taken before a save, a load or a merge: stale.
+    if (look.request.baseVersion != state.base.version || !look.request.readWhenChanged) return false;
     if (look.sight.stamp == state.base.stamp) return false;
     const bool notLoaded = !state.base.stamp;
     const DiskChange change = MergeSeenChanges(state.base, state.list, look.sight);

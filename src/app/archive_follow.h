@@ -16,6 +16,7 @@ namespace ricordex {
 struct ArchiveLookRequest {
     std::filesystem::path archive;
     std::optional<FileStamp> known;  // the stamp last read or written
+    std::uint64_t baseVersion = 0;   // the base the look is for
     bool readWhenChanged = false;    // nothing unsaved: a changed file is read
 };
 

@@ -85,6 +85,7 @@ void ArchiveBase::SetRows(const std::vector<RowTexts>& rows) {
 
 void RememberBase(ArchiveBase& base, const EventList& list, ArchiveFiles& files, const std::filesystem::path& path) {
     base.known = true;
+    ++base.version;
     base.stamp = files.StampOf(path);
     base.records.resize(list.Count() * kRecordSize);
     for (std::size_t i = 0; i < list.Count(); ++i) EncodeRecord(list.At(i), base.records.data() + i * kRecordSize);
@@ -111,6 +112,7 @@ DiskChange MergeSeenChanges(ArchiveBase& base, EventList& list, const ArchiveSig
     // An emptied file would pass for the other program's deletions.
     if (!theirs || (theirs->empty() && !base.records.empty())) return DiskChange::kUnreadable;
     base.stamp = sight.stamp;
+    ++base.version;
     const std::vector<RowTexts> baseRows = base.Rows();
     if (SameRows(*theirs, baseRows)) return DiskChange::kNone;  // touched, not changed
     const std::vector<RowTexts> merged = MergeRows(baseRows, *theirs, RowsOf(list));

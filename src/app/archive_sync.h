@@ -4,6 +4,7 @@
 // when it last read or wrote it, and before writing over a file that has
 // changed since, it merges the file's rows into its list.
 
+#include <cstdint>
 #include <exception>
 #include <filesystem>
 #include <functional>
@@ -23,6 +24,9 @@ struct ArchiveBase {
     // Its rows then, what both sides start from, kept as the archive's own
     // records: one block of memory, made in a blink at every load and save.
     std::string records;
+    // Counts the times the base was taken anew: a look at the file taken
+    // before is stale after.
+    std::uint64_t version = 0;
 
     std::vector<RowTexts> Rows() const;
     void SetRows(const std::vector<RowTexts>& rows);

@@ -53,7 +53,8 @@ struct Services {
     ErrorReport report = {};
     // Runs the file work of a save, which may wait on a network folder or
     // on another program's lock: the window runs it on another thread and
-    // keeps painting meanwhile. Nothing set: it runs right here.
+    // keeps painting meanwhile; what the work raises is raised again. Nothing
+    // set: it runs right here.
     std::function<void(const std::function<void()>&)> runFileWork = {};
 };
 

@@ -33,7 +33,7 @@ protected:
         looked_ = 0;
         return watch_.TakeResult(now);
     }
-    ArchiveLookRequest Request(const std::filesystem::path& path) { return {path, std::nullopt, true}; }
+    ArchiveLookRequest Request(const std::filesystem::path& path) { return {path, std::nullopt, 0, true}; }
 
     TempDir dir_;
     std::filesystem::path archive_ = dir_ / "Ricordex.psc";
