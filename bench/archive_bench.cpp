@@ -18,6 +18,7 @@
 #include <unistd.h>
 
 #include "app/archive_sync.h"
+#include "app/program_state.h"
 #include "core/archive.h"
 #include "core/archive_merge.h"
 #include "core/archive_record.h"
@@ -195,9 +196,26 @@ void BM_MergeOnSave(benchmark::State& state) {
     }
 }
 
+// What a save run off the window's thread adds: the copy of the program's
+// state it works on (the list and the base), and the state taken back.
+void BM_SaveCopiesTheState(benchmark::State& state) {
+    const std::filesystem::path path = ArchiveOf(static_cast<std::size_t>(state.range(0)));
+    StdArchiveFiles files;
+    ProgramState program;
+    LoadOrCreateArchive(program.list, files, path);
+    RememberBase(program.base, program.list, files, path);
+    for (auto _ : state) {
+        ProgramState work = program;
+        program.list = std::move(work.list);
+        program.base = std::move(work.base);
+        benchmark::DoNotOptimize(program.list.Count());
+    }
+}
+
 BENCHMARK(BM_PlainReadAndSort)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Load)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Merge)->Arg(100'000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SaveCopiesTheState)->Arg(100'000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MergeOnSave)->Arg(100'000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PlainWrite)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Save)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);

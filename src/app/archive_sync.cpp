@@ -85,19 +85,34 @@ void ArchiveBase::SetRows(const std::vector<RowTexts>& rows) {
 
 void RememberBase(ArchiveBase& base, const EventList& list, ArchiveFiles& files, const std::filesystem::path& path) {
     base.known = true;
+    ++base.version;
     base.stamp = files.StampOf(path);
     base.records.resize(list.Count() * kRecordSize);
     for (std::size_t i = 0; i < list.Count(); ++i) EncodeRecord(list.At(i), base.records.data() + i * kRecordSize);
 }
 
+ArchiveSight SeeArchive(ArchiveFiles& files, const std::filesystem::path& path, bool read) {
+    ArchiveSight sight;
+    sight.exists = files.Exists(path);
+    if (!sight.exists) return sight;
+    sight.stamp = files.StampOf(path);
+    if (read) sight.rows = ReadRows(files, path);
+    return sight;
+}
+
 DiskChange MergeChangesOnDisk(ArchiveBase& base, EventList& list, ArchiveFiles& files,
                               const std::filesystem::path& path) {
-    if (!base.known || !files.Exists(path)) return DiskChange::kNone;
-    const std::optional<FileStamp> now = files.StampOf(path);
-    std::optional<std::vector<RowTexts>> theirs = ReadRows(files, path);
+    if (!base.known) return DiskChange::kNone;
+    return MergeSeenChanges(base, list, SeeArchive(files, path, true));
+}
+
+DiskChange MergeSeenChanges(ArchiveBase& base, EventList& list, const ArchiveSight& sight) {
+    if (!base.known || !sight.exists) return DiskChange::kNone;
+    const std::optional<std::vector<RowTexts>>& theirs = sight.rows;
     // An emptied file would pass for the other program's deletions.
     if (!theirs || (theirs->empty() && !base.records.empty())) return DiskChange::kUnreadable;
-    base.stamp = now;
+    base.stamp = sight.stamp;
+    ++base.version;
     const std::vector<RowTexts> baseRows = base.Rows();
     if (SameRows(*theirs, baseRows)) return DiskChange::kNone;  // touched, not changed
     const std::vector<RowTexts> merged = MergeRows(baseRows, *theirs, RowsOf(list));

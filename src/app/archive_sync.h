@@ -4,6 +4,7 @@
 // when it last read or wrote it, and before writing over a file that has
 // changed since, it merges the file's rows into its list.
 
+#include <cstdint>
 #include <exception>
 #include <filesystem>
 #include <functional>
@@ -23,6 +24,9 @@ struct ArchiveBase {
     // Its rows then, what both sides start from, kept as the archive's own
     // records: one block of memory, made in a blink at every load and save.
     std::string records;
+    // Counts the times the base was taken anew: a look at the file taken
+    // before is stale after.
+    std::uint64_t version = 0;
 
     std::vector<RowTexts> Rows() const;
     void SetRows(const std::vector<RowTexts>& rows);
@@ -37,6 +41,21 @@ enum class DiskChange {
     kUnreadable,  // the file changed but cannot be read as an archive
 };
 
+// What a look at the archive file found. Taking it is the slow part (a
+// network folder may keep it waiting for its time-outs): it is taken off
+// the window's thread, and the list is changed from it there afterwards.
+struct ArchiveSight {
+    bool exists = false;             // false also when it could not be told
+    std::optional<FileStamp> stamp;  // its size and last write, when known
+    // Its rows, when asked for and the file reads whole as an archive.
+    std::optional<std::vector<RowTexts>> rows;
+};
+
+// Looks at the archive: whether it is there, its stamp, and its rows when
+// `read` (a file that cannot be read leaves them empty). Raises only where
+// Exists does: a folder that cannot be reached.
+ArchiveSight SeeArchive(ArchiveFiles& files, const std::filesystem::path& path, bool read);
+
 // Before a save: when the file no longer holds what was last read or
 // written (another program saved it meanwhile, or a load failed half-way),
 // its rows and the list's are merged against the base, into the list, and
@@ -48,6 +67,8 @@ enum class DiskChange {
 // place) is not merged: it is kUnreadable, for the caller to keep aside.
 DiskChange MergeChangesOnDisk(ArchiveBase& base, EventList& list, ArchiveFiles& files,
                               const std::filesystem::path& path);
+// The same, from a look taken before (with its rows read).
+DiskChange MergeSeenChanges(ArchiveBase& base, EventList& list, const ArchiveSight& sight);
 
 // Makes the list hold these rows in one pass, keeping each row that stays
 // (matched by its six texts) with its id, so that the selection and the

@@ -12,13 +12,23 @@ namespace {
 // a file that nothing names any more). Written under the new archive's
 // lock, with its absence seen under it too: another PC may be switching to
 // the same folder. False when an archive is there after all.
-bool WriteListAsNewArchive(ProgramState& state, Services& services, const std::filesystem::path& archive) {
+bool WriteListAsNewArchiveHere(ProgramState& state, Services& services, const std::filesystem::path& archive) {
     if (services.files.Exists(archive)) return false;
     const std::unique_ptr<ArchiveLock> lock = services.files.Lock(archive);
     if (services.files.Exists(archive)) return false;
     ScriviRecord(state.list, services.files, archive);
     RememberBase(state.base, state.list, services.files, archive);
     return true;
+}
+
+// The lock may keep it waiting, as any save: off the window's thread when
+// the window offers one. The list is only read meanwhile, as the window
+// does when it paints.
+bool WriteListAsNewArchive(ProgramState& state, Services& services, const std::filesystem::path& archive) {
+    if (!services.runFileWork) return WriteListAsNewArchiveHere(state, services, archive);
+    bool written = false;
+    services.runFileWork([&] { written = WriteListAsNewArchiveHere(state, services, archive); });
+    return written;
 }
 
 // A folder that holds an archive: the list is saved where it was, then the

@@ -1,6 +1,9 @@
 #include "app/program_state.h"
 
 #include <cmath>
+#include <exception>
+#include <string>
+#include <vector>
 
 #include "core/archive.h"
 #include "core/errors.h"
@@ -20,16 +23,6 @@ void KeepAside(Services& services, const std::filesystem::path& archive) {
         copy += suffix.append(".bak");
     }
     services.files.CopyToNew(archive, copy);
-}
-
-// An archive that could not be reached at start (a network folder before
-// its network) is loaded once it can be, as long as nothing here changed:
-// until then the program would have no events to alert.
-bool LoadWhenReached(ProgramState& state, Services& services, const std::filesystem::path& archive) {
-    const DiskChange change = MergeChangesOnDisk(state.base, state.list, services.files, archive);
-    if (change == DiskChange::kUnreadable) return false;  // the next tick tries again
-    state.loadIncomplete = false;
-    return change == DiskChange::kMerged;
 }
 
 void Save(ProgramState& state, Services& services) {
@@ -57,7 +50,7 @@ EventList BaseWithAlertStamps(const ArchiveBase& base, const AlertStamps& stamps
 
 enum class Written { kList, kAlertStampsOnly };
 
-void WriteArchive(ProgramState& state, Services& services, Written written) {
+void WriteArchiveHere(ProgramState& state, Services& services, Written written) {
     const std::filesystem::path archive = state.settings.dati;
     // Two programs on one shared archive merge and write in turn.
     const std::unique_ptr<ArchiveLock> lock = services.files.Lock(archive);
@@ -96,6 +89,39 @@ void WriteArchive(ProgramState& state, Services& services, Written written) {
     state.loadIncomplete = false;
     RememberBase(state.base, state.list, services.files, archive);
     SetAsideMergedCopies(copies, services.files, services.report);
+}
+
+// The file work may wait (a network folder, another program's lock): given
+// a place to run it (off the window's thread, the window painting the list
+// meanwhile), it works on a copy of what it changes, taken back once it
+// ends, and what it has to tell is told then.
+void WriteArchive(ProgramState& state, Services& services, Written written) {
+    if (!services.runFileWork) {
+        WriteArchiveHere(state, services, written);
+        return;
+    }
+    ProgramState work = state;
+    std::vector<std::string> reports;
+    Services workServices = services;
+    workServices.report = [&reports](const std::string& text) { reports.push_back(text); };
+    std::exception_ptr failure;
+    services.runFileWork([&] {
+        try {
+            WriteArchiveHere(work, workServices, written);
+        } catch (...) {
+            failure = std::current_exception();
+        }
+    });
+    // What the file work changes, whether it went through or not: the list
+    // holds what was merged in, the base what the file holds.
+    state.list = std::move(work.list);
+    state.base = std::move(work.base);
+    state.loadIncomplete = work.loadIncomplete;
+    state.unreadableCopies = std::move(work.unreadableCopies);
+    if (services.report) {
+        for (const std::string& text : reports) services.report(text);
+    }
+    if (failure) std::rethrow_exception(failure);
 }
 
 }  // namespace
@@ -173,25 +199,6 @@ void RememberExamined(ProgramState& state, Services& services, bool everyFewMinu
 
 void BeginRunAtResume(ProgramState& state, Services& services) {
     state.avvioProgramma = StampOf(services.clock.Now());
-}
-
-bool FollowArchive(ProgramState& state, Services& services) {
-    if (!state.base.known) return false;
-    const std::filesystem::path archive = state.settings.dati;
-    const std::optional<FileStamp> now = services.files.StampOf(archive);
-    if (!now) {
-        // Gone for one tick may be another program replacing the file.
-        if (state.base.stamp && ++state.ticksUnreachable == 2 && services.report) {
-            services.report("L'archivio non si raggiunge (cartella di rete o disco non disponibile): "
-                            "l'elenco resta com'\xE8 e il prossimo salvataggio riprover\xE0.");
-        }
-        return false;
-    }
-    state.ticksUnreachable = 0;
-    if (state.modificato || state.aggiornatoDaTimer) return false;
-    if (!state.base.stamp) return state.loadIncomplete && LoadWhenReached(state, services, archive);
-    if (*now == *state.base.stamp || state.loadIncomplete) return false;
-    return MergeChangesOnDisk(state.base, state.list, services.files, archive) == DiskChange::kMerged;
 }
 
 }  // namespace ricordex

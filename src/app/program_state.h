@@ -3,6 +3,7 @@
 // decisions made on them.
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <set>
 #include <string>
@@ -50,6 +51,11 @@ struct Services {
     // Tells the user of what went wrong without stopping what goes on (the
     // window shows it once nothing else is open); nothing by default.
     ErrorReport report = {};
+    // Runs the file work of a save, which may wait on a network folder or
+    // on another program's lock: the window runs it on another thread and
+    // keeps painting meanwhile; what the work raises is raised again. Nothing
+    // set: it runs right here.
+    std::function<void(const std::function<void()>&)> runFileWork = {};
 };
 
 // The deciding steps of the main window's creation: settings, start stamp,
@@ -90,17 +96,5 @@ void SaveArchive(ProgramState& state, Services& services);
 // The same, writing the archive's rows as last read or written with the
 // alerts' new stamps applied, instead of the list (after an answer of No).
 void SaveAlertStampsOnly(ProgramState& state, Services& services);
-
-// Every tick: when another program (a second PC) saved the archive and
-// nothing here is unsaved, the list takes the archive's rows; the rows that
-// stay keep their ids (the selection and the editor follow them). With
-// something unsaved, the changes are merged at the next save instead.
-// An archive that cannot be reached at two ticks in a row (its folder on a
-// network that is down) is reported once, until it can be reached again;
-// the list stays as it is.
-// One that could not be reached at start is loaded once it can be, while
-// nothing here is unsaved.
-// Returns whether the list changed.
-bool FollowArchive(ProgramState& state, Services& services);
 
 }  // namespace ricordex

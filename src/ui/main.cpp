@@ -62,7 +62,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
     win::MarkStart("application window");
 
     win::Win32Registry registry;
-    win::Win32ArchiveFiles files;
+    // Never destroyed: a look at the archive still waiting on a network
+    // folder when the program ends uses it until the process is gone.
+    static auto& files = *new win::Win32ArchiveFiles;
     win::SystemClock clock;
     win::MessageBoxQuestions questions;
     Services services{registry, files, clock, questions, win::ProgramFolder()};

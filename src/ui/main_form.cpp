@@ -11,7 +11,10 @@
 
 namespace ricordex::ui {
 
-TFMain::~TFMain() { services_.report = nullptr; }
+TFMain::~TFMain() {
+    services_.report = nullptr;
+    services_.runFileWork = nullptr;
+}
 
 void TFMain::FormCreate() {
     win::Application& application = win::Application::Instance();
@@ -34,15 +37,22 @@ void TFMain::BChiudiClick() {
 void TFMain::Chiudi1Click() { ::PostMessageW(Handle(), WM_CLOSE, 0, 0); }
 
 void TFMain::Timer1Timer() {
-    // Not under an open box or dialog: the row they show must stay as it is.
-    const std::optional<RowId> selected = listView1_.SelectedId();
-    const bool followed = win::Application::Instance().BoxesOpen() == 0 && !DialogOpen() &&
-                          FollowArchive(state_, services_);
+    // The list is examined first, on time, whatever the archive's folder does.
     scheduler_.Timer1Timer();
     // Colours and icons follow the clock, not only the next repaint.
     listView1_.Refresh();
-    if (followed) listView1_.Select(selected);
+    // Another PC's save is looked for off this thread: a network folder
+    // that stopped answering keeps only the look waiting.
+    archiveWatch_.Look(FollowRequest(state_), std::chrono::steady_clock::now());
     RememberExaminedQuietly(true);
+}
+
+void TFMain::OnArchiveLooked() {
+    const std::optional<ArchiveLook> look = archiveWatch_.TakeResult(std::chrono::steady_clock::now());
+    // Not under an open box or dialog: the row they show must stay as it
+    // is. The next tick looks again.
+    if (!look || win::Application::Instance().BoxesOpen() != 0 || DialogOpen()) return;
+    listView1_.ChangeRows([&] { FollowSeen(state_, services_, *look); });
 }
 
 void TFMain::RememberExaminedQuietly(bool everyFewMinutes) {

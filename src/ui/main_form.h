@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "alerts/scheduler.h"
+#include "app/archive_watch.h"
 #include "app/program_state.h"
 #include "tray/popup_menu.h"
 #include "tray/tray_icon.h"
@@ -87,6 +88,7 @@ private:
     static constexpr UINT_PTR kShowHiddenDialogsTimer = 2;
     static constexpr UINT kShowPendingReports = WM_APP + 1;
     static constexpr UINT kCloseIfAnswered = WM_APP + 2;
+    static constexpr UINT kArchiveLooked = WM_APP + 3;
 
     // The window's look: its controls, fonts and pictures, for its DPI;
     // made the first time the window is shown (a start that stays in the
@@ -112,6 +114,8 @@ private:
     // A second start asked for the window.
     void OnShowMainWindowAsked();
     void OnResume();
+    // A look at the archive ended: another PC's save is followed.
+    void OnArchiveLooked();
     void OnSuspend();
     // Windows ends the session, or closes the program alone (`closeApp`:
     // an installer, an update).
@@ -139,6 +143,7 @@ private:
     win::Timer timer1_;
     AlertPortsWin alertPorts_;
     AlertScheduler scheduler_;
+    ArchiveWatch archiveWatch_;
     win::UniqueImageList imageList1_;
     std::array<win::UniqueBitmap, 4> menuPictures_;
     std::array<win::UniqueIcon, 6> buttonPictures_;

@@ -25,6 +25,7 @@ LRESULT TFMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         OnTimer(wParam);
         return 0;
     case kShowPendingReports: reports_.ShowAll(); return 0;
+    case kArchiveLooked: OnArchiveLooked(); return 0;
     case WM_POWERBROADCAST:
         if (wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND) OnResume();
         if (wParam == PBT_APMSUSPEND) OnSuspend();

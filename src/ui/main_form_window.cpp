@@ -17,6 +17,7 @@
 #include "win/controls.h"
 #include "win/pictures.h"
 #include "win/start_marks.h"
+#include "win/work_while_painting.h"
 
 namespace ricordex::ui {
 namespace {
@@ -87,8 +88,10 @@ TFMain::TFMain(ProgramState& state, Services& services)
       alertPorts_(timer1_, *this),
       scheduler_({state.list, state.settings.suono, state.avvioProgramma, state.aggiornatoDaTimer, state.alertStamps,
                   state.examinedUpTo, state.loadIncomplete},
-                 services.clock, alertPorts_, unreadable_, [this](const std::string& text) { reports_.AddUnreadableRow(text); }) {
+                 services.clock, alertPorts_, unreadable_, [this](const std::string& text) { reports_.AddUnreadableRow(text); }),
+      archiveWatch_(services.files, [this] { ::PostMessageW(Handle(), kArchiveLooked, 0, 0); }) {
     services_.report = [this](const std::string& text) { reports_.Add(text); };
+    services_.runFileWork = [](const std::function<void()>& work) { win::RunWhilePainting(work); };
     listView1_.SetCommands({[this](int column) { ListView1ColumnClick(column); },
                             [this] { BModificaEventoClick(); }, [this] { EliminaEvento(); }});
     RegisterWindowClass(kMainFormClass, ProgramIcon(), ProgramSmallIcon());

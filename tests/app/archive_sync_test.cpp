@@ -11,6 +11,7 @@
 #include <random>
 #include <set>
 
+#include "app/archive_follow.h"
 #include "app/delete_event.h"
 #include "app/program_state.h"
 #include "core/archive.h"
@@ -128,6 +129,26 @@ TEST(SharedArchive, WithNothingUnsavedTheListFollowsTheOtherPcsSavesKeepingItsRo
     EXPECT_FALSE(FollowArchive(b.state, b.services));
     b.Close();
     EXPECT_EQ(Archive(archive), (std::multiset<std::string>{"Affitto", "W"}));
+}
+
+// The look at the archive runs off the window's thread: one read before
+// this program's own save ends after it. Taken for the archive, it would
+// drop the event the save just wrote.
+TEST(SharedArchive, ALookTakenBeforeASaveChangesNothingAfterIt) {
+    TempDir dir;
+    const std::filesystem::path archive = dir / "Ricordex.psc";
+    WriteBytes(archive, Event("Affitto") + Event("Zanzariera") + Event("Esame"));
+    Pc a(archive), b(archive);
+    const ArchiveLookRequest request = FollowRequest(b.state);
+    a.Remove("Zanzariera");
+    a.Close();
+    const ArchiveLook look = LookAtArchive(b.files, request);
+    ASSERT_TRUE(look.sight.rows.has_value()) << "the look read A's save";
+    b.Add("W");
+    b.Close();
+    EXPECT_FALSE(FollowSeen(b.state, b.services, look));
+    EXPECT_EQ(Descriptions(b.state.list), (std::multiset<std::string>{"Affitto", "Esame", "W"}));
+    EXPECT_EQ(Archive(archive), (std::multiset<std::string>{"Affitto", "Esame", "W"}));
 }
 
 // A file cut short by a sync client writing in place, or emptied, is not

@@ -1,5 +1,8 @@
 #include "app/program_state.h"
 
+#include "app/archive_follow.h"
+
+
 #include <gtest/gtest.h>
 
 #include "core/archive.h"

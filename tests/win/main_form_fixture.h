@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "support/fakes.h"
+#include "support/hanging_files.h"
 #include "support/temp_dir.h"
 #include "ui/main_form.h"
 #include "win/application.h"
@@ -31,6 +32,7 @@ protected:
         win::Application::Instance().SetErrorSink([this](const std::wstring& text) { errors_.push_back(text); });
     }
     ~MainFormTest() override {
+        files_.LetGo();
         form_.reset();
         win::PumpMessages();
         ::SetFileAttributesW(archive_.c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -60,7 +62,9 @@ protected:
     TempDir dir_;
     std::filesystem::path archive_ = dir_ / "Ricordex.psc";
     win::Win32Registry registry_;
-    win::Win32ArchiveFiles files_;
+    // A folder that answers, until told to hang. Never destroyed, as in the
+    // program: a look at the archive the window started may outlast the test.
+    HangingFiles& files_ = *new HangingFiles(*new win::Win32ArchiveFiles);
     FakeClock clock_;
     FakeQuestions questions_;
     Services services_{registry_, files_, clock_, questions_, L"C:\\Ricordex\\"};

@@ -1,0 +1,68 @@
+#include "app/archive_follow.h"
+
+#include "core/errors.h"
+
+namespace ricordex {
+
+ArchiveLookRequest FollowRequest(const ProgramState& state) {
+    ArchiveLookRequest request;
+    request.archive = state.settings.dati;
+    request.known = state.base.stamp;
+    request.baseVersion = state.base.version;
+    const bool unsaved = state.modificato || state.aggiornatoDaTimer;
+    // A list that could not be loaded whole is read again only once the
+    // archive is reached at all (it was out of reach at start): a file that
+    // failed half-way waits for the save, which keeps it aside first.
+    request.readWhenChanged = !unsaved && state.loadIncomplete == !state.base.stamp;
+    return request;
+}
+
+ArchiveLook LookAtArchive(ArchiveFiles& files, const ArchiveLookRequest& request) {
+    ArchiveLook look{request, {}};
+    try {
+        const std::optional<FileStamp> stamp = files.StampOf(request.archive);
+        if (!stamp) return look;
+        if (request.readWhenChanged && stamp != request.known) {
+            look.sight = SeeArchive(files, request.archive, true);
+        } else {
+            look.sight.exists = true;
+            look.sight.stamp = stamp;
+        }
+    } catch (const Error&) {
+        look.sight = {};  // as out of reach
+    }
+    return look;
+}
+
+bool FollowSeen(ProgramState& state, Services& services, const ArchiveLook& look) {
+    if (!state.base.known || look.request.archive != state.settings.dati) return false;
+    if (!look.sight.stamp) {
+        // Gone for one look may be another program replacing the file.
+        if (state.base.stamp && ++state.ticksUnreachable == 2 && services.report) {
+            services.report("L'archivio non si raggiunge (cartella di rete o disco non disponibile): "
+                            "l'elenco resta com'\xE8 e il prossimo salvataggio riprover\xE0.");
+        }
+        return false;
+    }
+    state.ticksUnreachable = 0;
+    if (state.modificato || state.aggiornatoDaTimer) return false;
+    // Taken before a save, a load or a merge: stale.
+    if (look.request.baseVersion != state.base.version || !look.request.readWhenChanged) return false;
+    if (look.sight.stamp == state.base.stamp) return false;
+    const bool notLoaded = !state.base.stamp;
+    const DiskChange change = MergeSeenChanges(state.base, state.list, look.sight);
+    if (notLoaded) {
+        // An archive not reached at start, reached now: loaded, unless it
+        // cannot be read (the next look tries again).
+        if (change == DiskChange::kUnreadable) return false;
+        state.loadIncomplete = false;
+    }
+    return change == DiskChange::kMerged;
+}
+
+bool FollowArchive(ProgramState& state, Services& services) {
+    if (!state.base.known) return false;
+    return FollowSeen(state, services, LookAtArchive(services.files, FollowRequest(state)));
+}
+
+}  // namespace ricordex

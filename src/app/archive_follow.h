@@ -1,0 +1,51 @@
+#pragma once
+// Following the archive while the program runs: another program (a second
+// PC) saved it, and a list with nothing unsaved takes its rows. The look at
+// the file is kept apart from the change of the list, so that the look,
+// which may wait on a network folder, runs off the window's thread.
+
+#include <filesystem>
+#include <optional>
+
+#include "app/archive_sync.h"
+#include "app/program_state.h"
+
+namespace ricordex {
+
+// What a look at the archive is for, decided from the program's state.
+struct ArchiveLookRequest {
+    std::filesystem::path archive;
+    std::optional<FileStamp> known;  // the stamp last read or written
+    std::uint64_t baseVersion = 0;   // the base the look is for
+    bool readWhenChanged = false;    // nothing unsaved: a changed file is read
+};
+
+struct ArchiveLook {
+    ArchiveLookRequest request;
+    ArchiveSight sight;  // not there, or not reached: no stamp
+};
+
+// The look the program's state asks for now.
+ArchiveLookRequest FollowRequest(const ProgramState& state);
+
+// Takes the look: the file's stamp and, when it changed and the request
+// says so, its rows. Never raises: a folder that cannot be reached is a
+// look without a stamp.
+ArchiveLook LookAtArchive(ArchiveFiles& files, const ArchiveLookRequest& request);
+
+// What the look found, applied to the list: when the archive changed and
+// nothing here is unsaved, the list takes the archive's rows; the rows that
+// stay keep their ids (the selection and the editor follow them). With
+// something unsaved, the changes are merged at the next save instead. A
+// look taken before a save, a load or a switch of archive is stale and
+// changes nothing. An archive not reached at two looks in a row (its folder
+// on a network that is down) is reported once, until it can be reached
+// again; the list stays as it is. One that could not be reached at start is
+// loaded once it can be, while nothing here is unsaved. Returns whether the
+// list changed.
+bool FollowSeen(ProgramState& state, Services& services, const ArchiveLook& look);
+
+// Both at once, as a tick does where waiting does not matter.
+bool FollowArchive(ProgramState& state, Services& services);
+
+}  // namespace ricordex
