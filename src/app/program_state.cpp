@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "app/recovery_file.h"
 #include "core/archive.h"
 #include "core/errors.h"
 
@@ -100,10 +101,14 @@ void WriteArchive(ProgramState& state, Services& services, Written written) {
 
 }  // namespace
 
-void SaveArchive(ProgramState& state, Services& services) { WriteArchive(state, services, Written::kList); }
+void SaveArchive(ProgramState& state, Services& services) {
+    WriteArchive(state, services, Written::kList);
+    DropRecovery(state, services);
+}
 
 void SaveAlertStampsOnly(ProgramState& state, Services& services) {
     WriteArchive(state, services, Written::kAlertStampsOnly);
+    DropRecovery(state, services);
     state.aggiornatoDaTimer = false;
     state.alertStamps.clear();
 }
@@ -133,6 +138,7 @@ bool StartUp(ProgramState& state, Services& services, const ErrorReport& report)
     RememberBase(state.base, state.list, services.files, state.settings.dati);
     state.modificato = false;
     state.aggiornatoDaTimer = false;
+    OfferRecovery(state, services);
     return ShowMainWindowAtStart(state.settings.avvio);
 }
 
@@ -151,6 +157,8 @@ void SaveOnClose(ProgramState& state, Services& services) {
         } else {
             Save(state, services);
         }
+    } else if (declined) {
+        DropRecovery(state, services);  // the user drops the changes
     }
     SalvaSuRegistro(services.registry, state.settings);
     RememberExamined(state, services);
