@@ -248,6 +248,9 @@ void KeepRecovery(ProgramState& state, Services& services) {
         track.ours = true;
         WriteRecovery(state, services, paths);
     } catch (const std::exception& error) {
+        // Tried again at the next change, not at every tick.
+        track.revision = state.list.Revision();
+        track.keptFor = state.settings.dati;
         TellOnce(state, services,
                  "Le modifiche non salvate non si possono scrivere nel file di recupero (" +
                      std::string(error.what()) + "): se il PC si spegnesse prima di salvarle, andrebbero perse.");

@@ -262,17 +262,25 @@ TEST_F(Recovery, AnUnreadableBaseLeavesTheChangesAsTheyAre) {
     EXPECT_EQ(Descriptions(state_.list), (Names{"Affitto", "Canone"}));
 }
 
-TEST_F(Recovery, AWriteThatFailsIsReportedOnceAndNothingElseBreaks) {
+TEST_F(Recovery, AWriteThatFailsIsReportedOnceTriedAgainAtTheNextChangeAndNothingElseBreaks) {
     WriteBytes(archive_, Records({Row("Affitto")}));
     WriteBytes(dir_ / "file", "");
-    services_.recoveryFile = dir_ / "file" / "Ricordex-recupero.psc";  // a folder that is a file
-    Start();
-    Add("Canone");
-    Add("Dentista");
+    CountingFiles counting(files_);
+    Services services{registry_, counting, clock_, questions_, L"C:\\Ricordex\\", services_.report,
+                      dir_ / "file" / "Ricordex-recupero.psc"};  // in a folder that is a file
+    StartUp(state_, services, [](const std::string&) {});
+    state_.list.AggiungiRiga(FieldsOf(Row("Canone")), 0);
+    state_.modificato = true;
+    KeepRecovery(state_, services);
+    KeepRecovery(state_, services);  // the next tick
+    EXPECT_EQ(counting.made["Ricordex-recupero.txt"], 1);
+    state_.list.AggiungiRiga(FieldsOf(Row("Dentista")), 0);
+    KeepRecovery(state_, services);
+    EXPECT_EQ(counting.made["Ricordex-recupero.txt"], 2);
     ASSERT_EQ(reported_.size(), 1u);
     EXPECT_EQ(reported_[0].rfind("Le modifiche non salvate non si possono scrivere nel file di recupero (", 0), 0u)
         << reported_[0];
-    SaveOnClose(state_, services_);
+    SaveOnClose(state_, services);
     EXPECT_EQ(Descriptions(archive_), (Names{"Affitto", "Canone", "Dentista"}));
 }
 
