@@ -19,11 +19,13 @@
 
 #include "app/archive_sync.h"
 #include "app/program_state.h"
+#include "app/recovery_file.h"
 #include "core/archive.h"
 #include "core/archive_merge.h"
 #include "core/archive_record.h"
 #include "core/std_archive_files.h"
 #include "core/text_compare.h"
+#include "support/fakes.h"
 
 namespace ricordex {
 namespace {
@@ -212,6 +214,33 @@ void BM_SaveCopiesTheState(benchmark::State& state) {
     }
 }
 
+// The recovery file kept after a change (here a stamp, as an alert gives):
+// the list written as a save writes it, the archive's name and the base
+// only at the first write. And a tick with nothing new.
+void KeepRecoveryAfter(benchmark::State& state, bool change) {
+    const std::filesystem::path path = ArchiveOf(static_cast<std::size_t>(state.range(0)), FileOrder::kAsSaved);
+    testing::FakeRegistry registry;
+    StdArchiveFiles files;
+    testing::FakeClock clock;
+    testing::FakeQuestions questions;
+    const std::filesystem::path recovery = std::filesystem::path(path).replace_extension(".recupero.psc");
+    Services services{registry, files, clock, questions, L"", nullptr, recovery};
+    ProgramState program;
+    program.settings.dati = path.wstring();
+    LoadOrCreateArchive(program.list, files, path);
+    RememberBase(program.base, program.list, files, path);
+    program.aggiornatoDaTimer = true;
+    KeepRecovery(program, services);  // the first write, with the base
+    int minute = 0;
+    for (auto _ : state) {
+        if (change) program.list.SetStamp(0, "07/12/2026 10." + std::to_string(10 + minute++ % 50));
+        KeepRecovery(program, services);
+    }
+    DropRecovery(program, services);
+}
+void BM_KeepRecovery(benchmark::State& state) { KeepRecoveryAfter(state, true); }
+void BM_KeepRecoveryNothingNew(benchmark::State& state) { KeepRecoveryAfter(state, false); }
+
 BENCHMARK(BM_PlainReadAndSort)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Load)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Merge)->Arg(100'000)->Unit(benchmark::kMillisecond);
@@ -220,6 +249,8 @@ BENCHMARK(BM_MergeOnSave)->Arg(100'000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PlainWrite)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Save)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SaveFromShuffledFile)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_KeepRecovery)->Arg(1'000)->Arg(10'000)->Arg(100'000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_KeepRecoveryNothingNew)->Arg(100'000)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 }  // namespace ricordex

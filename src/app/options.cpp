@@ -1,5 +1,6 @@
 #include "app/options.h"
 
+#include "app/recovery_file.h"
 #include "app/settings.h"
 #include "core/archive.h"
 #include "core/errors.h"
@@ -143,6 +144,7 @@ void ConfirmOptions(ProgramState& state, Services& services, const std::wstring&
             state.modificato = false;
             state.aggiornatoDaTimer = false;
             state.alertStamps.clear();
+            DropRecovery(state, services);
         } else {
             SwitchToArchive(state, services, choices.nuovoPercorsoDati);
         }

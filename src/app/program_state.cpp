@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/recovery_file.h"
 #include "core/archive.h"
 #include "core/errors.h"
 
@@ -126,10 +127,14 @@ void WriteArchive(ProgramState& state, Services& services, Written written) {
 
 }  // namespace
 
-void SaveArchive(ProgramState& state, Services& services) { WriteArchive(state, services, Written::kList); }
+void SaveArchive(ProgramState& state, Services& services) {
+    WriteArchive(state, services, Written::kList);
+    DropRecovery(state, services);
+}
 
 void SaveAlertStampsOnly(ProgramState& state, Services& services) {
     WriteArchive(state, services, Written::kAlertStampsOnly);
+    DropRecovery(state, services);
     state.aggiornatoDaTimer = false;
     state.alertStamps.clear();
 }
@@ -159,6 +164,7 @@ bool StartUp(ProgramState& state, Services& services, const ErrorReport& report)
     RememberBase(state.base, state.list, services.files, state.settings.dati);
     state.modificato = false;
     state.aggiornatoDaTimer = false;
+    OfferRecovery(state, services);
     return ShowMainWindowAtStart(state.settings.avvio);
 }
 
@@ -177,6 +183,8 @@ void SaveOnClose(ProgramState& state, Services& services) {
         } else {
             Save(state, services);
         }
+    } else if (declined) {
+        DropRecovery(state, services);  // the user drops the changes
     }
     SalvaSuRegistro(services.registry, state.settings);
     RememberExamined(state, services);

@@ -10,6 +10,7 @@
 
 #include "app/platform.h"
 #include "app/archive_sync.h"
+#include "app/recovery_file.h"
 #include "app/settings.h"
 #include "core/archive_files.h"
 #include "core/archive_merge.h"
@@ -40,6 +41,8 @@ struct ProgramState {
     // once each; and the ticks since the archive was last reached.
     std::set<std::filesystem::path> unreadableCopies;
     int ticksUnreachable = 0;
+    // The recovery file of the changes not yet saved (app/recovery_file.h).
+    RecoveryTrack recovery;
 };
 
 struct Services {
@@ -51,6 +54,9 @@ struct Services {
     // Tells the user of what went wrong without stopping what goes on (the
     // window shows it once nothing else is open); nothing by default.
     ErrorReport report = {};
+    // Where the changes not yet saved are kept against a crash (see
+    // app/recovery_file.h); none when empty.
+    std::filesystem::path recoveryFile = {};
     // Runs the file work of a save, which may wait on a network folder or
     // on another program's lock: the window runs it on another thread and
     // keeps painting meanwhile; what the work raises is raised again. Nothing
@@ -63,13 +69,16 @@ struct Services {
 // load the archive is raised and skips what follows; a setting that cannot
 // be read is reported, keeps its default, and the start goes on, because a
 // list left empty would be written over the archive at the next save.
+// Once the archive has loaded, the changes a crash left unsaved are
+// offered back (app/recovery_file.h).
 bool StartUp(ProgramState& state, Services& services, const ErrorReport& report);
 
 // The save decision of a close or "Chiudi": asks when the user changed the
 // list, saves without asking when an alert did, and writes the settings and
 // the moment examined. After an answer of No, what is written is the
 // archive as last read or written with only the alerts' new stamps: the
-// user's changes stay unsaved. A failure is raised and leaves the flags set.
+// user's changes stay unsaved (and their recovery file goes: the user chose
+// to drop them). A failure is raised and leaves the flags set.
 void SaveOnClose(ProgramState& state, Services& services);
 
 // Windows is ending the session: there is no one to ask, so whatever

@@ -72,6 +72,8 @@ public:
     virtual void RenameToNew(const std::filesystem::path&, const std::filesystem::path&) {
         throw InOutError(InOutError::kAccessDenied);
     }
+    // Removes a file; one that is not there is no failure.
+    virtual void Remove(const std::filesystem::path&) { throw InOutError(InOutError::kAccessDenied); }
 };
 
 }  // namespace ricordex

@@ -171,4 +171,10 @@ void StdArchiveFiles::RenameToNew(const std::filesystem::path& from, const std::
     if (error) throw InOutError(InOutCodeFromErrno(error.value()));
 }
 
+void StdArchiveFiles::Remove(const std::filesystem::path& path) {
+    std::error_code error;
+    std::filesystem::remove(path, error);
+    if (error) throw InOutError(InOutCodeFromErrno(error.value()));
+}
+
 }  // namespace ricordex

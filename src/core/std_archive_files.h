@@ -16,6 +16,7 @@ public:
     void CopyToNew(const std::filesystem::path& from, const std::filesystem::path& to) override;
     std::vector<std::filesystem::path> FilesBeside(const std::filesystem::path& path) override;
     void RenameToNew(const std::filesystem::path& from, const std::filesystem::path& to) override;
+    void Remove(const std::filesystem::path& path) override;
 };
 
 // The runtime's I/O error number for an errno value.

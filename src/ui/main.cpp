@@ -12,6 +12,7 @@
 #include "win/application.h"
 #include "win/archive_files.h"
 #include "win/library_search.h"
+#include "win/recovery_folder.h"
 #include "win/registry.h"
 #include "win/session_end.h"
 #include "win/start_marks.h"
@@ -68,6 +69,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
     win::SystemClock clock;
     win::MessageBoxQuestions questions;
     Services services{registry, files, clock, questions, win::ProgramFolder()};
+    services.recoveryFile = win::RecoveryFile();
     ProgramState state;
 
     // The editor and the options dialog are made when first opened.

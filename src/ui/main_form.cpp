@@ -5,6 +5,7 @@
 #include <shellapi.h>
 
 #include "app/delete_event.h"
+#include "app/recovery_file.h"
 #include "ui/dialog_form.h"
 #include "ui/options_form.h"
 #include "win/application.h"
@@ -19,6 +20,13 @@ TFMain::~TFMain() {
 void TFMain::FormCreate() {
     win::Application& application = win::Application::Instance();
     bool showAtStart = false;
+    // No tick while the start may ask about the changes a crash left
+    // unsaved: an alert would stamp rows that the answer replaces.
+    const struct HeldTimer {
+        win::Timer& timer;
+        ~HeldTimer() { timer.SetEnabled(true); }
+    } held{timer1_};
+    timer1_.SetEnabled(false);
     // The rows read before a failure are shown all the same.
     listView1_.ChangeRows([&] {
         showAtStart = StartUp(state_, services_, [&](const std::string& text) { application.ShowError(text); });
@@ -39,6 +47,7 @@ void TFMain::Chiudi1Click() { ::PostMessageW(Handle(), WM_CLOSE, 0, 0); }
 void TFMain::Timer1Timer() {
     // The list is examined first, on time, whatever the archive's folder does.
     scheduler_.Timer1Timer();
+    KeepRecovery(state_, services_);  // once for all the rows stamped
     // Colours and icons follow the clock, not only the next repaint.
     listView1_.Refresh();
     // Another PC's save is looked for off this thread: a network folder
@@ -106,6 +115,7 @@ void TFMain::EliminaEvento() {
     listView1_.ChangeRows([this] {
         ricordex::EliminaEvento(state_, services_.questions, [this] { return listView1_.SelectedId(); });
     });
+    KeepRecovery(state_, services_);
 }
 
 void TFMain::BOpzioniClick() {
@@ -127,6 +137,7 @@ void TFMain::ListView1ColumnClick(int column) {
 void TFMain::EventConfirmed(RowId row) {
     listView1_.ChangeRows([] {}, row);
     timer1_.SetInterval(kSoonInterval);
+    KeepRecovery(state_, services_);
 }
 
 }  // namespace ricordex::ui

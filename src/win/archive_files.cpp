@@ -261,4 +261,11 @@ std::unique_ptr<ArchiveLock> Win32ArchiveFiles::Lock(const std::filesystem::path
     throw InOutError(InOutCodeFromSystemError(ERROR_SHARING_VIOLATION));
 }
 
+void Win32ArchiveFiles::Remove(const std::filesystem::path& path) {
+    if (::DeleteFileW(path.c_str())) return;
+    const DWORD error = ::GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return;
+    throw InOutError(InOutCodeFromSystemError(error));
+}
+
 }  // namespace ricordex::win

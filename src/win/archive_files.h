@@ -18,6 +18,7 @@ public:
     std::unique_ptr<ArchiveLock> Lock(const std::filesystem::path& path) override;
     std::vector<std::filesystem::path> FilesBeside(const std::filesystem::path& path) override;
     void RenameToNew(const std::filesystem::path& from, const std::filesystem::path& to) override;
+    void Remove(const std::filesystem::path& path) override;
 };
 
 // The runtime's I/O error number for a system error code.

@@ -16,8 +16,20 @@ DateTime SystemClock::Now() {
 }
 
 int MessageBoxQuestions::Ask(std::string_view text, std::string_view caption, unsigned flags) {
-    const FormsWaitingFor box(owner_);
-    return ShowMessageBox({owner_, Cp1252ToWide(text), Cp1252ToWide(caption), flags, kItalian});
+    HWND owner = owner_;
+    if (owner == nullptr) {
+        // Asked while the main window is being made (the changes a crash
+        // left unsaved): owned as an error box then, on top while no form
+        // is shown, or a start into the notification area would hide it.
+        // It is the first window of the program, and takes the keys as the
+        // main window would have.
+        Application& application = Application::Instance();
+        HWND form = application.MainForm();
+        owner = form != nullptr && ::IsWindowVisible(form) ? form : application.Handle();
+        if (!application.AnyFormVisible()) flags |= MB_TOPMOST | MB_SETFOREGROUND;
+    }
+    const FormsWaitingFor box(owner);
+    return ShowMessageBox({owner, Cp1252ToWide(text), Cp1252ToWide(caption), flags, kItalian});
 }
 
 std::wstring ProgramPath() {

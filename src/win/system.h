@@ -14,7 +14,8 @@ public:
 };
 
 // Message boxes owned by a window (the main form, also while hidden), in
-// Italian (language identifier 16).
+// Italian (language identifier 16). Before the owner is set, as an error
+// box is owned (see Application::ShowError).
 class MessageBoxQuestions final : public Questions {
 public:
     void SetOwner(HWND owner) { owner_ = owner; }

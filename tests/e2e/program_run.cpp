@@ -208,6 +208,11 @@ bool ProgramRun::CloseAndWait(std::chrono::milliseconds timeout) {
     return ::WaitForSingleObject(process_.hProcess, static_cast<DWORD>(timeout.count())) == WAIT_OBJECT_0;
 }
 
+void ProgramRun::Kill() {
+    ::TerminateProcess(process_.hProcess, 1);
+    ::WaitForSingleObject(process_.hProcess, 5000);
+}
+
 bool ProgramRun::Running() const { return ::WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT; }
 
 bool ProgramRun::HasLoaded(const wchar_t* library) const { return !LoadedFrom(library).empty(); }

@@ -55,6 +55,9 @@ public:
 
     // Asks the main window to close and waits for the process to end.
     bool CloseAndWait(std::chrono::milliseconds timeout);
+    // Ends the process at once, as a crash or a power cut would: nothing
+    // of the program runs after.
+    void Kill();
     bool Running() const;
     // Whether the program has loaded a library ("comctl32.dll", say), and
     // the file it was loaded from (empty when it was not).

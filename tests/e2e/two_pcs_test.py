@@ -9,6 +9,8 @@ same Unix folder through Z:. Real keys go to the real windows (xdotool).
       writes "Zeta" back.
     The same event edited on both: both versions are kept.
     A conflicted copy beside the archive adds its events at the next save.
+    A is killed with "R" not saved while B saves "S": A's next start offers
+      "R" back, and its save keeps both.
 
 Environment: RICORDEX_EXE (the built program); optional
 RICORDEX_PC_PREFIXES (two prefixes, made when missing; by default
@@ -18,6 +20,7 @@ started and stopped here). Standard library only.
 """
 
 import os
+import pwd
 import shutil
 import subprocess
 import sys
@@ -77,6 +80,14 @@ class Display:
                 return
         raise AssertionError("no free X display number")
 
+    def kill(self):
+        """Ends the program as a crash would, once its change is kept."""
+        wait_for(f"{self.name}: the recovery file", lambda: os.path.exists(self.recovery))
+        self.process.kill()
+        self.process.wait()
+        self.process = None
+        self.wait_gone(MAIN_TITLE)
+
     def stop(self):
         if self.process:
             self.process.terminate()
@@ -99,6 +110,10 @@ class Pc:
         self.reg("delete", r"HKCU\SOFTWARE\Ricordex", "/f")
         self.reg("add", r"HKCU\SOFTWARE\Ricordex", "/v", "Dati", "/d", "Z:" + archive.replace("/", "\\"), "/f")
         self.reg("add", r"HKCU\SOFTWARE\Ricordex", "/v", "Avvio", "/t", "REG_DWORD", "/d", "2", "/f")
+        # No changes left unsaved by an earlier run of this test.
+        self.recovery = os.path.join(prefix, "drive_c", "users", pwd.getpwuid(os.getuid()).pw_name, "AppData", "Local",
+                                     "Ricordex", "Ricordex-recupero.psc")
+        shutil.rmtree(os.path.dirname(self.recovery), ignore_errors=True)
         self.program = os.path.join(folder, "Ricordex.exe")
         os.makedirs(folder, exist_ok=True)
         shutil.copy(os.environ["RICORDEX_EXE"], self.program)
@@ -120,9 +135,13 @@ class Pc:
     def wait_gone(self, title, timeout=30):
         wait_for(f"{self.name}: window '{title}' to close", lambda: not self.window(title), timeout)
 
-    def start(self):
+    def start(self, recovery=False):
+        """Starts the program; with `recovery`, answers "Si" to its question
+        about the changes a crash left unsaved."""
         self.process = subprocess.Popen(["wine", self.program], env=self.env, cwd=os.path.dirname(self.program),
                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        if recovery:
+            self.answer_yes("Ripristino Modifiche")
         self.keys_to(MAIN_TITLE)
         time.sleep(1)  # the list takes the focus once the window is shown
 
@@ -173,6 +192,14 @@ class Pc:
         self.answer_yes("Conferma Modifiche")
         self.process.wait(timeout=30)
         self.process = None
+
+    def kill(self):
+        """Ends the program as a crash would, once its change is kept."""
+        wait_for(f"{self.name}: the recovery file", lambda: os.path.exists(self.recovery))
+        self.process.kill()
+        self.process.wait()
+        self.process = None
+        self.wait_gone(MAIN_TITLE)
 
     def stop(self):
         if self.process:
@@ -231,6 +258,21 @@ def run(a, b, archive):
     check(archive, ["Alfa di A", "Alfa di B", "Beta", "Dalla copia", "Evento", "W", "X"], "a conflicted copy")
     if os.path.exists(copy) or not os.path.exists(copy + ".merged"):
         raise AssertionError("the merged copy is not kept aside as *.merged")
+
+    # A crash on A: its change comes back at its next start, merged with
+    # what B saved meanwhile instead of undoing it.
+    a.start()
+    b.start()
+    a.add("R")
+    b.add("S")
+    b.close_saving()
+    a.kill()
+    a.start(recovery=True)
+    a.close_saving()
+    check(archive, ["Alfa di A", "Alfa di B", "Beta", "Dalla copia", "Evento", "R", "S", "W", "X"],
+          "A's change kept across a crash joins B's save")
+    if os.path.exists(a.recovery):
+        raise AssertionError("the save leaves the recovery file behind")
 
 
 def main():

@@ -96,5 +96,26 @@ TEST_F(MessageBoxesTest, TheAlertIsOnTopWithoutTakingTheForeground) {
     }
 }
 
+// A question asked while the main window is still being made (the start's
+// question about the changes a crash left unsaved) is owned as an error box:
+// on top while the program is in the notification area. Once the window is
+// its owner, the questions are its own.
+TEST_F(MessageBoxesTest, AQuestionAskedBeforeTheWindowIsItsOwnerIsOnTopInTheTray) {
+    win::Application& application = win::Application::Instance();
+    OpenInTray();
+    win::MessageBoxQuestions questions;
+    questions.Ask("Ripristinare le modifiche non salvate?", "Ripristino Modifiche", 36);
+    ASSERT_EQ(shown_.size(), 1u);
+    EXPECT_EQ(shown_[0].owner, application.Handle());
+    EXPECT_EQ(shown_[0].text, L"Ripristinare le modifiche non salvate?");
+    EXPECT_EQ(shown_[0].flags, UINT{36 | MB_TOPMOST | MB_SETFOREGROUND});
+    EXPECT_EQ(shown_[0].language, win::kItalian);
+
+    questions.SetOwner(form_->Handle());
+    questions.Ask("Salvare le modifiche?", "Conferma Modifiche", 36);
+    EXPECT_EQ(shown_.back().owner, form_->Handle());
+    EXPECT_EQ(shown_.back().flags, 36u);
+}
+
 }  // namespace
 }  // namespace ricordex::ui

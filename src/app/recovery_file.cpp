@@ -1,0 +1,274 @@
+#include "app/recovery_file.h"
+
+#include <algorithm>
+#include <exception>
+#include <functional>
+#include <string>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include "app/archive_sync.h"
+#include "app/program_state.h"
+#include "core/archive.h"
+#include "core/archive_merge.h"
+#include "core/archive_record.h"
+#include "core/errors.h"
+
+namespace ricordex {
+namespace {
+
+// The archive's path is a few hundred bytes: anything much longer is not one.
+constexpr std::uint64_t kLongestArchiveName = 64 * 1024;
+
+std::vector<RowTexts> RowsOf(const EventList& list) {
+    std::vector<RowTexts> rows;
+    rows.reserve(list.Count());
+    for (std::size_t i = 0; i < list.Count(); ++i) rows.push_back(list.At(i).Texts());
+    return rows;
+}
+
+// The same rows, in whatever order, each as many times.
+bool SameRows(std::vector<RowTexts> a, std::vector<RowTexts> b) {
+    if (a.size() != b.size()) return false;
+    std::sort(a.begin(), a.end());
+    std::sort(b.begin(), b.end());
+    return a == b;
+}
+
+// Paths as Windows compares them: letters A to Z in either case, "." and
+// ".." taken out.
+bool SameArchive(const std::filesystem::path& a, const std::filesystem::path& b) {
+    const std::wstring x = a.lexically_normal().wstring();
+    const std::wstring y = b.lexically_normal().wstring();
+    auto fold = [](wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c; };
+    return std::equal(x.begin(), x.end(), y.begin(), y.end(), [&](wchar_t p, wchar_t q) { return fold(p) == fold(q); });
+}
+
+// A whole number of records, or it raises: a file cut short is not
+// trusted for what it lacks.
+std::vector<RowTexts> ReadRows(ArchiveFiles& files, const std::filesystem::path& path) {
+    const std::unique_ptr<InputFile> file = files.OpenExisting(path);
+    if (file->Size() % kRecordSize != 0) throw InOutError(InOutError::kReadBeyondEnd);
+    EventList rows;
+    LeggiRecord(rows, *file);
+    return RowsOf(rows);
+}
+
+std::optional<std::filesystem::path> ReadArchiveName(ArchiveFiles& files, const std::filesystem::path& path) {
+    try {
+        if (!files.Exists(path)) return std::nullopt;
+        const std::unique_ptr<InputFile> file = files.OpenExisting(path);
+        const std::uint64_t size = file->Size();
+        if (size == 0 || size > kLongestArchiveName) return std::nullopt;
+        std::u8string text(static_cast<std::size_t>(size), u8'\0');
+        file->Read(reinterpret_cast<char*>(text.data()), text.size());
+        return std::filesystem::path(text);
+    } catch (const std::exception&) {
+        return std::nullopt;  // a recovery that names no archive is not offered
+    }
+}
+
+void WriteFile(ArchiveFiles& files, const std::filesystem::path& path, const char* data, std::size_t size) {
+    const std::unique_ptr<OutputFile> file = files.CreateReplacement(path);
+    if (size > 0) file->Write(data, size);
+    file->Commit();
+}
+
+// The changes themselves go first: a write cut short between the two
+// files leaves a base older than the changes, which merges an event
+// another PC added twice rather than undoing it.
+void WriteRecovery(ProgramState& state, Services& services, const RecoveryFiles& paths) {
+    RecoveryTrack& track = state.recovery;
+    const std::filesystem::path archive = state.settings.dati;
+    if (track.archive != archive) {
+        const std::u8string name = archive.u8string();
+        WriteFile(services.files, paths.archive, reinterpret_cast<const char*>(name.data()), name.size());
+        track.archive = archive;
+    }
+    ScriviRecord(state.list, services.files, paths.rows);
+    track.revision = state.list.Revision();
+    track.keptFor = archive;
+    const std::size_t base = std::hash<std::string>{}(state.base.records);
+    if (track.base != base) {
+        WriteFile(services.files, paths.base, state.base.records.data(), state.base.records.size());
+        track.base = base;
+    }
+}
+
+// Nothing of them on disk, as far as this run knows.
+void Forget(RecoveryTrack& track) {
+    const bool told = track.failureTold;
+    track = {};
+    track.failureTold = told;
+}
+
+// The changes first: a removal cut short leaves a base or a name alone,
+// which the next write replaces.
+void RemoveRecovery(ProgramState& state, Services& services, const RecoveryFiles& paths) {
+    services.files.Remove(paths.rows);
+    services.files.Remove(paths.base);
+    services.files.Remove(paths.archive);
+    Forget(state.recovery);
+    state.recovery.ours = true;
+}
+
+// "<file>.yyyymmdd-hhnnss.scartato" ("-2.scartato" and on when a name of
+// the same second is taken).
+std::filesystem::path AsideName(ArchiveFiles& files, const std::filesystem::path& file, const std::string& stamp) {
+    std::filesystem::path aside;
+    for (int n = 1; aside.empty() || files.Exists(aside); ++n) {
+        std::string suffix = "." + stamp;
+        if (n > 1) suffix.append("-").append(std::to_string(n));
+        aside = file;
+        aside += suffix.append(".scartato");
+    }
+    return aside;
+}
+
+// Kept, never deleted: the changes and the name of their archive. The base
+// means nothing without them. Returns the changes' new name.
+std::filesystem::path SetAside(ProgramState& state, Services& services, const RecoveryFiles& paths) {
+    const std::string stamp = FormatDateTime("yyyymmdd-hhnnss", services.clock.Now(), ProgramFormatSettings());
+    const std::filesystem::path aside = AsideName(services.files, paths.rows, stamp);
+    services.files.RenameToNew(paths.rows, aside);
+    if (services.files.Exists(paths.archive)) {
+        services.files.RenameToNew(paths.archive, AsideName(services.files, paths.archive, stamp));
+    }
+    RemoveRecovery(state, services, paths);
+    return aside;
+}
+
+void TellOnce(ProgramState& state, Services& services, const std::string& text) {
+    if (std::exchange(state.recovery.failureTold, true) || !services.report) return;
+    services.report(text);
+}
+
+// The list takes the recovered rows. Their stamps later than the archive's
+// are alerts given since the last save: kept as this run's own, so that an
+// answer of No at close still writes them.
+void TakeRecovered(ProgramState& state, const std::vector<RowTexts>& recovered,
+                   const std::vector<RowTexts>& archived) {
+    std::unordered_map<std::string, long long> archivedStamps;
+    for (const RowTexts& row : archived) {
+        long long& latest = archivedStamps.try_emplace(EventKey(row), -1).first->second;
+        latest = std::max(latest, StampOrder(row[kUltimoAvviso]));
+    }
+    for (const RowTexts& row : recovered) {
+        const auto found = archivedStamps.find(EventKey(row));
+        if (found == archivedStamps.end() || StampOrder(row[kUltimoAvviso]) <= found->second) continue;
+        std::string& stamp = state.alertStamps[found->first];
+        if (StampOrder(row[kUltimoAvviso]) > StampOrder(stamp)) stamp = row[kUltimoAvviso];
+        state.aggiornatoDaTimer = true;
+    }
+    ApplyRows(state.list, recovered);
+    state.modificato = true;
+}
+
+}  // namespace
+
+RecoveryFiles RecoveryFilesOf(const std::filesystem::path& recoveryFile) {
+    std::filesystem::path archive = recoveryFile;
+    archive.replace_extension(".txt");
+    std::filesystem::path base = recoveryFile.stem();
+    base += "-base";
+    base += recoveryFile.extension();
+    return {recoveryFile, archive, recoveryFile.parent_path() / base};
+}
+
+void OfferRecovery(ProgramState& state, Services& services) {
+    Forget(state.recovery);
+    if (services.recoveryFile.empty()) return;
+    const RecoveryFiles paths = RecoveryFilesOf(services.recoveryFile);
+    try {
+        if (!services.files.Exists(paths.rows)) {
+            state.recovery.ours = true;
+            return;
+        }
+        // Another archive's stays as it is, until this run has changes of its own.
+        const std::optional<std::filesystem::path> archive = ReadArchiveName(services.files, paths.archive);
+        if (!archive || !SameArchive(*archive, state.settings.dati)) return;
+
+        std::vector<RowTexts> recovered;
+        try {
+            recovered = ReadRows(services.files, paths.rows);
+        } catch (const Error& error) {
+            const std::filesystem::path aside = SetAside(state, services, paths);
+            if (services.report) {
+                services.report("Le modifiche non salvate della volta scorsa non si possono leggere (" +
+                                std::string(error.what()) + "): il file \xE8 stato messo da parte come \"" +
+                                aside.filename().string() + "\".");
+            }
+            return;
+        }
+        const std::vector<RowTexts> archived = RowsOf(state.list);
+        if (SameRows(recovered, archived)) {
+            RemoveRecovery(state, services, paths);
+            return;
+        }
+        // Without a base that can be read, the changes are taken as they are.
+        std::vector<RowTexts> base = archived;
+        try {
+            if (services.files.Exists(paths.base)) base = ReadRows(services.files, paths.base);
+        } catch (const Error&) {
+        }
+        // An archive emptied or made anew would pass for the deletion of every row.
+        if (archived.empty()) base = archived;
+        const std::vector<RowTexts> merged = MergeRows(base, archived, recovered);
+        if (SameRows(merged, archived)) {
+            RemoveRecovery(state, services, paths);
+            return;
+        }
+        // Only No declines: a box that could not be shown loses nothing.
+        if (services.questions.Ask(kRestoreQuestion, kRestoreCaption, kYesNoQuestion) == kAnswerNo) {
+            SetAside(state, services, paths);
+            return;
+        }
+        TakeRecovered(state, merged, archived);
+        // The files stay until the next change or save: a crash before
+        // either offers the same again.
+        state.recovery.ours = true;
+        state.recovery.archive = state.settings.dati;
+        state.recovery.revision = state.list.Revision();
+        state.recovery.keptFor = state.settings.dati;
+    } catch (const Error& error) {
+        TellOnce(state, services,
+                 "Il file delle modifiche non salvate non si pu\xF2 leggere o spostare (" + std::string(error.what()) +
+                     "): resta dov'\xE8.");
+    }
+}
+
+void KeepRecovery(ProgramState& state, Services& services) {
+    if (services.recoveryFile.empty() || (!state.modificato && !state.aggiornatoDaTimer)) return;
+    RecoveryTrack& track = state.recovery;
+    if (track.revision == state.list.Revision() && track.keptFor == state.settings.dati) return;
+    const RecoveryFiles paths = RecoveryFilesOf(services.recoveryFile);
+    try {
+        if (!track.ours && services.files.Exists(paths.rows)) SetAside(state, services, paths);
+        track.ours = true;
+        WriteRecovery(state, services, paths);
+    } catch (const std::exception& error) {
+        // Tried again at the next change, not at every tick.
+        track.revision = state.list.Revision();
+        track.keptFor = state.settings.dati;
+        TellOnce(state, services,
+                 "Le modifiche non salvate non si possono scrivere nel file di recupero (" +
+                     std::string(error.what()) + "): se il PC si spegnesse prima di salvarle, andrebbero perse.");
+    }
+}
+
+void DropRecovery(ProgramState& state, Services& services) {
+    if (services.recoveryFile.empty() || !state.recovery.ours) return;
+    try {
+        RemoveRecovery(state, services, RecoveryFilesOf(services.recoveryFile));
+    } catch (const Error&) {
+        // Left behind, it is compared with the archive again at the next
+        // start; a change before then writes it anew.
+        Forget(state.recovery);
+        state.recovery.ours = true;
+    }
+    state.recovery.revision = state.list.Revision();
+    state.recovery.keptFor = state.settings.dati;
+}
+
+}  // namespace ricordex
