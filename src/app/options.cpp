@@ -16,7 +16,11 @@ bool WriteListAsNewArchive(ProgramState& state, Services& services, const std::f
     if (services.files.Exists(archive)) return false;
     const std::unique_ptr<ArchiveLock> lock = services.files.Lock(archive);
     if (services.files.Exists(archive)) return false;
-    ScriviRecord(state.list, services.files, archive);
+    try {
+        ScriviRecord(state.list, services.files, archive);
+    } catch (const TargetAppearedError&) {
+        return false;  // another PC's, made as this one was written: left whole
+    }
     RememberBase(state.base, state.list, services.files, archive);
     return true;
 }

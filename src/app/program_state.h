@@ -39,6 +39,8 @@ struct ProgramState {
     // once each; and the ticks since the archive was last reached.
     std::set<std::filesystem::path> unreadableCopies;
     int ticksUnreachable = 0;
+    // Read-only archives whose refused save was told: once a run each.
+    std::set<std::filesystem::path> readOnlyReported;
 };
 
 struct Services {
@@ -50,6 +52,8 @@ struct Services {
     // Tells the user of what went wrong without stopping what goes on (the
     // window shows it once nothing else is open); nothing by default.
     ErrorReport report = {};
+    // This PC's name, as sync clients put it in a conflicted copy's name.
+    std::wstring computerName = {};
 };
 
 // The deciding steps of the main window's creation: settings, start stamp,
@@ -63,7 +67,9 @@ bool StartUp(ProgramState& state, Services& services, const ErrorReport& report)
 // list, saves without asking when an alert did, and writes the settings and
 // the moment examined. After an answer of No, what is written is the
 // archive as last read or written with only the alerts' new stamps: the
-// user's changes stay unsaved. A failure is raised and leaves the flags set.
+// user's changes stay unsaved. A failure is raised and leaves the flags set;
+// a read-only archive's refusal only the first time in a run (later ones
+// leave the flags set and let the close go on).
 void SaveOnClose(ProgramState& state, Services& services);
 
 // Windows is ending the session: there is no one to ask, so whatever
@@ -80,7 +86,8 @@ void RememberExamined(ProgramState& state, Services& services, bool everyFewMinu
 void BeginRunAtResume(ProgramState& state, Services& services);
 
 // Writes the list over the archive named by Dati, holding the archive's
-// lock. Another program's changes to the file and the conflicted copies
+// lock. A read-only archive is refused (ReadOnlyFileError) before anything
+// is written; a close or "Chiudi" tells it once a run. Another program's changes to the file and the conflicted copies
 // beside it are merged in first (see app/archive_sync.h). After a failed
 // load, and when the file changed but cannot be read, the archive is first
 // copied aside, as "<archive>.yyyymmdd-hhnnss.bak" beside it, so that no

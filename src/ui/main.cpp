@@ -7,6 +7,7 @@
 #include <objbase.h>
 
 #include "app/program_state.h"
+#include "core/retrying_files.h"
 #include "ui/main_form.h"
 #include "ui/program_icons.h"
 #include "win/application.h"
@@ -62,10 +63,13 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
     win::MarkStart("application window");
 
     win::Win32Registry registry;
-    win::Win32ArchiveFiles files;
+    win::Win32ArchiveFiles platformFiles;
+    // Other programs hold the archive for moments: each step waits a little.
+    RetryingArchiveFiles files(platformFiles);
     win::SystemClock clock;
     win::MessageBoxQuestions questions;
     Services services{registry, files, clock, questions, win::ProgramFolder()};
+    services.computerName = win::ComputerName();
     ProgramState state;
 
     // The editor and the options dialog are made when first opened.
