@@ -37,14 +37,6 @@ protected:
     EventList list_;
 };
 
-TEST_F(Swap, TheArchiveIsReplacedThroughItsBackupNameRemovedAfter) {
-    Save();
-    EXPECT_EQ(steps_.called, (Steps{"Exists", "CarryAttributes", "Replace", "Remove"}));
-    EXPECT_EQ(Saved().size(), 2 * 164u);
-    EXPECT_FALSE(Beside(".old"));
-    EXPECT_FALSE(Beside(".new"));
-}
-
 // ReplaceFileW's 1177: the archive went to its backup name and the new file
 // did not take its place. The archive goes back, and the replace is tried
 // again; the move back too, when it fails for a moment.
@@ -85,18 +77,6 @@ TEST_F(Swap, AnArchiveThatCannotGoBackIsLeftUnderItsBackupNameAndTheNewFileIsKep
     Save();
     EXPECT_EQ(Saved().size(), 2 * 164u);
     EXPECT_FALSE(Beside(".new"));
-}
-
-// Another PC's save lands where the archive was missing, just before the
-// new file moves in: it is not replaced.
-TEST_F(Swap, AMissingArchiveIsMovedInWithoutReplacingOneThatAppeared) {
-    std::filesystem::remove(archive_);
-    steps_.beforeMove = [&] { WriteBytes(archive_, BolloAuto()); };
-    EXPECT_THROW(Save(), TargetAppearedError);
-    EXPECT_EQ(steps_.called, (Steps{"Exists", "Move"}));
-    EXPECT_EQ(Saved(), BolloAuto());
-    EXPECT_FALSE(Beside(".new"));
-    EXPECT_EQ(waits_.count, 0) << "for the caller to merge, not to wait";
 }
 
 TEST_F(Swap, AFileSystemThatCannotReplaceHasTheNewFileMovedOverTheArchive) {
