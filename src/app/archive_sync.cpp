@@ -152,9 +152,9 @@ void ApplyRows(EventList& list, const std::vector<RowTexts>& rows) {
 std::vector<std::filesystem::path> MergeConflictedCopies(const ArchiveBase& base, EventList& list,
                                                          ArchiveFiles& files, const std::filesystem::path& archive,
                                                          std::set<std::filesystem::path>& reported,
-                                                         const ErrorReport& report) {
+                                                         const ErrorReport& report, const std::wstring& computerName) {
     std::vector<std::filesystem::path> merged;
-    for (const std::filesystem::path& copy : ConflictedCopies(archive, files.FilesBeside(archive))) {
+    for (const std::filesystem::path& copy : ConflictedCopies(archive, files.FilesBeside(archive), computerName)) {
         const std::optional<std::vector<RowTexts>> rows = ReadRows(files, copy);
         if (!rows) {
             if (reported.insert(copy).second && report) {

@@ -17,7 +17,11 @@ bool WriteListAsNewArchiveHere(ProgramState& state, Services& services, const st
     if (services.files.Exists(archive)) return false;
     const std::unique_ptr<ArchiveLock> lock = services.files.Lock(archive);
     if (services.files.Exists(archive)) return false;
-    ScriviRecord(state.list, services.files, archive);
+    try {
+        ScriviRecord(state.list, services.files, archive);
+    } catch (const TargetAppearedError&) {
+        return false;  // another PC's, made as this one was written: left whole
+    }
     RememberBase(state.base, state.list, services.files, archive);
     return true;
 }

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/archive_recovery.h"
 #include "app/recovery_file.h"
 #include "core/archive.h"
 #include "core/errors.h"
@@ -15,15 +16,7 @@ namespace {
 // "<archive>.yyyymmdd-hhnnss.bak" beside it ("-2.bak" and on when a copy of
 // the same second is there).
 void KeepAside(Services& services, const std::filesystem::path& archive) {
-    const std::string stamp = FormatDateTime("yyyymmdd-hhnnss", services.clock.Now(), ProgramFormatSettings());
-    std::filesystem::path copy;
-    for (int n = 1; copy.empty() || services.files.Exists(copy); ++n) {
-        std::string suffix = "." + stamp;
-        if (n > 1) suffix.append("-").append(std::to_string(n));
-        copy = archive;
-        copy += suffix.append(".bak");
-    }
-    services.files.CopyToNew(archive, copy);
+    services.files.CopyToNew(archive, AsideName(services.files, archive, services.clock.Now()));
 }
 
 void Save(ProgramState& state, Services& services) {
@@ -51,23 +44,15 @@ EventList BaseWithAlertStamps(const ArchiveBase& base, const AlertStamps& stamps
 
 enum class Written { kList, kAlertStampsOnly };
 
-void WriteArchiveHere(ProgramState& state, Services& services, Written written) {
-    const std::filesystem::path archive = state.settings.dati;
-    // Two programs on one shared archive merge and write in turn.
-    const std::unique_ptr<ArchiveLock> lock = services.files.Lock(archive);
-    bool keptAside = false;
-    if (state.loadIncomplete && services.files.Exists(archive)) {
-        KeepAside(services, archive);
-        keptAside = true;
-        // The archive's events are safe in the copy, whatever the save does.
-        state.loadIncomplete = false;
-    }
+void MergeAndWrite(ProgramState& state, Services& services, Written written, const std::filesystem::path& archive,
+                   bool& keptAside) {
     // Another program may have changed the archive since it was read: its
     // changes join the list's. After a load that failed half-way, the rows
     // it did not read come back this way too, when the file reads now.
     if (MergeChangesOnDisk(state.base, state.list, services.files, archive) == DiskChange::kUnreadable &&
         !keptAside) {
         KeepAside(services, archive);
+        keptAside = true;
         if (services.report) {
             services.report("L'archivio \xE8 cambiato su disco ma non si pu\xF2 leggere: prima di scriverlo ne \xE8 "
                             "stata fatta una copia accanto (.bak).");
@@ -82,14 +67,40 @@ void WriteArchiveHere(ProgramState& state, Services& services, Written written) 
         RememberBase(state.base, rows, services.files, archive);
         return;
     }
-    const std::vector<std::filesystem::path> copies = MergeConflictedCopies(
-        state.base, state.list, services.files, archive, state.unreadableCopies, services.report);
+    const std::vector<std::filesystem::path> copies =
+        MergeConflictedCopies(state.base, state.list, services.files, archive, state.unreadableCopies,
+                              services.report, services.computerName);
     // With no archive to copy (its drive not ready yet, say) the list may
     // still lack its events: only a save that went through ends the doubt.
     ScriviRecord(state.list, services.files, archive);
     state.loadIncomplete = false;
     RememberBase(state.base, state.list, services.files, archive);
     SetAsideMergedCopies(copies, services.files, services.report);
+}
+
+void WriteArchiveHere(ProgramState& state, Services& services, Written written) {
+    const std::filesystem::path archive = state.settings.dati;
+    // Nothing is written to a read-only archive, nor beside it.
+    if (services.files.IsReadOnly(archive)) throw ReadOnlyFileError(archive);
+    // Two programs on one shared archive merge and write in turn.
+    const std::unique_ptr<ArchiveLock> lock = services.files.Lock(archive);
+    bool keptAside = false;
+    if (state.loadIncomplete && services.files.Exists(archive)) {
+        KeepAside(services, archive);
+        keptAside = true;
+        // The archive's events are safe in the copy, whatever the save does.
+        state.loadIncomplete = false;
+    }
+    // An archive that looked missing and is there once the new file moves
+    // in is another program's save: merged like any, then written again.
+    for (int turn = 1;; ++turn) {
+        try {
+            MergeAndWrite(state, services, written, archive, keptAside);
+            return;
+        } catch (const TargetAppearedError&) {
+            if (turn == 3) throw;
+        }
+    }
 }
 
 // The file work may wait (a network folder, another program's lock): given
@@ -125,6 +136,19 @@ void WriteArchive(ProgramState& state, Services& services, Written written) {
     if (failure) std::rethrow_exception(failure);
 }
 
+// A read-only archive refuses every save. The first refusal of a run is
+// raised: the user is told, and the close or "Chiudi" stops there. Later
+// ones are not told again and let the close go on, the changes unsaved in
+// the list (the flags stay set).
+template <typename Saving>
+void UnlessRefusedBefore(ProgramState& state, Saving saving) {
+    try {
+        saving();
+    } catch (const ReadOnlyFileError& refused) {
+        if (state.readOnlyReported.insert(refused.file()).second) throw;
+    }
+}
+
 }  // namespace
 
 void SaveArchive(ProgramState& state, Services& services) {
@@ -155,7 +179,7 @@ bool StartUp(ProgramState& state, Services& services, const ErrorReport& report)
     state.avvioProgramma = StampOf(services.clock.Now());
     state.loadIncomplete = true;
     try {
-        LoadOrCreateArchive(state.list, services.files, state.settings.dati);
+        LoadOrRecoverArchive(state.list, services.files, state.settings.dati, services.clock.Now(), report);
     } catch (const Error&) {
         RememberBase(state.base, state.list, services.files, state.settings.dati);  // what was read
         throw;
@@ -175,13 +199,13 @@ void SaveOnClose(ProgramState& state, Services& services) {
     }
     // Read after the answer: an alert during the question counts too.
     if (state.modificato && !declined) {
-        Save(state, services);
+        UnlessRefusedBefore(state, [&] { Save(state, services); });
     } else if (state.aggiornatoDaTimer) {
         // No keeps the user's changes out of the archive, never the stamps.
         if (declined) {
-            SaveAlertStampsOnly(state, services);
+            UnlessRefusedBefore(state, [&] { SaveAlertStampsOnly(state, services); });
         } else {
-            Save(state, services);
+            UnlessRefusedBefore(state, [&] { Save(state, services); });
         }
     } else if (declined) {
         DropRecovery(state, services);  // the user drops the changes
@@ -191,7 +215,7 @@ void SaveOnClose(ProgramState& state, Services& services) {
 }
 
 void SaveAtEndOfSession(ProgramState& state, Services& services) {
-    if (state.modificato || state.aggiornatoDaTimer) Save(state, services);
+    if (state.modificato || state.aggiornatoDaTimer) UnlessRefusedBefore(state, [&] { Save(state, services); });
     SalvaSuRegistro(services.registry, state.settings);
     RememberExamined(state, services);
 }

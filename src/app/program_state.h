@@ -43,6 +43,8 @@ struct ProgramState {
     int ticksUnreachable = 0;
     // The recovery file of the changes not yet saved (app/recovery_file.h).
     RecoveryTrack recovery;
+    // Read-only archives whose refused save was told: once a run each.
+    std::set<std::filesystem::path> readOnlyReported;
 };
 
 struct Services {
@@ -62,6 +64,8 @@ struct Services {
     // keeps painting meanwhile; what the work raises is raised again. Nothing
     // set: it runs right here.
     std::function<void(const std::function<void()>&)> runFileWork = {};
+    // This PC's name, as sync clients put it in a conflicted copy's name.
+    std::wstring computerName = {};
 };
 
 // The deciding steps of the main window's creation: settings, start stamp,
@@ -78,7 +82,9 @@ bool StartUp(ProgramState& state, Services& services, const ErrorReport& report)
 // the moment examined. After an answer of No, what is written is the
 // archive as last read or written with only the alerts' new stamps: the
 // user's changes stay unsaved (and their recovery file goes: the user chose
-// to drop them). A failure is raised and leaves the flags set.
+// to drop them). A failure is raised and leaves the flags set; a read-only
+// archive's refusal only the first time in a run (later ones leave the
+// flags set and let the close go on).
 void SaveOnClose(ProgramState& state, Services& services);
 
 // Windows is ending the session: there is no one to ask, so whatever
@@ -95,7 +101,8 @@ void RememberExamined(ProgramState& state, Services& services, bool everyFewMinu
 void BeginRunAtResume(ProgramState& state, Services& services);
 
 // Writes the list over the archive named by Dati, holding the archive's
-// lock. Another program's changes to the file and the conflicted copies
+// lock. A read-only archive is refused (ReadOnlyFileError) before anything
+// is written; a close or "Chiudi" tells it once a run. Another program's changes to the file and the conflicted copies
 // beside it are merged in first (see app/archive_sync.h). After a failed
 // load, and when the file changed but cannot be read, the archive is first
 // copied aside, as "<archive>.yyyymmdd-hhnnss.bak" beside it, so that no

@@ -1,7 +1,9 @@
 #pragma once
 // What the archive needs of the platform's files. Every failure raises an
 // InOutError whose text names it. A file object is closed when it is
-// destroyed, on every path.
+// destroyed, on every path. A step that raised a transient error (see
+// InOutError::Transient) changed nothing and may be tried again: see
+// core/retrying_files.h.
 
 #include <cstdint>
 #include <filesystem>
@@ -17,18 +19,22 @@ class InputFile {
 public:
     virtual ~InputFile() = default;
     virtual std::uint64_t Size() = 0;
-    // Reads exactly n bytes or raises (a short read is "Read beyond end of file").
+    // Reads exactly n bytes or raises (a short read is "Read beyond end of
+    // file"); a read that raised leaves the position where it was.
     virtual void Read(char* buffer, std::size_t n) = 0;
 };
 
 // A new file that takes the place of the target only when committed: until
 // then the previous file stays untouched, and an uncommitted new file is
-// removed when the object is destroyed.
+// removed when the object is destroyed (kept when a swap stopped half-way,
+// see core/archive_swap.h).
 class OutputFile {
 public:
     virtual ~OutputFile() = default;
     virtual void Write(const char* data, std::size_t n) = 0;
-    // Flushes the new file to disk and replaces the target with it.
+    // Flushes the new file to disk and replaces the target with it. A
+    // commit that raised may be called again: it carries on from where it
+    // stopped, never flushing or swapping twice.
     virtual void Commit() = 0;
 };
 
@@ -51,12 +57,15 @@ public:
     // The file's size and last write, or nothing when it cannot be told
     // (then the file is read to find out whether it changed).
     virtual std::optional<FileStamp> StampOf(const std::filesystem::path&) { return std::nullopt; }
-    // Opens an existing file asking for read and write access, or creates it empty.
+    // Opens an existing file for reading, or creates it empty. Reads let
+    // other programs read, write, replace and delete the file meanwhile.
     virtual std::unique_ptr<InputFile> OpenOrCreate(const std::filesystem::path& path) = 0;
-    // Opens an existing file for reading.
+    // Opens an existing file for reading, sharing it as above.
     virtual std::unique_ptr<InputFile> OpenExisting(const std::filesystem::path& path) = 0;
     virtual std::unique_ptr<OutputFile> CreateReplacement(const std::filesystem::path& path) = 0;
     virtual bool Exists(const std::filesystem::path& path) = 0;
+    // Whether the file is there and marked read-only (a save to it is refused).
+    virtual bool IsReadOnly(const std::filesystem::path&) { return false; }
     // Keeps other programs that take the same lock from saving the archive
     // until the returned object is destroyed: a file beside the archive,
     // held open. A lock left by a program that ended is taken over. Raises

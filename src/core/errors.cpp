@@ -19,6 +19,44 @@ std::string InOutErrorText(int code) {
 
 InOutError::InOutError(int code) : Error(InOutErrorText(code)), code_(code) {}
 
+InOutError::InOutError(int code, const std::string& text) : Error(text), code_(code) {}
+
+bool InOutError::Transient() const noexcept {
+    switch (code_) {
+    case kAccessDenied:
+    case kSharingViolation:
+    case kLockViolation:
+    case kUnableToRemoveReplaced:
+    case kUnableToMoveReplacement:
+    case kUnableToMoveReplacement2: return true;
+    default: return false;
+    }
+}
+
+ReadOnlyFileError::ReadOnlyFileError(const std::filesystem::path& file)
+    : InOutError(kAccessDenied, "L'archivio \"" + PathText(file) +
+                                    "\" \xE8 di sola lettura: le modifiche non sono salvate e restano solo "
+                                    "nell'elenco."),
+      file_(file) {}
+
+HalfDoneSwapError::HalfDoneSwapError(const std::filesystem::path& target, const std::filesystem::path& backup,
+                                     const std::filesystem::path& replacement, const InOutError& moveBack)
+    : InOutError(moveBack.code(), "Il salvataggio si \xE8 fermato a met\xE0 (" + std::string(moveBack.what()) +
+                                      "): l'archivio \"" + PathText(target) + "\" ora \xE8 \"" + PathText(backup) +
+                                      "\" e il nuovo \xE8 \"" + PathText(replacement) +
+                                      "\". Nessun evento \xE8 perso: il prossimo salvataggio o il prossimo avvio "
+                                      "rimettono l'archivio al suo posto.") {}
+
+std::string PathText(const std::filesystem::path& path) {
+    std::string text;
+    for (const wchar_t c : path.wstring()) {
+        // Code page 1252 is Latin-1 but for 0x80 to 0x9F.
+        const bool same = c < 0x80 || (c >= 0xA0 && c <= 0xFF);
+        text += same ? static_cast<char>(c) : '?';
+    }
+    return text;
+}
+
 std::string InvalidRegistryTypeText(const std::string& valueName) {
     return "Invalid data type for '" + valueName + "'";
 }

@@ -2,6 +2,7 @@
 // The error types the program raises. Each carries the exact text the user is
 // shown by the application's default error box.
 
+#include <filesystem>
 #include <functional>
 #include <stdexcept>
 #include <string>
@@ -30,13 +31,59 @@ public:
     static constexpr int kAccessDenied = 5;
     static constexpr int kReadBeyondEnd = 100;
     static constexpr int kDiskFull = 101;
+    // The system's numbers of the failures a swap of files tells apart.
+    static constexpr int kSharingViolation = 32;
+    static constexpr int kLockViolation = 33;
+    static constexpr int kFileExists = 80;
+    static constexpr int kAlreadyExists = 183;
+    static constexpr int kUnableToRemoveReplaced = 1175;
+    static constexpr int kUnableToMoveReplacement = 1176;
+    static constexpr int kUnableToMoveReplacement2 = 1177;
 
     explicit InOutError(int code);
+    // A failure told in the program's own words (naming its files).
+    InOutError(int code, const std::string& text);
     int code() const noexcept { return code_; }
+    // Whether the same step may go through in a moment: another program
+    // (a scanner, an indexer, a sync client) holds the file, or a handle
+    // is closing. Access denied counts, as Windows says it while a file
+    // is being deleted.
+    virtual bool Transient() const noexcept;
 
 private:
     int code_;
 };
+
+// A save to an archive that is read-only: nothing is written.
+class ReadOnlyFileError : public InOutError {
+public:
+    explicit ReadOnlyFileError(const std::filesystem::path& file);
+    const std::filesystem::path& file() const noexcept { return file_; }
+    bool Transient() const noexcept override { return false; }
+
+private:
+    std::filesystem::path file_;
+};
+
+// A swap that stopped half-way: the archive is under the backup name and
+// could not be given its name back; the new file is kept beside it. Nothing
+// is lost: the next save, or the next start, puts it back.
+class HalfDoneSwapError : public InOutError {
+public:
+    HalfDoneSwapError(const std::filesystem::path& target, const std::filesystem::path& backup,
+                      const std::filesystem::path& replacement, const InOutError& moveBack);
+};
+
+// The archive looked missing, and a file took its name while the new one
+// was moved in: another program saved meanwhile. Its file is left whole.
+class TargetAppearedError : public InOutError {
+public:
+    TargetAppearedError() : InOutError(kAlreadyExists) {}
+    bool Transient() const noexcept override { return false; }
+};
+
+// A path in a message, as code page 1252 text: characters it lacks are "?".
+std::string PathText(const std::filesystem::path& path);
 
 // A registry value of the wrong type, or one that cannot be read or written.
 class RegistryError : public Error {

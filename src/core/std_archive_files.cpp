@@ -23,6 +23,7 @@ std::FILE* Open(const std::filesystem::path& path, const char* mode) {
 }
 
 [[noreturn]] void ThrowErrno() { throw InOutError(InOutCodeFromErrno(errno)); }
+[[noreturn]] void Throw(const std::error_code& error) { throw InOutError(InOutCodeFromErrno(error.value())); }
 
 class StdInputFile final : public InputFile {
 public:
@@ -34,13 +35,18 @@ public:
     std::uint64_t Size() override {
         std::error_code error;
         const auto size = std::filesystem::file_size(path_, error);
-        if (error) throw InOutError(InOutCodeFromErrno(error.value()));
+        if (error) Throw(error);
         return size;
     }
 
     void Read(char* buffer, std::size_t n) override {
+        std::fpos_t at{};
+        std::fgetpos(file_, &at);
         if (std::fread(buffer, 1, n, file_) != n) {
-            if (std::ferror(file_)) ThrowErrno();
+            const int error = std::ferror(file_) ? errno : 0;
+            std::clearerr(file_);
+            std::fsetpos(file_, &at);  // a read tried again starts where this one did
+            if (error != 0) throw InOutError(InOutCodeFromErrno(error));
             throw InOutError(InOutError::kReadBeyondEnd);
         }
     }
@@ -52,12 +58,12 @@ private:
 
 class StdOutputFile final : public OutputFile {
 public:
-    StdOutputFile(std::FILE* file, std::filesystem::path temporary, std::filesystem::path target)
-        : file_(file), temporary_(std::move(temporary)), target_(std::move(target)) {}
+    StdOutputFile(std::FILE* file, std::filesystem::path temporary, std::filesystem::path target, SwapSteps& steps)
+        : file_(file), temporary_(std::move(temporary)), target_(std::move(target)), steps_(steps) {}
 
     ~StdOutputFile() override {
         if (file_ != nullptr) std::fclose(file_);
-        if (!committed_) {
+        if (!committed_ && !progress_.archiveAtBackup) {
             std::error_code ignored;
             std::filesystem::remove(temporary_, ignored);
         }
@@ -73,16 +79,16 @@ public:
     }
 
     void Commit() override {
-        if (std::fflush(file_) != 0) ThrowErrno();
+        if (file_ != nullptr) {
+            if (std::fflush(file_) != 0) ThrowErrno();
 #ifndef _WIN32
-        if (::fsync(::fileno(file_)) != 0) ThrowErrno();
+            if (::fsync(::fileno(file_)) != 0) ThrowErrno();
 #endif
-        const int closed = std::fclose(file_);
-        file_ = nullptr;
-        if (closed != 0) ThrowErrno();
-        std::error_code error;
-        std::filesystem::rename(temporary_, target_, error);
-        if (error) throw InOutError(InOutCodeFromErrno(error.value()));
+            const int closed = std::fclose(file_);
+            file_ = nullptr;
+            if (closed != 0) ThrowErrno();
+        }
+        SwapIntoPlace(steps_, temporary_, target_, progress_);
         committed_ = true;
     }
 
@@ -90,6 +96,8 @@ private:
     std::FILE* file_;
     std::filesystem::path temporary_;
     std::filesystem::path target_;
+    SwapSteps& steps_;
+    SwapProgress progress_;
     bool committed_ = false;
 };
 
@@ -108,13 +116,56 @@ int InOutCodeFromErrno(int error) {
     case EROFS:
     case EISDIR: return InOutError::kAccessDenied;
     case ENOSPC: return InOutError::kDiskFull;
+    case EEXIST: return InOutError::kAlreadyExists;
     default: return error;
     }
 }
 
+bool StdSwapSteps::Exists(const std::filesystem::path& path) {
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::status(path, error);
+    if (status.type() == std::filesystem::file_type::not_found) return false;
+    if (error) Throw(error);
+    return status.type() != std::filesystem::file_type::directory;
+}
+
+void StdSwapSteps::CarryAttributes(const std::filesystem::path& from, const std::filesystem::path& to) {
+    std::error_code ignored;
+    const std::filesystem::perms perms = std::filesystem::status(from, ignored).permissions();
+    if (!ignored) std::filesystem::permissions(to, perms, ignored);
+}
+
+void StdSwapSteps::Replace(const std::filesystem::path& target, const std::filesystem::path& replacement,
+                           const std::filesystem::path& backup) {
+    std::error_code error;
+    std::filesystem::rename(target, backup, error);
+    if (error) Throw(error);
+    std::filesystem::rename(replacement, target, error);
+    if (error) throw InOutError(InOutError::kUnableToMoveReplacement2);
+}
+
+void StdSwapSteps::Move(const std::filesystem::path& from, const std::filesystem::path& to, bool replacing) {
+    std::error_code error;
+    if (replacing) {
+        std::filesystem::rename(from, to, error);
+    } else {
+        // Linked to the new name first, so that a name already taken is refused.
+        std::filesystem::create_hard_link(from, to, error);
+        if (!error) std::filesystem::remove(from, error);
+    }
+    if (error) Throw(error);
+}
+
+void StdSwapSteps::Remove(const std::filesystem::path& path) {
+    std::error_code error;
+    if (!std::filesystem::remove(path, error) && !error) error = std::make_error_code(std::errc::no_such_file_or_directory);
+    if (error) Throw(error);
+}
+
 std::unique_ptr<InputFile> StdArchiveFiles::OpenOrCreate(const std::filesystem::path& path) {
-    std::FILE* file = Open(path, "r+b");
-    if (file == nullptr && errno == ENOENT) file = Open(path, "w+b");
+    std::FILE* file = Open(path, "rb");
+    // Created without truncating a file that appeared meanwhile.
+    if (file == nullptr && errno == ENOENT) file = Open(path, "a+b");
     if (file == nullptr) ThrowErrno();
     return std::make_unique<StdInputFile>(file, path);
 }
@@ -126,11 +177,10 @@ std::unique_ptr<InputFile> StdArchiveFiles::OpenExisting(const std::filesystem::
 }
 
 std::unique_ptr<OutputFile> StdArchiveFiles::CreateReplacement(const std::filesystem::path& path) {
-    std::filesystem::path temporary = path;
-    temporary += ".new";
+    std::filesystem::path temporary = ReplacementName(path);
     std::FILE* file = Open(temporary, "wb");
     if (file == nullptr) ThrowErrno();
-    return std::make_unique<StdOutputFile>(file, std::move(temporary), path);
+    return std::make_unique<StdOutputFile>(file, std::move(temporary), path, steps_);
 }
 
 std::optional<FileStamp> StdArchiveFiles::StampOf(const std::filesystem::path& path) {
@@ -147,10 +197,18 @@ bool StdArchiveFiles::Exists(const std::filesystem::path& path) {
     return std::filesystem::is_regular_file(path, ignored);
 }
 
+bool StdArchiveFiles::IsReadOnly(const std::filesystem::path& path) {
+    using std::filesystem::perms;
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::status(path, error);
+    if (error || !std::filesystem::is_regular_file(status)) return false;
+    return (status.permissions() & (perms::owner_write | perms::group_write | perms::others_write)) == perms::none;
+}
+
 void StdArchiveFiles::CopyToNew(const std::filesystem::path& from, const std::filesystem::path& to) {
     std::error_code error;
     std::filesystem::copy_file(from, to, std::filesystem::copy_options::none, error);
-    if (error) throw InOutError(InOutCodeFromErrno(error.value()));
+    if (error) Throw(error);
 }
 
 std::vector<std::filesystem::path> StdArchiveFiles::FilesBeside(const std::filesystem::path& path) {
@@ -164,11 +222,7 @@ std::vector<std::filesystem::path> StdArchiveFiles::FilesBeside(const std::files
 }
 
 void StdArchiveFiles::RenameToNew(const std::filesystem::path& from, const std::filesystem::path& to) {
-    // Linked to the new name first, so that a name already taken is refused.
-    std::error_code error;
-    std::filesystem::create_hard_link(from, to, error);
-    if (!error) std::filesystem::remove(from, error);
-    if (error) throw InOutError(InOutCodeFromErrno(error.value()));
+    own_.Move(from, to, false);
 }
 
 void StdArchiveFiles::Remove(const std::filesystem::path& path) {

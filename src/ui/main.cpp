@@ -7,6 +7,7 @@
 #include <objbase.h>
 
 #include "app/program_state.h"
+#include "core/retrying_files.h"
 #include "ui/main_form.h"
 #include "ui/program_icons.h"
 #include "win/application.h"
@@ -64,12 +65,15 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
 
     win::Win32Registry registry;
     // Never destroyed: a look at the archive still waiting on a network
-    // folder when the program ends uses it until the process is gone.
-    static auto& files = *new win::Win32ArchiveFiles;
+    // folder when the program ends uses them until the process is gone.
+    static auto& platformFiles = *new win::Win32ArchiveFiles;
+    // Other programs hold the archive for moments: each step waits a little.
+    static auto& files = *new RetryingArchiveFiles(platformFiles);
     win::SystemClock clock;
     win::MessageBoxQuestions questions;
     Services services{registry, files, clock, questions, win::ProgramFolder()};
     services.recoveryFile = win::RecoveryFile();
+    services.computerName = win::ComputerName();
     ProgramState state;
 
     // The editor and the options dialog are made when first opened.

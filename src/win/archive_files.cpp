@@ -6,19 +6,11 @@
 namespace ricordex::win {
 namespace {
 
-// What a save keeps of the archive's attributes (read-only is refused before).
-constexpr DWORD kCarriedAttributes = FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
-                                     FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
-
 [[noreturn]] void ThrowLastError() { throw InOutError(InOutCodeFromSystemError(::GetLastError())); }
 
-// Windows refuses write access to a read-only file whoever asks; Wine run
-// by an administrator does not, so the attribute is looked at here too.
-void RefuseReadOnly(const std::filesystem::path& path) {
+bool MarkedReadOnly(const std::filesystem::path& path) {
     const DWORD attributes = ::GetFileAttributesW(path.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
-        throw InOutError(InOutError::kAccessDenied);
-    }
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
 }
 
 class Input final : public InputFile {
@@ -31,29 +23,43 @@ public:
         return static_cast<std::uint64_t>(size.QuadPart);
     }
 
+    // Each read says where it starts: one that failed half-way (a range
+    // another program locked) is tried again from the same place.
     void Read(char* buffer, std::size_t n) override {
+        std::uint64_t at = position_;
         while (n > 0) {
+            OVERLAPPED where{};
+            where.Offset = static_cast<DWORD>(at);
+            where.OffsetHigh = static_cast<DWORD>(at >> 32);
             DWORD got = 0;
             const auto want = static_cast<DWORD>(n > (1u << 30) ? (1u << 30) : n);
-            if (!::ReadFile(file_.get(), buffer, want, &got, nullptr)) ThrowLastError();
+            if (!::ReadFile(file_.get(), buffer, want, &got, &where)) {
+                if (::GetLastError() != ERROR_HANDLE_EOF) ThrowLastError();
+                got = 0;
+            }
             if (got == 0) throw InOutError(InOutError::kReadBeyondEnd);
             buffer += got;
             n -= got;
+            at += got;
         }
+        position_ = at;
     }
 
 private:
     UniqueFile file_;
+    std::uint64_t position_ = 0;
 };
 
 class Output final : public OutputFile {
 public:
-    Output(HANDLE file, std::filesystem::path temporary, std::filesystem::path target)
-        : file_(file), temporary_(std::move(temporary)), target_(std::move(target)) {}
+    Output(HANDLE file, std::filesystem::path temporary, std::filesystem::path target, SwapSteps& steps)
+        : file_(file), temporary_(std::move(temporary)), target_(std::move(target)), steps_(steps) {}
 
     ~Output() override {
         file_.reset();
-        if (!committed_) ::DeleteFileW(temporary_.c_str());
+        // After a swap that stopped half-way the new file is one of the two
+        // that hold the events: it stays.
+        if (!committed_ && !progress_.archiveAtBackup) ::DeleteFileW(temporary_.c_str());
     }
     Output(const Output&) = delete;
     Output& operator=(const Output&) = delete;
@@ -65,60 +71,26 @@ public:
     }
 
     void Commit() override {
-        RefuseReadOnly(target_);
-        if (!::FlushFileBuffers(file_.get())) ThrowLastError();
-        if (!::CloseHandle(file_.release())) ThrowLastError();
-        ReplaceTarget();
+        // Windows refuses to replace a read-only file whoever asks; Wine run
+        // by an administrator does not.
+        if (MarkedReadOnly(target_)) throw ReadOnlyFileError(target_);
+        if (file_) {
+            if (!::FlushFileBuffers(file_.get())) ThrowLastError();
+            if (!::CloseHandle(file_.release())) ThrowLastError();
+        }
+        // The archive goes to a backup name for the moment of the swap, so
+        // that whatever step fails it still exists under one of two names
+        // the program knows: never only under one it would not look for.
+        SwapIntoPlace(steps_, temporary_, target_, progress_);
         committed_ = true;
     }
 
 private:
-    // An existing archive is replaced keeping its attributes, its security
-    // descriptor and its creation time, as ReplaceFileW does. The archive
-    // goes to a backup name for the moment of the swap, so that whatever
-    // step fails it still exists under one of two names the program knows:
-    // never only under one it would not look for.
-    void ReplaceTarget() {
-        const DWORD attributes = ::GetFileAttributesW(target_.c_str());
-        if (attributes == INVALID_FILE_ATTRIBUTES) {
-            MoveIntoPlace();
-            return;
-        }
-        // ReplaceFileW carries them on Windows; Wine's does not.
-        ::SetFileAttributesW(temporary_.c_str(), attributes & kCarriedAttributes);
-        std::filesystem::path backup = target_;
-        backup += L".old";
-        if (::ReplaceFileW(target_.c_str(), temporary_.c_str(), backup.c_str(),
-                           REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS, nullptr, nullptr)) {
-            ::DeleteFileW(backup.c_str());
-            return;
-        }
-        const DWORD error = ::GetLastError();
-        switch (error) {
-        case ERROR_UNABLE_TO_MOVE_REPLACEMENT_2:
-            // The archive is under the backup name: back where it was.
-            ::MoveFileExW(backup.c_str(), target_.c_str(), MOVEFILE_WRITE_THROUGH);
-            break;
-        case ERROR_INVALID_FUNCTION:  // a file system that cannot replace
-        case ERROR_NOT_SUPPORTED:
-        case ERROR_INVALID_PARAMETER:
-            MoveIntoPlace();
-            return;
-        default:  // 1175, 1176 and the rest: both files keep their names
-            break;
-        }
-        throw InOutError(InOutCodeFromSystemError(error));
-    }
-
-    void MoveIntoPlace() {
-        if (!::MoveFileExW(temporary_.c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-            ThrowLastError();
-        }
-    }
-
     UniqueFile file_;
     std::filesystem::path temporary_;
     std::filesystem::path target_;
+    SwapSteps& steps_;
+    SwapProgress progress_;
     bool committed_ = false;
 };
 
@@ -158,12 +130,12 @@ std::filesystem::path FinalPath(const std::filesystem::path& path) {
     return name;
 }
 
-// Read and write access is asked for although only reading follows: a
-// read-only archive is refused when it is loaded rather than at the first save.
+// Only reading is asked for, and every other program may read, write,
+// replace or delete the file meanwhile: this program's reads never hold
+// up another's save or read. A read-only archive loads like any other.
 std::unique_ptr<InputFile> OpenForLoading(const std::filesystem::path& path, DWORD disposition) {
-    RefuseReadOnly(FinalPath(path));  // the file a link names, not the link
-    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, disposition,
-                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, disposition, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (file == INVALID_HANDLE_VALUE) ThrowLastError();
     return std::make_unique<Input>(file);
 }
@@ -180,14 +152,13 @@ std::unique_ptr<InputFile> Win32ArchiveFiles::OpenExisting(const std::filesystem
 
 std::unique_ptr<OutputFile> Win32ArchiveFiles::CreateReplacement(const std::filesystem::path& path) {
     const std::filesystem::path target = FinalPath(path);
-    std::filesystem::path temporary = target;
-    temporary += L".new";
+    std::filesystem::path temporary = ReplacementName(target);
     // One left hidden by a save that stopped half-way would refuse CREATE_ALWAYS.
     ::SetFileAttributesW(temporary.c_str(), FILE_ATTRIBUTE_NORMAL);
     HANDLE file =
         ::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) ThrowLastError();
-    return std::make_unique<Output>(file, std::move(temporary), target);
+    return std::make_unique<Output>(file, std::move(temporary), target, steps_);
 }
 
 bool Win32ArchiveFiles::Exists(const std::filesystem::path& path) {
@@ -198,6 +169,10 @@ bool Win32ArchiveFiles::Exists(const std::filesystem::path& path) {
     const DWORD error = ::GetLastError();
     if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return false;
     throw InOutError(InOutCodeFromSystemError(error));
+}
+
+bool Win32ArchiveFiles::IsReadOnly(const std::filesystem::path& path) {
+    return MarkedReadOnly(FinalPath(path));  // the file a link names, not the link
 }
 
 std::optional<FileStamp> Win32ArchiveFiles::StampOf(const std::filesystem::path& path) {

@@ -1,24 +1,37 @@
 #pragma once
 // Archive files on the Win32 file API: the platform's error numbers become
-// the runtime's I/O error texts, and a save replaces the archive only once
-// the new file is complete and flushed.
+// the runtime's I/O error texts, reads share the file with every other
+// program, and a save replaces the archive only once the new file is
+// complete and flushed.
 
 #include "core/archive_files.h"
+#include "win/swap_steps.h"
 
 namespace ricordex::win {
 
 class Win32ArchiveFiles final : public ArchiveFiles {
 public:
+    Win32ArchiveFiles() : steps_(own_) {}
+    // Swaps through these steps (the tests make them fail).
+    explicit Win32ArchiveFiles(SwapSteps& steps) : steps_(steps) {}
+    Win32ArchiveFiles(const Win32ArchiveFiles&) = delete;
+    Win32ArchiveFiles& operator=(const Win32ArchiveFiles&) = delete;
+
     std::unique_ptr<InputFile> OpenOrCreate(const std::filesystem::path& path) override;
     std::unique_ptr<InputFile> OpenExisting(const std::filesystem::path& path) override;
     std::unique_ptr<OutputFile> CreateReplacement(const std::filesystem::path& path) override;
     bool Exists(const std::filesystem::path& path) override;
+    bool IsReadOnly(const std::filesystem::path& path) override;
     std::optional<FileStamp> StampOf(const std::filesystem::path& path) override;
     void CopyToNew(const std::filesystem::path& from, const std::filesystem::path& to) override;
     std::unique_ptr<ArchiveLock> Lock(const std::filesystem::path& path) override;
     std::vector<std::filesystem::path> FilesBeside(const std::filesystem::path& path) override;
     void RenameToNew(const std::filesystem::path& from, const std::filesystem::path& to) override;
     void Remove(const std::filesystem::path& path) override;
+
+private:
+    Win32SwapSteps own_;
+    SwapSteps& steps_;
 };
 
 // The runtime's I/O error number for a system error code.

@@ -43,4 +43,10 @@ std::wstring ProgramPath() {
 
 std::wstring ProgramFolder() { return FolderOf(ProgramPath()); }
 
+std::wstring ComputerName() {
+    wchar_t name[MAX_COMPUTERNAME_LENGTH + 1] = {};
+    DWORD length = MAX_COMPUTERNAME_LENGTH + 1;
+    return ::GetComputerNameW(name, &length) ? std::wstring(name, length) : std::wstring();
+}
+
 }  // namespace ricordex::win

@@ -31,5 +31,7 @@ inline constexpr WORD kItalian = 16;
 std::wstring ProgramFolder();
 // The full path of the running executable.
 std::wstring ProgramPath();
+// This PC's name (NetBIOS), empty when it cannot be told.
+std::wstring ComputerName();
 
 }  // namespace ricordex::win

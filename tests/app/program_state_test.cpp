@@ -6,11 +6,13 @@
 #include <gtest/gtest.h>
 
 #include "core/archive.h"
+#include "core/retrying_files.h"
 #include "core/std_archive_files.h"
 #include "support/archive_bytes.h"
 #include "support/fakes.h"
 #include "support/program_on_disk.h"
 #include "support/faulty_files.h"
+#include "support/flaky_files.h"
 #include "support/error_text.h"
 #include "support/temp_dir.h"
 
@@ -352,6 +354,78 @@ TEST_F(Life, AnArchiveThatWasAwayAtStartIsKeptAsideWhenItComesBack) {
     SaveOnClose(state_, services_);
     EXPECT_EQ(ReadBytes(share / "Ricordex.psc.20261207-094130.bak"), before);
     EXPECT_EQ(ReadBytes(share / "Ricordex.psc").size(), 4 * 164u) << "the three events and the new one";
+}
+
+// A read-only archive loads as any other. Its save is refused with one
+// report naming it, nothing written to it or beside it; later closes tell
+// nothing more and go on, the changes staying unsaved in the list.
+TEST_F(Life, AReadOnlyArchiveLoadsAndItsSaveIsRefusedOnceWithNothingWritten) {
+    using std::filesystem::perms;
+    WriteBytes(archive_, BolloAuto());
+    std::filesystem::permissions(archive_, perms::owner_read | perms::group_read | perms::others_read);
+    CountedWaits waits;
+    RetryingArchiveFiles files(files_, waits.Sleep());
+    Services services{registry_, files, clock_, questions_, L"C:\\Ricordex\\"};
+    std::vector<std::string> told;
+    services.report = [&](const std::string& text) { told.push_back(text); };
+    StartUp(state_, services, [&](const std::string& text) { told.push_back(text); });
+    ASSERT_EQ(state_.list.Count(), 1u);
+    EXPECT_FALSE(state_.loadIncomplete);
+
+    state_.list.AggiungiRiga({"nuovo", "", "", "", "", "", ""}, 0);
+    state_.modificato = state_.aggiornatoDaTimer = true;
+    state_.loadIncomplete = true;  // not even a copy aside
+    EXPECT_EQ(ErrorText<InOutError>([&] { SaveOnClose(state_, services); }),
+              "L'archivio \"" + PathText(archive_) +
+                  "\" \xE8 di sola lettura: le modifiche non sono salvate e restano solo nell'elenco.");
+    EXPECT_TRUE(state_.modificato);
+    EXPECT_TRUE(state_.aggiornatoDaTimer);
+    EXPECT_EQ(registry_.keys[kSettingsKey].count("Avvio"), 0u) << "the close stopped, as at any failed save";
+
+    for (int close = 0; close < 2; ++close) {
+        SaveOnClose(state_, services);
+        EXPECT_TRUE(state_.modificato);
+        EXPECT_EQ(state_.list.Count(), 2u);
+        EXPECT_EQ(registry_.keys[kSettingsKey].count("Avvio"), 1u) << "the close went on";
+        registry_.keys[kSettingsKey].erase("Avvio");
+    }
+    EXPECT_EQ(questions_.asked.size(), 3u) << "asked at every close, as ever";
+    EXPECT_TRUE(told.empty());
+    EXPECT_EQ(waits.count, 0);
+    EXPECT_EQ(ReadBytes(archive_), BolloAuto());
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_.path()), {}), 1) << "no .bak, .new, .lock";
+
+    // Writable again: the next close saves.
+    std::filesystem::permissions(archive_, perms::owner_write, std::filesystem::perm_options::add);
+    SaveOnClose(state_, services);
+    EXPECT_FALSE(state_.modificato);
+    EXPECT_EQ(ReadBytes(archive_).size(), 2 * 164u);
+}
+
+// The archive was missing at the save, and another PC's save lands just as
+// the new file moves in: that file is merged, not written over.
+TEST_F(Life, AnArchiveThatAppearsWhileTheSaveMovesInIsMergedNotOverwritten) {
+    WriteBytes(archive_, BolloAuto());
+    Start();
+    std::filesystem::remove(archive_);
+    state_.list.AggiungiRiga({"nuovo", "", "", "", "", "", ""}, 0);
+    state_.modificato = true;
+    StdSwapSteps real;
+    FaultySwapSteps steps(real);
+    bool landed = false;
+    steps.beforeMove = [&] {
+        if (!std::exchange(landed, true)) WriteBytes(archive_, BolloAuto() + Record({"altro PC", "", "", "", "", "", ""}));
+    };
+    StdArchiveFiles files(steps);
+    Services services{registry_, files, clock_, questions_, L"C:\\Ricordex\\"};
+    SaveOnClose(state_, services);
+    EventList saved;
+    ReloadArchive(saved, files_, archive_);
+    ASSERT_EQ(saved.Count(), 3u);
+    EXPECT_EQ(saved.At(0).Text(kDescrizione), "altro PC");
+    EXPECT_EQ(saved.At(1).Text(kDescrizione), "Bollo auto");
+    EXPECT_EQ(saved.At(2).Text(kDescrizione), "nuovo");
+    EXPECT_EQ(state_.list.Count(), 3u);
 }
 
 TEST_F(Life, EndOfSessionSavesWithoutAsking) {

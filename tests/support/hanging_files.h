@@ -44,6 +44,11 @@ public:
         return Wait(), real_.CreateReplacement(p);
     }
     bool Exists(const std::filesystem::path& p) override { return Wait(), real_.Exists(p); }
+    bool IsReadOnly(const std::filesystem::path& p) override { return Wait(), real_.IsReadOnly(p); }
+    void Remove(const std::filesystem::path& p) override {
+        Wait();
+        real_.Remove(p);
+    }
     std::unique_ptr<ArchiveLock> Lock(const std::filesystem::path& p) override { return Wait(), real_.Lock(p); }
     void CopyToNew(const std::filesystem::path& from, const std::filesystem::path& to) override {
         Wait();

@@ -61,16 +61,19 @@ TEST_F(Win32Files, ACopyAsideNeverTakesTheNameOfAnotherFile) {
     EXPECT_FALSE(std::filesystem::exists(conflicted));
 }
 
-TEST_F(Win32Files, AReadOnlyArchiveIsRefusedAtLoadAndKeptWholeAtSave) {
+TEST_F(Win32Files, AReadOnlyArchiveLoadsAndIsKeptWholeAtSave) {
     WriteBytes(path_, BolloAuto());
     ASSERT_TRUE(::SetFileAttributesW(path_.c_str(), FILE_ATTRIBUTE_READONLY));
     EventList list;
-    EXPECT_EQ(testing::ErrorText<InOutError>([&] { LoadOrCreateArchive(list, files_, path_); }), "File access denied");
+    LoadOrCreateArchive(list, files_, path_);
+    EXPECT_EQ(list.Count(), 1u);
+    EXPECT_TRUE(files_.IsReadOnly(path_));
     list.AggiungiRiga({"nuovo", "", "", "", "", "", ""}, 0);
-    EXPECT_THROW(ScriviRecord(list, files_, path_), InOutError);
+    EXPECT_THROW(ScriviRecord(list, files_, path_), ReadOnlyFileError);
     EXPECT_EQ(ReadBytes(path_), BolloAuto());
     EXPECT_FALSE(std::filesystem::exists(dir_ / "Ricordex.psc.new"));
     ::SetFileAttributesW(path_.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_FALSE(files_.IsReadOnly(path_));
 }
 
 // The security descriptor as text, owner and access list; empty when the

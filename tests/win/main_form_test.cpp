@@ -26,15 +26,14 @@ TEST_F(MainFormTest, StartShowsTheArchiveOrderedByDescription) {
     EXPECT_EQ(state_.avvioProgramma, "07/12/2026 09.41");
 }
 
-TEST_F(MainFormTest, AReadOnlyArchiveIsReportedAndTheWindowStaysHidden) {
+TEST_F(MainFormTest, AReadOnlyArchiveLoadsAsAnyOther) {
     WriteBytes(archive_, BolloAuto());
     ::SetFileAttributesW(archive_.c_str(), FILE_ATTRIBUTE_READONLY);
     Open();
-    EXPECT_EQ(errors_, std::vector<std::wstring>{L"File access denied."});
-    EXPECT_EQ(ListView_GetItemCount(List()), 0);
-    EXPECT_FALSE(win::Application::Instance().ShowMainForm());
-    EXPECT_EQ(Caption(), L"Ricordex");
-    EXPECT_FALSE(state_.avvioProgramma.empty());
+    EXPECT_TRUE(errors_.empty());
+    EXPECT_EQ(ListView_GetItemCount(List()), 1);
+    EXPECT_TRUE(win::Application::Instance().ShowMainForm());
+    EXPECT_EQ(Caption(), kTitleText);
 }
 
 TEST_F(MainFormTest, ASettingOfTheWrongTypeIsReportedAndTheProgramRunsOn) {
@@ -108,15 +107,27 @@ TEST_F(MainFormTest, ARowChosenBeforeTheWindowIsFirstShownIsSelectedWhenItIs) {
     EXPECT_EQ(ListView_GetNextItem(List(), -1, LVNI_SELECTED), 1);
 }
 
-TEST_F(MainFormTest, ACloseWhoseSaveFailsKeepsTheWindowAndTheFlags) {
+// A close whose save fails keeps the window and the flags. A read-only
+// archive does so once: the next close goes on without a word, the changes
+// left unsaved.
+TEST_F(MainFormTest, AReadOnlyArchiveStopsTheFirstCloseOnlyAndIsToldOnce) {
+    WriteBytes(archive_, BolloAuto());
     Open();
     state_.aggiornatoDaTimer = true;
     ::SetFileAttributesW(archive_.c_str(), FILE_ATTRIBUTE_READONLY);
     ::SendMessageW(form_->Handle(), WM_CLOSE, 0, 0);
-    EXPECT_EQ(errors_, std::vector<std::wstring>{L"File access denied."});
+    EXPECT_EQ(errors_, std::vector<std::wstring>{L"L'archivio \"" + archive_.wstring() +
+                                                 L"\" \u00E8 di sola lettura: le modifiche non sono salvate e "
+                                                 L"restano solo nell'elenco."});
     EXPECT_TRUE(::IsWindow(form_->Handle()));
     EXPECT_TRUE(state_.aggiornatoDaTimer);
     EXPECT_FALSE(registry_.OpenOrCreate(kSettingsKey)->ValueExists("Avvio"));
+
+    ::SendMessageW(form_->Handle(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(errors_.size(), 1u);
+    EXPECT_FALSE(::IsWindow(form_->Handle()));
+    EXPECT_TRUE(registry_.OpenOrCreate(kSettingsKey)->ValueExists("Avvio"));
+    EXPECT_EQ(ReadBytes(archive_), BolloAuto());
 }
 
 TEST_F(MainFormTest, ChiudiSavesAlertChangesWithoutAskingAndMinimises) {

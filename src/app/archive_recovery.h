@@ -1,0 +1,37 @@
+#pragma once
+// An archive that a save left half-way: the start finds it missing beside
+// the files the save works with, "<archive>.old" (the archive itself, put
+// under that name for the moment of the swap) and "<archive>.new" (the new
+// file, complete before any swap begins), and takes it back from them
+// rather than starting from an empty archive.
+
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include "core/archive_files.h"
+#include "core/date_time.h"
+#include "core/errors.h"
+#include "core/event_list.h"
+
+namespace ricordex {
+
+// A name for a copy kept beside the archive, "<archive>.yyyymmdd-hhnnss.bak"
+// ("-2.bak" and on when a copy of the same second is there).
+std::filesystem::path AsideName(ArchiveFiles& files, const std::filesystem::path& archive, DateTime now);
+
+// When the archive is missing: from "<archive>.old", which is the last
+// archive saved whole (a "<archive>.new" beside it is kept aside under
+// AsideName, with the save that stopped); else from "<archive>.new" when it
+// is complete (whole records, not empty). Returns what to tell the user,
+// nothing when there was nothing to take back. A failure is raised, the
+// archive still missing: never replaced by an empty one.
+std::optional<std::string> RecoverMissingArchive(ArchiveFiles& files, const std::filesystem::path& archive,
+                                                 DateTime now);
+
+// The start-up load: the archive taken back when a save left it half-way
+// (told through `report`), then opened, or created empty, and read.
+void LoadOrRecoverArchive(EventList& list, ArchiveFiles& files, const std::filesystem::path& archive, DateTime now,
+                          const ErrorReport& report);
+
+}  // namespace ricordex

@@ -1,0 +1,63 @@
+#pragma once
+// Archive files that try a step again when it failed for a moment. On real
+// Windows scanners, indexers, sync clients and the other PC hold the
+// archive open for moments: an open, a read, a replace, a move or a copy
+// that meets a transient error (InOutError::Transient) is tried again a few
+// times over about two seconds before the error is raised.
+//
+// Only a step that changed nothing is tried again: a commit carries on from
+// where it stopped (see OutputFile::Commit). A read of a file whose error
+// outlasted the tries is tried once, without waiting, until a read of it
+// goes through again: the tick would otherwise wait two seconds every time
+// for a file that stays refused. The lock waits on its own (another
+// program's save), and is passed through.
+
+#include <chrono>
+#include <functional>
+#include <mutex>
+#include <set>
+#include <span>
+
+#include "core/archive_files.h"
+
+namespace ricordex {
+
+class RetryingArchiveFiles final : public ArchiveFiles {
+public:
+    using Sleep = std::function<void(std::chrono::milliseconds)>;
+
+    // The waits before each new try: 50, 100, 200, 400, 600, 650 ms.
+    static std::span<const std::chrono::milliseconds> Waits();
+
+    // `sleep` waits (the tests count the waits instead).
+    explicit RetryingArchiveFiles(ArchiveFiles& files, Sleep sleep = {});
+
+    std::unique_ptr<InputFile> OpenOrCreate(const std::filesystem::path& path) override;
+    std::unique_ptr<InputFile> OpenExisting(const std::filesystem::path& path) override;
+    std::unique_ptr<OutputFile> CreateReplacement(const std::filesystem::path& path) override;
+    bool Exists(const std::filesystem::path& path) override { return files_.Exists(path); }
+    bool IsReadOnly(const std::filesystem::path& path) override { return files_.IsReadOnly(path); }
+    std::optional<FileStamp> StampOf(const std::filesystem::path& path) override { return files_.StampOf(path); }
+    std::unique_ptr<ArchiveLock> Lock(const std::filesystem::path& path) override { return files_.Lock(path); }
+    void CopyToNew(const std::filesystem::path& from, const std::filesystem::path& to) override;
+    std::vector<std::filesystem::path> FilesBeside(const std::filesystem::path& path) override {
+        return files_.FilesBeside(path);
+    }
+    void RenameToNew(const std::filesystem::path& from, const std::filesystem::path& to) override;
+    void Remove(const std::filesystem::path& path) override;
+
+private:
+    class Input;
+    class Output;
+
+    // Runs `step`, trying it again on a transient error. Reads (`readOf`
+    // not empty) of a file whose error outlasted the tries are tried once.
+    void Retry(const std::function<void()>& step, const std::filesystem::path& readOf = {});
+
+    ArchiveFiles& files_;
+    Sleep sleep_;
+    std::mutex mutex_;  // the tick's follow may run on another thread
+    std::set<std::filesystem::path> readsRefused_;
+};
+
+}  // namespace ricordex
