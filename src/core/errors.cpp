@@ -47,6 +47,11 @@ HalfDoneSwapError::HalfDoneSwapError(const std::filesystem::path& target, const 
                                       "\". Nessun evento \xE8 perso: il prossimo salvataggio o il prossimo avvio "
                                       "rimettono l'archivio al suo posto.") {}
 
+LockHeldError::LockHeldError(const std::filesystem::path& lock, int seconds)
+    : InOutError(kSharingViolation, "Un altro programma sta salvando l'archivio da pi\xF9 di " +
+                                        std::to_string(seconds) + " secondi (\"" + PathText(lock) +
+                                        "\" \xE8 in uso): le modifiche non sono salvate, riprovare pi\xF9 tardi.") {}
+
 std::string PathText(const std::filesystem::path& path) {
     std::string text;
     for (const wchar_t c : path.wstring()) {

@@ -82,6 +82,14 @@ public:
     bool Transient() const noexcept override { return false; }
 };
 
+// Another program held the archive's lock for longer than a save takes
+// (its save is stuck, or its folder stopped answering): nothing is written.
+class LockHeldError : public InOutError {
+public:
+    LockHeldError(const std::filesystem::path& lock, int seconds);
+    bool Transient() const noexcept override { return false; }
+};
+
 // A path in a message, as code page 1252 text: characters it lacks are "?".
 std::string PathText(const std::filesystem::path& path);
 

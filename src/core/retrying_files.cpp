@@ -16,18 +16,16 @@ constexpr std::array<std::chrono::milliseconds, 6> kWaits = {50ms, 100ms, 200ms,
 
 class RetryingArchiveFiles::Input final : public InputFile {
 public:
-    Input(std::unique_ptr<InputFile> file, RetryingArchiveFiles& owner, std::filesystem::path path)
-        : file_(std::move(file)), owner_(owner), path_(std::move(path)) {}
+    Input(std::unique_ptr<InputFile> file, RetryingArchiveFiles& owner) : file_(std::move(file)), owner_(owner) {}
 
     std::uint64_t Size() override { return file_->Size(); }
     void Read(char* buffer, std::size_t n) override {
-        owner_.Retry([&] { file_->Read(buffer, n); }, path_);
+        owner_.Retry([&] { file_->Read(buffer, n); });
     }
 
 private:
     std::unique_ptr<InputFile> file_;
     RetryingArchiveFiles& owner_;
-    std::filesystem::path path_;
 };
 
 class RetryingArchiveFiles::Output final : public OutputFile {
@@ -51,45 +49,28 @@ RetryingArchiveFiles::RetryingArchiveFiles(ArchiveFiles& files, Sleep sleep)
     if (!sleep_) sleep_ = [](std::chrono::milliseconds wait) { std::this_thread::sleep_for(wait); };
 }
 
-void RetryingArchiveFiles::Retry(const std::function<void()>& step, const std::filesystem::path& readOf) {
-    const bool read = !readOf.empty();
-    bool once = false;
-    if (read) {
-        const std::lock_guard<std::mutex> lock(mutex_);
-        once = readsRefused_.count(readOf) > 0;
-    }
+void RetryingArchiveFiles::Retry(const std::function<void()>& step) {
     for (std::size_t tries = 0;; ++tries) {
         try {
             step();
-            break;
+            return;
         } catch (const InOutError& error) {
-            if (!error.Transient()) throw;
-            if (once || tries == kWaits.size()) {
-                if (read) {
-                    const std::lock_guard<std::mutex> lock(mutex_);
-                    readsRefused_.insert(readOf);
-                }
-                throw;
-            }
+            if (!error.Transient() || tries == kWaits.size()) throw;
         }
         sleep_(kWaits[tries]);
-    }
-    if (once) {
-        const std::lock_guard<std::mutex> lock(mutex_);
-        readsRefused_.erase(readOf);
     }
 }
 
 std::unique_ptr<InputFile> RetryingArchiveFiles::OpenOrCreate(const std::filesystem::path& path) {
     std::unique_ptr<InputFile> file;
-    Retry([&] { file = files_.OpenOrCreate(path); }, path);
-    return std::make_unique<Input>(std::move(file), *this, path);
+    Retry([&] { file = files_.OpenOrCreate(path); });
+    return std::make_unique<Input>(std::move(file), *this);
 }
 
 std::unique_ptr<InputFile> RetryingArchiveFiles::OpenExisting(const std::filesystem::path& path) {
     std::unique_ptr<InputFile> file;
-    Retry([&] { file = files_.OpenExisting(path); }, path);
-    return std::make_unique<Input>(std::move(file), *this, path);
+    Retry([&] { file = files_.OpenExisting(path); });
+    return std::make_unique<Input>(std::move(file), *this);
 }
 
 std::unique_ptr<OutputFile> RetryingArchiveFiles::CreateReplacement(const std::filesystem::path& path) {

@@ -6,16 +6,13 @@
 // times over about two seconds before the error is raised.
 //
 // Only a step that changed nothing is tried again: a commit carries on from
-// where it stopped (see OutputFile::Commit). A read of a file whose error
-// outlasted the tries is tried once, without waiting, until a read of it
-// goes through again: the tick would otherwise wait two seconds every time
-// for a file that stays refused. The lock waits on its own (another
-// program's save), and is passed through.
+// where it stopped (see OutputFile::Commit). Reads are waited out every
+// time: they run off the window's thread (the look at the archive) or for a
+// save, whose merge must not take a busy file for an unreadable one. The
+// lock waits on its own (another program's save), and is passed through.
 
 #include <chrono>
 #include <functional>
-#include <mutex>
-#include <set>
 #include <span>
 
 #include "core/archive_files.h"
@@ -50,14 +47,12 @@ private:
     class Input;
     class Output;
 
-    // Runs `step`, trying it again on a transient error. Reads (`readOf`
-    // not empty) of a file whose error outlasted the tries are tried once.
-    void Retry(const std::function<void()>& step, const std::filesystem::path& readOf = {});
+    // Runs `step`, trying it again on a transient error. Holds no state:
+    // the look at the archive and a save may use it at once.
+    void Retry(const std::function<void()>& step);
 
     ArchiveFiles& files_;
     Sleep sleep_;
-    std::mutex mutex_;  // the tick's follow may run on another thread
-    std::set<std::filesystem::path> readsRefused_;
 };
 
 }  // namespace ricordex

@@ -222,7 +222,9 @@ std::unique_ptr<ArchiveLock> Win32ArchiveFiles::Lock(const std::filesystem::path
     // simply opened again.
     std::filesystem::path lock = path;
     lock += L".lock";
-    for (int attempt = 0; attempt < 50; ++attempt) {
+    constexpr int kAttempts = 50;
+    constexpr DWORD kPause = 100;
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
         HANDLE file = ::CreateFileW(lock.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
                                     FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
         if (file != INVALID_HANDLE_VALUE) return std::make_unique<FileLock>(file);
@@ -231,9 +233,9 @@ std::unique_ptr<ArchiveLock> Win32ArchiveFiles::Lock(const std::filesystem::path
         const bool held = error == ERROR_SHARING_VIOLATION ||
                           (error == ERROR_ACCESS_DENIED && ::GetFileAttributesW(lock.c_str()) != INVALID_FILE_ATTRIBUTES);
         if (!held) throw InOutError(InOutCodeFromSystemError(error));
-        ::Sleep(100);  // another program is saving: a save takes less than this wait
+        ::Sleep(kPause);  // another program is saving: a save takes less than this wait
     }
-    throw InOutError(InOutCodeFromSystemError(ERROR_SHARING_VIOLATION));
+    throw LockHeldError(lock, kAttempts * kPause / 1000);
 }
 
 void Win32ArchiveFiles::Remove(const std::filesystem::path& path) {
