@@ -14,14 +14,19 @@ std::wstring Folded(std::wstring text) {
 bool CapitalLetter(wchar_t c) { return c >= L'A' && c <= L'Z'; }
 bool Digit(wchar_t c) { return c >= L'0' && c <= L'9'; }
 
-// A computer name as Windows writes it ("DESKTOP-4F2K9QJ"): a user's own
-// word ("backup", "Copia") or year ("2025") is not one.
-bool WrittenAsAComputerName(const std::wstring& name) {
+// The name Windows gives a new PC ("DESKTOP-4F2K9QJ", "LAPTOP-7Q2M1ABC",
+// "WIN-..." on a server): its prefix, then capitals and digits, 15
+// characters at most. Any other name is taken only when it is this PC's own:
+// the other PC's program takes the copies that carry its name. A word the
+// user chose ("backup", "BACKUP", "Copia", "2025") is never one.
+bool DefaultComputerName(const std::wstring& name) {
     constexpr std::size_t kLongest = 15;
-    if (name.empty() || name.size() > kLongest || name.front() == L'-') return false;
-    const bool allowed =
-        std::all_of(name.begin(), name.end(), [](wchar_t c) { return CapitalLetter(c) || Digit(c) || c == L'-'; });
-    return allowed && std::any_of(name.begin(), name.end(), CapitalLetter);
+    for (const std::wstring_view prefix : {L"DESKTOP-", L"LAPTOP-", L"WIN-"}) {
+        if (name.size() <= prefix.size() || name.size() > kLongest || !name.starts_with(prefix)) continue;
+        return std::all_of(name.begin() + static_cast<std::ptrdiff_t>(prefix.size()), name.end(),
+                           [](wchar_t c) { return CapitalLetter(c) || Digit(c); });
+    }
+    return false;
 }
 
 }  // namespace
@@ -43,7 +48,7 @@ bool IsConflictedCopy(const std::filesystem::path& archive, const std::filesyste
     const std::wstring written = fileName.substr(stem.size(), middleLength);
     if (written.size() > 1 && written.front() == L'-') {
         const std::wstring computer = written.substr(1);
-        if (WrittenAsAComputerName(computer)) return true;
+        if (DefaultComputerName(computer)) return true;
         if (!computerName.empty() && Folded(computer) == Folded(computerName)) return true;
     }
     // " (1)", " (2)", ...: a second file of the same name.

@@ -8,11 +8,12 @@
 // Such a copy is named with the archive's stem, then a middle, then the
 // archive's extension (letters in either case). The middle speaks of a
 // conflict (in English or Italian), or is a number in brackets, or is "-"
-// and a computer name: either as Windows writes one (1 to 15 capital
-// letters, digits and hyphens, beginning with a letter or a digit, with at
-// least one letter; lower case never matches), or this PC's own name in
-// any case. A copy the user made ("Ricordex - Copia.psc", "Ricordex
-// 2025.psc", "Ricordex-backup.psc", "Ricordex-2025.psc") is not one: its
+// and a computer name: this PC's own name in any case (the other PC's
+// program takes the copies named after it), or the name Windows gives a new
+// PC ("DESKTOP-", "LAPTOP-" or "WIN-" then capitals and digits, 15
+// characters in all). A copy the user made ("Ricordex - Copia.psc",
+// "Ricordex 2025.psc", "Ricordex-backup.psc", "Ricordex-BACKUP.psc",
+// "Ricordex-2025.psc") is not one: its
 // events, deleted since, would come back. The program's own files beside
 // the archive end otherwise (.bak, .new, .old, .lock, .merged).
 

@@ -26,9 +26,9 @@ TEST(ConflictedCopies, OnlySyncServicesCopiesAreTakenNeverTheUsersOrTheProgramsO
     EXPECT_FALSE(IsConflictedCopy("Z:/Dati/Ricordex", "Z:/Dati/Ricordex (conflicted copy)"));
 }
 
-// OneDrive keeps the losing version as "<name>-<computer name>.<ext>". A
-// computer name as Windows writes it is taken, and this PC's own name in any
-// case; a word, a year or a name in small letters the user chose is not.
+// OneDrive keeps the losing version as "<name>-<computer name>.<ext>". This
+// PC's own name in any case is taken, and a name as Windows gives a new PC;
+// a word, a year or a name the user chose is not, in capitals or not.
 TEST(ConflictedCopies, AComputerNameAfterAHyphenIsASyncClientsCopy) {
     const std::filesystem::path archive = "Z:/Dati/Ricordex.psc";
     const struct {
@@ -36,25 +36,25 @@ TEST(ConflictedCopies, AComputerNameAfterAHyphenIsASyncClientsCopy) {
         bool taken;
     } names[] = {
         {L"Ricordex-DESKTOP-4F2K9QJ.psc", true},
-        {L"Ricordex-LAPTOP-ANNA.PSC", true},
-        {L"Ricordex-PC1.psc", true},
-        {L"Ricordex-7PC.psc", true},          // a digit may begin it
-        {L"Ricordex-ABCDEFGHIJKLMNO.psc", true},  // 15 characters
-        {L"Ricordex-ABCDEFGHIJKLMNOP.psc", false},  // 16
+        {L"Ricordex-LAPTOP-7Q2M1ABC.PSC", true},
+        {L"Ricordex-WIN-A1B2C3D4E5F.psc", true},
+        {L"Ricordex-DESKTOP-4F2K9QJX.psc", false},  // 16 characters
+        {L"Ricordex-DESKTOP-.psc", false},
+        {L"Ricordex-DESKTOP-4f2k9qj.psc", false},
+        {L"Ricordex-BACKUP.psc", false},
+        {L"Ricordex-OLD.psc", false},
+        {L"Ricordex-PC1.psc", false},  // another PC's own name: its program takes it
         {L"Ricordex-backup.psc", false},
         {L"Ricordex-Copia.psc", false},
-        {L"Ricordex-2025.psc", false},         // no letter
+        {L"Ricordex-2025.psc", false},
         {L"Ricordex-2025-12-01.psc", false},
-        {L"Ricordex-desktop-4f2k9qj.psc", false},  // another PC's name in small letters
-        {L"Ricordex--PC.psc", false},          // a hyphen may not begin it
         {L"Ricordex-.psc", false},
-        {L"Ricordex-PC_1.psc", false},
-        {L"Ricordex-PC 1.psc", false},
         {L"Ricordex-DESKTOP-4F2K9QJ.psc.merged", false},
         {L"Ricordex-DESKTOP-4F2K9QJ.txt", false},
         {L"Altro-DESKTOP-4F2K9QJ.psc", false},
-        {L"Ricordex-ufficio.psc", true},       // this PC's own name, as it is set
-        {L"Ricordex-Ufficio.psc", true},
+        {L"Ricordex-ufficio.psc", true},  // this PC's own name, as it is set
+        {L"Ricordex-UFFICIO.psc", true},
+        {L"Ricordex-UFFICIO2.psc", false},
     };
     for (const auto& [name, taken] : names) {
         EXPECT_EQ(IsConflictedCopy(archive, archive.parent_path() / name, L"UFFICIO"), taken)
@@ -62,10 +62,10 @@ TEST(ConflictedCopies, AComputerNameAfterAHyphenIsASyncClientsCopy) {
     }
     EXPECT_FALSE(IsConflictedCopy(archive, "Z:/Dati/Ricordex-ufficio.psc")) << "no name known: small letters are not one";
 #ifdef _WIN32  // the native tests' C locale cannot name such a file
-    EXPECT_FALSE(IsConflictedCopy(archive, L"Z:/Dati/Ricordex-\u00C8PC.psc", L"UFFICIO")) << "capitals A to Z only";
+    EXPECT_FALSE(IsConflictedCopy(archive, L"Z:/Dati/Ricordex-DESKTOP-\u00C8PC.psc", L"UFFICIO")) << "A to Z only";
 #endif
     EXPECT_EQ(ConflictedCopies(archive, {"Z:/Dati/Ricordex-PC2.psc", "Z:/Dati/Ricordex-backup.psc",
-                                         "Z:/Dati/Ricordex (1).psc"}),
+                                         "Z:/Dati/Ricordex (1).psc"}, L"PC2"),
               (std::vector<std::filesystem::path>{"Z:/Dati/Ricordex (1).psc", "Z:/Dati/Ricordex-PC2.psc"}));
 }
 
