@@ -18,32 +18,60 @@ std::filesystem::path AsideName(ArchiveFiles& files, const std::filesystem::path
     return copy;
 }
 
+namespace {
+
+// A new file the save wrote whole: a swap begins only once it is flushed.
+bool Whole(ArchiveFiles& files, const std::filesystem::path& file) {
+    if (!files.Exists(file)) return false;
+    const std::optional<FileStamp> stamp = files.StampOf(file);
+    return stamp && stamp->size > 0 && stamp->size % kRecordSize == 0;
+}
+
+// The next save would write over it: it goes aside, and the user is told where.
+std::string KeepAside(ArchiveFiles& files, const std::filesystem::path& archive, const std::filesystem::path& file,
+                      DateTime now, const std::string& what) {
+    try {
+        const std::filesystem::path aside = AsideName(files, archive, now);
+        files.RenameToNew(file, aside);
+        return " " + what + " \xE8 conservato come \"" + PathText(aside) + "\".";
+    } catch (const Error& error) {
+        return " " + what + ", \"" + PathText(file) + "\", non si \xE8 potuto mettere da parte: " + error.what();
+    }
+}
+
+}  // namespace
+
 std::optional<std::string> RecoverMissingArchive(ArchiveFiles& files, const std::filesystem::path& archive,
                                                  DateTime now) {
     if (files.Exists(archive)) return std::nullopt;
     const std::filesystem::path backup = BackupName(archive);
     const std::filesystem::path replacement = ReplacementName(archive);
+    const bool hasBackup = files.Exists(backup);
+    const bool hasReplacement = files.Exists(replacement);
+    if (!hasBackup && !hasReplacement) return std::nullopt;
+    // Another program on a shared folder may be in the middle of its own swap.
+    const std::unique_ptr<ArchiveLock> lock = files.Lock(archive);
+    if (files.Exists(archive)) return std::nullopt;
     const std::string taken = "L'archivio \"" + PathText(archive) + "\" non c'era: \xE8 stato ripreso da \"";
+    std::string told;
     if (files.Exists(backup)) {
+        // The last archive saved whole, which a program still running with
+        // the changes of the save that stopped takes as its base: its next
+        // save merges them in once, not twice.
         files.RenameToNew(backup, archive);
-        std::string told = taken + PathText(backup) + "\", dove l'aveva lasciato un salvataggio fermato a met\xE0.";
+        told = taken + PathText(backup) + "\", dove l'aveva lasciato un salvataggio fermato a met\xE0.";
         if (files.Exists(replacement)) {
-            // The next save would write over it.
-            const std::filesystem::path aside = AsideName(files, archive, now);
-            try {
-                files.RenameToNew(replacement, aside);
-                told += " Il file nuovo di quel salvataggio \xE8 conservato come \"" + PathText(aside) + "\".";
-            } catch (const Error& error) {
-                told += " Il file nuovo di quel salvataggio, \"" + PathText(replacement) +
-                        "\", non si \xE8 potuto mettere da parte: " + error.what();
-            }
+            told += KeepAside(files, archive, replacement, now, "Il file nuovo di quel salvataggio");
         }
-        return told;
+    } else if (Whole(files, replacement)) {
+        files.RenameToNew(replacement, archive);
+        told = taken + PathText(replacement) + "\", il file completo di un salvataggio fermato a met\xE0.";
+    } else {
+        told = "L'archivio \"" + PathText(archive) + "\" non c'era: ne \xE8 rimasto solo il file incompleto di un "
+               "salvataggio fermato a met\xE0.";
+        told += KeepAside(files, archive, replacement, now, "Il file incompleto");
     }
-    const std::optional<FileStamp> stamp = files.Exists(replacement) ? files.StampOf(replacement) : std::nullopt;
-    if (!stamp || stamp->size == 0 || stamp->size % kRecordSize != 0) return std::nullopt;
-    files.RenameToNew(replacement, archive);
-    return taken + PathText(replacement) + "\", il file completo di un salvataggio fermato a met\xE0.";
+    return told;
 }
 
 void LoadOrRecoverArchive(EventList& list, ArchiveFiles& files, const std::filesystem::path& archive, DateTime now,

@@ -20,12 +20,15 @@ namespace ricordex {
 // ("-2.bak" and on when a copy of the same second is there).
 std::filesystem::path AsideName(ArchiveFiles& files, const std::filesystem::path& archive, DateTime now);
 
-// When the archive is missing: from "<archive>.old", which is the last
-// archive saved whole (a "<archive>.new" beside it is kept aside under
-// AsideName, with the save that stopped); else from "<archive>.new" when it
-// is complete (whole records, not empty). Returns what to tell the user,
-// nothing when there was nothing to take back. A failure is raised, the
-// archive still missing: never replaced by an empty one.
+// When the archive is missing, under the archive's lock: from
+// "<archive>.old", the last archive saved whole (the "<archive>.new" beside
+// it is kept aside under AsideName: its changes are still in the list of
+// the program whose save stopped, or in its recovery file); else from
+// "<archive>.new" when it is whole (records only, not empty). A new file
+// that is not whole is kept aside, since the next save would write over it.
+// Returns what to tell the user, nothing when there was nothing to take
+// back. A failure is raised, the archive still missing: never replaced by
+// an empty one.
 std::optional<std::string> RecoverMissingArchive(ArchiveFiles& files, const std::filesystem::path& archive,
                                                  DateTime now);
 

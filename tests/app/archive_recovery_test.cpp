@@ -39,6 +39,11 @@ protected:
         StartUp(next, services_, [&](const std::string& text) { told.push_back(text); });
         return next;
     }
+    void EmptyFolder() {
+        for (const auto& entry : std::filesystem::directory_iterator(archive_.parent_path())) {
+            std::filesystem::remove(entry.path());
+        }
+    }
     bool Holds(const EventList& list, const std::string& description) {
         return list.FindDescriptionPrefix(description, 0, false).has_value();
     }
@@ -139,20 +144,27 @@ TEST_F(ArchiveTakenBack, TheBackupIsPreferredAndTheNewFileOfTheSaveThatStoppedIs
     EXPECT_FALSE(std::filesystem::exists(Beside(".new")));
 }
 
-TEST_F(ArchiveTakenBack, ANewFileAloneIsTakenOnlyWhenComplete) {
-    for (const std::string& left : {std::string(), kOld.substr(0, 200), kOld}) {
-        std::filesystem::remove(archive_);
-        WriteBytes(Beside(".new"), left);
-        std::vector<std::string> told;
-        const ProgramState next = NextStart(told);
-        const bool complete = left == kOld;
-        EXPECT_EQ(next.list.Count(), complete ? 3u : 0u);
-        EXPECT_EQ(told.size(), complete ? 1u : 0u);
-        if (complete) {
-            EXPECT_NE(told[0].find("ripreso da \"" + PathText(Beside(".new")) + "\""), std::string::npos) << told[0];
+// A new file cut short is never the archive, and never written over: it is
+// kept aside, and the archive comes from the backup when there is one.
+TEST_F(ArchiveTakenBack, ANewFileCutShortIsKeptAsideAndNeverTaken) {
+    for (const bool backup : {true, false}) {
+        for (const std::string& left : {std::string(), kOld.substr(0, 200)}) {
+            EmptyFolder();
+            if (backup) WriteBytes(Beside(".old"), kOld);
+            WriteBytes(Beside(".new"), left);
+            std::vector<std::string> told;
+            const ProgramState next = NextStart(told);
+            EXPECT_EQ(next.list.Count(), backup ? 3u : 0u);
+            ASSERT_EQ(told.size(), 1u);
+            EXPECT_NE(told[0].find(" \xE8 conservato come"), std::string::npos) << told[0];
+            EXPECT_EQ(ReadBytes(dir_ / "Ricordex.psc.20261207-094130.bak"), left);
             EXPECT_FALSE(std::filesystem::exists(Beside(".new")));
         }
     }
+    EmptyFolder();
+    WriteBytes(Beside(".new"), kOld);
+    std::vector<std::string> told;
+    EXPECT_EQ(NextStart(told).list.Count(), 3u) << "a whole one alone is the archive";
 }
 
 // A backup that cannot be renamed back: the start fails, and no empty
