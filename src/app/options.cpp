@@ -13,26 +13,25 @@ namespace {
 // a file that nothing names any more). Written under the new archive's
 // lock, with its absence seen under it too: another PC may be switching to
 // the same folder. False when an archive is there after all.
-bool WriteListAsNewArchiveHere(ProgramState& state, Services& services, const std::filesystem::path& archive) {
+bool WriteListAsNewArchiveHere(const EventList& list, ArchiveBase& base, Services& services,
+                               const std::filesystem::path& archive) {
     if (services.files.Exists(archive)) return false;
     const std::unique_ptr<ArchiveLock> lock = services.files.Lock(archive);
     if (services.files.Exists(archive)) return false;
-    try {
-        ScriviRecord(state.list, services.files, archive);
-    } catch (const TargetAppearedError&) {
-        return false;  // another PC's, made as this one was written: left whole
-    }
-    RememberBase(state.base, state.list, services.files, archive);
+    ScriviRecord(list, services.files, archive);
+    RememberBase(base, list, services.files, archive);
     return true;
 }
 
 // The lock may keep it waiting, as any save: off the window's thread when
 // the window offers one. The list is only read meanwhile, as the window
-// does when it paints.
+// does when it paints; the base is taken anew on a copy.
 bool WriteListAsNewArchive(ProgramState& state, Services& services, const std::filesystem::path& archive) {
-    if (!services.runFileWork) return WriteListAsNewArchiveHere(state, services, archive);
+    if (!services.runFileWork) return WriteListAsNewArchiveHere(state.list, state.base, services, archive);
+    ArchiveBase base = state.base;
     bool written = false;
-    services.runFileWork([&] { written = WriteListAsNewArchiveHere(state, services, archive); });
+    services.runFileWork([&] { written = WriteListAsNewArchiveHere(state.list, base, services, archive); });
+    state.base = std::move(base);
     return written;
 }
 

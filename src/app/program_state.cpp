@@ -113,6 +113,7 @@ void WriteArchive(ProgramState& state, Services& services, Written written) {
         return;
     }
     ProgramState work = state;
+    const std::uint64_t revision = state.list.Revision();
     std::vector<std::string> reports;
     Services workServices = services;
     workServices.report = [&reports](const std::string& text) { reports.push_back(text); };
@@ -125,9 +126,13 @@ void WriteArchive(ProgramState& state, Services& services, Written written) {
         }
     });
     // What the file work changes, whether it went through or not: the list
-    // holds what was merged in, the base what the file holds.
-    state.list = std::move(work.list);
-    state.base = std::move(work.base);
+    // holds what was merged in, the base what the file holds. A list changed
+    // meanwhile (a message answered during the wait saved it itself) stays,
+    // with the base as it was: the next save merges again what this one found.
+    if (state.list.Revision() == revision) {
+        state.list = std::move(work.list);
+        state.base = std::move(work.base);
+    }
     state.loadIncomplete = work.loadIncomplete;
     state.unreadableCopies = std::move(work.unreadableCopies);
     if (services.report) {

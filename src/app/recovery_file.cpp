@@ -244,7 +244,15 @@ void KeepRecovery(ProgramState& state, Services& services) {
     if (track.revision == state.list.Revision() && track.keptFor == state.settings.dati) return;
     const RecoveryFiles paths = RecoveryFilesOf(services.recoveryFile);
     try {
-        if (!track.ours && services.files.Exists(paths.rows)) SetAside(state, services, paths);
+        if (!track.ours && services.files.Exists(paths.rows)) {
+            // Made for another archive, or left while this one could not be
+            // loaded: never written over, and the user is told where it went.
+            const std::filesystem::path aside = SetAside(state, services, paths);
+            if (services.report) {
+                services.report("Le modifiche non salvate di una volta precedente, non riprese, sono state messe da "
+                                "parte come \"" + PathText(aside) + "\".");
+            }
+        }
         track.ours = true;
         WriteRecovery(state, services, paths);
     } catch (const std::exception& error) {

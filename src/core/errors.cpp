@@ -44,8 +44,9 @@ HalfDoneSwapError::HalfDoneSwapError(const std::filesystem::path& target, const 
     : InOutError(moveBack.code(), "Il salvataggio si \xE8 fermato a met\xE0 (" + std::string(moveBack.what()) +
                                       "): l'archivio \"" + PathText(target) + "\" ora \xE8 \"" + PathText(backup) +
                                       "\" e il nuovo \xE8 \"" + PathText(replacement) +
-                                      "\". Nessun evento \xE8 perso: il prossimo salvataggio o il prossimo avvio "
-                                      "rimettono l'archivio al suo posto.") {}
+                                      "\". Nessun evento \xE8 perso: il prossimo salvataggio scrive di nuovo "
+                                      "l'archivio, o, se manca ancora, il prossimo avvio lo riprende da questi "
+                                      "file.") {}
 
 LockHeldError::LockHeldError(const std::filesystem::path& lock, int seconds)
     : InOutError(kSharingViolation, "Un altro programma sta salvando l'archivio da pi\xF9 di " +

@@ -11,6 +11,22 @@
 #include "win/application.h"
 
 namespace ricordex::ui {
+namespace {
+
+// No tick while the program may ask about the changes a crash left unsaved:
+// an alert would stamp rows that the answer replaces.
+class TimerHeld {
+public:
+    explicit TimerHeld(win::Timer& timer) : timer_(timer) { timer_.SetEnabled(false); }
+    ~TimerHeld() { timer_.SetEnabled(true); }
+    TimerHeld(const TimerHeld&) = delete;
+    TimerHeld& operator=(const TimerHeld&) = delete;
+
+private:
+    win::Timer& timer_;
+};
+
+}  // namespace
 
 TFMain::~TFMain() {
     services_.report = nullptr;
@@ -20,13 +36,7 @@ TFMain::~TFMain() {
 void TFMain::FormCreate() {
     win::Application& application = win::Application::Instance();
     bool showAtStart = false;
-    // No tick while the start may ask about the changes a crash left
-    // unsaved: an alert would stamp rows that the answer replaces.
-    const struct HeldTimer {
-        win::Timer& timer;
-        ~HeldTimer() { timer.SetEnabled(true); }
-    } held{timer1_};
-    timer1_.SetEnabled(false);
+    const TimerHeld held(timer1_);
     // The rows read before a failure are shown all the same.
     listView1_.ChangeRows([&] {
         showAtStart = StartUp(state_, services_, [&](const std::string& text) { application.ShowError(text); });
@@ -61,7 +71,14 @@ void TFMain::OnArchiveLooked() {
     // Not under an open box or dialog: the row they show must stay as it
     // is. The next tick looks again.
     if (!look || win::Application::Instance().BoxesOpen() != 0 || DialogOpen()) return;
+    const bool loading = state_.loadIncomplete;
     listView1_.ChangeRows([&] { FollowSeen(state_, services_, *look); });
+    // An archive out of reach at start, loaded now: the changes a crash left
+    // unsaved are offered as at a start.
+    if (loading && !state_.loadIncomplete) {
+        const TimerHeld held(timer1_);
+        listView1_.ChangeRows([&] { OfferRecovery(state_, services_); });
+    }
 }
 
 void TFMain::RememberExaminedQuietly(bool everyFewMinutes) {

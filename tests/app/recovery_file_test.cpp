@@ -208,8 +208,11 @@ TEST_F(Recovery, ARecoveryOfAnotherArchiveIsNotOfferedNorOverwritten) {
     ASSERT_EQ(SetAside().size(), 2u);
     EXPECT_EQ(Descriptions(local_ / SetAside()[0]), (Names{"Altrove"}));
     EXPECT_EQ(ReadBytes(local_ / SetAside()[1]), Utf8(other));
+    ASSERT_EQ(reported_.size(), 1u) << "the user is told where it went";
+    EXPECT_NE(reported_[0].find(SetAside()[0]), std::string::npos) << reported_[0];
 
     // Nor is one whose archive is not told.
+    reported_.clear();
     std::filesystem::remove(recovery_.archive);
     Start();
     EXPECT_TRUE(questions_.asked.empty());
