@@ -48,6 +48,11 @@ HalfDoneSwapError::HalfDoneSwapError(const std::filesystem::path& target, const 
                                       "l'archivio, o, se manca ancora, il prossimo avvio lo riprende da questi "
                                       "file.") {}
 
+BusyFileError::BusyFileError(const std::filesystem::path& file, const InOutError& last)
+    : InOutError(last.code(), "Il file \"" + PathText(file) + "\" \xE8 in uso da un altro programma (un antivirus, "
+                              "la sincronizzazione, l'altro PC) o non \xE8 accessibile, e lo \xE8 rimasto per "
+                              "i 2 secondi dei tentativi (" + std::string(last.what()) + "): riprovare pi\xF9 tardi.") {}
+
 LockHeldError::LockHeldError(const std::filesystem::path& lock, int seconds)
     : InOutError(kSharingViolation, "Un altro programma sta salvando l'archivio da pi\xF9 di " +
                                         std::to_string(seconds) + " secondi (\"" + PathText(lock) +

@@ -82,6 +82,14 @@ public:
     bool Transient() const noexcept override { return false; }
 };
 
+// A file another program kept (a scanner, a sync client, the other PC), or
+// that stayed refused, for longer than the tries of a step last.
+class BusyFileError : public InOutError {
+public:
+    BusyFileError(const std::filesystem::path& file, const InOutError& last);
+    bool Transient() const noexcept override { return false; }
+};
+
 // Another program held the archive's lock for longer than a save takes
 // (its save is stuck, or its folder stopped answering): nothing is written.
 class LockHeldError : public InOutError {

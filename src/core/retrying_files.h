@@ -47,9 +47,10 @@ private:
     class Input;
     class Output;
 
-    // Runs `step`, trying it again on a transient error. Holds no state:
-    // the look at the archive and a save may use it at once.
-    void Retry(const std::function<void()>& step);
+    // Runs `step`, trying it again on a transient error; one that outlasts
+    // the tries is told naming `file`. Holds no state: the look at the
+    // archive and a save may use it at once.
+    void Retry(const std::function<void()>& step, const std::filesystem::path& file);
 
     ArchiveFiles& files_;
     Sleep sleep_;
