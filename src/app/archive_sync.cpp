@@ -12,8 +12,6 @@
 #include "core/errors.h"
 
 namespace ricordex {
-namespace {
-
 std::vector<RowTexts> RowsOf(const EventList& list) {
     std::vector<RowTexts> rows;
     rows.reserve(list.Count());
@@ -21,14 +19,14 @@ std::vector<RowTexts> RowsOf(const EventList& list) {
     return rows;
 }
 
-// The same rows, in whatever order: a list sorted by another column than
-// the file's writer's holds the same archive.
 bool SameRows(std::vector<RowTexts> a, std::vector<RowTexts> b) {
     if (a.size() != b.size()) return false;
     std::sort(a.begin(), a.end());
     std::sort(b.begin(), b.end());
     return a == b;
 }
+
+namespace {
 
 // The rows of an archive file, or nothing when it cannot be read whole.
 std::optional<std::vector<RowTexts>> ReadRows(ArchiveFiles& files, const std::filesystem::path& path) {

@@ -32,6 +32,12 @@ struct ArchiveBase {
     void SetRows(const std::vector<RowTexts>& rows);
 };
 
+// The texts of the list's rows, in its order.
+std::vector<RowTexts> RowsOf(const EventList& list);
+// The same rows, in whatever order, each as many times: a list sorted by
+// another column than the file's writer's holds the same archive.
+bool SameRows(std::vector<RowTexts> a, std::vector<RowTexts> b);
+
 // After a load or a save: the archive holds the list's rows.
 void RememberBase(ArchiveBase& base, const EventList& list, ArchiveFiles& files, const std::filesystem::path& path);
 

@@ -21,21 +21,6 @@ namespace {
 // The archive's path is a few hundred bytes: anything much longer is not one.
 constexpr std::uint64_t kLongestArchiveName = 64 * 1024;
 
-std::vector<RowTexts> RowsOf(const EventList& list) {
-    std::vector<RowTexts> rows;
-    rows.reserve(list.Count());
-    for (std::size_t i = 0; i < list.Count(); ++i) rows.push_back(list.At(i).Texts());
-    return rows;
-}
-
-// The same rows, in whatever order, each as many times.
-bool SameRows(std::vector<RowTexts> a, std::vector<RowTexts> b) {
-    if (a.size() != b.size()) return false;
-    std::sort(a.begin(), a.end());
-    std::sort(b.begin(), b.end());
-    return a == b;
-}
-
 // Paths as Windows compares them: letters A to Z in either case, "." and
 // ".." taken out.
 bool SameArchive(const std::filesystem::path& a, const std::filesystem::path& b) {
