@@ -1,5 +1,8 @@
 #include "core/errors.h"
 
+#include <algorithm>
+#include <iterator>
+
 namespace ricordex {
 namespace {
 
@@ -59,11 +62,26 @@ LockHeldError::LockHeldError(const std::filesystem::path& lock, int seconds)
                                         "\" \xE8 in uso): le modifiche non sono salvate, riprovare pi\xF9 tardi.") {}
 
 std::string PathText(const std::filesystem::path& path) {
+    // As the user writes it, without the "\\?\" that a final path begins with.
+    std::wstring name = path.wstring();
+    if (name.starts_with(L"\\\\?\\UNC\\")) {
+        name.replace(0, 8, L"\\\\");
+    } else if (name.starts_with(L"\\\\?\\")) {
+        name.erase(0, 4);
+    }
+    // Code page 1252 is Latin-1 but for these, at 0x80 to 0x9F (0 where none).
+    static constexpr wchar_t kHigh[32] = {
+        0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+        0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
     std::string text;
-    for (const wchar_t c : path.wstring()) {
-        // Code page 1252 is Latin-1 but for 0x80 to 0x9F.
-        const bool same = c < 0x80 || (c >= 0xA0 && c <= 0xFF);
-        text += same ? static_cast<char>(c) : '?';
+    for (const wchar_t c : name) {
+        if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
+            text += static_cast<char>(c);
+            continue;
+        }
+        const auto* found = std::find(std::begin(kHigh), std::end(kHigh), c);
+        text += found != std::end(kHigh) ? static_cast<char>(0x80 + (found - std::begin(kHigh))) : '?';
     }
     return text;
 }

@@ -161,5 +161,14 @@ TEST_F(Archive, ErrorsNameTheFailureAndTheBoxEndsThemAsSentences) {
     }
 }
 
+// Paths in messages: as the user writes them, in code page 1252.
+TEST_F(Archive, APathIsToldAsTheUserWritesIt) {
+    EXPECT_EQ(PathText(L"\\\\?\\C:\\Dati\\Ricordex.psc"), "C:\\Dati\\Ricordex.psc");
+    EXPECT_EQ(PathText(L"\\\\?\\UNC\\server\\dati\\Ricordex.psc"), "\\\\server\\dati\\Ricordex.psc");
+#ifdef _WIN32  // the native tests' C locale cannot name such a file
+    EXPECT_EQ(PathText(L"C:\\Citt\u00E0\\\u20AC\u0416.psc"), "C:\\Citt\xE0\\\x80?.psc");
+#endif
+}
+
 }  // namespace
 }  // namespace ricordex
