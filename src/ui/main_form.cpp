@@ -70,9 +70,17 @@ void TFMain::OnArchiveLooked() {
     const std::optional<ArchiveLook> look = archiveWatch_.TakeResult(std::chrono::steady_clock::now());
     // Not under an open box or dialog: the row they show must stay as it
     // is. The next tick looks again.
-    if (!look || win::Application::Instance().BoxesOpen() != 0 || DialogOpen()) return;
+    // (A question keeps the window disabled.) Nothing is reshown unless the
+    // list changed: a reshow under a box would take the keys from it.
+    if (!look || win::Application::Instance().BoxesOpen() != 0 || !::IsWindowEnabled(Handle()) || DialogOpen()) {
+        return;
+    }
     const bool loading = state_.loadIncomplete;
-    listView1_.ChangeRows([&] { FollowSeen(state_, services_, *look); });
+    const std::optional<RowId> selected = listView1_.SelectedId();
+    if (FollowSeen(state_, services_, *look)) {
+        listView1_.Refresh();
+        listView1_.Select(selected);
+    }
     // An archive out of reach at start, loaded now: the changes a crash left
     // unsaved are offered as at a start.
     if (loading && !state_.loadIncomplete) {
