@@ -6,14 +6,15 @@
 
 namespace ricordex {
 
-std::filesystem::path AsideName(ArchiveFiles& files, const std::filesystem::path& archive, DateTime now) {
+std::filesystem::path AsideName(ArchiveFiles& files, const std::filesystem::path& archive, DateTime now,
+                                std::string_view ending) {
     const std::string stamp = FormatDateTime("yyyymmdd-hhnnss", now, ProgramFormatSettings());
     std::filesystem::path copy;
     for (int n = 1; copy.empty() || files.Exists(copy); ++n) {
         std::string suffix = "." + stamp;
         if (n > 1) suffix.append("-").append(std::to_string(n));
         copy = archive;
-        copy += suffix.append(".bak");
+        copy += suffix.append(ending);
     }
     return copy;
 }

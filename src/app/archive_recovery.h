@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "core/archive_files.h"
 #include "core/date_time.h"
@@ -16,9 +17,11 @@
 
 namespace ricordex {
 
-// A name for a copy kept beside the archive, "<archive>.yyyymmdd-hhnnss.bak"
-// ("-2.bak" and on when a copy of the same second is there).
-std::filesystem::path AsideName(ArchiveFiles& files, const std::filesystem::path& archive, DateTime now);
+// A name for a copy kept beside a file, "<file>.yyyymmdd-hhnnss.bak"
+// ("-2.bak" and on when a copy of the same second is there), or with
+// another ending.
+std::filesystem::path AsideName(ArchiveFiles& files, const std::filesystem::path& archive, DateTime now,
+                                std::string_view ending = ".bak");
 
 // When the archive is missing, under the archive's lock: from
 // "<archive>.old", the last archive saved whole (the "<archive>.new" beside

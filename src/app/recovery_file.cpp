@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/archive_recovery.h"
 #include "app/archive_sync.h"
 #include "app/program_state.h"
 #include "core/archive.h"
@@ -98,27 +99,14 @@ void RemoveRecovery(ProgramState& state, Services& services, const RecoveryFiles
     state.recovery.ours = true;
 }
 
-// "<file>.yyyymmdd-hhnnss.scartato" ("-2.scartato" and on when a name of
-// the same second is taken).
-std::filesystem::path AsideName(ArchiveFiles& files, const std::filesystem::path& file, const std::string& stamp) {
-    std::filesystem::path aside;
-    for (int n = 1; aside.empty() || files.Exists(aside); ++n) {
-        std::string suffix = "." + stamp;
-        if (n > 1) suffix.append("-").append(std::to_string(n));
-        aside = file;
-        aside += suffix.append(".scartato");
-    }
-    return aside;
-}
-
 // Kept, never deleted: the changes and the name of their archive. The base
 // means nothing without them. Returns the changes' new name.
 std::filesystem::path SetAside(ProgramState& state, Services& services, const RecoveryFiles& paths) {
-    const std::string stamp = FormatDateTime("yyyymmdd-hhnnss", services.clock.Now(), ProgramFormatSettings());
-    const std::filesystem::path aside = AsideName(services.files, paths.rows, stamp);
+    const DateTime now = services.clock.Now();
+    const std::filesystem::path aside = AsideName(services.files, paths.rows, now, ".scartato");
     services.files.RenameToNew(paths.rows, aside);
     if (services.files.Exists(paths.archive)) {
-        services.files.RenameToNew(paths.archive, AsideName(services.files, paths.archive, stamp));
+        services.files.RenameToNew(paths.archive, AsideName(services.files, paths.archive, now, ".scartato"));
     }
     RemoveRecovery(state, services, paths);
     return aside;

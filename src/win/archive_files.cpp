@@ -161,15 +161,15 @@ std::unique_ptr<OutputFile> Win32ArchiveFiles::CreateReplacement(const std::file
     return std::make_unique<Output>(file, std::move(temporary), target, steps_);
 }
 
-bool Win32ArchiveFiles::Exists(const std::filesystem::path& path) {
+bool FileExists(const std::filesystem::path& path) {
     const DWORD attributes = ::GetFileAttributesW(path.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES) return (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-    // Only a clear "not there" is an answer: a share still reconnecting or
-    // a drive not ready must not pass for a folder without an archive.
     const DWORD error = ::GetLastError();
     if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return false;
     throw InOutError(InOutCodeFromSystemError(error));
 }
+
+bool Win32ArchiveFiles::Exists(const std::filesystem::path& path) { return FileExists(path); }
 
 bool Win32ArchiveFiles::IsReadOnly(const std::filesystem::path& path) {
     return MarkedReadOnly(FinalPath(path));  // the file a link names, not the link

@@ -37,4 +37,9 @@ private:
 // The runtime's I/O error number for a system error code.
 int InOutCodeFromSystemError(unsigned long error);
 
+// Whether a file (not a folder) is there. Only a clear "not there" is an
+// answer: a share still reconnecting or a drive not ready raises, and must
+// not pass for a folder without an archive.
+bool FileExists(const std::filesystem::path& path);
+
 }  // namespace ricordex::win

@@ -16,13 +16,7 @@ constexpr DWORD kCarriedAttributes = FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HID
 
 }  // namespace
 
-bool Win32SwapSteps::Exists(const std::filesystem::path& path) {
-    const DWORD attributes = ::GetFileAttributesW(path.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES) return (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-    const DWORD error = ::GetLastError();
-    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return false;
-    throw InOutError(InOutCodeFromSystemError(error));
-}
+bool Win32SwapSteps::Exists(const std::filesystem::path& path) { return FileExists(path); }
 
 void Win32SwapSteps::CarryAttributes(const std::filesystem::path& from, const std::filesystem::path& to) {
     // ReplaceFileW carries them on Windows; Wine's does not.
