@@ -72,8 +72,9 @@ struct Program {
     AlertStamps alertStamps;
     std::optional<DateTime> examinedUpTo;
     bool loadIncomplete = false;
+    std::unordered_set<RowId> missedUnnamed;
     AlertedList Target() {
-        return {list, suono, avvioProgramma, aggiornatoDaTimer, alertStamps, examinedUpTo, loadIncomplete};
+        return {list, suono, avvioProgramma, aggiornatoDaTimer, alertStamps, examinedUpTo, loadIncomplete, missedUnnamed};
     }
 };
 
@@ -166,7 +167,7 @@ void BM_PaintOneScreen(benchmark::State& state) {
             const DateTime now = clock.Now();
             benchmark::DoNotOptimize(BackgroundOf(false, false, i));
             const std::optional<EventDate> date = ReadEventDate(row);
-            const std::optional<DateTime> stamp = ReadStamp(row, DecodeDateTime(now).year);
+            const std::optional<DateTime> stamp = ReadStamp(row, now);
             const AlertRule rule = RuleOf(row);
             benchmark::DoNotOptimize(StatusOf(*date, rule.lead, Done(*date, rule, *stamp, now), now));
             ++rows;

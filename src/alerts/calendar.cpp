@@ -85,13 +85,17 @@ Verdict Judge(const EventDate& date, const AlertRule& rule, DateTime stamp, cons
     const DateTime now = watch.now;
     const Occurrence next = NextOccurrence(date, now);
     const DateTime windowStart = WindowStart(date, next, rule.lead);
+    // A stamp up to a clock's set-back ahead (this PC's or another's) says
+    // an alert came; one further ahead is a clock that was wrong.
+    const bool believed = stamp <= now + kClockSetBackHeld + kBoundTolerance;
     if (stamp > now + kBoundTolerance) {
-        // A clock that was wrong once, or another PC's: it holds the row off
-        // one period from now at most, and only while an alert can still
-        // come before the event.
+        // It holds the row one period from now at most (its stamp brought
+        // back to now), and a wrong one only while an alert can still come
+        // before the event.
         if (!InWindow(now, windowStart)) return Verdict::None;
+        if (rule.period == 0) return AlertedThisRun(stamp, watch) ? Verdict::None : Verdict::Due;
         const bool roomForAPeriod = now + rule.period <= next.at + kBoundTolerance;
-        return rule.period > 0 && roomForAPeriod ? Verdict::Restamp : Verdict::Due;
+        return believed || roomForAPeriod ? Verdict::Restamp : Verdict::Due;
     }
     if (Done(date, rule, stamp, now)) return Verdict::None;
     if (watch.examinedUpTo) {
@@ -104,9 +108,16 @@ Verdict Judge(const EventDate& date, const AlertRule& rule, DateTime stamp, cons
     // A period counts from the last alert, also one of the window before
     // ("Da adesso" opens the next window as the event passes).
     if (rule.period > 0) return now - stamp >= rule.period - kBoundTolerance ? Verdict::Due : Verdict::None;
-    // "Avvio Computer": once in each run. A clock set back before the start
-    // of the run takes the run back with it.
-    return stamp >= std::min(watch.runStart, now) - kBoundTolerance ? Verdict::None : Verdict::Due;
+    return AlertedThisRun(stamp, watch) ? Verdict::None : Verdict::Due;
+}
+
+bool AlertedThisRun(DateTime stamp, const Watch& watch) {
+    // Since the run began; a clock set back before its start takes the run
+    // back with it, and a stamp of this run stays one however the clock
+    // went, short of a stamp further ahead than any set-back.
+    const DateTime from = std::min(watch.runStart, watch.now);
+    const DateTime to = std::max(watch.runStart, watch.now) + kClockSetBackHeld;
+    return stamp >= from - kBoundTolerance && stamp <= to + kBoundTolerance;
 }
 
 std::optional<NextLook> NextLookAt(const EventDate& date, const AlertRule& rule, DateTime stamp, DateTime now,

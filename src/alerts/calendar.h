@@ -13,6 +13,13 @@
 
 namespace ricordex {
 
+// How far back the clock may go (a time sync, the autumn hour, the widest
+// step between two time zones) with the scheduler's moment staying where it
+// was until the clock catches up: what was alerted or passed by then is not
+// judged again. A clock set back further was wrong before, and is taken.
+// A stamp up to this far ahead of the clock is an alert all the same.
+inline constexpr double kClockSetBackHeld = 26.0 / 24;
+
 // Half a millisecond, the clock's resolution: an alert's window and period
 // include their bound, which binary fractions of a day would otherwise miss
 // by a hair (10:07:00 minus 10:02:00 is a shade under five minutes).
@@ -80,6 +87,9 @@ enum class Verdict {
 };
 
 Verdict Judge(const EventDate& date, const AlertRule& rule, DateTime stamp, const Watch& watch);
+
+// "Avvio Computer": the stamp is an alert of this run.
+bool AlertedThisRun(DateTime stamp, const Watch& watch);
 
 // From when a row, as it stands, can next be judged anything but None, and
 // the occurrence that is about; nothing when never (not alertable, done).

@@ -32,7 +32,7 @@ void DueIndex::Prepare(const EventList& list, const Watch& watch, UnreadableRows
 
 std::optional<DueIndex::Entry> DueIndex::Look(const EventRow& row, DateTime now) const {
     const std::optional<EventDate> date = ReadEventDate(row);
-    const std::optional<DateTime> stamp = date ? ReadStamp(row, DecodeDateTime(now).year) : std::nullopt;
+    const std::optional<DateTime> stamp = date ? ReadStamp(row, now) : std::nullopt;
     if (!date || !stamp) return Entry{-kNever, kNever, row.Id()};
     const std::optional<NextLook> look = NextLookAt(*date, RuleOf(row), *stamp, now, runStart_);
     if (!look) return std::nullopt;
@@ -54,7 +54,7 @@ void DueIndex::Build(const EventList& list, const Watch& watch, UnreadableRows& 
     for (std::size_t i = 0; i < list.Count(); ++i) {
         const EventRow& row = list.At(i);
         const std::optional<EventDate> date = ReadEventDate(row);
-        const std::optional<DateTime> stamp = date ? ReadStamp(row, DecodeDateTime(watch.now).year) : std::nullopt;
+        const std::optional<DateTime> stamp = date ? ReadStamp(row, watch.now) : std::nullopt;
         if (date && stamp) {
             unreadable.Readable(row.Id());
             // One that passed unseen before this tick: examined at it, and

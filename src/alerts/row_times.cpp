@@ -14,9 +14,22 @@ std::optional<DateTime> ReadEventTime(const EventRow& row, int year) {
     return TryStrToDateTime(EventTimeText(row), settings, year);
 }
 
-std::optional<DateTime> ReadStamp(const EventRow& row, int year) {
+std::optional<DateTime> ReadStamp(const EventRow& row, DateTime now) {
     static const FormatSettings settings = ProgramFormatSettings();
-    return TryStrToDateTime(row.Text(kUltimoAvviso), settings, year);
+    // A year no stamp was ever written in, and a leap one, so that 29/02
+    // reads: a text read in it carries no year of its own.
+    constexpr int kNoYear = 4;
+    const std::string_view text = row.Text(kUltimoAvviso);
+    const std::optional<DateTime> read = TryStrToDateTime(text, settings, kNoYear);
+    if (!read || DecodeDateTime(*read).year != kNoYear) return read;
+    // This year's, or the year before's when that is still to come; 29/02
+    // goes back to the last leap year.
+    const int year = DecodeDateTime(now).year;
+    for (int back = 0; back <= 8; ++back) {
+        const std::optional<DateTime> inYear = TryStrToDateTime(text, settings, year - back);
+        if (inYear && *inYear <= now) return inYear;
+    }
+    return TryStrToDateTime(text, settings, year);
 }
 
 std::string UnreadableRowText(const EventRow& row, std::string_view failingText) {

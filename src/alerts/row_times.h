@@ -16,8 +16,10 @@ std::optional<DateTime> ReadEventTime(const EventRow& row, int year);
 // The text ReadEventTime reads, for the error that names it.
 std::string EventTimeText(const EventRow& row);
 
-// The row's last-alert stamp as a moment.
-std::optional<DateTime> ReadStamp(const EventRow& row, int year);
+// The row's last-alert stamp as a moment. A stamp written without a year
+// (a hand-edited or damaged archive) is the latest moment with its day,
+// month and time that is not later than `now`.
+std::optional<DateTime> ReadStamp(const EventRow& row, DateTime now);
 
 // "'%s' is not a valid date and time" for a text.
 std::string InvalidDateTimeText(std::string_view text);

@@ -22,9 +22,16 @@ std::string MissedAlertsText(const std::vector<std::string>& alerts) {
     std::string text = "Queste scadenze sono passate mentre Ricordex non poteva avvisare:\n";
     for (std::size_t i = 0; i < alerts.size() && i < kMissedLinesShown; ++i) text.append("\n").append(alerts[i]);
     if (alerts.size() > kMissedLinesShown) {
-        text.append("\ne altre ").append(std::to_string(alerts.size() - kMissedLinesShown));
+        text.append("\ne altre ")
+            .append(std::to_string(alerts.size() - kMissedLinesShown))
+            .append(", in grassetto nell'elenco della finestra principale");
     }
     return text;
+}
+
+DateTime JudgedMoment(DateTime clock, const std::optional<DateTime>& examinedUpTo) {
+    if (examinedUpTo && clock < *examinedUpTo && *examinedUpTo - clock <= kClockSetBackHeld) return *examinedUpTo;
+    return clock;
 }
 
 AlertScheduler::AlertScheduler(AlertedList target, Clock& clock, AlertPorts& ports, UnreadableRows& unreadable,
@@ -43,7 +50,7 @@ Watch AlertScheduler::WatchAt(DateTime now) const {
 
 Verdict AlertScheduler::Examine(const EventRow& row, const Watch& watch) {
     const std::optional<EventDate> date = ReadEventDate(row);
-    const std::optional<DateTime> stamp = date ? ReadStamp(row, DecodeDateTime(watch.now).year) : std::nullopt;
+    const std::optional<DateTime> stamp = date ? ReadStamp(row, watch.now) : std::nullopt;
     if (!date || !stamp) {
         const std::string failing = date ? std::string(row.Text(kUltimoAvviso)) : EventTimeText(row);
         if (unreadable_.FirstReport(row.Id(), failing)) report_(UnreadableRowText(row, failing));
@@ -76,9 +83,7 @@ void AlertScheduler::Timer1Timer() {
     } done{*this};
 
     std::optional<DateTime>& examinedUpTo = target_.examinedUpTo;
-    DateTime now = clock_.Now();
-    // A clock set back misses nothing: the moment goes back with it.
-    if (examinedUpTo && now < *examinedUpTo) examinedUpTo = now;
+    DateTime now = Moment();
     // While a box was open, more may have fallen due or passed: looked at
     // again at once, from where the last look began, until a look shows
     // nothing.
@@ -86,8 +91,16 @@ void AlertScheduler::Timer1Timer() {
         const bool shown = target_.list.Count() != 0 && Look(now);
         if (!target_.loadIncomplete) examinedUpTo = now;
         if (!shown) break;
-        now = clock_.Now();
+        now = Moment();
     }
+}
+
+DateTime AlertScheduler::Moment() {
+    const DateTime clock = clock_.Now();
+    const DateTime moment = JudgedMoment(clock, target_.examinedUpTo);
+    // Set back further than is held: the clock was wrong, and misses nothing.
+    if (moment == clock && target_.examinedUpTo && clock < *target_.examinedUpTo) target_.examinedUpTo = clock;
+    return moment;
 }
 
 std::vector<RowAt> AlertScheduler::RowsToExamine(const Watch& watch) {
@@ -109,7 +122,7 @@ std::vector<RowAt> AlertScheduler::RowsToExamine(const Watch& watch) {
 
 bool AlertScheduler::Look(DateTime now) {
     const Watch watch = WatchAt(now);
-    std::vector<RowAt> due;
+    std::vector<Due> due;
     std::vector<Missed> missed;
     // Nothing waits in this pass, so the rows stay where they are; after
     // it they are followed by id: while a message is open the list may be
@@ -117,7 +130,10 @@ bool AlertScheduler::Look(DateTime now) {
     for (const RowAt& at : RowsToExamine(watch)) {
         const EventRow& row = target_.list.At(at.position);
         switch (Examine(row, watch)) {
-        case Verdict::Due: due.push_back(at); break;
+        case Verdict::Due:
+            due.push_back({at, RuleOf(row).once ? std::optional(NextOccurrence(*ReadEventDate(row), now).at)
+                                                : std::nullopt});
+            break;
         case Verdict::Missed:
             missed.push_back({at.id, PreviousOccurrence(*ReadEventDate(row), now).at, RuleOf(row).once});
             break;
@@ -133,38 +149,43 @@ bool AlertScheduler::Look(DateTime now) {
         ShowMissed(missed);
         shown = true;
     }
-    for (const RowAt& at : due) {
-        const std::optional<std::size_t> position = target_.list.Find(at.id, at.position);
+    for (const Due& row : due) {
+        const std::optional<std::size_t> position = target_.list.Find(row.at.id, row.at.position);
         if (!position) continue;
         // After a box, the row is judged at its dismissal; one that passed
         // meanwhile is missed, for the next look.
-        if (shown && Examine(target_.list.At(*position), WatchAt(clock_.Now())) != Verdict::Due) continue;
-        AlertRow(at.id, *position);
+        if (shown && Examine(target_.list.At(*position), WatchAt(Moment())) != Verdict::Due) continue;
+        AlertRow(row, *position);
         shown = true;
     }
     return shown;
 }
 
-void AlertScheduler::AlertRow(RowId id, std::size_t position) {
+void AlertScheduler::AlertRow(const Due& due, std::size_t position) {
     ports_.SetInterval(kHoldOffInterval);
     ports_.SoundAlarm(target_.suono);
     ports_.ShowAlert(AlertText(target_.list.At(position)));
     ports_.SetInterval(kNormalInterval);
     heldOff_ = false;
     // The row may have moved or gone while the message was open.
-    if (const std::optional<std::size_t> now = target_.list.Find(id, position)) Stamp(*now, clock_.Now());
+    const std::optional<std::size_t> now = target_.list.Find(due.at.id, position);
+    if (!now) return;
+    const DateTime dismissed = Moment();
+    Stamp(*now, due.onceAt ? std::min(dismissed, *due.onceAt) : dismissed);
 }
 
 void AlertScheduler::ShowMissed(const std::vector<Missed>& missed) {
-    // Told in the order they fell due: the oldest first, the ones left out
-    // of the box the latest.
+    // The most recent first: the ones left out of the box, counted and
+    // marked in the list, are the oldest.
     std::vector<Missed> byTime = missed;
     std::stable_sort(byTime.begin(), byTime.end(),
-                     [](const Missed& a, const Missed& b) { return a.occurred < b.occurred; });
+                     [](const Missed& a, const Missed& b) { return a.occurred > b.occurred; });
     std::vector<std::string> alerts;
     alerts.reserve(missed.size());
+    target_.missedUnnamed.clear();
     for (const Missed& row : byTime) {
         if (const std::optional<std::size_t> position = target_.list.Find(row.id)) {
+            if (alerts.size() >= kMissedLinesShown) target_.missedUnnamed.insert(row.id);
             alerts.push_back(AlertText(target_.list.At(*position)));
         }
     }
@@ -173,7 +194,7 @@ void AlertScheduler::ShowMissed(const std::vector<Missed>& missed) {
     ports_.ShowAlert(MissedAlertsText(alerts));
     ports_.SetInterval(kNormalInterval);
     heldOff_ = false;
-    const DateTime dismissed = clock_.Now();
+    const DateTime dismissed = Moment();
     for (const Missed& row : missed) {
         if (const std::optional<std::size_t> position = target_.list.Find(row.id)) {
             Stamp(*position, row.once ? row.occurred : dismissed);

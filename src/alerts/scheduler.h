@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "alerts/calendar.h"
@@ -41,7 +42,8 @@ public:
 std::string AlertText(const EventRow& row);
 
 // The box of the alerts missed: a heading, then one alert text a line, at
-// most ten, then how many more.
+// most ten (the most recent first), then how many more, which the main
+// window's list shows in bold.
 std::string MissedAlertsText(const std::vector<std::string>& alerts);
 inline constexpr std::size_t kMissedLinesShown = 10;
 
@@ -57,7 +59,14 @@ struct AlertedList {
     // what the archive does (a load that failed leaves it where it was).
     std::optional<DateTime>& examinedUpTo;
     const bool& loadIncomplete;
+    // The rows the last box of missed alerts could not name, only count:
+    // the list shows them in bold.
+    std::unordered_set<RowId>& missedUnnamed;
 };
+
+// The moment the list is judged at, from the clock's and the moment up to
+// which it was examined.
+DateTime JudgedMoment(DateTime clock, const std::optional<DateTime>& examinedUpTo);
 
 class AlertScheduler {
 public:
@@ -78,6 +87,14 @@ private:
         DateTime occurred;  // the occurrence that passed unseen
         bool once;          // "Nessuna": stamped with its occurrence, done
     };
+    struct Due {
+        RowAt at;
+        // "Nessuna": its stamp is never later than its occurrence, so that
+        // an answer given after it still counts for it.
+        std::optional<DateTime> onceAt;
+    };
+    // The clock's moment, held while the clock was set back a little.
+    DateTime Moment();
     // One look at the rows judged at `now`: the alerts missed in one box,
     // then each row due in its own. Returns whether a box was shown.
     bool Look(DateTime now);
@@ -85,7 +102,7 @@ private:
     // Reads and judges one row; an unreadable row is reported (once) and skipped.
     Verdict Examine(const EventRow& row, const Watch& watch);
     Watch WatchAt(DateTime now) const;
-    void AlertRow(RowId id, std::size_t position);
+    void AlertRow(const Due& due, std::size_t position);
     void ShowMissed(const std::vector<Missed>& missed);
     void Stamp(std::size_t position, DateTime moment);
 

@@ -63,14 +63,23 @@ EditorFields EditModeFields(const EventRow& row, int year) {
 
 RowId ConfirmEvent(ProgramState& state, std::optional<RowId> editing, const EditorFields& fields) {
     const FormatSettings settings = ProgramFormatSettings();
-    if (editing) {
-        if (const auto position = state.list.Find(*editing)) state.list.Remove(*position);
-    }
     const std::string date = FormatDateTime(kDatePattern, fields.data, settings);
     const std::string time = FormatDateTime(kTimePattern, fields.ora, settings);
+    const std::string_view recurrence = Chosen(ElencoRicorrenza, fields.ricorrenza, PlainText);
+    std::string stamp(kInitialStamp);
+    if (const auto position = editing ? state.list.Find(*editing) : std::nullopt) {
+        // A one-off keeps its alert through a correction of its text, its
+        // lead or its frequency: alerted once, it stays done. A new date or
+        // time makes it a new one-off.
+        const EventRow& old = state.list.At(*position);
+        if (recurrence == ElencoRicorrenza[1] && old.Text(kData) == date && old.Text(kOra) == time) {
+            stamp = old.Text(kUltimoAvviso);
+        }
+        state.list.Remove(*position);
+    }
     const RowId id = state.list.AggiungiRiga({fields.descrizione, Chosen(ElencoInizio, fields.inizio, LabelText), date,
-                                              time, Chosen(ElencoModalita, fields.modalita, LabelText),
-                                              Chosen(ElencoRicorrenza, fields.ricorrenza, PlainText), kInitialStamp},
+                                              time, Chosen(ElencoModalita, fields.modalita, LabelText), recurrence,
+                                              stamp},
                                              0);
     state.modificato = true;
     return id;

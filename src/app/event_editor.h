@@ -27,7 +27,8 @@ EditorFields InsertModeFields(DateTime now);
 EditorFields EditModeFields(const EventRow& row, int year);
 
 // "Conferma": the row being edited, when it still exists, is replaced by a
-// new row with the fields' texts and the initial stamp; when it is gone, or
+// new row with the fields' texts and the initial stamp (a one-off whose day
+// and time stay keeps its stamp: its alert was given); when it is gone, or
 // in insert mode, the row is added. Sets Modificato; returns the new row.
 RowId ConfirmEvent(ProgramState& state, std::optional<RowId> editing, const EditorFields& fields);
 

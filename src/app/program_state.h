@@ -7,6 +7,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <unordered_set>
 
 #include "app/platform.h"
 #include "app/archive_sync.h"
@@ -43,6 +44,9 @@ struct ProgramState {
     int ticksUnreachable = 0;
     // The recovery file of the changes not yet saved (app/recovery_file.h).
     RecoveryTrack recovery;
+    // The alerts missed that their box could only count, not name: the
+    // list shows them in bold for the rest of the run.
+    std::unordered_set<RowId> missedUnnamed;
     // Read-only archives whose refused save was told: once a run each.
     std::set<std::filesystem::path> readOnlyReported;
 };

@@ -238,9 +238,20 @@ std::optional<RowStatus> EventListView::StatusAt(std::size_t position) {
     }
     // A stamp that cannot be read is the scheduler's to report; here it
     // only means the row is not known to be done.
-    const std::optional<DateTime> stamp = ReadStamp(row, DecodeDateTime(now).year);
+    const std::optional<DateTime> stamp = ReadStamp(row, now);
     const AlertRule rule = RuleOf(row);
     return StatusOf(*date, rule.lead, stamp && Done(*date, rule, *stamp, now), now);
+}
+
+HFONT EventListView::BoldFont() {
+    const auto font = reinterpret_cast<HFONT>(::SendMessageW(list_, WM_GETFONT, 0, 0));
+    if (boldFont_ && font == boldFontOf_) return boldFont_.get();
+    LOGFONTW face{};
+    if (font == nullptr || ::GetObjectW(font, sizeof face, &face) == 0) return nullptr;
+    face.lfWeight = FW_BOLD;
+    boldFont_.reset(::CreateFontIndirectW(&face));
+    boldFontOf_ = font;
+    return boldFont_.get();
 }
 
 }  // namespace ricordex::ui
@@ -261,6 +272,9 @@ LRESULT EventListView::ListView1CustomDrawItem(NMLVCUSTOMDRAW& draw) {
     // The row's own colours, not the list's highlight.
     draw.nmcd.uItemState &= ~static_cast<UINT>(CDIS_SELECTED);
 
+    if (!bold_.empty() && bold_.count(rows_.At(position).Id()) != 0) {
+        if (const HFONT bold = BoldFont()) ::SelectObject(draw.nmcd.hdc, bold);
+    }
     const std::optional<RowStatus> status = StatusAt(position);
     if (!status || *status == RowStatus::Unmarked) return CDRF_NEWFONT;
     if (!systemColours) draw.clrText = TextColourOf(*status);

@@ -8,12 +8,14 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <unordered_set>
 
 #include "alerts/row_status.h"
 #include "alerts/row_times.h"
 #include "core/clock.h"
 #include "core/errors.h"
 #include "core/event_list.h"
+#include "win/unique_handle.h"
 
 namespace ricordex::ui {
 
@@ -27,9 +29,11 @@ struct ListCommands {
 class EventListView {
 public:
     // An unreadable row is reported through `report`, which must not wait:
-    // the list is painting.
-    EventListView(EventList& rows, Clock& clock, UnreadableRows& unreadable, ErrorReport report)
-        : rows_(rows), clock_(clock), unreadable_(unreadable), report_(std::move(report)) {}
+    // the list is painting. The rows in `bold` are drawn in bold (the alerts
+    // missed that their box could only count).
+    EventListView(EventList& rows, Clock& clock, UnreadableRows& unreadable, ErrorReport report,
+                  const std::unordered_set<RowId>& bold)
+        : rows_(rows), clock_(clock), unreadable_(unreadable), report_(std::move(report)), bold_(bold) {}
 
     ~EventListView();
     EventListView(const EventListView&) = delete;
@@ -88,6 +92,8 @@ private:
     // Where the row's event stands now; nothing when its date or time cannot
     // be read (reported once).
     std::optional<RowStatus> StatusAt(std::size_t position);
+    // The list's font in bold, made again when the list's font changes.
+    HFONT BoldFont();
 
     // The row to select once the control is made (chosen while the window
     // had not been shown yet).
@@ -96,6 +102,9 @@ private:
     Clock& clock_;
     UnreadableRows& unreadable_;
     ErrorReport report_;
+    const std::unordered_set<RowId>& bold_;
+    win::UniqueFont boldFont_;
+    HFONT boldFontOf_ = nullptr;
     ListCommands commands_;
     HWND list_ = nullptr;
     std::wstring scratch_;

@@ -83,11 +83,11 @@ TFMain::TFMain(ProgramState& state, Services& services)
       services_(services),
       reports_([this] { ::PostMessageW(Handle(), kShowPendingReports, 0, 0); }),
       listView1_(state.list, services.clock, unreadable_,
-                 [this](const std::string& text) { reports_.AddUnreadableRow(text); }),
+                 [this](const std::string& text) { reports_.AddUnreadableRow(text); }, state.missedUnnamed),
       timer1_(kTimer1, kSoonInterval),
       alertPorts_(timer1_, *this),
       scheduler_({state.list, state.settings.suono, state.avvioProgramma, state.aggiornatoDaTimer, state.alertStamps,
-                  state.examinedUpTo, state.loadIncomplete},
+                  state.examinedUpTo, state.loadIncomplete, state.missedUnnamed},
                  services.clock, alertPorts_, unreadable_, [this](const std::string& text) { reports_.AddUnreadableRow(text); }),
       archiveWatch_(services.files, [this] { ::PostMessageW(Handle(), kArchiveLooked, 0, 0); }) {
     services_.report = [this](const std::string& text) { reports_.Add(text); };

@@ -66,11 +66,18 @@ public:
         if (c_.rule.lead <= 0 || c_.rule.period < 0) return Verdict::None;
         const std::size_t next = NextIndex(now);
         const bool inWindow = now >= WindowStart(next) - kTolerance;
+        // "Avvio Computer": a stamp since the run began (or since the clock
+        // went back before it), short of one further ahead than a day.
+        const DateTime runStart = c_.watch.runStart, day = 26.0 / 24;
+        const bool thisRun = s >= std::min(runStart, now) - kTolerance && s <= std::max(runStart, now) + day + kTolerance;
         if (s > now + kTolerance) {
             if (!inWindow) return Verdict::None;
-            // Held one period from now, if an alert can still come before the event.
+            if (c_.rule.period == 0) return thisRun ? Verdict::None : Verdict::Due;
+            // Held one period from now: an alert came, unless the stamp is
+            // further ahead than a clock goes back and no alert could come
+            // before the event after a period.
             const bool room = now + c_.rule.period <= occurrences_[next] + kTolerance;
-            return c_.rule.period > 0 && room ? Verdict::Restamp : Verdict::Due;
+            return s <= now + day + kTolerance || room ? Verdict::Restamp : Verdict::Due;
         }
         if (Done()) return Verdict::None;
         if (c_.watch.examinedUpTo && Previous(now) > *c_.watch.examinedUpTo + kTolerance && !AlertedFor(next - 1)) {
@@ -78,7 +85,6 @@ public:
         }
         if (!inWindow) return Verdict::None;
         if (c_.rule.period > 0) return now - s >= c_.rule.period - kTolerance ? Verdict::Due : Verdict::None;
-        const bool thisRun = s >= std::min(c_.watch.runStart, now) - kTolerance;
         return thisRun ? Verdict::None : Verdict::Due;
     }
 

@@ -240,9 +240,9 @@ TEST_F(Scheduler, WhatPassedUnseenIsShownOnceInOneBoxAndStamped) {
     ASSERT_EQ(ports_.messages.size(), 1u);
     EXPECT_EQ(ports_.messages[0],
               "Queste scadenze sono passate mentre Ricordex non poteva avvisare:\n\n"
-              "Bollo auto - Scadenza: 03/12 ore: 08.00\n"
+              "Pagamento - Scadenza: 05/12 ore: 09.00\n"
               "Visita - Scadenza: 04/12 ore: 10.30\n"
-              "Pagamento - Scadenza: 05/12 ore: 09.00");  // in the order they fell due
+              "Bollo auto - Scadenza: 03/12 ore: 08.00");  // the most recent first
     EXPECT_EQ(ports_.sounds.size(), 1u);
     EXPECT_EQ(Stamp(bollo), "07/12/2026 09.02");
     EXPECT_EQ(Stamp(visita), "07/12/2026 09.02");
@@ -294,15 +294,17 @@ TEST_F(Scheduler, AnEventThatPassesWhileAnAlertIsOpenIsShownWhenItIsAnswered) {
     EXPECT_EQ(ports_.messages,
               (std::vector<std::string>{"a dovuto - Scadenza: 07/12 ore: 10.00",
                                         "Queste scadenze sono passate mentre Ricordex non poteva avvisare:\n\n"
-                                        "c passa anche - Scadenza: 07/12 ore: 09.10\n"
-                                        "b passa - Scadenza: 07/12 ore: 09.15"}));
+                                        "b passa - Scadenza: 07/12 ore: 09.15\n"
+                                        "c passa anche - Scadenza: 07/12 ore: 09.10"}));
 }
 
 TEST_F(Scheduler, MissedAlertsBeyondTenAreCounted) {
     std::vector<std::string> alerts;
     for (int i = 1; i <= 12; ++i) alerts.push_back("evento " + std::to_string(i));
     const std::string text = MissedAlertsText(alerts);
-    EXPECT_NE(text.find("\nevento 10\ne altre 2"), std::string::npos) << text;
+    EXPECT_NE(text.find("\nevento 10\ne altre 2, in grassetto nell'elenco della finestra principale"),
+              std::string::npos)
+        << text;
     EXPECT_EQ(text.find("evento 11"), std::string::npos);
     EXPECT_EQ(MissedAlertsText({"uno"}), "Queste scadenze sono passate mentre Ricordex non poteva avvisare:\n\nuno");
 }

@@ -31,6 +31,24 @@ TEST(EventEditor, EditingWithoutChangeOnlyResetsTheStampAndKeepsTheListSpelling)
                         "01/01/1900 00.01"}));
 }
 
+TEST(EventEditor, AOneOffKeepsItsAlertThroughACorrectionButNotThroughANewDayOrTime) {
+    ProgramState state;
+    const auto once = [&](std::string_view date) {
+        return state.list.AggiungiRiga(
+            {"Rinnovo", "1 giorno prima", date, "09.00", "Ogni ora", "Nessuna", "20/11/2026 09.00"}, 0);
+    };
+    const auto confirm = [&](RowId id, auto change) {
+        EditorFields fields = EditModeFields(state.list.At(*state.list.Find(id)), 2026);
+        change(fields);
+        return std::string(state.list.At(*state.list.Find(ConfirmEvent(state, id, fields))).Text(kUltimoAvviso));
+    };
+    EXPECT_EQ(confirm(once("21/11"), [](EditorFields& f) { f.descrizione = "Rinnovo passaporto"; f.inizio = 3; }),
+              "20/11/2026 09.00");
+    EXPECT_EQ(confirm(once("21/11"), [](EditorFields& f) { f.ora += 1.0 / 24; }), "01/01/1900 00.01");
+    EXPECT_EQ(confirm(once("21/11"), [](EditorFields& f) { f.data += 1; }), "01/01/1900 00.01");
+    EXPECT_EQ(confirm(once("21/11"), [](EditorFields& f) { f.ricorrenza = 0; }), "01/01/1900 00.01");
+}
+
 TEST(EventEditor, LabelsOutsideTheListsOpenWithNoItemAndConfirmEmpty) {
     ProgramState state;
     const RowId edited = state.list.AggiungiRiga({"a", "2 minuti prima", "15/03", "08.00", "mai", "?", "s"}, 0);

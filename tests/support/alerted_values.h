@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <unordered_set>
 
 #include "alerts/scheduler.h"
 
@@ -17,9 +18,10 @@ struct AlertedValues {
     AlertStamps alertStamps;
     std::optional<DateTime> examinedUpTo;
     bool loadIncomplete = false;
+    std::unordered_set<RowId> missedUnnamed;
 
     AlertedList Target() {
-        return {list, suono, avvioProgramma, aggiornatoDaTimer, alertStamps, examinedUpTo, loadIncomplete};
+        return {list, suono, avvioProgramma, aggiornatoDaTimer, alertStamps, examinedUpTo, loadIncomplete, missedUnnamed};
     }
 };
 
