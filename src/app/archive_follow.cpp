@@ -11,9 +11,10 @@ ArchiveLookRequest FollowRequest(const ProgramState& state) {
     request.baseVersion = state.base.version;
     const bool unsaved = state.modificato || state.aggiornatoDaTimer;
     // A list that could not be loaded whole is read again only once the
-    // archive is reached at all (it was out of reach at start): a file that
-    // failed half-way waits for the save, which keeps it aside first.
-    request.readWhenChanged = !unsaved && state.loadIncomplete == !state.base.stamp;
+    // archive is reached at all (it was out of reach at start), and while
+    // nothing here is unsaved: a file that failed half-way waits for the
+    // save, which keeps it aside first.
+    request.readWhenChanged = state.loadIncomplete ? !state.base.stamp && !unsaved : true;
     return request;
 }
 
@@ -45,7 +46,6 @@ bool FollowSeen(ProgramState& state, Services& services, const ArchiveLook& look
         return false;
     }
     state.ticksUnreachable = 0;
-    if (state.modificato || state.aggiornatoDaTimer) return false;
     // Taken before a save, a load or a merge: stale.
     if (look.request.baseVersion != state.base.version || !look.request.readWhenChanged) return false;
     if (look.sight.stamp == state.base.stamp) return false;

@@ -33,12 +33,13 @@ ArchiveLookRequest FollowRequest(const ProgramState& state);
 // look without a stamp.
 ArchiveLook LookAtArchive(ArchiveFiles& files, const ArchiveLookRequest& request);
 
-// What the look found, applied to the list: when the archive changed and
-// nothing here is unsaved, the list takes the archive's rows; the rows that
-// stay keep their ids (the selection and the editor follow them). With
-// something unsaved, the changes are merged at the next save instead. A
-// look taken before a save, a load or a switch of archive is stale and
-// changes nothing. An archive not reached at two looks in a row (its folder
+// What the look found, applied to the list: when the archive changed, its
+// changes are merged into the list, as a save merges them: with nothing
+// unsaved here the list takes the archive's rows; the alerts' stamps given
+// here and not saved yet stay (the later stamp wins) and the user's
+// unsaved changes stay too, still unsaved. The rows that stay keep their
+// ids (the selection and the editor follow them). A look taken before a
+// save, a load or a switch of archive is stale and changes nothing. An archive not reached at two looks in a row (its folder
 // on a network that is down) is reported once, until it can be reached
 // again; the list stays as it is. One that could not be reached at start is
 // loaded once it can be, while nothing here is unsaved. Returns whether the

@@ -117,11 +117,11 @@ void TellOnce(ProgramState& state, Services& services, const std::string& text) 
     services.report(text);
 }
 
-// The list takes the recovered rows. Their stamps later than the archive's
-// are alerts given since the last save: kept as this run's own, so that an
-// answer of No at close still writes them.
-void TakeRecovered(ProgramState& state, const std::vector<RowTexts>& recovered,
-                   const std::vector<RowTexts>& archived) {
+// The recovered rows' stamps later than the archive's are alerts given
+// since the last save: kept as this run's own, so that an answer of No at
+// close still writes them. Returns the archive's rows with them.
+std::vector<RowTexts> TakeRecoveredStamps(ProgramState& state, const std::vector<RowTexts>& recovered,
+                                          std::vector<RowTexts> archived) {
     std::unordered_map<std::string, long long> archivedStamps;
     for (const RowTexts& row : archived) {
         long long& latest = archivedStamps.try_emplace(EventKey(row), -1).first->second;
@@ -134,8 +134,34 @@ void TakeRecovered(ProgramState& state, const std::vector<RowTexts>& recovered,
         if (StampOrder(row[kUltimoAvviso]) > StampOrder(stamp)) stamp = row[kUltimoAvviso];
         state.aggiornatoDaTimer = true;
     }
-    ApplyRows(state.list, recovered);
-    state.modificato = true;
+    for (RowTexts& row : archived) {
+        const auto stamp = state.alertStamps.find(EventKey(row));
+        if (stamp != state.alertStamps.end() && StampOrder(stamp->second) > StampOrder(row[kUltimoAvviso])) {
+            row[kUltimoAvviso] = stamp->second;
+        }
+    }
+    return archived;
+}
+
+// The same events, whatever their stamps.
+bool SameEvents(const std::vector<RowTexts>& a, const std::vector<RowTexts>& b) {
+    if (a.size() != b.size()) return false;
+    std::unordered_map<std::string, long long> count;
+    for (const RowTexts& row : a) ++count[EventKey(row)];
+    for (const RowTexts& row : b) {
+        const auto found = count.find(EventKey(row));
+        if (found == count.end() || found->second-- == 0) return false;
+    }
+    return true;
+}
+
+// The recovery files stay until the next change or save: a crash before
+// either offers the same again.
+void KeepFilesForThisRun(ProgramState& state) {
+    state.recovery.ours = true;
+    state.recovery.archive = state.settings.dati;
+    state.recovery.revision = state.list.Revision();
+    state.recovery.keptFor = state.settings.dati;
 }
 
 }  // namespace
@@ -192,18 +218,23 @@ void OfferRecovery(ProgramState& state, Services& services) {
             RemoveRecovery(state, services, paths);
             return;
         }
+        // The alerts' stamps are not the user's changes to confirm: kept
+        // whatever the answer, and asked about only with changes of the user.
+        if (SameEvents(merged, archived)) {
+            ApplyRows(state.list, TakeRecoveredStamps(state, merged, archived));
+            KeepFilesForThisRun(state);
+            return;
+        }
         // Only No declines: a box that could not be shown loses nothing.
         if (services.questions.Ask(kRestoreQuestion, kRestoreCaption, kYesNoQuestion) == kAnswerNo) {
             SetAside(state, services, paths);
+            ApplyRows(state.list, TakeRecoveredStamps(state, merged, archived));
             return;
         }
-        TakeRecovered(state, merged, archived);
-        // The files stay until the next change or save: a crash before
-        // either offers the same again.
-        state.recovery.ours = true;
-        state.recovery.archive = state.settings.dati;
-        state.recovery.revision = state.list.Revision();
-        state.recovery.keptFor = state.settings.dati;
+        TakeRecoveredStamps(state, merged, archived);
+        ApplyRows(state.list, merged);
+        state.modificato = true;
+        KeepFilesForThisRun(state);
     } catch (const Error& error) {
         TellOnce(state, services,
                  "Il file delle modifiche non salvate non si pu\xF2 leggere o spostare (" + std::string(error.what()) +

@@ -50,11 +50,13 @@ struct RecoveryFiles {
 };
 RecoveryFiles RecoveryFilesOf(const std::filesystem::path& recoveryFile);
 
-// At start, once the archive has loaded: a recovery of this archive that
-// holds what the archive does not is offered (its changes merged with what
-// the archive holds now). Yes: the list takes it, with Modificato set (and
-// the alerts' stamps it holds kept as this run's own). No: it is set aside
-// as "<file>.yyyymmdd-hhnnss.scartato". A recovery equal to the archive is
+// At start, once the archive has loaded: the alerts' stamps a recovery of
+// this archive holds later than the archive's are kept as this run's own,
+// without a question (they are saved as an alert's are). A recovery that
+// also holds changes of the user (additions, edits, deletions) is offered
+// (merged with what the archive holds now). Yes: the list takes it, with
+// Modificato set. No: it is set aside as "<file>.yyyymmdd-hhnnss.scartato",
+// its stamps kept all the same. A recovery equal to the archive is
 // removed; one that cannot be read is set aside and reported. Nothing here
 // stops the start: a failure is reported once.
 void OfferRecovery(ProgramState& state, Services& services);

@@ -80,6 +80,7 @@ void TFMain::OnArchiveLooked() {
     if (FollowSeen(state_, services_, *look)) {
         listView1_.Refresh();
         listView1_.Select(selected);
+        KeepRecovery(state_, services_);  // the changes unsaved, on what the archive holds now
     }
     // An archive out of reach at start, loaded now: the changes a crash left
     // unsaved are offered as at a start.

@@ -122,13 +122,43 @@ TEST(SharedArchive, WithNothingUnsavedTheListFollowsTheOtherPcsSavesKeepingItsRo
     EXPECT_FALSE(b.state.modificato) << "following is not a change to save";
     EXPECT_FALSE(FollowArchive(b.state, b.services)) << "nothing new";
 
-    // With a change of its own unsaved, B does not follow: it merges at its save.
+    // With a change of its own unsaved, B follows all the same, its change
+    // kept and still unsaved; its save then writes both.
     b.Add("W");
     a.Remove("Esame");
+    a.Add("V");
     a.Close();
-    EXPECT_FALSE(FollowArchive(b.state, b.services));
+    EXPECT_TRUE(FollowArchive(b.state, b.services));
+    EXPECT_EQ(Descriptions(b.state.list), (std::multiset<std::string>{"Affitto", "V", "W"}));
+    EXPECT_TRUE(b.state.modificato);
     b.Close();
-    EXPECT_EQ(Archive(archive), (std::multiset<std::string>{"Affitto", "W"}));
+    EXPECT_EQ(Archive(archive), (std::multiset<std::string>{"Affitto", "V", "W"}));
+}
+
+// An alert's stamp is no reason to stop following: another PC's new event
+// shows here (to be alerted here too), the stamp stays, and an answer of
+// No at close still writes the stamp over what the other PC saved.
+TEST(SharedArchive, WithOnlyAnAlertsStampUnsavedTheListFollowsAndKeepsTheStamp) {
+    TempDir dir;
+    const std::filesystem::path archive = dir / "Ricordex.psc";
+    WriteBytes(archive, Event("Affitto") + Event("Esame"));
+    Pc a(archive), b(archive);
+    b.state.list.SetStamp(0, "07/12/2026 09.45");
+    b.state.alertStamps[EventKey(b.state.list.At(0))] = "07/12/2026 09.45";
+    b.state.aggiornatoDaTimer = true;
+    const std::string stamped(b.state.list.At(0).Text(kDescrizione));
+    a.Add("Nuovo");
+    a.Close();
+    EXPECT_TRUE(FollowArchive(b.state, b.services));
+    EXPECT_EQ(Descriptions(b.state.list), (std::multiset<std::string>{"Affitto", "Esame", "Nuovo"}));
+    EXPECT_EQ(b.state.list.At(*b.state.list.FindDescriptionPrefix(stamped, 0, false)).Text(kUltimoAvviso),
+              "07/12/2026 09.45");
+    b.questions.answer = kAnswerNo;
+    b.Close();
+    EXPECT_EQ(Archive(archive), (std::multiset<std::string>{"Affitto", "Esame", "Nuovo"}));
+    EventList saved;
+    ReloadArchive(saved, b.files, archive);
+    EXPECT_EQ(saved.At(*saved.FindDescriptionPrefix(stamped, 0, false)).Text(kUltimoAvviso), "07/12/2026 09.45");
 }
 
 // The look at the archive runs off the window's thread: one read before

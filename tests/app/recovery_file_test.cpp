@@ -348,6 +348,48 @@ TEST_F(Recovery, AnAnswerOfNoAtCloseWritesTheRecoveredStampsAndDropsTheRest) {
     EXPECT_TRUE(questions_.asked.empty());
 }
 
+// The alerts given before a crash are never the user's to confirm: with
+// nothing else unsaved they are taken back without a question, and after
+// No to the user's changes they are kept all the same; either way the close
+// saves them without asking.
+TEST_F(Recovery, TheStampsACrashLeftAreKeptWithoutAQuestionAndThroughNo) {
+    WriteBytes(archive_, Records({Row("Affitto"), Row("Bollo auto")}));
+    const auto alerted = [&](std::size_t position, const std::string& stamp) {
+        state_.list.SetStamp(position, stamp);
+        state_.alertStamps[EventKey(state_.list.At(position))] = stamp;
+        state_.aggiornatoDaTimer = true;
+        KeepRecovery(state_, services_);
+    };
+    const auto savedStamps = [&] {
+        EventList saved;
+        ReloadArchive(saved, files_, archive_);
+        Names stamps;
+        for (std::size_t i = 0; i < saved.Count(); ++i) stamps.emplace_back(saved.At(i).Text(kUltimoAvviso));
+        return stamps;
+    };
+    Start();
+    alerted(0, "07/12/2026 09.45");
+    Start();
+    EXPECT_TRUE(questions_.asked.empty());
+    EXPECT_FALSE(state_.modificato);
+    EXPECT_TRUE(state_.aggiornatoDaTimer);
+    EXPECT_EQ(state_.list.At(0).Text(kUltimoAvviso), "07/12/2026 09.45");
+    SaveOnClose(state_, services_);
+    EXPECT_TRUE(questions_.asked.empty());
+    EXPECT_EQ(savedStamps(), (Names{"07/12/2026 09.45", "01/01/1900 00.01"}));
+
+    Start();
+    alerted(1, "07/12/2026 09.50");
+    Add("Canone");
+    questions_.answer = kAnswerNo;
+    Start();
+    EXPECT_TRUE(Offered());
+    EXPECT_EQ(Descriptions(state_.list), (Names{"Affitto", "Bollo auto"}));
+    EXPECT_FALSE(state_.modificato);
+    SaveOnClose(state_, services_);
+    EXPECT_EQ(savedStamps(), (Names{"07/12/2026 09.45", "07/12/2026 09.50"}));
+}
+
 // After "Chiudi" and No the program runs on with the changes in its list,
 // declined: they are kept against a crash again once the list changes.
 TEST_F(Recovery, NoAtChiudiDropsTheChangesUntilTheListChangesAgain) {
