@@ -8,17 +8,11 @@
 
 #include <optional>
 
+#include "core/clock.h"
 #include "core/date_time.h"
 #include "core/event_row.h"
 
 namespace ricordex {
-
-// How far back the clock may go (a time sync, the autumn hour, the widest
-// step between two time zones) with the scheduler's moment staying where it
-// was until the clock catches up: what was alerted or passed by then is not
-// judged again. A clock set back further was wrong before, and is taken.
-// A stamp up to this far ahead of the clock is an alert all the same.
-inline constexpr double kClockSetBackHeld = 26.0 / 24;
 
 // Half a millisecond, the clock's resolution: an alert's window and period
 // include their bound, which binary fractions of a day would otherwise miss

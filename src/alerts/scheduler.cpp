@@ -29,10 +29,6 @@ std::string MissedAlertsText(const std::vector<std::string>& alerts) {
     return text;
 }
 
-DateTime JudgedMoment(DateTime clock, const std::optional<DateTime>& examinedUpTo) {
-    if (examinedUpTo && clock < *examinedUpTo && *examinedUpTo - clock <= kClockSetBackHeld) return *examinedUpTo;
-    return clock;
-}
 
 AlertScheduler::AlertScheduler(AlertedList target, Clock& clock, AlertPorts& ports, UnreadableRows& unreadable,
                                ErrorReport report)

@@ -64,9 +64,6 @@ struct AlertedList {
     std::unordered_set<RowId>& missedUnnamed;
 };
 
-// The moment the list is judged at, from the clock's and the moment up to
-// which it was examined.
-DateTime JudgedMoment(DateTime clock, const std::optional<DateTime>& examinedUpTo);
 
 class AlertScheduler {
 public:

@@ -50,7 +50,8 @@ bool FollowSeen(ProgramState& state, Services& services, const ArchiveLook& look
     if (look.request.baseVersion != state.base.version || !look.request.readWhenChanged) return false;
     if (look.sight.stamp == state.base.stamp) return false;
     const bool notLoaded = !state.base.stamp;
-    const DiskChange change = MergeSeenChanges(state.base, state.list, look.sight);
+    const DiskChange change =
+        MergeSeenChanges(state.base, state.list, look.sight, LatestBelievedStamp(state, services.clock));
     if (notLoaded) {
         // An archive not reached at start, reached now: loaded, unless it
         // cannot be read (the next look tries again).

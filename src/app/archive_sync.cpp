@@ -99,12 +99,12 @@ ArchiveSight SeeArchive(ArchiveFiles& files, const std::filesystem::path& path, 
 }
 
 DiskChange MergeChangesOnDisk(ArchiveBase& base, EventList& list, ArchiveFiles& files,
-                              const std::filesystem::path& path) {
+                              const std::filesystem::path& path, long long notAfter) {
     if (!base.known) return DiskChange::kNone;
-    return MergeSeenChanges(base, list, SeeArchive(files, path, true));
+    return MergeSeenChanges(base, list, SeeArchive(files, path, true), notAfter);
 }
 
-DiskChange MergeSeenChanges(ArchiveBase& base, EventList& list, const ArchiveSight& sight) {
+DiskChange MergeSeenChanges(ArchiveBase& base, EventList& list, const ArchiveSight& sight, long long notAfter) {
     if (!base.known || !sight.exists) return DiskChange::kNone;
     const std::optional<std::vector<RowTexts>>& theirs = sight.rows;
     // An emptied file would pass for the other program's deletions.
@@ -113,7 +113,7 @@ DiskChange MergeSeenChanges(ArchiveBase& base, EventList& list, const ArchiveSig
     ++base.version;
     const std::vector<RowTexts> baseRows = base.Rows();
     if (SameRows(*theirs, baseRows)) return DiskChange::kNone;  // touched, not changed
-    const std::vector<RowTexts> merged = MergeRows(baseRows, *theirs, RowsOf(list));
+    const std::vector<RowTexts> merged = MergeRows(baseRows, *theirs, RowsOf(list), notAfter);
     base.SetRows(*theirs);
     ApplyRows(list, merged);
     return DiskChange::kMerged;

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "core/archive_files.h"
+#include "core/archive_merge.h"
 #include "core/errors.h"
 #include "core/event_list.h"
 
@@ -71,10 +72,12 @@ ArchiveSight SeeArchive(ArchiveFiles& files, const std::filesystem::path& path, 
 // clock). A file that cannot be read, whose size is not a whole number of
 // records, or that is empty where the base is not (a sync client writing in
 // place) is not merged: it is kUnreadable, for the caller to keep aside.
+// Stamps later than `notAfter` lose to any other (see core/archive_merge.h).
 DiskChange MergeChangesOnDisk(ArchiveBase& base, EventList& list, ArchiveFiles& files,
-                              const std::filesystem::path& path);
+                              const std::filesystem::path& path, long long notAfter = kAnyStamp);
 // The same, from a look taken before (with its rows read).
-DiskChange MergeSeenChanges(ArchiveBase& base, EventList& list, const ArchiveSight& sight);
+DiskChange MergeSeenChanges(ArchiveBase& base, EventList& list, const ArchiveSight& sight,
+                            long long notAfter = kAnyStamp);
 
 // Makes the list hold these rows in one pass, keeping each row that stays
 // (matched by its six texts) with its id, so that the selection and the

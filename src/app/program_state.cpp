@@ -28,13 +28,13 @@ void Save(ProgramState& state, Services& services) {
 
 // The archive's rows as last read or written, each with the stamp an alert
 // gave its event since, in the file's order.
-EventList BaseWithAlertStamps(const ArchiveBase& base, const AlertStamps& stamps) {
+EventList BaseWithAlertStamps(const ArchiveBase& base, const AlertStamps& stamps, long long notAfter) {
     EventList rows;
     for (RowTexts row : base.Rows()) {
         // The later stamp wins, as in any merge: another program may have
         // alerted the event since.
         const auto stamp = stamps.find(EventKey(row));
-        if (stamp != stamps.end() && StampOrder(stamp->second) > StampOrder(row[kUltimoAvviso])) {
+        if (stamp != stamps.end() && LaterStamp(stamp->second, row[kUltimoAvviso], notAfter)) {
             row[kUltimoAvviso] = stamp->second;
         }
         rows.AppendUnordered(FieldsOf(row), 0);
@@ -49,7 +49,8 @@ void MergeAndWrite(ProgramState& state, Services& services, Written written, con
     // Another program may have changed the archive since it was read: its
     // changes join the list's. After a load that failed half-way, the rows
     // it did not read come back this way too, when the file reads now.
-    if (MergeChangesOnDisk(state.base, state.list, services.files, archive) == DiskChange::kUnreadable &&
+    const long long notAfter = LatestBelievedStamp(state, services.clock);
+    if (MergeChangesOnDisk(state.base, state.list, services.files, archive, notAfter) == DiskChange::kUnreadable &&
         !keptAside) {
         KeepAside(services, archive);
         keptAside = true;
@@ -61,7 +62,7 @@ void MergeAndWrite(ProgramState& state, Services& services, Written written, con
     if (written == Written::kAlertStampsOnly) {
         // The conflicted copies wait for a save of the list: their rows
         // would be in the list only, and the copies set aside.
-        const EventList rows = BaseWithAlertStamps(state.base, state.alertStamps);
+        const EventList rows = BaseWithAlertStamps(state.base, state.alertStamps, notAfter);
         ScriviRecord(rows, services.files, archive);
         state.loadIncomplete = false;
         RememberBase(state.base, rows, services.files, archive);
@@ -232,6 +233,10 @@ void RememberExamined(ProgramState& state, Services& services, bool everyFewMinu
     if (everyFewMinutes && std::fabs(now - state.examinedUpToWritten) < kFewMinutes) return;
     WriteExaminedUpTo(services.registry, *state.examinedUpTo);
     state.examinedUpToWritten = now;
+}
+
+long long LatestBelievedStamp(const ProgramState& state, Clock& clock) {
+    return StampOrder(StampOf(JudgedMoment(clock.Now(), state.examinedUpTo) + kClockSetBackHeld));
 }
 
 void BeginRunAtResume(ProgramState& state, Services& services) {

@@ -100,6 +100,10 @@ void SaveAtEndOfSession(ProgramState& state, Services& services);
 // is raised.
 void RememberExamined(ProgramState& state, Services& services, bool everyFewMinutes = false);
 
+// The latest stamp believed now (a StampOrder): one further ahead comes
+// from a clock that was wrong, and loses to any other in a merge.
+long long LatestBelievedStamp(const ProgramState& state, Clock& clock);
+
 // A resume from sleep or hibernation begins a new run: "Avvio Computer"
 // rows inside their window are alerted once more.
 void BeginRunAtResume(ProgramState& state, Services& services);

@@ -121,22 +121,22 @@ void TellOnce(ProgramState& state, Services& services, const std::string& text) 
 // since the last save: kept as this run's own, so that an answer of No at
 // close still writes them. Returns the archive's rows with them.
 std::vector<RowTexts> TakeRecoveredStamps(ProgramState& state, const std::vector<RowTexts>& recovered,
-                                          std::vector<RowTexts> archived) {
-    std::unordered_map<std::string, long long> archivedStamps;
+                                          std::vector<RowTexts> archived, long long notAfter) {
+    std::unordered_map<std::string, std::string> archivedStamps;
     for (const RowTexts& row : archived) {
-        long long& latest = archivedStamps.try_emplace(EventKey(row), -1).first->second;
-        latest = std::max(latest, StampOrder(row[kUltimoAvviso]));
+        std::string& latest = archivedStamps.try_emplace(EventKey(row)).first->second;
+        if (LaterStamp(row[kUltimoAvviso], latest, notAfter)) latest = row[kUltimoAvviso];
     }
     for (const RowTexts& row : recovered) {
         const auto found = archivedStamps.find(EventKey(row));
-        if (found == archivedStamps.end() || StampOrder(row[kUltimoAvviso]) <= found->second) continue;
+        if (found == archivedStamps.end() || !LaterStamp(row[kUltimoAvviso], found->second, notAfter)) continue;
         std::string& stamp = state.alertStamps[found->first];
-        if (StampOrder(row[kUltimoAvviso]) > StampOrder(stamp)) stamp = row[kUltimoAvviso];
+        if (LaterStamp(row[kUltimoAvviso], stamp, notAfter)) stamp = row[kUltimoAvviso];
         state.aggiornatoDaTimer = true;
     }
     for (RowTexts& row : archived) {
         const auto stamp = state.alertStamps.find(EventKey(row));
-        if (stamp != state.alertStamps.end() && StampOrder(stamp->second) > StampOrder(row[kUltimoAvviso])) {
+        if (stamp != state.alertStamps.end() && LaterStamp(stamp->second, row[kUltimoAvviso], notAfter)) {
             row[kUltimoAvviso] = stamp->second;
         }
     }
@@ -213,7 +213,8 @@ void OfferRecovery(ProgramState& state, Services& services) {
         }
         // An archive emptied or made anew would pass for the deletion of every row.
         if (archived.empty()) base = archived;
-        const std::vector<RowTexts> merged = MergeRows(base, archived, recovered);
+        const long long notAfter = LatestBelievedStamp(state, services.clock);
+        const std::vector<RowTexts> merged = MergeRows(base, archived, recovered, notAfter);
         if (SameRows(merged, archived)) {
             RemoveRecovery(state, services, paths);
             return;
@@ -221,17 +222,17 @@ void OfferRecovery(ProgramState& state, Services& services) {
         // The alerts' stamps are not the user's changes to confirm: kept
         // whatever the answer, and asked about only with changes of the user.
         if (SameEvents(merged, archived)) {
-            ApplyRows(state.list, TakeRecoveredStamps(state, merged, archived));
+            ApplyRows(state.list, TakeRecoveredStamps(state, merged, archived, notAfter));
             KeepFilesForThisRun(state);
             return;
         }
         // Only No declines: a box that could not be shown loses nothing.
         if (services.questions.Ask(kRestoreQuestion, kRestoreCaption, kYesNoQuestion) == kAnswerNo) {
             SetAside(state, services, paths);
-            ApplyRows(state.list, TakeRecoveredStamps(state, merged, archived));
+            ApplyRows(state.list, TakeRecoveredStamps(state, merged, archived, notAfter));
             return;
         }
-        TakeRecoveredStamps(state, merged, archived);
+        TakeRecoveredStamps(state, merged, archived, notAfter);
         ApplyRows(state.list, merged);
         state.modificato = true;
         KeepFilesForThisRun(state);

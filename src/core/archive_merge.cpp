@@ -63,8 +63,16 @@ long long StampOrder(std::string_view stamp) {
     return (((groups[2] * 100 + groups[1]) * 100 + groups[0]) * 100 + groups[3]) * 100 + groups[4];
 }
 
+bool LaterStamp(std::string_view a, std::string_view b, long long notAfter) {
+    auto believed = [notAfter](std::string_view stamp) {
+        const long long order = StampOrder(stamp);
+        return order > notAfter ? -2 : order;
+    };
+    return believed(a) > believed(b);
+}
+
 std::vector<RowTexts> MergeRows(const std::vector<RowTexts>& base, const std::vector<RowTexts>& theirs,
-                                const std::vector<RowTexts>& ours) {
+                                const std::vector<RowTexts>& ours, long long notAfter) {
     const std::vector<std::string> theirKeys = KeysOf(theirs);
     const std::vector<std::string> ourKeys = KeysOf(ours);
     std::unordered_map<std::string_view, Tally> tallies;
@@ -96,7 +104,7 @@ std::vector<RowTexts> MergeRows(const std::vector<RowTexts>& base, const std::ve
         if (keep == 0) return;
         std::vector<const std::string*>& stamps = tally.stamps;
         if (stamps.size() > static_cast<std::size_t>(keep)) {
-            auto later = [](const std::string* a, const std::string* b) { return StampOrder(*a) > StampOrder(*b); };
+            auto later = [notAfter](const std::string* a, const std::string* b) { return LaterStamp(*a, *b, notAfter); };
             std::partial_sort(stamps.begin(), stamps.begin() + keep, stamps.end(), later);
         }
         for (int i = 0; i < keep; ++i) {

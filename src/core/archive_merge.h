@@ -10,7 +10,9 @@
 // is kept, a row removed on one side and left alone on the other is
 // removed, and an event edited on one side (a removal and an addition)
 // merges as such; edited differently on both sides, both versions stay. A
-// row kept from both sides takes the later of their stamps.
+// row kept from both sides takes the later of their stamps; a stamp later
+// than `notAfter` (a StampOrder: a clock that was wrong, far ahead) counts
+// as older than any other, so that an alert given since is not undone.
 
 #include <string>
 #include <unordered_map>
@@ -20,8 +22,11 @@
 
 namespace ricordex {
 
+// Beyond every stamp's StampOrder.
+inline constexpr long long kAnyStamp = 999'999'999'999'999;
+
 std::vector<RowTexts> MergeRows(const std::vector<RowTexts>& base, const std::vector<RowTexts>& theirs,
-                                const std::vector<RowTexts>& ours);
+                                const std::vector<RowTexts>& ours, long long notAfter = kAnyStamp);
 
 // The six texts that make an event what it is, as one key.
 std::string EventKey(const RowTexts& row);
@@ -34,5 +39,9 @@ using AlertStamps = std::unordered_map<std::string, std::string>;
 // A stamp as a number that orders stamps in time ("dd/mm/yyyy hh.nn" in any
 // separators); -1 for a text that is not one, older than every stamp.
 long long StampOrder(std::string_view stamp);
+
+// Whether stamp `a` wins over `b`: it is later, a stamp beyond `notAfter`
+// counting as older than any other.
+bool LaterStamp(std::string_view a, std::string_view b, long long notAfter = kAnyStamp);
 
 }  // namespace ricordex

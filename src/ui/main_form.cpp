@@ -13,6 +13,9 @@
 namespace ricordex::ui {
 namespace {
 
+// While a tick waits for the look at the archive.
+constexpr unsigned kLookWaitInterval = 200;
+
 // No tick while the program may ask about the changes a crash left unsaved:
 // an alert would stamp rows that the answer replaces.
 class TimerHeld {
@@ -55,6 +58,17 @@ void TFMain::BChiudiClick() {
 void TFMain::Chiudi1Click() { ::PostMessageW(Handle(), WM_CLOSE, 0, 0); }
 
 void TFMain::Timer1Timer() {
+    // Back from sleep, the archive is looked at first: what another PC saved
+    // meanwhile is judged with the rest. A folder that does not answer
+    // keeps the alerts waiting for a moment at most.
+    if (judgeAfterLookUntil_) {
+        if (archiveWatch_.Looking() && std::chrono::steady_clock::now() < *judgeAfterLookUntil_) {
+            timer1_.SetInterval(kLookWaitInterval);
+            return;
+        }
+        judgeAfterLookUntil_.reset();
+        OnArchiveLooked();
+    }
     // The list is examined first, on time, whatever the archive's folder does.
     scheduler_.Timer1Timer();
     KeepRecovery(state_, services_);  // once for all the rows stamped

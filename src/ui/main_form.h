@@ -144,6 +144,9 @@ private:
     AlertPortsWin alertPorts_;
     AlertScheduler scheduler_;
     ArchiveWatch archiveWatch_;
+    // After a resume the list is judged once the archive was looked at (the
+    // other PC may have saved meanwhile), waiting for the look until then.
+    std::optional<ArchiveWatch::Moment> judgeAfterLookUntil_;
     win::UniqueImageList imageList1_;
     std::array<win::UniqueBitmap, 4> menuPictures_;
     std::array<win::UniqueIcon, 6> buttonPictures_;

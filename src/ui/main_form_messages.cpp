@@ -113,6 +113,10 @@ void TFMain::OnResume() {
     // second only starts the run again in the same minute.
     BeginRunAtResume(state_, services_);
     scheduler_.ClockChanged();
+    const auto now = std::chrono::steady_clock::now();
+    if (archiveWatch_.Look(FollowRequest(state_), now) || archiveWatch_.Looking()) {
+        judgeAfterLookUntil_ = now + ArchiveWatch::kSlowLook;
+    }
     if (timer1_.Interval() != kHoldOffInterval) timer1_.SetInterval(kSoonInterval);
 }
 

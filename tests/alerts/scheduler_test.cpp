@@ -405,5 +405,49 @@ TEST_F(Scheduler, AStampInTheFutureNeverCostsAnOccurrenceItsAlert) {
     EXPECT_EQ(Stamp(id), "07/12/2026 10.00");
 }
 
+// The clock going back (a time sync, the autumn hour, a time zone) never
+// brings a box back: "Avvio Computer" set back before the run's start, and
+// a row alerted in the hour that the autumn repeats.
+TEST_F(Scheduler, TheClockGoingBackNeverBringsABoxBack) {
+    state_.avvioProgramma = "07/12/2026 09.30";
+    Add("Backup", "08/12", "08.00", "1 giorno prima", "Avvio Computer");
+    const RowId hourly = Add("Pillola", "07/12", "10.00", "1 ora prima", "Ogni 10 minuti");
+    TickAt({At(2026, 12, 7, 9, 30, 5)});
+    ASSERT_EQ(ports_.messages.size(), 2u);
+    ports_.whileOpen = [&] { clock_.now -= 1.0 / 1440; };  // each answer a minute further back
+    TickAt({At(2026, 12, 7, 9, 0, 0), At(2026, 12, 7, 9, 10, 0), At(2026, 12, 7, 9, 25, 0)});
+    EXPECT_EQ(ports_.messages.size(), 2u);
+    // Once the clock passed where it was, the period goes on from there.
+    TickAt({At(2026, 12, 7, 9, 40, 10)});
+    EXPECT_EQ(ports_.messages.size(), 3u);
+    EXPECT_EQ(Stamp(hourly), "07/12/2026 09.39");
+    // A clock set back further than a day was wrong: its time is taken, and
+    // "Avvio Computer" stays alerted for this run all the same.
+    TickAt({At(2026, 12, 5, 9, 0, 0), At(2026, 12, 6, 9, 0, 0)});
+    EXPECT_EQ(ports_.messages.size(), 3u);
+}
+
+// A stamp written without a year (a hand-edited archive) is its latest
+// moment not to come: alerted last December, not silenced until next year.
+TEST_F(Scheduler, AStampWithoutAYearIsItsLatestMomentNotToCome) {
+    state_.examinedUpTo = At(2027, 1, 5, 9, 0, 0);
+    Add("Ricevuta", "06/01", "10.00", "1 giorno prima", "Ogni giorno", "20/12 10.00");
+    TickAt({At(2027, 1, 5, 10, 0, 0)});
+    EXPECT_EQ(ports_.messages.size(), 1u);
+}
+
+// A one-off answered after its time counts for that occurrence: with "Da
+// adesso", whose next window opens as it passes, it stays done.
+TEST_F(Scheduler, AOneOffAnsweredLateIsDone) {
+    const RowId once = state_.list.AggiungiRiga(
+        {"Rogito", "Da adesso", "07/12", "10.00", "Ogni giorno", "Nessuna", kInitialStamp}, 0);
+    ports_.whileOpen = [&] { clock_.now = At(2026, 12, 7, 11, 30, 0); };
+    TickAt({At(2026, 12, 7, 9, 59, 0)});
+    ports_.whileOpen = nullptr;
+    EXPECT_EQ(Stamp(once), "07/12/2026 10.00");
+    TickAt({At(2026, 12, 8, 12, 0, 0), At(2027, 6, 1, 12, 0, 0), At(2027, 12, 7, 9, 0, 0)});
+    EXPECT_EQ(ports_.messages.size(), 1u);
+}
+
 }  // namespace
 }  // namespace ricordex

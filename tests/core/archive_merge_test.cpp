@@ -53,6 +53,19 @@ TEST(ArchiveMerge, IdenticalRowsCountAndTheLaterStampWins) {
 // themselves: each event ends up as many times as it was in the base, plus
 // the times either side added it, less the times either side removed it
 // (never fewer than none). Nothing added on either side is ever lost.
+// A stamp far in the future (another PC's clock that was wrong) loses to
+// the alert given since, in a merge as at an answer of No.
+TEST(ArchiveMerge, AStampBeyondTheLatestBelievedLosesToAnyOther) {
+    const RowTexts base{"a", "1 giorno prima", "15/03", "08.00", "Ogni ora", "Annuale", "01/06/2030 10.00"};
+    RowTexts ours = base;
+    ours[kUltimoAvviso] = "07/12/2026 09.00";
+    const long long notAfter = StampOrder("08/12/2026 09.00");
+    EXPECT_EQ(MergeRows({base}, {base}, {ours}, notAfter)[0][kUltimoAvviso], "07/12/2026 09.00");
+    EXPECT_EQ(MergeRows({base}, {base}, {ours})[0][kUltimoAvviso], "01/06/2030 10.00");
+    EXPECT_TRUE(LaterStamp("07/12/2026 09.00", "01/06/2030 10.00", notAfter));
+    EXPECT_FALSE(LaterStamp("01/06/2030 10.00", "07/12/2026 09.00", notAfter));
+}
+
 TEST(ArchiveMerge, ThousandsOfRandomHistoriesFollowTheRule) {
     std::mt19937 random(20261207);
     auto pick = [&](int n) { return std::uniform_int_distribution<int>(0, n - 1)(random); };
