@@ -7,10 +7,12 @@ set -euo pipefail
 # are not installed: without them every caption falls back to a wider font.
 # libclang-rt-dev is the sanitizer and fuzzer runtime of the distribution's
 # default clang, whichever version that is, as clang itself.
+# faketime gives the Wine session of the alerts' end-to-end test a clock of
+# its own, and xclip reads what that test copies from the program.
 packages=(
   cmake ninja-build g++ googletest libbenchmark-dev
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
-  wine wine64 fonts-wine xvfb xauth xdotool imagemagick locales python3 nsis
+  wine wine64 fonts-wine xvfb xauth xdotool imagemagick locales python3 nsis faketime xclip
   clang libclang-rt-dev
 )
 
