@@ -36,7 +36,7 @@ TEST_F(EditorTest, EditingShowsTheRowAndConfirmingUnchangedOnlyResetsTheStamp) {
     clock_.now = EncodeDateTime({2026, 12, 7, 9, 41, 0, 0});
     OpenWithEditor();
     const std::string description(100, 'd');
-    state_.list.AggiungiRiga({description, "2 giorni prima", "29/02", "18.45", "Ogni mese", "Nessuna",
+    state_.list.AggiungiRiga({description, "2 giorni prima", "29/02", "18.45", "Ogni mese", "Annuale",
                               "06/12/2026 12.30"},
                              0);
     form_->ListView1().Refresh();
@@ -54,7 +54,7 @@ TEST_F(EditorTest, EditingShowsTheRowAndConfirmingUnchangedOnlyResetsTheStamp) {
     dialog_->BInserisciClick();
     ASSERT_EQ(state_.list.Count(), 2u);
     EXPECT_EQ(state_.list.At(1).Texts(), RowTexts({description, "2 giorni prima", "29/02", "18.45", "Ogni mese",
-                                                   "Nessuna", "01/01/1900 00.01"}));
+                                                   "Annuale", "01/01/1900 00.01"}));
     EXPECT_EQ(state_.list.At(0).Text(kDescrizione), "aaa");
 }
 
