@@ -92,6 +92,7 @@ public:
         bool exists = true;
         std::map<int, Occurrence> years;
         std::optional<std::pair<double, DateTime>> answered;  // the last alert's answer: true seconds, wall
+        int setBackBefore = 0;                                // the clock's settings back until then
         std::set<std::pair<int, int>> avvio;                  // (run, year) alerted
         std::vector<std::string> boxes;
     };
@@ -161,8 +162,8 @@ public:
         if (v->every > 0 && v->answered) {
             const double inFact = (openedTrue - v->answered->first) * kSecond, byClock = opened - v->answered->second;
             if (std::max(inFact, byClock) < (v->every - 1) * kMinute - kSlack) {
-                Break(byClock < inFact - kMinute ? "alerted again within its period, the clock set back between"
-                                                 : "alerted again within its period", v, o.at);
+                Break(v->setBackBefore != setBack ? "alerted again within its period, the clock set back since"
+                                                  : "alerted again within its period", v, o.at);
             }
         }
         if (v->every == 0 && !v->avvio.insert({run, year}).second) {
@@ -170,6 +171,7 @@ public:
                                : "\"Avvio Computer\" alerted twice in a run", v, o.at);
         }
         v->answered = {answeredTrue, answered};
+        v->setBackBefore = setBack;
     }
 
 private:
