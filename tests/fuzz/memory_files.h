@@ -1,5 +1,5 @@
 #pragma once
-// Archive files in memory, for the fuzz targets.
+// Archive files in memory, for the fuzz targets and the simulated lives.
 
 #include <algorithm>
 #include <cstring>
@@ -45,6 +45,14 @@ public:
     void CopyToNew(const std::filesystem::path& from, const std::filesystem::path& to) override {
         if (!files.emplace(to.string(), files.at(from.string())).second) throw InOutError(InOutError::kAccessDenied);
     }
+    void RenameToNew(const std::filesystem::path& from, const std::filesystem::path& to) override {
+        auto found = files.find(from.string());
+        if (found == files.end()) throw InOutError(InOutError::kFileNotFound);
+        if (files.count(to.string()) > 0) throw InOutError(InOutError::kAccessDenied);
+        files[to.string()] = std::move(found->second);
+        files.erase(from.string());
+    }
+    void Remove(const std::filesystem::path& path) override { files.erase(path.string()); }
 
 private:
     class Output final : public OutputFile {
