@@ -80,8 +80,14 @@ bool Done(const EventDate& date, const AlertRule& rule, DateTime stamp, DateTime
     return alerted.at < now;
 }
 
-Verdict Judge(const EventDate& date, const AlertRule& rule, DateTime stamp, const Watch& watch) {
+DateTime JudgedAt(const Watch& watch, DateTime stamp) {
+    return stamp < FirstRealStamp() ? std::min(watch.now, watch.clock) : watch.now;
+}
+
+Verdict Judge(const EventDate& date, const AlertRule& rule, DateTime stamp, const Watch& given) {
     if (!rule.Alertable()) return Verdict::None;
+    Watch watch = given;
+    watch.now = JudgedAt(given, stamp);
     const DateTime now = watch.now;
     const Occurrence next = NextOccurrence(date, now);
     const DateTime windowStart = WindowStart(date, next, rule.lead);

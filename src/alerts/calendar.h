@@ -6,6 +6,7 @@
 // 28 February in a year without it. A row whose recurrence is "Nessuna" is
 // alerted for one occurrence only, then done.
 
+#include <cmath>
 #include <optional>
 
 #include "core/clock.h"
@@ -71,7 +72,14 @@ struct Watch {
     // last run's); nothing at the very first run.
     std::optional<DateTime> examinedUpTo;
     DateTime runStart = 0;  // the start stamp of this run, as a moment
+    // The clock's own moment, when `now` is held above it (the clock was set
+    // back a little): a row never alerted is judged at it, since nothing
+    // was judged of it before.
+    DateTime clock = HUGE_VAL;
 };
+
+// The moment a row with this stamp is judged at.
+DateTime JudgedAt(const Watch& watch, DateTime stamp);
 
 enum class Verdict {
     None,

@@ -39,6 +39,7 @@ Watch AlertScheduler::WatchAt(DateTime now) const {
     Watch watch;
     watch.now = now;
     watch.examinedUpTo = target_.examinedUpTo;
+    if (const DateTime clock = clock_.Now(); clock < now) watch.clock = clock;
     // Without a start stamp a row is alerted once in each window.
     watch.runStart = TryStrToDateTime(target_.avvioProgramma, settings, DecodeDateTime(now).year).value_or(-HUGE_VAL);
     return watch;
@@ -84,6 +85,7 @@ void AlertScheduler::Timer1Timer() {
     // again at once, from where the last look began, until a look shows
     // nothing.
     for (int look = 0; look < kMostLooksInATick; ++look) {
+        judgedUpTo_ = now;
         const bool shown = target_.list.Count() != 0 && Look(now);
         if (!target_.loadIncomplete) examinedUpTo = now;
         if (!shown) break;
@@ -93,9 +95,14 @@ void AlertScheduler::Timer1Timer() {
 
 DateTime AlertScheduler::Moment() {
     const DateTime clock = clock_.Now();
-    const DateTime moment = JudgedMoment(clock, target_.examinedUpTo);
+    std::optional<DateTime> reached = target_.examinedUpTo;
+    if (judgedUpTo_ && (!reached || *reached < *judgedUpTo_)) reached = judgedUpTo_;
+    const DateTime moment = JudgedMoment(clock, reached);
     // Set back further than is held: the clock was wrong, and misses nothing.
-    if (moment == clock && target_.examinedUpTo && clock < *target_.examinedUpTo) target_.examinedUpTo = clock;
+    if (moment == clock && reached && clock < *reached) {
+        if (target_.examinedUpTo && clock < *target_.examinedUpTo) target_.examinedUpTo = clock;
+        judgedUpTo_ = clock;
+    }
     return moment;
 }
 
@@ -106,7 +113,9 @@ std::vector<RowAt> AlertScheduler::RowsToExamine(const Watch& watch) {
     const EventList& list = target_.list;
     const bool changed = list.Revision() != revisionAtLastLook_;
     revisionAtLastLook_ = list.Revision();
-    if (examineEveryRow_ || changed) {
+    // While the clock is behind the moment judged (set back a little), rows
+    // are judged at two moments: every one is examined, for that while.
+    if (examineEveryRow_ || changed || watch.clock < watch.now) {
         std::vector<RowAt> every;
         every.reserve(list.Count());
         for (std::size_t i = 0; i < list.Count(); ++i) every.push_back({i, list.At(i).Id()});
@@ -127,7 +136,9 @@ bool AlertScheduler::Look(DateTime now) {
         const EventRow& row = target_.list.At(at.position);
         switch (Examine(row, watch)) {
         case Verdict::Due:
-            due.push_back({at, RuleOf(row).once ? std::optional(NextOccurrence(*ReadEventDate(row), now).at)
+            due.push_back({at, RuleOf(row).once ? std::optional(NextOccurrence(*ReadEventDate(row),
+                                                                               JudgedAt(watch, *ReadStamp(row, now)))
+                                                                    .at)
                                                 : std::nullopt});
             break;
         case Verdict::Missed:
@@ -150,7 +161,11 @@ bool AlertScheduler::Look(DateTime now) {
         if (!position) continue;
         // After a box, the row is judged at its dismissal; one that passed
         // meanwhile is missed, for the next look.
-        if (shown && Examine(target_.list.At(*position), WatchAt(Moment())) != Verdict::Due) continue;
+        if (shown) {
+            Watch after = WatchAt(Moment());
+            after.examinedUpTo = now;
+            if (Examine(target_.list.At(*position), after) != Verdict::Due) continue;
+        }
         AlertRow(row, *position);
         shown = true;
     }

@@ -110,6 +110,8 @@ private:
     ErrorReport report_;
     DueIndex index_;
     std::uint64_t revisionAtLastLook_ = UINT64_MAX;
+    // The latest moment this scheduler judged the list at.
+    std::optional<DateTime> judgedUpTo_;
     bool examineEveryRow_ = false;
     bool ticking_ = false;
     bool heldOff_ = false;  // a tick came while this one waited

@@ -127,7 +127,7 @@ public:
                 Occurrence& o = In(v, year);
                 if (wall < o.at) {
                     o.seen = true;
-                } else if (o.seen && !o.judged && !ToldOther(v, year)) {
+                } else if (o.seen && !o.judged && !ToldOther(v, year) && !ToldByEarlierVersion(v, year)) {
                     o.judged = true;
                     judging_.push_back({&v, year});
                 }
@@ -231,6 +231,14 @@ private:
                 if (v.once && w.event == v.event && y != year && o.told) return &w;
         return nullptr;
     }
+    // A one-off whose description was corrected after its alert: told.
+    bool ToldByEarlierVersion(const Version& v, int year) const {
+        for (const Version& w : versions) {
+            if (&w == &v || !v.once || w.event != v.event) continue;
+            if (const auto o = w.years.find(year); o != w.years.end() && o->second.told) return true;
+        }
+        return false;
+    }
     void Told(Version& v, int year) {
         In(v, year).told = true;
         if (const Version* other = ToldOther(v, year)) {
@@ -267,7 +275,7 @@ struct Program {
     AlertScheduler scheduler;
     Program(Clock& clock, AlertPorts& ports)
         : scheduler({state.list, state.settings.suono, state.avvioProgramma, state.aggiornatoDaTimer,
-                     state.alertStamps, state.examinedUpTo, state.loadIncomplete},
+                     state.alertStamps, state.examinedUpTo, state.loadIncomplete, state.missedUnnamed},
                     clock, ports, unreadable, [](const std::string& text) { ADD_FAILURE() << text; }) {}
 };
 

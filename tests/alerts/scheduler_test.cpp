@@ -420,7 +420,7 @@ TEST_F(Scheduler, TheClockGoingBackNeverBringsABoxBack) {
     // Once the clock passed where it was, the period goes on from there.
     TickAt({At(2026, 12, 7, 9, 40, 10)});
     EXPECT_EQ(ports_.messages.size(), 3u);
-    EXPECT_EQ(Stamp(hourly), "07/12/2026 09.39");
+    EXPECT_EQ(Stamp(hourly), "07/12/2026 09.40");
     // A clock set back further than a day was wrong: its time is taken, and
     // "Avvio Computer" stays alerted for this run all the same.
     TickAt({At(2026, 12, 5, 9, 0, 0), At(2026, 12, 6, 9, 0, 0)});
