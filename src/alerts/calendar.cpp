@@ -113,8 +113,22 @@ Verdict Judge(const EventDate& date, const AlertRule& rule, DateTime stamp, cons
     if (!InWindow(now, windowStart)) return Verdict::None;
     // A period counts from the last alert, also one of the window before
     // ("Da adesso" opens the next window as the event passes).
-    if (rule.period > 0) return now - stamp >= rule.period - kBoundTolerance ? Verdict::Due : Verdict::None;
+    if (rule.period > 0) {
+        return now - PeriodFrom(date, stamp, watch.runStart) >= rule.period - kBoundTolerance ? Verdict::Due
+                                                                                              : Verdict::None;
+    }
     return AlertedThisRun(stamp, watch) ? Verdict::None : Verdict::Due;
+}
+
+DateTime PeriodFrom(const EventDate& date, DateTime stamp, DateTime runStart) {
+    // A stamp at its occurrence is an answer given at it or after it (the
+    // stamp is never later): in a later run, the period counts from the
+    // run's start, for the answer may have come just before it.
+    if (stamp < runStart && stamp >= FirstRealStamp() &&
+        std::fabs(NextOccurrence(date, stamp).at - stamp) < kBoundTolerance) {
+        return runStart;
+    }
+    return stamp;
 }
 
 bool AlertedThisRun(DateTime stamp, const Watch& watch) {
@@ -138,7 +152,7 @@ std::optional<NextLook> NextLookAt(const EventDate& date, const AlertRule& rule,
     for (int skipped = 0; skipped < 3; ++skipped) {
         const DateTime windowStart = WindowStart(date, occurrence, rule.lead);
         if (rule.period > 0) {
-            const DateTime from = std::max(windowStart, stamp + rule.period);
+            const DateTime from = std::max(windowStart, PeriodFrom(date, stamp, runStart) + rule.period);
             if (from <= occurrence.at + kBoundTolerance) return NextLook{from, occurrence.at};
         } else if (stamp < runStart - kBoundTolerance) {
             return NextLook{windowStart, occurrence.at};

@@ -90,6 +90,9 @@ enum class Verdict {
 
 Verdict Judge(const EventDate& date, const AlertRule& rule, DateTime stamp, const Watch& watch);
 
+// Where a periodic row's period counts from.
+DateTime PeriodFrom(const EventDate& date, DateTime stamp, DateTime runStart);
+
 // "Avvio Computer": the stamp is an alert of this run.
 bool AlertedThisRun(DateTime stamp, const Watch& watch);
 

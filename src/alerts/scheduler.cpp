@@ -135,15 +135,15 @@ bool AlertScheduler::Look(DateTime now) {
     for (const RowAt& at : RowsToExamine(watch)) {
         const EventRow& row = target_.list.At(at.position);
         switch (Examine(row, watch)) {
-        case Verdict::Due:
-            due.push_back({at, RuleOf(row).once ? std::optional(NextOccurrence(*ReadEventDate(row),
-                                                                               JudgedAt(watch, *ReadStamp(row, now)))
-                                                                    .at)
-                                                : std::nullopt});
+        case Verdict::Due: {
+            const auto held = heldUntil_.find(at.id);
+            if (held != heldUntil_.end() && now < held->second) break;
+            if (held != heldUntil_.end()) heldUntil_.erase(held);
+            const DateTime judgedAt = JudgedAt(watch, *ReadStamp(row, now));
+            due.push_back({at, NextOccurrence(*ReadEventDate(row), judgedAt).at, RuleOf(row).period});
             break;
-        case Verdict::Missed:
-            missed.push_back({at.id, PreviousOccurrence(*ReadEventDate(row), now).at, RuleOf(row).once});
-            break;
+        }
+        case Verdict::Missed: missed.push_back({at.id, PreviousOccurrence(*ReadEventDate(row), now).at}); break;
         case Verdict::Restamp: Stamp(at.position, now); break;  // held off one period from now
         case Verdict::None: break;
         }
@@ -182,7 +182,8 @@ void AlertScheduler::AlertRow(const Due& due, std::size_t position) {
     const std::optional<std::size_t> now = target_.list.Find(due.at.id, position);
     if (!now) return;
     const DateTime dismissed = Moment();
-    Stamp(*now, due.onceAt ? std::min(dismissed, *due.onceAt) : dismissed);
+    Stamp(*now, std::min(dismissed, due.occurrence));
+    if (dismissed > due.occurrence && due.period > 0) heldUntil_[due.at.id] = dismissed + due.period;
 }
 
 void AlertScheduler::ShowMissed(const std::vector<Missed>& missed) {
@@ -205,10 +206,9 @@ void AlertScheduler::ShowMissed(const std::vector<Missed>& missed) {
     ports_.ShowAlert(MissedAlertsText(alerts));
     ports_.SetInterval(kNormalInterval);
     heldOff_ = false;
-    const DateTime dismissed = Moment();
     for (const Missed& row : missed) {
         if (const std::optional<std::size_t> position = target_.list.Find(row.id)) {
-            Stamp(*position, row.once ? row.occurred : dismissed);
+            Stamp(*position, row.occurred);
         }
     }
 }

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -79,16 +80,17 @@ public:
     void ExamineEveryRow(bool every) { examineEveryRow_ = every; }
 
 private:
+    // A stamp is never later than the occurrence it is for, so that it
+    // counts for that one, however late the answer: "Da adesso" opens the
+    // next window as the event passes.
     struct Missed {
         RowId id;
-        DateTime occurred;  // the occurrence that passed unseen
-        bool once;          // "Nessuna": stamped with its occurrence, done
+        DateTime occurred;  // the occurrence that passed unseen: its stamp
     };
     struct Due {
         RowAt at;
-        // "Nessuna": its stamp is never later than its occurrence, so that
-        // an answer given after it still counts for it.
-        std::optional<DateTime> onceAt;
+        DateTime occurrence;  // the one alerted
+        double period;        // a periodic row answered after it waits a period from the answer
     };
     // The clock's moment, held while the clock was set back a little.
     DateTime Moment();
@@ -112,6 +114,9 @@ private:
     std::uint64_t revisionAtLastLook_ = UINT64_MAX;
     // The latest moment this scheduler judged the list at.
     std::optional<DateTime> judgedUpTo_;
+    // Periodic rows answered after their occurrence, stamped with it: not
+    // alerted again (for the next one) until a period after the answer.
+    std::unordered_map<RowId, DateTime> heldUntil_;
     bool examineEveryRow_ = false;
     bool ticking_ = false;
     bool heldOff_ = false;  // a tick came while this one waited

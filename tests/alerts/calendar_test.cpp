@@ -84,7 +84,9 @@ public:
             return Verdict::Missed;
         }
         if (!inWindow) return Verdict::None;
-        if (c_.rule.period > 0) return now - s >= c_.rule.period - kTolerance ? Verdict::Due : Verdict::None;
+        // A stamp at its occurrence (an answer after it) counts from a later run's start.
+        const DateTime from = s < runStart && s >= At(1901, 1, 1) && std::fabs(Next(s) - s) < kTolerance ? runStart : s;
+        if (c_.rule.period > 0) return now - from >= c_.rule.period - kTolerance ? Verdict::Due : Verdict::None;
         return thisRun ? Verdict::None : Verdict::Due;
     }
 

@@ -244,8 +244,8 @@ TEST_F(Scheduler, WhatPassedUnseenIsShownOnceInOneBoxAndStamped) {
               "Visita - Scadenza: 04/12 ore: 10.30\n"
               "Bollo auto - Scadenza: 03/12 ore: 08.00");  // the most recent first
     EXPECT_EQ(ports_.sounds.size(), 1u);
-    EXPECT_EQ(Stamp(bollo), "07/12/2026 09.02");
-    EXPECT_EQ(Stamp(visita), "07/12/2026 09.02");
+    EXPECT_EQ(Stamp(bollo), "03/12/2026 08.00");  // each for the occurrence it missed
+    EXPECT_EQ(Stamp(visita), "04/12/2026 10.30");
     EXPECT_EQ(Stamp(once), "05/12/2026 09.00");  // alerted for that one: done
     EXPECT_EQ(Stamp(seen), "01/12/2026 09.00");
     EXPECT_EQ(Stamp(before), std::string(kInitialStamp));
