@@ -70,14 +70,17 @@ DateTime WindowStart(const EventDate& date, const Occurrence& occurrence, double
 
 DateTime FirstRealStamp() { return CivilDate(1901, 1, 1); }
 
+Occurrence AlertedOccurrence(const EventDate& date, double lead, DateTime stamp) {
+    // The one whose window it falls in (a stamp at an occurrence is that
+    // one's), else the one before it (an alert given late, by a program of
+    // before stamps were kept to their occurrence).
+    const Occurrence next = NextOccurrence(date, stamp);
+    return AlertedSince(stamp, WindowStart(date, next, lead)) ? next : PreviousOccurrence(date, stamp);
+}
+
 bool Done(const EventDate& date, const AlertRule& rule, DateTime stamp, DateTime now) {
     if (!rule.once || stamp < FirstRealStamp() || stamp > now + kBoundTolerance) return false;
-    // The occurrence the stamp was for: the one whose window it falls in,
-    // else the one before it (a late alert, of one that passed unseen).
-    const Occurrence next = NextOccurrence(date, stamp);
-    const Occurrence alerted =
-        AlertedSince(stamp, WindowStart(date, next, rule.lead)) ? next : PreviousOccurrence(date, stamp);
-    return alerted.at < now;
+    return AlertedOccurrence(date, rule.lead, stamp).at < now;
 }
 
 DateTime JudgedAt(const Watch& watch, DateTime stamp) {
@@ -106,7 +109,8 @@ Verdict Judge(const EventDate& date, const AlertRule& rule, DateTime stamp, cons
     if (Done(date, rule, stamp, now)) return Verdict::None;
     if (watch.examinedUpTo) {
         const Occurrence last = PreviousOccurrence(date, now);
-        if (last.at > *watch.examinedUpTo + kBoundTolerance && !AlertedSince(stamp, WindowStart(date, last, rule.lead))) {
+        if (last.at > *watch.examinedUpTo + kBoundTolerance &&
+            AlertedOccurrence(date, rule.lead, stamp).at < last.at - kBoundTolerance) {
             return Verdict::Missed;
         }
     }
@@ -157,7 +161,9 @@ std::optional<NextLook> NextLookAt(const EventDate& date, const AlertRule& rule,
         } else if (stamp < runStart - kBoundTolerance) {
             return NextLook{windowStart, occurrence.at};
         }
-        if (!AlertedSince(stamp, windowStart)) return NextLook{occurrence.at, occurrence.at};
+        if (AlertedOccurrence(date, rule.lead, stamp).at < occurrence.at - kBoundTolerance) {
+            return NextLook{occurrence.at, occurrence.at};
+        }
         if (rule.once) return std::nullopt;  // alerted for its one occurrence
         occurrence = OccurrenceIn(date, occurrence.year + 1);
     }

@@ -62,6 +62,9 @@ DateTime WindowStart(const EventDate& date, const Occurrence& occurrence, double
 // row carries "01/01/1900 00.01").
 DateTime FirstRealStamp();
 
+// The occurrence an alert stamped at `stamp` was for.
+Occurrence AlertedOccurrence(const EventDate& date, double lead, DateTime stamp);
+
 // A "Nessuna" row alerted for an occurrence that has passed since.
 bool Done(const EventDate& date, const AlertRule& rule, DateTime stamp, DateTime now);
 

@@ -470,9 +470,14 @@ private:
             return Confirm(row.Id(), f, v, true);
         }
         const EditorFields moved = NewFields();
+        const auto text = [](std::string_view pattern, DateTime t) {
+            return FormatDateTime(pattern, t, ProgramFormatSettings());
+        };
+        // The same day and time drawn again: the same one-off still.
+        const bool same = text(kDatePattern, moved.data) == row.Text(kData) && text(kTimePattern, moved.ora) == row.Text(kOra);
         f.data = moved.data;
         f.ora = moved.ora;
-        Confirm(row.Id(), f, v);
+        Confirm(row.Id(), f, v, v->once && same);
     }
     void Confirm(std::optional<RowId> editing, const EditorFields& f, Promise::Version* old = nullptr,
                  bool sameEvent = false) {

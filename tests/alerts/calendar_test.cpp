@@ -80,7 +80,12 @@ public:
             return s <= now + day + kTolerance || room ? Verdict::Restamp : Verdict::Due;
         }
         if (Done()) return Verdict::None;
-        if (c_.watch.examinedUpTo && Previous(now) > *c_.watch.examinedUpTo + kTolerance && !AlertedFor(next - 1)) {
+        // The occurrence the stamp was for: the one whose window holds it (at an
+        // occurrence, that one), else the one before.
+        const std::size_t stampNext = NextIndex(s);
+        const long alertedFor = stampNext == 0 ? -1 : AlertedFor(stampNext) ? long(stampNext) : long(stampNext) - 1;
+        if (c_.watch.examinedUpTo && Previous(now) > *c_.watch.examinedUpTo + kTolerance &&
+            alertedFor < long(next) - 1) {
             return Verdict::Missed;
         }
         if (!inWindow) return Verdict::None;
