@@ -126,7 +126,9 @@ public:
             for (int year = now - 1; year <= now + 1 && v.exists && v.lead != 0; ++year) {
                 Occurrence& o = In(v, year);
                 if (wall < o.at) {
-                    o.seen = true;
+                    // Once the clock has passed it, an occurrence does not
+                    // come again when the clock goes back over it.
+                    if (o.at > wallReached_) o.seen = true;
                 } else if (o.seen && !o.judged && !ToldOther(v, year) && !ToldByEarlierVersion(v, year)) {
                     o.judged = true;
                     judging_.push_back({&v, year});
@@ -134,7 +136,8 @@ public:
             }
         }
     }
-    void LookEnds() {
+    void LookEnds(DateTime wall) {
+        wallReached_ = std::max(wallReached_, wall);
         for (auto [v, year] : judging_) {
             const Occurrence& o = v->years.at(year);
             auto& [alerted, missed] = checked[Kind(*v)];
@@ -265,6 +268,7 @@ private:
     }
 
     std::vector<std::pair<Version*, int>> judging_;
+    DateTime wallReached_ = 0;  // the latest the clock has shown at a look
 };
 
 // The program while it runs: its state and its scheduler, as the main
@@ -424,9 +428,10 @@ private:
     void Run(double seconds) {
         for (const double end = true_ + seconds; true_ < end;) {
             Pass(std::exchange(nextTick_, kNormalInterval / 1000.0));
-            promise.LookStarts(clock_.now);
+            const DateTime wall = clock_.now;
+            promise.LookStarts(wall);
             WindowTick();
-            promise.LookEnds();
+            promise.LookEnds(wall);
             if (Uniform(0, 1) < 1.0 / 1500) Edit();
             if (Uniform(0, 1) < 1.0 / 2500) SetClock();
         }
