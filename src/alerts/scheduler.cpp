@@ -29,7 +29,6 @@ std::string MissedAlertsText(const std::vector<std::string>& alerts) {
     return text;
 }
 
-
 AlertScheduler::AlertScheduler(AlertedList target, Clock& clock, AlertPorts& ports, UnreadableRows& unreadable,
                                ErrorReport report)
     : target_(target), clock_(clock), ports_(ports), unreadable_(unreadable), report_(std::move(report)) {}
