@@ -116,7 +116,8 @@ Verdict Judge(const EventDate& date, const AlertRule& rule, DateTime stamp, cons
     }
     if (!InWindow(now, windowStart)) return Verdict::None;
     // A period counts from the last alert, also one of the window before
-    // ("Da adesso" opens the next window as the event passes).
+    // ("Da adesso" opens the next window as the event passes), or from the
+    // run's start (see PeriodFrom).
     if (rule.period > 0) {
         return now - PeriodFrom(date, stamp, watch.runStart) >= rule.period - kBoundTolerance ? Verdict::Due
                                                                                               : Verdict::None;

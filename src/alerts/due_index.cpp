@@ -32,8 +32,11 @@ void DueIndex::Prepare(const EventList& list, const Watch& watch, UnreadableRows
 
 std::optional<DueIndex::Entry> DueIndex::Look(const EventRow& row, DateTime now) const {
     const std::optional<EventDate> date = ReadEventDate(row);
-    const std::optional<DateTime> stamp = date ? ReadStamp(row, now) : std::nullopt;
-    if (!date || !stamp) return Entry{-kNever, kNever, row.Id()};
+    bool withoutYear = false;
+    const std::optional<DateTime> stamp = date ? ReadStamp(row, now, &withoutYear) : std::nullopt;
+    // Examined at every tick: one that cannot be read, and one whose stamp
+    // has no year, for its reading changes as time goes.
+    if (!date || !stamp || withoutYear) return Entry{-kNever, kNever, row.Id()};
     const std::optional<NextLook> look = NextLookAt(*date, RuleOf(row), *stamp, now, runStart_);
     if (!look) return std::nullopt;
     // The same bounds as the decision of a tick, with its tolerance.

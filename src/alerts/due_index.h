@@ -24,9 +24,10 @@ struct RowAt {
 class DueIndex {
 public:
     // Built again before a tick when anything it was worked out from has
-    // changed: the rows or their texts, the start of the run, the year (a
-    // stamp written without one reads in the current year), or the clock,
-    // which went back or was changed (see Forget).
+    // changed: the rows or their texts, the start of the run, the year, or
+    // the clock, which went back or was changed (see Forget). A stamp
+    // written without a year reads differently as time goes: its row is
+    // examined at every tick.
     void Prepare(const EventList& list, const Watch& watch, UnreadableRows& unreadable);
 
     // The rows to examine at `now`, in list order: those whose moment has

@@ -14,14 +14,17 @@ std::optional<DateTime> ReadEventTime(const EventRow& row, int year) {
     return TryStrToDateTime(EventTimeText(row), settings, year);
 }
 
-std::optional<DateTime> ReadStamp(const EventRow& row, DateTime now) {
+std::optional<DateTime> ReadStamp(const EventRow& row, DateTime now, bool* withoutYear) {
     static const FormatSettings settings = ProgramFormatSettings();
     // A year no stamp was ever written in, and a leap one, so that 29/02
     // reads: a text read in it carries no year of its own.
     constexpr int kNoYear = 4;
+    static const DateTime noYearFrom = CivilDate(kNoYear, 1, 1), noYearTo = CivilDate(kNoYear + 1, 1, 1);
     const std::string_view text = row.Text(kUltimoAvviso);
     const std::optional<DateTime> read = TryStrToDateTime(text, settings, kNoYear);
-    if (!read || DecodeDateTime(*read).year != kNoYear) return read;
+    const bool yearless = read && *read >= noYearFrom && *read < noYearTo;
+    if (withoutYear) *withoutYear = yearless;
+    if (!yearless) return read;
     // This year's, or the year before's when that is still to come; 29/02
     // goes back to the last leap year.
     const int year = DecodeDateTime(now).year;

@@ -19,7 +19,9 @@ std::string EventTimeText(const EventRow& row);
 // The row's last-alert stamp as a moment. A stamp written without a year
 // (a hand-edited or damaged archive) is the latest moment with its day,
 // month and time that is not later than `now`.
-std::optional<DateTime> ReadStamp(const EventRow& row, DateTime now);
+// `withoutYear`, when given, tells whether it was such a stamp, whose
+// reading changes as time goes.
+std::optional<DateTime> ReadStamp(const EventRow& row, DateTime now, bool* withoutYear = nullptr);
 
 // "'%s' is not a valid date and time" for a text.
 std::string InvalidDateTimeText(std::string_view text);

@@ -9,6 +9,7 @@ namespace {
 // Each look that shows a box stamps what it showed, so the next finds less;
 // a bound all the same, for a tick must end.
 constexpr int kMostLooksInATick = 50;
+constexpr double kSecond = 1.0 / 86'400;
 
 }  // namespace
 
@@ -85,8 +86,9 @@ void AlertScheduler::Timer1Timer() {
     // nothing.
     for (int look = 0; look < kMostLooksInATick; ++look) {
         judgedUpTo_ = now;
+        owed_.reset();
         const bool shown = target_.list.Count() != 0 && Look(now);
-        if (!target_.loadIncomplete) examinedUpTo = now;
+        if (!target_.loadIncomplete) examinedUpTo = owed_ ? std::min(now, *owed_ - kSecond) : now;
         if (!shown) break;
         now = Moment();
     }
@@ -101,6 +103,7 @@ DateTime AlertScheduler::Moment() {
     if (moment == clock && reached && clock < *reached) {
         if (target_.examinedUpTo && clock < *target_.examinedUpTo) target_.examinedUpTo = clock;
         judgedUpTo_ = clock;
+        heldUntil_.clear();  // waits counted by the wrong clock
     }
     return moment;
 }
@@ -131,8 +134,10 @@ bool AlertScheduler::Look(DateTime now) {
     // Nothing waits in this pass, so the rows stay where they are; after
     // it they are followed by id: while a message is open the list may be
     // edited, re-sorted or reloaded.
+    const bool held = watch.clock < watch.now;
     for (const RowAt& at : RowsToExamine(watch)) {
         const EventRow& row = target_.list.At(at.position);
+        if (held) Owe(row, watch);
         switch (Examine(row, watch)) {
         case Verdict::Due: {
             const auto held = heldUntil_.find(at.id);
@@ -142,7 +147,9 @@ bool AlertScheduler::Look(DateTime now) {
             due.push_back({at, NextOccurrence(*ReadEventDate(row), judgedAt).at, RuleOf(row).period});
             break;
         }
-        case Verdict::Missed: missed.push_back({at.id, PreviousOccurrence(*ReadEventDate(row), now).at}); break;
+        case Verdict::Missed:
+            missed.push_back({at.id, PreviousOccurrence(*ReadEventDate(row), now).at, RuleOf(row).period});
+            break;
         case Verdict::Restamp: Stamp(at.position, now); break;  // held off one period from now
         case Verdict::None: break;
         }
@@ -171,6 +178,14 @@ bool AlertScheduler::Look(DateTime now) {
     return shown;
 }
 
+void AlertScheduler::Owe(const EventRow& row, const Watch& watch) {
+    const std::optional<EventDate> date = ReadEventDate(row);
+    const std::optional<DateTime> stamp = date ? ReadStamp(row, watch.now) : std::nullopt;
+    if (!stamp || *stamp >= FirstRealStamp() || !RuleOf(row).Alertable()) return;
+    const DateTime occurrence = NextOccurrence(*date, watch.clock).at;
+    if (occurrence <= watch.now && (!owed_ || occurrence < *owed_)) owed_ = occurrence;
+}
+
 void AlertScheduler::AlertRow(const Due& due, std::size_t position) {
     ports_.SetInterval(kHoldOffInterval);
     ports_.SoundAlarm(target_.suono);
@@ -193,7 +208,6 @@ void AlertScheduler::ShowMissed(const std::vector<Missed>& missed) {
                      [](const Missed& a, const Missed& b) { return a.occurred > b.occurred; });
     std::vector<std::string> alerts;
     alerts.reserve(missed.size());
-    target_.missedUnnamed.clear();
     for (const Missed& row : byTime) {
         if (const std::optional<std::size_t> position = target_.list.Find(row.id)) {
             if (alerts.size() >= kMissedLinesShown) target_.missedUnnamed.insert(row.id);
@@ -205,9 +219,11 @@ void AlertScheduler::ShowMissed(const std::vector<Missed>& missed) {
     ports_.ShowAlert(MissedAlertsText(alerts));
     ports_.SetInterval(kNormalInterval);
     heldOff_ = false;
+    const DateTime dismissed = Moment();
     for (const Missed& row : missed) {
         if (const std::optional<std::size_t> position = target_.list.Find(row.id)) {
             Stamp(*position, row.occurred);
+            heldUntil_[row.id] = row.period > 0 ? dismissed + row.period : HUGE_VAL;
         }
     }
 }

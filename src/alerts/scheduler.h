@@ -75,6 +75,9 @@ public:
     // The clock was set or the machine woke up: the next tick works out
     // again which rows can be due.
     void ClockChanged() { index_.Forget(); }
+    // A resume begins a new run: what waited for the end of the run waits
+    // no more (a row waiting for a period counts it from the run's start).
+    void NewRun() { heldUntil_.clear(); }
     // Every row examined at every tick, as the index would have it: the
     // measure the index is checked against.
     void ExamineEveryRow(bool every) { examineEveryRow_ = every; }
@@ -86,6 +89,7 @@ private:
     struct Missed {
         RowId id;
         DateTime occurred;  // the occurrence that passed unseen: its stamp
+        double period;      // the row waits a period from the box's answer (a run for "Avvio Computer")
     };
     struct Due {
         RowAt at;
@@ -102,6 +106,8 @@ private:
     Verdict Examine(const EventRow& row, const Watch& watch);
     Watch WatchAt(DateTime now) const;
     void AlertRow(const Due& due, std::size_t position);
+    // Notes the occurrence a row never alerted is owed (see owed_).
+    void Owe(const EventRow& row, const Watch& watch);
     void ShowMissed(const std::vector<Missed>& missed);
     void Stamp(std::size_t position, DateTime moment);
 
@@ -114,9 +120,15 @@ private:
     std::uint64_t revisionAtLastLook_ = UINT64_MAX;
     // The latest moment this scheduler judged the list at.
     std::optional<DateTime> judgedUpTo_;
-    // Periodic rows answered after their occurrence, stamped with it: not
-    // alerted again (for the next one) until a period after the answer.
+    // Rows answered after their occurrence (or told as missed), stamped
+    // with it: not alerted again, for the next one, until a period after
+    // the answer, or in this run for "Avvio Computer".
     std::unordered_map<RowId, DateTime> heldUntil_;
+    // While the clock is set back: the earliest occurrence, within the
+    // moment held, of a row never alerted, judged at the clock's moment.
+    // The list is examined only up to just before it, so that it is told
+    // as missed if it passes unseen (the program closed meanwhile).
+    std::optional<DateTime> owed_;
     bool examineEveryRow_ = false;
     bool ticking_ = false;
     bool heldOff_ = false;  // a tick came while this one waited

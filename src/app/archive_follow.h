@@ -39,11 +39,11 @@ ArchiveLook LookAtArchive(ArchiveFiles& files, const ArchiveLookRequest& request
 // here and not saved yet stay (the later stamp wins) and the user's
 // unsaved changes stay too, still unsaved. The rows that stay keep their
 // ids (the selection and the editor follow them). A look taken before a
-// save, a load or a switch of archive is stale and changes nothing. An archive not reached at two looks in a row (its folder
-// on a network that is down) is reported once, until it can be reached
-// again; the list stays as it is. One that could not be reached at start is
-// loaded once it can be, while nothing here is unsaved. Returns whether the
-// list changed.
+// save, a load or a switch of archive is stale and changes nothing. An
+// archive not reached at two looks in a row (its folder on a network that
+// is down) is reported once, until it can be reached again; the list stays
+// as it is. One that could not be reached at start is loaded once it can
+// be, while nothing here is unsaved. Returns whether the list changed.
 bool FollowSeen(ProgramState& state, Services& services, const ArchiveLook& look);
 
 // Both at once, as a tick does where waiting does not matter.

@@ -150,7 +150,8 @@ void ApplyRows(EventList& list, const std::vector<RowTexts>& rows) {
 std::vector<std::filesystem::path> MergeConflictedCopies(const ArchiveBase& base, EventList& list,
                                                          ArchiveFiles& files, const std::filesystem::path& archive,
                                                          std::set<std::filesystem::path>& reported,
-                                                         const ErrorReport& report, const std::wstring& computerName) {
+                                                         const ErrorReport& report, const std::wstring& computerName,
+                                                         long long notAfter) {
     std::vector<std::filesystem::path> merged;
     for (const std::filesystem::path& copy : ConflictedCopies(archive, files.FilesBeside(archive), computerName)) {
         const std::optional<std::vector<RowTexts>> rows = ReadRows(files, copy);
@@ -161,7 +162,7 @@ std::vector<std::filesystem::path> MergeConflictedCopies(const ArchiveBase& base
             }
             continue;
         }
-        ApplyRows(list, MergeRows(Shared(base.Rows(), *rows), *rows, RowsOf(list)));
+        ApplyRows(list, MergeRows(Shared(base.Rows(), *rows), *rows, RowsOf(list), notAfter));
         merged.push_back(copy);
     }
     return merged;

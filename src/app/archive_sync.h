@@ -96,7 +96,8 @@ std::vector<std::filesystem::path> MergeConflictedCopies(const ArchiveBase& base
                                                          ArchiveFiles& files, const std::filesystem::path& archive,
                                                          std::set<std::filesystem::path>& reported,
                                                          const ErrorReport& report,
-                                                         const std::wstring& computerName = {});
+                                                         const std::wstring& computerName = {},
+                                                         long long notAfter = kAnyStamp);
 
 // After the save: each merged copy is kept as "<copy>.merged"; none is
 // deleted. A copy that cannot be renamed is reported (and merged again,

@@ -70,9 +70,10 @@ RowId ConfirmEvent(ProgramState& state, std::optional<RowId> editing, const Edit
     if (const auto position = editing ? state.list.Find(*editing) : std::nullopt) {
         // A one-off keeps its alert through a correction of its text, its
         // lead or its frequency: alerted once, it stays done. A new date or
-        // time makes it a new one-off.
+        // time makes it a new one-off, and so does a yearly row made one.
         const EventRow& old = state.list.At(*position);
-        if (recurrence == ElencoRicorrenza[1] && old.Text(kData) == date && old.Text(kOra) == time) {
+        const bool stillOnce = recurrence == ElencoRicorrenza[1] && EqualIgnoringCase(old.Text(kRicorrenza), recurrence);
+        if (stillOnce && old.Text(kData) == date && old.Text(kOra) == time) {
             stamp = old.Text(kUltimoAvviso);
         }
         state.list.Remove(*position);

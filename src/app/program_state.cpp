@@ -70,7 +70,7 @@ void MergeAndWrite(ProgramState& state, Services& services, Written written, con
     }
     const std::vector<std::filesystem::path> copies =
         MergeConflictedCopies(state.base, state.list, services.files, archive, state.unreadableCopies,
-                              services.report, services.computerName);
+                              services.report, services.computerName, notAfter);
     // With no archive to copy (its drive not ready yet, say) the list may
     // still lack its events: only a save that went through ends the doubt.
     ScriviRecord(state.list, services.files, archive);

@@ -229,7 +229,7 @@ int EventListView::FindItem(const NMLVFINDITEMW& find) const {
 
 std::optional<RowStatus> EventListView::StatusAt(std::size_t position) {
     const EventRow& row = rows_.At(position);
-    const DateTime now = clock_.Now();
+    const DateTime now = JudgedMoment(clock_.Now(), examinedUpTo_);
     const std::optional<EventDate> date = ReadEventDate(row);
     if (!date) {
         const std::string text = EventTimeText(row);

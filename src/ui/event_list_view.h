@@ -30,10 +30,16 @@ class EventListView {
 public:
     // An unreadable row is reported through `report`, which must not wait:
     // the list is painting. The rows in `bold` are drawn in bold (the alerts
-    // missed that their box could only count).
+    // missed that their box could only count). Where an event stands is
+    // judged at the moment the alerts are (`examinedUpTo`: see JudgedMoment).
     EventListView(EventList& rows, Clock& clock, UnreadableRows& unreadable, ErrorReport report,
-                  const std::unordered_set<RowId>& bold)
-        : rows_(rows), clock_(clock), unreadable_(unreadable), report_(std::move(report)), bold_(bold) {}
+                  const std::unordered_set<RowId>& bold, const std::optional<DateTime>& examinedUpTo)
+        : rows_(rows),
+          clock_(clock),
+          unreadable_(unreadable),
+          report_(std::move(report)),
+          bold_(bold),
+          examinedUpTo_(examinedUpTo) {}
 
     ~EventListView();
     EventListView(const EventListView&) = delete;
@@ -103,6 +109,7 @@ private:
     UnreadableRows& unreadable_;
     ErrorReport report_;
     const std::unordered_set<RowId>& bold_;
+    const std::optional<DateTime>& examinedUpTo_;
     win::UniqueFont boldFont_;
     HFONT boldFontOf_ = nullptr;
     ListCommands commands_;

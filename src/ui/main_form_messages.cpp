@@ -113,6 +113,9 @@ void TFMain::OnResume() {
     // second only starts the run again in the same minute.
     BeginRunAtResume(state_, services_);
     scheduler_.ClockChanged();
+    scheduler_.NewRun();
+    // The archive is looked at before the list is judged (a look still
+    // under way from before the sleep is waited for instead).
     const auto now = std::chrono::steady_clock::now();
     if (archiveWatch_.Look(FollowRequest(state_), now) || archiveWatch_.Looking()) {
         judgeAfterLookUntil_ = now + ArchiveWatch::kSlowLook;

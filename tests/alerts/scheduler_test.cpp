@@ -427,6 +427,46 @@ TEST_F(Scheduler, TheClockGoingBackNeverBringsABoxBack) {
     EXPECT_EQ(ports_.messages.size(), 3u);
 }
 
+// Named in the box of missed alerts, a "Da adesso" row (whose next window
+// is open) waits a period from the answer, "Avvio Computer" the next run.
+TEST_F(Scheduler, ARowNamedMissedWaitsBeforeItsNextAlert) {
+    state_.examinedUpTo = At(2026, 12, 1, 9, 0, 0);
+    const RowId hourly = Add("Ogni ora", "03/12", "08.00", "Da adesso", "Ogni ora");
+    const RowId start = Add("All'avvio", "03/12", "08.00", "Da adesso", "Avvio Computer");
+    TickAt({At(2026, 12, 7, 9, 0, 0), At(2026, 12, 7, 9, 30, 0)});
+    ASSERT_EQ(ports_.messages.size(), 1u);
+    EXPECT_EQ(Stamp(hourly), "03/12/2026 08.00");
+    EXPECT_EQ(Stamp(start), "03/12/2026 08.00");
+    TickAt({At(2026, 12, 7, 10, 0, 10)});
+    EXPECT_EQ(ports_.messages, (std::vector<std::string>{ports_.messages[0], "Ogni ora - Scadenza: 03/12 ore: 08.00"}));
+    scheduler_.NewRun();
+    state_.avvioProgramma = "07/12/2026 11.00";
+    TickAt({At(2026, 12, 7, 11, 0, 10)});
+    ASSERT_EQ(ports_.messages.size(), 4u);
+    EXPECT_EQ(ports_.messages[2], "All'avvio - Scadenza: 03/12 ore: 08.00");
+}
+
+// A row added while the clock is set back, for a time the clock had already
+// shown, is alerted when its time comes again; if the program is closed
+// before, the next start names it as missed.
+TEST_F(Scheduler, ARowAddedWhileTheClockIsSetBackIsOwedItsOccurrence) {
+    TickAt({At(2026, 12, 7, 10, 0, 0)});
+    Add("Nuovo", "07/12", "09.30", "10 minuti prima", "Ogni ora");
+    TickAt({At(2026, 12, 7, 9, 5, 0)});
+    EXPECT_TRUE(ports_.messages.empty());
+    EXPECT_LT(*state_.examinedUpTo, At(2026, 12, 7, 9, 30, 0));
+    // Closed at 9.10, started at 11.00.
+    Values next;
+    next.list.AggiungiRiga(FieldsOf(state_.list.At(0).Texts()), 0);
+    next.examinedUpTo = state_.examinedUpTo;
+    next.avvioProgramma = "07/12/2026 11.00";
+    AlertScheduler later{next.Target(), clock_, ports_, unreadable_, [](const std::string&) {}};
+    clock_.now = At(2026, 12, 7, 11, 0, 0);
+    later.Timer1Timer();
+    ASSERT_EQ(ports_.messages.size(), 1u);
+    EXPECT_EQ(ports_.messages[0].rfind("Queste scadenze", 0), 0u);
+}
+
 // A stamp written without a year (a hand-edited archive) is its latest
 // moment not to come: alerted last December, not silenced until next year.
 TEST_F(Scheduler, AStampWithoutAYearIsItsLatestMomentNotToCome) {

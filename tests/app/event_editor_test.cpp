@@ -47,6 +47,9 @@ TEST(EventEditor, AOneOffKeepsItsAlertThroughACorrectionButNotThroughANewDayOrTi
     EXPECT_EQ(confirm(once("21/11"), [](EditorFields& f) { f.ora += 1.0 / 24; }), "01/01/1900 00.01");
     EXPECT_EQ(confirm(once("21/11"), [](EditorFields& f) { f.data += 1; }), "01/01/1900 00.01");
     EXPECT_EQ(confirm(once("21/11"), [](EditorFields& f) { f.ricorrenza = 0; }), "01/01/1900 00.01");
+    const RowId yearly = state.list.AggiungiRiga(
+        {"Bollo", "1 giorno prima", "21/11", "09.00", "Ogni ora", "Annuale", "20/11/2025 09.00"}, 0);
+    EXPECT_EQ(confirm(yearly, [](EditorFields& f) { f.ricorrenza = 1; }), "01/01/1900 00.01");
 }
 
 TEST(EventEditor, LabelsOutsideTheListsOpenWithNoItemAndConfirmEmpty) {
