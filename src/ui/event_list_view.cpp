@@ -260,6 +260,7 @@ namespace ricordex::ui {
 
 LRESULT EventListView::ListView1CustomDrawItem(NMLVCUSTOMDRAW& draw) {
     if (draw.nmcd.dwDrawStage == CDDS_PREPAINT) return CDRF_NOTIFYITEMDRAW;
+    if (draw.nmcd.dwDrawStage == (CDDS_ITEMPREPAINT | CDDS_SUBITEM)) return BoldDescription(draw);
     if (draw.nmcd.dwDrawStage != CDDS_ITEMPREPAINT) return CDRF_DODEFAULT;
     const std::size_t position = draw.nmcd.dwItemSpec;
     if (position >= rows_.Count()) return CDRF_DODEFAULT;
@@ -272,18 +273,30 @@ LRESULT EventListView::ListView1CustomDrawItem(NMLVCUSTOMDRAW& draw) {
     // The row's own colours, not the list's highlight.
     draw.nmcd.uItemState &= ~static_cast<UINT>(CDIS_SELECTED);
 
-    if (!bold_.empty() && bold_.count(rows_.At(position).Id()) != 0) {
-        if (const HFONT bold = BoldFont()) ::SelectObject(draw.nmcd.hdc, bold);
-    }
+    // A row to mark has its description in bold: told column by column.
+    const bool bold = !bold_.empty() && bold_.count(rows_.At(position).Id()) != 0;
+    const LRESULT drawn = bold ? CDRF_NEWFONT | CDRF_NOTIFYSUBITEMDRAW : CDRF_NEWFONT;
     const std::optional<RowStatus> status = StatusAt(position);
-    if (!status || *status == RowStatus::Unmarked) return CDRF_NEWFONT;
-    if (!systemColours) draw.clrText = TextColourOf(*status);
-    const int icon = static_cast<int>(*status);
-    if (rows_.At(position).Image() != icon) {
-        // The clock moved on since the icon was fetched: draw the row again.
-        rows_.SetImage(position, icon);
-        ListView_RedrawItems(list_, static_cast<int>(position), static_cast<int>(position));
+    if (status && *status != RowStatus::Unmarked) {
+        if (!systemColours) draw.clrText = TextColourOf(*status);
+        const int icon = static_cast<int>(*status);
+        if (rows_.At(position).Image() != icon) {
+            // The clock moved on since the icon was fetched: draw the row again.
+            rows_.SetImage(position, icon);
+            ListView_RedrawItems(list_, static_cast<int>(position), static_cast<int>(position));
+        }
     }
+    rowText_ = draw.clrText;
+    rowBackground_ = draw.clrTextBk;
+    return drawn;
+}
+
+LRESULT EventListView::BoldDescription(NMLVCUSTOMDRAW& draw) {
+    // The row's colours in every column, as set for the row.
+    draw.clrText = rowText_;
+    draw.clrTextBk = rowBackground_;
+    const HFONT font = draw.iSubItem == 0 ? BoldFont() : reinterpret_cast<HFONT>(::SendMessageW(list_, WM_GETFONT, 0, 0));
+    if (font != nullptr) ::SelectObject(draw.nmcd.hdc, font);
     return CDRF_NEWFONT;
 }
 

@@ -100,6 +100,8 @@ private:
     std::optional<RowStatus> StatusAt(std::size_t position);
     // The list's font in bold, made again when the list's font changes.
     HFONT BoldFont();
+    // A column of a row to mark: the description in bold, the rest not.
+    LRESULT BoldDescription(NMLVCUSTOMDRAW& draw);
 
     // The row to select once the control is made (chosen while the window
     // had not been shown yet).
@@ -112,6 +114,7 @@ private:
     const std::optional<DateTime>& examinedUpTo_;
     win::UniqueFont boldFont_;
     HFONT boldFontOf_ = nullptr;
+    COLORREF rowText_ = 0, rowBackground_ = 0;  // of the row being drawn
     ListCommands commands_;
     HWND list_ = nullptr;
     std::wstring scratch_;
