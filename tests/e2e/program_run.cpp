@@ -224,6 +224,14 @@ std::filesystem::path ProgramRun::LoadedFrom(const wchar_t* library) const {
     return {};
 }
 
+std::size_t ProgramRun::PrivateBytes() const {
+    PROCESS_MEMORY_COUNTERS_EX memory{};
+    memory.cb = sizeof(memory);
+    ::GetProcessMemoryInfo(process_.hProcess, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory), sizeof(memory));
+    // Wine gives the private pages as the page file's share only.
+    return memory.PrivateUsage != 0 ? memory.PrivateUsage : memory.PagefileUsage;
+}
+
 std::vector<std::filesystem::path> ProgramRun::Modules() const {
     HMODULE modules[1024];
     DWORD bytes = 0;

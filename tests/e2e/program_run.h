@@ -65,6 +65,9 @@ public:
     std::filesystem::path LoadedFrom(const wchar_t* library) const;
     // The files of every module the program has loaded, itself first.
     std::vector<std::filesystem::path> Modules() const;
+    // The memory the program holds for itself alone (not what it shares
+    // with other processes, such as the mapped files of its libraries).
+    std::size_t PrivateBytes() const;
 
 private:
     PROCESS_INFORMATION process_{};
