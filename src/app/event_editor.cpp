@@ -72,7 +72,8 @@ RowId ConfirmEvent(ProgramState& state, std::optional<RowId> editing, const Edit
         // lead or its frequency: alerted once, it stays done. A new date or
         // time makes it a new one-off, and so does a yearly row made one.
         const EventRow& old = state.list.At(*position);
-        const bool stillOnce = recurrence == ElencoRicorrenza[1] && EqualIgnoringCase(old.Text(kRicorrenza), recurrence);
+        const bool stillOnce =
+            recurrence == ElencoRicorrenza[1] && EqualIgnoringCase(old.Text(kRicorrenza), recurrence);
         if (stillOnce && old.Text(kData) == date && old.Text(kOra) == time) {
             stamp = old.Text(kUltimoAvviso);
         }

@@ -104,7 +104,9 @@ std::vector<RowTexts> MergeRows(const std::vector<RowTexts>& base, const std::ve
         if (keep == 0) return;
         std::vector<const std::string*>& stamps = tally.stamps;
         if (stamps.size() > static_cast<std::size_t>(keep)) {
-            auto later = [notAfter](const std::string* a, const std::string* b) { return LaterStamp(*a, *b, notAfter); };
+            auto later = [notAfter](const std::string* a, const std::string* b) {
+                return LaterStamp(*a, *b, notAfter);
+            };
             std::partial_sort(stamps.begin(), stamps.begin() + keep, stamps.end(), later);
         }
         for (int i = 0; i < keep; ++i) {

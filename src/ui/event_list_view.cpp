@@ -295,7 +295,8 @@ LRESULT EventListView::BoldDescription(NMLVCUSTOMDRAW& draw) {
     // The row's colours in every column, as set for the row.
     draw.clrText = rowText_;
     draw.clrTextBk = rowBackground_;
-    const HFONT font = draw.iSubItem == 0 ? BoldFont() : reinterpret_cast<HFONT>(::SendMessageW(list_, WM_GETFONT, 0, 0));
+    const HFONT font =
+        draw.iSubItem == 0 ? BoldFont() : reinterpret_cast<HFONT>(::SendMessageW(list_, WM_GETFONT, 0, 0));
     if (font != nullptr) ::SelectObject(draw.nmcd.hdc, font);
     return CDRF_NEWFONT;
 }
