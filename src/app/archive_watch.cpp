@@ -14,8 +14,8 @@ struct ArchiveWatch::Shared {
     std::function<void()> looked;  // emptied when the watch goes
 };
 
-ArchiveWatch::ArchiveWatch(ArchiveFiles& files, std::function<void()> looked, AnswersAtOnce answersAtOnce)
-    : files_(files), answersAtOnce_(std::move(answersAtOnce)), shared_(std::make_shared<Shared>()) {
+ArchiveWatch::ArchiveWatch(ArchiveFiles& files, std::function<void()> looked)
+    : files_(files), shared_(std::make_shared<Shared>()) {
     shared_->looked = std::move(looked);
 }
 
@@ -31,12 +31,11 @@ bool ArchiveWatch::Looking() const {
 
 bool ArchiveWatch::Look(const ArchiveLookRequest& request, Moment now) {
     if (now < notBefore_ || Looking()) return false;
-    started_ = now;
-    if (answersAtOnce_ && answersAtOnce_(request.archive) && LookedHere(request)) return true;
     {
         const std::lock_guard lock(shared_->mutex);
         shared_->looking = true;
     }
+    started_ = now;
     // The thread holds what it needs: the watch may be gone when it ends.
     std::thread([shared = shared_, &files = files_, request] {
         ArchiveLook look{request, {}};
@@ -52,18 +51,6 @@ bool ArchiveWatch::Look(const ArchiveLookRequest& request, Moment now) {
         shared->looking = false;
         if (shared->looked) shared->looked();
     }).detach();
-    return true;
-}
-
-bool ArchiveWatch::LookedHere(const ArchiveLookRequest& request) {
-    ArchiveLookRequest stampOnly = request;
-    stampOnly.readWhenChanged = false;
-    ArchiveLook look = LookAtArchive(files_, stampOnly);
-    if (request.readWhenChanged && look.sight.stamp && look.sight.stamp != request.known) return false;
-    look.request = request;
-    const std::lock_guard lock(shared_->mutex);
-    shared_->result = std::move(look);
-    if (shared_->looked) shared_->looked();
     return true;
 }
 

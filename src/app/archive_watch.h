@@ -17,18 +17,10 @@ class ArchiveWatch {
 public:
     using Moment = std::chrono::steady_clock::time_point;
 
-    // Whether the archive's folder answers at once (a local disk): its
-    // stamp is then taken right where the look is asked for, and a thread
-    // is started only to read a file that changed. A thread costs the
-    // process memory of its own (under Wine, a megabyte that stays after it
-    // ends) at every look of a program that mostly sits in the tray.
-    using AnswersAtOnce = std::function<bool(const std::filesystem::path& archive)>;
-
-    // `looked` is called once the look's result can be taken, on the look's
-    // thread or within Look (the window posts itself a message); `files`
-    // must outlive every look, also one still waiting when the watch is gone.
-    // Without `answersAtOnce` every look runs on a thread.
-    ArchiveWatch(ArchiveFiles& files, std::function<void()> looked, AnswersAtOnce answersAtOnce = {});
+    // `looked` is called on the look's thread once its result can be taken
+    // (the window posts itself a message); `files` must outlive every look,
+    // also one still waiting when the watch is gone.
+    ArchiveWatch(ArchiveFiles& files, std::function<void()> looked);
     // Does not wait for a look still under way: it ends on its own.
     ~ArchiveWatch();
     ArchiveWatch(const ArchiveWatch&) = delete;
@@ -48,11 +40,7 @@ public:
 
 private:
     struct Shared;
-    // The stamp taken here; false when the file changed and must be read.
-    bool LookedHere(const ArchiveLookRequest& request);
-
     ArchiveFiles& files_;
-    AnswersAtOnce answersAtOnce_;
     std::shared_ptr<Shared> shared_;
     Moment started_{};
     Moment notBefore_{};

@@ -14,7 +14,6 @@
 #include "ui/program_icons.h"
 #include "ui/resource_ids.h"
 #include "win/application.h"
-#include "win/archive_files.h"
 #include "win/controls.h"
 #include "win/pictures.h"
 #include "win/start_marks.h"
@@ -91,7 +90,7 @@ TFMain::TFMain(ProgramState& state, Services& services)
       scheduler_({state.list, state.settings.suono, state.avvioProgramma, state.aggiornatoDaTimer, state.alertStamps,
                   state.examinedUpTo, state.loadIncomplete, state.missedUnnamed},
                  services.clock, alertPorts_, unreadable_, [this](const std::string& text) { reports_.AddUnreadableRow(text); }),
-      archiveWatch_(services.files, [this] { ::PostMessageW(Handle(), kArchiveLooked, 0, 0); }, &win::OnLocalDisk) {
+      archiveWatch_(services.files, [this] { ::PostMessageW(Handle(), kArchiveLooked, 0, 0); }) {
     services_.report = [this](const std::string& text) { reports_.Add(text); };
     services_.runFileWork = [](const std::function<void()>& work) { win::RunWhilePainting(work); };
     listView1_.SetCommands({[this](int column) { ListView1ColumnClick(column); },

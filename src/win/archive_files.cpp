@@ -245,13 +245,4 @@ void Win32ArchiveFiles::Remove(const std::filesystem::path& path) {
     throw InOutError(InOutCodeFromSystemError(error));
 }
 
-bool OnLocalDisk(const std::filesystem::path& path) {
-    std::wstring text = path.wstring();
-    // "\\?\C:\..." is a drive's path; "\\?\UNC\..." and "\\server\..." a share's.
-    if (text.starts_with(L"\\\\?\\") || text.starts_with(L"\\\\.\\")) text.erase(0, 4);
-    if (text.size() < 3 || text[1] != L':' || (text[2] != L'\\' && text[2] != L'/')) return false;
-    const wchar_t root[] = {text[0], L':', L'\\', L'\0'};
-    return ::GetDriveTypeW(root) == DRIVE_FIXED;
-}
-
 }  // namespace ricordex::win

@@ -42,10 +42,4 @@ int InOutCodeFromSystemError(unsigned long error);
 // not pass for a folder without an archive.
 bool FileExists(const std::filesystem::path& path);
 
-// Whether the file lies on a disk of this PC (a drive letter Windows calls
-// fixed), whose folders answer at once: not a network share, a mapped
-// drive, a removable disk or an optical one. Told from the path's drive
-// alone, without asking its folder anything.
-bool OnLocalDisk(const std::filesystem::path& path);
-
 }  // namespace ricordex::win

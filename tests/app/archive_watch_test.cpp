@@ -100,45 +100,5 @@ TEST_F(ArchiveWatchTest, AWatchGoneBeforeItsLookEndsIsNotTold) {
     EXPECT_EQ(looked_, 0);
 }
 
-// A folder on a local disk: the stamp is taken within Look, and only a
-// changed file is read on a thread.
-class LocalArchiveWatchTest : public ArchiveWatchTest {
-protected:
-    ArchiveWatch local_{files_, [this] { ++looked_; }, [](const std::filesystem::path&) { return true; }};
-};
-
-TEST_F(LocalArchiveWatchTest, AnUnchangedFileIsLookedAtWithinLook) {
-    const ArchiveLookRequest request{archive_, files_.StampOf(archive_), 0, true};
-    EXPECT_TRUE(local_.Look(request, t0_));
-    EXPECT_EQ(looked_, 1) << "told before Look returns";
-    EXPECT_FALSE(local_.Looking() && !local_.TakeResult(t0_).has_value());
-    looked_ = 0;
-    // Taken as the window takes it, once.
-    EXPECT_TRUE(local_.Look(request, t0_ + 10s));
-    const std::optional<ArchiveLook> look = local_.TakeResult(t0_ + 10s);
-    ASSERT_TRUE(look.has_value());
-    EXPECT_EQ(look->sight.stamp, request.known);
-    EXPECT_FALSE(look->sight.rows.has_value()) << "nothing read";
-    EXPECT_TRUE(look->request.readWhenChanged);
-    EXPECT_FALSE(local_.TakeResult(t0_ + 10s).has_value());
-}
-
-TEST_F(LocalArchiveWatchTest, AChangedFileIsReadAsOnAFolderThatMayWait) {
-    EXPECT_TRUE(local_.Look(Request(archive_), t0_));
-    for (int i = 0; i < 500 && looked_ == 0; ++i) std::this_thread::sleep_for(10ms);
-    const std::optional<ArchiveLook> look = local_.TakeResult(t0_);
-    ASSERT_TRUE(look.has_value());
-    ASSERT_TRUE(look->sight.rows.has_value());
-    EXPECT_EQ(look->sight.rows->size(), 1u);
-}
-
-TEST_F(LocalArchiveWatchTest, AMissingFileIsALookWithoutAStamp) {
-    EXPECT_TRUE(local_.Look(Request(dir_ / "Altro.psc"), t0_));
-    EXPECT_EQ(looked_, 1);
-    const std::optional<ArchiveLook> look = local_.TakeResult(t0_);
-    ASSERT_TRUE(look.has_value());
-    EXPECT_FALSE(look->sight.stamp.has_value());
-}
-
 }  // namespace
 }  // namespace ricordex

@@ -207,20 +207,3 @@ TEST_F(Win32Files, SystemErrorsBecomeTheRuntimesTexts) {
 
 }  // namespace
 }  // namespace ricordex::win
-
-namespace ricordex::win {
-namespace {
-
-TEST(OnLocalDiskTest, ADriveOfThisPcAnswersAtOnceAShareOrANameWithoutADriveMayNot) {
-    wchar_t system[MAX_PATH] = {};
-    ASSERT_NE(::GetSystemDirectoryW(system, MAX_PATH), 0u);  // on C:, a fixed disk
-    EXPECT_TRUE(OnLocalDisk(std::filesystem::path(system) / L"Ricordex.psc"));
-    EXPECT_TRUE(OnLocalDisk(L"\\\\?\\" + std::wstring(system) + L"\\Ricordex.psc"));
-    EXPECT_FALSE(OnLocalDisk(L"\\\\server\\share\\Ricordex.psc"));
-    EXPECT_FALSE(OnLocalDisk(L"\\\\?\\UNC\\server\\share\\Ricordex.psc"));
-    EXPECT_FALSE(OnLocalDisk(L"Ricordex.psc"));
-    EXPECT_FALSE(OnLocalDisk(L""));
-}
-
-}  // namespace
-}  // namespace ricordex::win
