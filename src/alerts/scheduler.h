@@ -60,11 +60,10 @@ struct AlertedList {
     // what the archive does (a load that failed leaves it where it was).
     std::optional<DateTime>& examinedUpTo;
     const bool& loadIncomplete;
-    // The rows the last box of missed alerts could not name, only count:
-    // the list shows them in bold.
+    // The rows that boxes of missed alerts could not name, only count, in
+    // this run: the list shows them in bold.
     std::unordered_set<RowId>& missedUnnamed;
 };
-
 
 class AlertScheduler {
 public:
