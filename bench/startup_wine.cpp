@@ -32,6 +32,7 @@
 #include "core/archive.h"
 #include "core/date_time.h"
 #include "core/std_archive_files.h"
+#include "support/quiet_archive.h"
 
 namespace {
 
@@ -125,28 +126,6 @@ void PrintMinimumAndMedian(const Contender& contender) {
                 times[times.size() / 2]);
 }
 
-// The events fall from a month to eleven months from today, alerted a week
-// before: none is due while the benchmark runs, whatever the day, and no
-// alert box is counted in a start or in the memory of the program idle.
-void WriteArchive(const std::filesystem::path& path, int events) {
-    using namespace ricordex;
-    SYSTEMTIME now{};
-    ::GetLocalTime(&now);
-    const DateTime today = CivilDate(now.wYear, now.wMonth, now.wDay);
-    const CivilDateTime lastAlert = DecodeDateTime(today - 30);
-    char stamp[24];
-    std::snprintf(stamp, sizeof stamp, "%02d/%02d/%04d 09.00", lastAlert.day, lastAlert.month, lastAlert.year);
-    EventList list;
-    for (int i = 0; i < events; ++i) {
-        char description[40], date[8];
-        std::snprintf(description, sizeof description, "Evento %d di prova", (i * 7919) % 100000);
-        const CivilDateTime day = DecodeDateTime(today + 30 + i % 300);
-        std::snprintf(date, sizeof date, "%02d/%02d", day.day, day.month);
-        list.AppendUnordered({description, "1 settimana prima", date, "08.00", "Ogni giorno", "Annuale", stamp}, 0);
-    }
-    StdArchiveFiles files;
-    ScriviRecord(list, files, path);
-}
 
 // Ricordex starts with its settings as the benchmark wants them, whatever
 // the last start wrote at its close.
@@ -180,7 +159,7 @@ void PrintStartMarks(const std::filesystem::path& program, const std::filesystem
 // Memory: idle in the notification area with 100 events, next to the
 // minimal program's window.
 void PrintIdleMemory(const std::filesystem::path& program, const std::filesystem::path& work) {
-    WriteArchive(work / "Ricordex-100.psc", 100);
+    ricordex::testing::WriteQuietArchive(work / "Ricordex-100.psc", 100);
     SetUpRicordex(work / "Ricordex-100.psc", 1);
     const Started idle = StartOnce(program, L"Ricordex.TFMain", {}, Shown::TrayOnly, true);
     const Started baseline =
@@ -210,7 +189,7 @@ int main(int argc, char** argv) {
     minimal("minimal program, one window", L"minimal_window_cc6.exe");
     for (int events : {0, 10'000, 100'000}) {
         const std::filesystem::path archive = work / ("Ricordex-" + std::to_string(events) + ".psc");
-        WriteArchive(archive, events);
+        ricordex::testing::WriteQuietArchive(archive, events);
         char name[64];
         std::snprintf(name, sizeof name, "minimal program with a list, %d rows", events);
         minimal(name, L"minimal_list.exe", std::to_wstring(events));

@@ -10,11 +10,9 @@
 #include <cstdio>
 #include <thread>
 
-#include "core/archive.h"
-#include "core/date_time.h"
-#include "core/std_archive_files.h"
 #include "e2e/fresh_program.h"
 #include "e2e/program_run.h"
+#include "support/quiet_archive.h"
 
 namespace ricordex::e2e {
 namespace {
@@ -26,31 +24,11 @@ using namespace std::chrono_literals;
 // 3,900 KiB there, and each look's ended thread keeps about a megabyte).
 constexpr std::size_t kIdleCeilingKiB = 5900;
 
-// Events from a month to eleven months ahead, alerted a week before: no
-// alert box while the test looks.
-void WriteQuietArchive(const std::filesystem::path& path, int events) {
-    SYSTEMTIME now{};
-    ::GetLocalTime(&now);
-    const DateTime today = CivilDate(now.wYear, now.wMonth, now.wDay);
-    const CivilDateTime lastAlert = DecodeDateTime(today - 30);
-    char stamp[24];
-    std::snprintf(stamp, sizeof stamp, "%02d/%02d/%04d 09.00", lastAlert.day, lastAlert.month, lastAlert.year);
-    EventList list;
-    for (int i = 0; i < events; ++i) {
-        char description[40], date[8];
-        std::snprintf(description, sizeof description, "Evento %d di prova", i);
-        const CivilDateTime day = DecodeDateTime(today + 30 + i % 300);
-        std::snprintf(date, sizeof date, "%02d/%02d", day.day, day.month);
-        list.AppendUnordered({description, "1 settimana prima", date, "08.00", "Ogni giorno", "Annuale", stamp}, 0);
-    }
-    StdArchiveFiles files;
-    ScriviRecord(list, files, path);
-}
 
 class IdleMemoryTest : public FreshProgram {};
 
 TEST_F(IdleMemoryTest, IdleInTheNotificationAreaWithAHundredEventsStaysUnderItsCeiling) {
-    WriteQuietArchive(archive_, 100);
+    testing::WriteQuietArchive(archive_, 100);
     Key()->WriteString("Dati", archive_.wstring());
     SetAvvio(1);
     ProgramRun run(dir_.path());
