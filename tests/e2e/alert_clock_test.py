@@ -53,13 +53,12 @@ import sys
 import tempfile
 import time
 
+from e2e_common import MAIN_TITLE, Windows, descriptions, pack, wait_for
+
 HERE = os.path.dirname(os.path.abspath(__file__))
 TOOLS = os.path.join(HERE, "..", "..", "tools")
 LIBFAKETIME = "/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1"
-CAPACITY = (80, 20, 6, 10, 15, 10, 16)
-RECORD = sum(c + 1 for c in CAPACITY)  # 164
 NEVER = "01/01/1900 00.01"
-MAIN_TITLE = "Ricordex - promemoria delle scadenze"
 ALERT = "Avviso Scadenza"
 MISSED = "Queste scadenze sono passate mentre Ricordex non poteva avvisare:"
 TICK = 10  # seconds between the program's ticks
@@ -70,32 +69,11 @@ def at(text):
 
 
 def record(description, lead, when, frequency, recurrence="Annuale", stamp=NEVER):
-    texts = (description, lead, when.strftime("%d/%m"), when.strftime("%H.%M"), frequency, recurrence, stamp)
-    out = b""
-    for text, capacity in zip(texts, CAPACITY):
-        data = text.encode("cp1252")
-        out += bytes([len(data)]) + data + b"\0" * (capacity - len(data))
-    return out
-
-
-def descriptions(path):
-    data = open(path, "rb").read()
-    assert len(data) % RECORD == 0, f"archive of {len(data)} bytes"
-    return sorted(data[i + 1:i + 1 + min(data[i], CAPACITY[0])].decode("cp1252") for i in range(0, len(data), RECORD))
+    return pack((description, lead, when.strftime("%d/%m"), when.strftime("%H.%M"), frequency, recurrence, stamp))
 
 
 def alert_line(description, when):
     return f"{description} - Scadenza: {when:%d/%m} ore: {when:%H.%M}"
-
-
-def wait_for(what, check, timeout=30):
-    end = time.time() + timeout
-    while time.time() < end:
-        result = check()
-        if result:
-            return result
-        time.sleep(0.3)
-    raise AssertionError(f"timed out after {timeout} s waiting for {what}")
 
 
 class Clock:
@@ -139,12 +117,13 @@ class Display:
         self.process.wait()
 
 
-class Pc:
+class Pc(Windows):
     """One PC: a Wine prefix under the faked clock, a display, the program."""
 
     def __init__(self, name, prefix, display, folder, clock):
         self.name = name
-        self.x = dict(os.environ, DISPLAY=display)
+        self.label = f"PC {name}"
+        self.x = self.x_env = dict(os.environ, DISPLAY=display)
         self.env = dict(self.x, WINEPREFIX=prefix, WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=", TZ="UTC",
                         LD_PRELOAD=LIBFAKETIME, FAKETIME_TIMESTAMP_FILE=clock.path, FAKETIME_NO_CACHE="1",
                         FAKETIME_DONT_FAKE_MONOTONIC="1")
@@ -175,20 +154,6 @@ class Pc:
         if examined_up_to:
             self.reg("add", r"HKCU\SOFTWARE\Ricordex", "/v", "UltimoControllo", "/d",
                      examined_up_to.strftime("%d/%m/%Y %H.%M.%S"), "/f")
-
-    def xdotool(self, *args):
-        result = subprocess.run(["xdotool", *args], env=self.x, capture_output=True, text=True)
-        return result.stdout.split()
-
-    def window(self, title):
-        found = self.xdotool("search", "--onlyvisible", "--name", "^" + title + "$")
-        return found[0] if found else None
-
-    def wait_window(self, title, timeout=30):
-        return wait_for(f"PC {self.name}: window '{title}'", lambda: self.window(title), timeout)
-
-    def wait_gone(self, title, timeout=30):
-        wait_for(f"PC {self.name}: window '{title}' to close", lambda: not self.window(title), timeout)
 
     def no_window(self, title, seconds, why):
         end = time.time() + seconds

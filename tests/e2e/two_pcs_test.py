@@ -27,40 +27,15 @@ import sys
 import tempfile
 import time
 
+from e2e_common import MAIN_TITLE, Windows, descriptions, pack, wait_for
+
 HERE = os.path.dirname(os.path.abspath(__file__))
 TOOLS = os.path.join(HERE, "..", "..", "tools")
-CAPACITY = (80, 20, 6, 10, 15, 10, 16)
-RECORD = sum(c + 1 for c in CAPACITY)  # 164
-MAIN_TITLE = "Ricordex - promemoria delle scadenze"
 TICK = 10  # seconds between the program's ticks, when it follows the archive
 
 
 def record(description):
-    texts = (description, "1 giorno prima", "15/03", "08.00", "Ogni ora", "Annuale", "01/01/1900 00.01")
-    out = b""
-    for text, capacity in zip(texts, CAPACITY):
-        data = text.encode("cp1252")
-        out += bytes([len(data)]) + data + b"\0" * (capacity - len(data))
-    return out
-
-
-def descriptions(path):
-    data = open(path, "rb").read()
-    assert len(data) % RECORD == 0, f"archive of {len(data)} bytes"
-    rows = []
-    for at in range(0, len(data), RECORD):
-        rows.append(data[at + 1:at + 1 + min(data[at], CAPACITY[0])].decode("cp1252"))
-    return sorted(rows)
-
-
-def wait_for(what, check, timeout=30):
-    end = time.time() + timeout
-    while time.time() < end:
-        result = check()
-        if result:
-            return result
-        time.sleep(0.2)
-    raise AssertionError(f"timed out waiting for {what}")
+    return pack((description, "1 giorno prima", "15/03", "08.00", "Ogni ora", "Annuale", "01/01/1900 00.01"))
 
 
 class Display:
@@ -94,12 +69,12 @@ class Display:
             self.process.wait()
 
 
-class Pc:
+class Pc(Windows):
     """One PC: a Wine prefix, a display, a program folder, and the program."""
 
     def __init__(self, name, prefix, display, folder, archive):
-        self.name = name
-        self.env = dict(os.environ, WINEPREFIX=prefix, DISPLAY=display, WINEDEBUG="-all",
+        self.name = self.label = name
+        self.env = self.x_env = dict(os.environ, WINEPREFIX=prefix, DISPLAY=display, WINEDEBUG="-all",
                         WINEDLLOVERRIDES="mscoree,mshtml=")
         self.env.pop("LC_ALL", None)
         self.process = None
@@ -120,20 +95,6 @@ class Pc:
 
     def reg(self, *args):
         subprocess.run(["wine", "reg", *args], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-
-    def xdotool(self, *args):
-        result = subprocess.run(["xdotool", *args], env=self.env, capture_output=True, text=True)
-        return result.stdout.split()
-
-    def window(self, title):
-        found = self.xdotool("search", "--onlyvisible", "--name", "^" + title + "$")
-        return found[0] if found else None
-
-    def wait_window(self, title, timeout=30):
-        return wait_for(f"{self.name}: window '{title}'", lambda: self.window(title), timeout)
-
-    def wait_gone(self, title, timeout=30):
-        wait_for(f"{self.name}: window '{title}' to close", lambda: not self.window(title), timeout)
 
     def start(self, recovery=False):
         """Starts the program; with `recovery`, answers "Si" to its question
