@@ -43,7 +43,7 @@ class SilentPorts final : public AlertPorts {
 public:
     void SetInterval(unsigned) override {}
     void SoundAlarm(const std::wstring&) override {}
-    void ShowAlert(std::string_view) override {}
+    Postpone ShowAlert(std::string_view) override { return Postpone::No; }
 };
 
 // Rows spread over the year, none due: past ones, and future ones outside
@@ -73,8 +73,10 @@ struct Program {
     std::optional<DateTime> examinedUpTo;
     bool loadIncomplete = false;
     std::unordered_set<RowId> missedUnnamed;
+    Postponements postponed;
     AlertedList Target() {
-        return {list, suono, avvioProgramma, aggiornatoDaTimer, alertStamps, examinedUpTo, loadIncomplete, missedUnnamed};
+        return {list,         suono,          avvioProgramma, aggiornatoDaTimer, alertStamps,
+                examinedUpTo, loadIncomplete, missedUnnamed,  postponed};
     }
 };
 
@@ -121,9 +123,10 @@ public:
     explicit ShiftingPorts(EventList& list) : list_(list) {}
     void SetInterval(unsigned) override {}
     void SoundAlarm(const std::wstring&) override {}
-    void ShowAlert(std::string_view) override {
+    Postpone ShowAlert(std::string_view) override {
         list_.AggiungiRiga({"0 aggiunto", "Nessun Avviso", "01/01", "08.00", "Ogni giorno", "Annuale", ""}, 0);
         ++alerts;
+        return Postpone::No;
     }
     long alerts = 0;
 

@@ -10,6 +10,9 @@ namespace {
 // a bound all the same, for a tick must end.
 constexpr int kMostLooksInATick = 50;
 constexpr double kSecond = 1.0 / 86'400;
+// A put-off alert found later than this after its moment was not told on
+// time: it goes with the missed ones.
+constexpr double kPostponedOnTime = 2.0 / 1440;
 
 }  // namespace
 
@@ -87,9 +90,11 @@ void AlertScheduler::Timer1Timer() {
     for (int look = 0; look < kMostLooksInATick; ++look) {
         judgedUpTo_ = now;
         owed_.reset();
-        const bool shown = target_.list.Count() != 0 && Look(now);
+        const Looked looked = Look(now);
+        // While alerts wait, what passes is still to be told.
+        if (looked == Looked::Waiting) break;
         if (!target_.loadIncomplete) examinedUpTo = owed_ ? std::min(now, *owed_ - kSecond) : now;
-        if (!shown) break;
+        if (looked == Looked::Nothing) break;
         now = Moment();
     }
 }
@@ -117,7 +122,9 @@ std::vector<RowAt> AlertScheduler::RowsToExamine(const Watch& watch) {
     revisionAtLastLook_ = list.Revision();
     // While the clock is behind the moment judged (set back a little), rows
     // are judged at two moments: every one is examined, for that while.
-    if (examineEveryRow_ || changed || watch.clock < watch.now) {
+    // So too while alerts wait: a row whose occurrence passes meanwhile
+    // must still be found once the wait is over.
+    if (examineEveryRow_ || changed || watch.clock < watch.now || waitingSince_) {
         std::vector<RowAt> every;
         every.reserve(list.Count());
         for (std::size_t i = 0; i < list.Count(); ++i) every.push_back({i, list.At(i).Id()});
@@ -127,7 +134,11 @@ std::vector<RowAt> AlertScheduler::RowsToExamine(const Watch& watch) {
     return index_.ToExamine(list, watch.now);
 }
 
-bool AlertScheduler::Look(DateTime now) {
+AlertScheduler::Looked AlertScheduler::Look(DateTime now) {
+    EventList& list = target_.list;
+    // A put-off alert goes with its event: one deleted or changed since
+    // comes back no more.
+    if (list.Revision() != revisionAtLastLook_ && !target_.loadIncomplete) target_.postponed.KeepThoseIn(list);
     const Watch watch = WatchAt(now);
     std::vector<Due> due;
     std::vector<Missed> missed;
@@ -135,8 +146,8 @@ bool AlertScheduler::Look(DateTime now) {
     // it they are followed by id: while a message is open the list may be
     // edited, re-sorted or reloaded.
     const bool held = watch.clock < watch.now;
-    for (const RowAt& at : RowsToExamine(watch)) {
-        const EventRow& row = target_.list.At(at.position);
+    for (const RowAt& at : list.Count() == 0 ? std::vector<RowAt>{} : RowsToExamine(watch)) {
+        const EventRow& row = list.At(at.position);
         if (held) Owe(row, watch);
         switch (Examine(row, watch)) {
         case Verdict::Due: {
@@ -147,35 +158,71 @@ bool AlertScheduler::Look(DateTime now) {
             due.push_back({at, NextOccurrence(*ReadEventDate(row), judgedAt).at, RuleOf(row).period});
             break;
         }
-        case Verdict::Missed:
-            missed.push_back({at.id, PreviousOccurrence(*ReadEventDate(row), now).at, RuleOf(row).period});
+        case Verdict::Missed: {
+            const DateTime occurred = PreviousOccurrence(*ReadEventDate(row), now).at;
+            // Passed while alerts waited for the user: told now, as it would have
+            // been.
+            if (waitingSince_ && occurred > *waitingSince_) {
+                due.push_back({at, occurred, RuleOf(row).period, true});
+            } else {
+                missed.push_back({at.id, occurred, RuleOf(row).period});
+            }
             break;
+        }
         case Verdict::Restamp: Stamp(at.position, now); break;  // held off one period from now
         case Verdict::None: break;
         }
     }
     // A restamp is no news: the next look need not read every row for it.
-    revisionAtLastLook_ = target_.list.Revision();
+    revisionAtLastLook_ = list.Revision();
+
+    // The put-off alerts whose moment came: on time, each in its own box;
+    // late (the PC was off or asleep, another box was open), with the
+    // missed ones. One whose event the list does not hold yet (the archive
+    // could not be read) waits for it.
+    std::vector<Postponement> postponed;
+    std::vector<Postponement> late;
+    for (const Postponement& item : target_.postponed.DueAt(now)) {
+        if (!FindEvent(list, item.event)) continue;
+        const bool onTime =
+            now - item.at <= kPostponedOnTime || (waitingSince_ && item.at >= *waitingSince_ - kPostponedOnTime);
+        (onTime ? postponed : late).push_back(item);
+    }
+
+    if (due.empty() && missed.empty() && postponed.empty() && late.empty()) {
+        waitingSince_.reset();
+        return Looked::Nothing;
+    }
+    if (ports_.AlertsMustWait()) {
+        if (!waitingSince_) waitingSince_ = now;
+        return Looked::Waiting;
+    }
+    if (waitingSince_) index_.Forget();  // worked out before the wait
+    waitingSince_.reset();
 
     bool shown = false;
-    if (!missed.empty()) {
-        ShowMissed(missed);
+    if (!missed.empty() || !late.empty()) {
+        ShowMissed(missed, late);
+        shown = true;
+    }
+    for (const Postponement& item : postponed) {
+        ShowPostponed(item);
         shown = true;
     }
     for (const Due& row : due) {
-        const std::optional<std::size_t> position = target_.list.Find(row.at.id, row.at.position);
+        const std::optional<std::size_t> position = list.Find(row.at.id, row.at.position);
         if (!position) continue;
         // After a box, the row is judged at its dismissal; one that passed
         // meanwhile is missed, for the next look.
-        if (shown) {
+        if (shown && !row.passedWaiting) {
             Watch after = WatchAt(Moment());
             after.examinedUpTo = now;
-            if (Examine(target_.list.At(*position), after) != Verdict::Due) continue;
+            if (Examine(list.At(*position), after) != Verdict::Due) continue;
         }
         AlertRow(row, *position);
         shown = true;
     }
-    return shown;
+    return shown ? Looked::Shown : Looked::Nothing;
 }
 
 void AlertScheduler::Owe(const EventRow& row, const Watch& watch) {
@@ -186,12 +233,22 @@ void AlertScheduler::Owe(const EventRow& row, const Watch& watch) {
     if (occurrence <= watch.now && (!owed_ || occurrence < *owed_)) owed_ = occurrence;
 }
 
-void AlertScheduler::AlertRow(const Due& due, std::size_t position) {
+Postpone AlertScheduler::Tell(const std::string& text, const std::vector<std::string>& events) {
     ports_.SetInterval(kHoldOffInterval);
     ports_.SoundAlarm(target_.suono);
-    ports_.ShowAlert(AlertText(target_.list.At(position)));
+    const Postpone answer = ports_.ShowAlert(text);
     ports_.SetInterval(kNormalInterval);
     heldOff_ = false;
+    if (answer != Postpone::No) {
+        const DateTime until = PostponedUntil(answer, Moment());
+        for (const std::string& event : events) target_.postponed.Add(event, until);
+    }
+    return answer;
+}
+
+void AlertScheduler::AlertRow(const Due& due, std::size_t position) {
+    const EventRow& row = target_.list.At(position);
+    Tell(AlertText(row), {EventKey(row)});
     // The row may have moved or gone while the message was open.
     const std::optional<std::size_t> now = target_.list.Find(due.at.id, position);
     if (!now) return;
@@ -200,25 +257,38 @@ void AlertScheduler::AlertRow(const Due& due, std::size_t position) {
     if (dismissed > due.occurrence && due.period > 0) heldUntil_[due.at.id] = dismissed + due.period;
 }
 
-void AlertScheduler::ShowMissed(const std::vector<Missed>& missed) {
+void AlertScheduler::ShowMissed(const std::vector<Missed>& missed, const std::vector<Postponement>& late) {
     // The most recent first: the ones left out of the box, counted and
     // marked in the list, are the oldest.
-    std::vector<Missed> byTime = missed;
-    std::stable_sort(byTime.begin(), byTime.end(),
-                     [](const Missed& a, const Missed& b) { return a.occurred > b.occurred; });
-    std::vector<std::string> alerts;
-    alerts.reserve(missed.size());
-    for (const Missed& row : byTime) {
+    struct Line {
+        DateTime at;
+        RowId id;
+        std::string event;
+    };
+    std::vector<Line> lines;
+    lines.reserve(missed.size() + late.size());
+    for (const Missed& row : missed) {
         if (const std::optional<std::size_t> position = target_.list.Find(row.id)) {
-            if (alerts.size() >= kMissedLinesShown) target_.missedUnnamed.insert(row.id);
-            alerts.push_back(AlertText(target_.list.At(*position)));
+            lines.push_back({row.occurred, row.id, EventKey(target_.list.At(*position))});
         }
     }
-    ports_.SetInterval(kHoldOffInterval);
-    ports_.SoundAlarm(target_.suono);
-    ports_.ShowAlert(MissedAlertsText(alerts));
-    ports_.SetInterval(kNormalInterval);
-    heldOff_ = false;
+    for (const Postponement& item : late) {
+        if (const std::optional<std::size_t> position = FindEvent(target_.list, item.event)) {
+            lines.push_back({item.at, target_.list.At(*position).Id(), item.event});
+        }
+        target_.postponed.Remove(item.event);  // told here
+    }
+    std::stable_sort(lines.begin(), lines.end(), [](const Line& a, const Line& b) { return a.at > b.at; });
+    std::vector<std::string> alerts;
+    std::vector<std::string> events;
+    alerts.reserve(lines.size());
+    for (const Line& line : lines) {
+        const std::optional<std::size_t> position = target_.list.Find(line.id);
+        if (alerts.size() >= kMissedLinesShown) target_.missedUnnamed.insert(line.id);
+        alerts.push_back(AlertText(target_.list.At(*position)));
+        events.push_back(line.event);
+    }
+    Tell(MissedAlertsText(alerts), events);
     const DateTime dismissed = Moment();
     for (const Missed& row : missed) {
         if (const std::optional<std::size_t> position = target_.list.Find(row.id)) {
@@ -226,6 +296,14 @@ void AlertScheduler::ShowMissed(const std::vector<Missed>& missed) {
             heldUntil_[row.id] = row.period > 0 ? dismissed + row.period : HUGE_VAL;
         }
     }
+}
+
+void AlertScheduler::ShowPostponed(const Postponement& postponed) {
+    const std::optional<std::size_t> position = FindEvent(target_.list, postponed.event);
+    if (!position) return;
+    // Once: a new answer of Posticipa puts it off again.
+    target_.postponed.Remove(postponed.event);
+    Tell(AlertText(target_.list.At(*position)), {postponed.event});
 }
 
 void AlertScheduler::Stamp(std::size_t position, DateTime moment) {

@@ -15,6 +15,7 @@
 
 #include "alerts/calendar.h"
 #include "alerts/due_index.h"
+#include "alerts/postponements.h"
 #include "alerts/row_times.h"
 #include "core/archive_merge.h"
 #include "core/clock.h"
@@ -23,9 +24,9 @@
 
 namespace ricordex {
 
-inline constexpr unsigned kNormalInterval = 10'000;     // between ticks
-inline constexpr unsigned kHoldOffInterval = 1'000'000; // while a message is open
-inline constexpr unsigned kSoonInterval = 1'000;        // after the editor changed a row
+inline constexpr unsigned kNormalInterval = 10'000;      // between ticks
+inline constexpr unsigned kHoldOffInterval = 1'000'000;  // while a message is open
+inline constexpr unsigned kSoonInterval = 1'000;         // after the editor changed a row
 
 // What a tick needs of the platform besides the clock.
 class AlertPorts {
@@ -35,8 +36,12 @@ public:
     virtual void SetInterval(unsigned milliseconds) = 0;
     // Starts the alarm sound and returns at once; never fails.
     virtual void SoundAlarm(const std::wstring& sound) = 0;
-    // Shows the alert message and returns when it is dismissed.
-    virtual void ShowAlert(std::string_view text) = 0;
+    // Shows the alert message and returns when it is answered: seen, or
+    // put off to later.
+    virtual Postpone ShowAlert(std::string_view text) = 0;
+    // Windows says the user is not to be interrupted (presenting, a
+    // full-screen program, quiet hours): alerts wait, without a sound.
+    virtual bool AlertsMustWait() { return false; }
 };
 
 // Description + " - Scadenza: " + date + " ore: " + time.
@@ -52,10 +57,10 @@ inline constexpr std::size_t kMissedLinesShown = 10;
 // values of this run that an alert uses.
 struct AlertedList {
     EventList& list;
-    const std::wstring& suono;           // the alarm's sound file
-    const std::string& avvioProgramma;   // this run's start stamp
-    bool& aggiornatoDaTimer;             // set when an alert stamps a row
-    AlertStamps& alertStamps;            // each stamp given, by event
+    const std::wstring& suono;          // the alarm's sound file
+    const std::string& avvioProgramma;  // this run's start stamp
+    bool& aggiornatoDaTimer;            // set when an alert stamps a row
+    AlertStamps& alertStamps;           // each stamp given, by event
     // Up to where the list has been examined; moves on while the list holds
     // what the archive does (a load that failed leaves it where it was).
     std::optional<DateTime>& examinedUpTo;
@@ -63,12 +68,13 @@ struct AlertedList {
     // The rows that boxes of missed alerts could not name, only count, in
     // this run: the list shows them in bold.
     std::unordered_set<RowId>& missedUnnamed;
+    // The alerts the user put off, on this PC.
+    Postponements& postponed;
 };
 
 class AlertScheduler {
 public:
-    AlertScheduler(AlertedList target, Clock& clock, AlertPorts& ports, UnreadableRows& unreadable,
-                   ErrorReport report);
+    AlertScheduler(AlertedList target, Clock& clock, AlertPorts& ports, UnreadableRows& unreadable, ErrorReport report);
 
     void Timer1Timer();
     // The clock was set or the machine woke up: the next tick works out
@@ -92,14 +98,19 @@ private:
     };
     struct Due {
         RowAt at;
-        DateTime occurrence;  // the one alerted
-        double period;        // a periodic row answered after it waits a period from the answer
+        DateTime occurrence;         // the one alerted
+        double period;               // a periodic row answered after it waits a period from the answer
+        bool passedWaiting = false;  // its occurrence passed while alerts waited
     };
+    enum class Looked { Nothing, Shown, Waiting };
     // The clock's moment, held while the clock was set back a little.
     DateTime Moment();
     // One look at the rows judged at `now`: the alerts missed in one box,
-    // then each row due in its own. Returns whether a box was shown.
-    bool Look(DateTime now);
+    // then the ones put off whose moment came, then each row due, each in
+    // its own box.
+    Looked Look(DateTime now);
+    // Shows an alert's box and keeps what it was put off to.
+    Postpone Tell(const std::string& text, const std::vector<std::string>& events);
     std::vector<RowAt> RowsToExamine(const Watch& watch);
     // Reads and judges one row; an unreadable row is reported (once) and skipped.
     Verdict Examine(const EventRow& row, const Watch& watch);
@@ -107,7 +118,8 @@ private:
     void AlertRow(const Due& due, std::size_t position);
     // Notes the occurrence a row never alerted is owed (see owed_).
     void Owe(const EventRow& row, const Watch& watch);
-    void ShowMissed(const std::vector<Missed>& missed);
+    void ShowMissed(const std::vector<Missed>& missed, const std::vector<Postponement>& late);
+    void ShowPostponed(const Postponement& postponed);
     void Stamp(std::size_t position, DateTime moment);
 
     AlertedList target_;
@@ -128,6 +140,9 @@ private:
     // The list is examined only up to just before it, so that it is told
     // as missed if it passes unseen (the program closed meanwhile).
     std::optional<DateTime> owed_;
+    // Since when alerts have waited for the user to stop presenting: what
+    // passed meanwhile comes as it would have, not as missed.
+    std::optional<DateTime> waitingSince_;
     bool examineEveryRow_ = false;
     bool ticking_ = false;
     bool heldOff_ = false;  // a tick came while this one waited

@@ -276,10 +276,11 @@ private:
 struct Program {
     ProgramState state;
     UnreadableRows unreadable;
+    Postponements postponed;
     AlertScheduler scheduler;
     Program(Clock& clock, AlertPorts& ports)
         : scheduler({state.list, state.settings.suono, state.avvioProgramma, state.aggiornatoDaTimer,
-                     state.alertStamps, state.examinedUpTo, state.loadIncomplete, state.missedUnnamed},
+                     state.alertStamps, state.examinedUpTo, state.loadIncomplete, state.missedUnnamed, postponed},
                     clock, ports, unreadable, [](const std::string& text) { ADD_FAILURE() << text; }) {}
 };
 
@@ -295,7 +296,7 @@ public:
     void SoundAlarm(const std::wstring&) override {}
     // The user answers at once or hours later; meanwhile the window's timer
     // fires at each hold-off, and the clock may be set.
-    void ShowAlert(std::string_view text) override {
+    Postpone ShowAlert(std::string_view text) override {
         const DateTime opened = clock_.now;
         const double openedTrue = true_, r = Uniform(0, 1);
         const double wait = r < 0.55 ? Between(1, 20)
@@ -307,6 +308,7 @@ public:
             if (Uniform(0, 1) < 0.01) SetClock();
         }
         promise.Box(text, opened, openedTrue, clock_.now, true_);
+        return Postpone::No;
     }
 
     // A life drawn from the seed: near a new year, a change of the hour or

@@ -21,9 +21,10 @@ public:
     explicit QuietPorts(std::function<void()> whileOpen) : whileOpen_(std::move(whileOpen)) {}
     void SetInterval(unsigned) override {}
     void SoundAlarm(const std::wstring&) override {}
-    void ShowAlert(std::string_view text) override {
+    Postpone ShowAlert(std::string_view text) override {
         messages.emplace_back(text);
         whileOpen_();
+        return Postpone::No;
     }
     std::vector<std::string> messages;
 

@@ -2,62 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include "support/alerted_values.h"
-#include "support/fakes.h"
-#include "support/moments.h"
+#include "alerts/scheduler_fixture.h"
 
 namespace ricordex {
 namespace {
-
-using testing::FakeClock;
-
-class FakePorts final : public AlertPorts {
-public:
-    std::vector<unsigned> intervals;
-    std::vector<std::wstring> sounds;
-    std::vector<std::string> messages;
-    std::function<void()> whileOpen;
-
-    void SetInterval(unsigned ms) override { intervals.push_back(ms); }
-    void SoundAlarm(const std::wstring& sound) override { sounds.push_back(sound); }
-    void ShowAlert(std::string_view text) override {
-        messages.emplace_back(text);
-        if (whileOpen) whileOpen();
-    }
-};
-
-using testing::At;
-
-class Scheduler : public ::testing::Test {
-protected:
-    Scheduler() {
-        state_.suono = L"C:\\Ricordex\\Suoni\\1.wav";
-        state_.avvioProgramma = "07/12/2026 09.00";
-    }
-
-    RowId Add(std::string_view description, std::string_view date, std::string_view time, std::string_view lead,
-              std::string_view frequency, std::string_view stamp = kInitialStamp) {
-        return state_.list.AggiungiRiga({description, lead, date, time, frequency, "Annuale", stamp}, 0);
-    }
-    std::string Stamp(RowId id) { return std::string(state_.list.At(*state_.list.Find(id)).Text(kUltimoAvviso)); }
-    void Tick() { scheduler_.Timer1Timer(); }
-    // A tick at each of these moments.
-    void TickAt(std::initializer_list<DateTime> moments) {
-        for (DateTime t : moments) {
-            clock_.now = t;
-            Tick();
-        }
-    }
-
-    using Values = testing::AlertedValues;
-    Values state_;
-    FakeClock clock_;
-    FakePorts ports_;
-    UnreadableRows unreadable_;
-    std::vector<std::string> reported_;
-    AlertScheduler scheduler_{state_.Target(), clock_, ports_, unreadable_,
-                              [this](const std::string& text) { reported_.push_back(text); }};
-};
 
 TEST_F(Scheduler, AnEmptyListOnlySetsTheInterval) {
     Tick();
@@ -172,8 +120,8 @@ TEST_F(Scheduler, TwoDueRowsGiveTwoAlertsInListOrderEachStampedAtItsDismissal) {
     clock_.now = At(2026, 12, 7, 12, 0, 0);
     ports_.whileOpen = [&] { clock_.now += 3.0 / 1440; };
     Tick();
-    EXPECT_EQ(ports_.messages, (std::vector<std::string>{"a - Scadenza: 08/12 ore: 09.00",
-                                                        "b - Scadenza: 08/12 ore: 08.00"}));
+    EXPECT_EQ(ports_.messages,
+              (std::vector<std::string>{"a - Scadenza: 08/12 ore: 09.00", "b - Scadenza: 08/12 ore: 08.00"}));
     EXPECT_EQ(ports_.sounds.size(), 2u);
     EXPECT_EQ(Stamp(a), "07/12/2026 12.03");
     EXPECT_EQ(Stamp(b), "07/12/2026 12.06");
@@ -244,7 +192,8 @@ TEST_F(Scheduler, WhatPassedUnseenIsShownOnceInOneBoxAndStamped) {
               "Visita - Scadenza: 04/12 ore: 10.30\n"
               "Bollo auto - Scadenza: 03/12 ore: 08.00");  // the most recent first
     EXPECT_EQ(ports_.sounds.size(), 1u);
-    EXPECT_EQ(Stamp(bollo), "03/12/2026 08.00");  // each for the occurrence it missed
+    EXPECT_EQ(Stamp(bollo),
+              "03/12/2026 08.00");  // each for the occurrence it missed
     EXPECT_EQ(Stamp(visita), "04/12/2026 10.30");
     EXPECT_EQ(Stamp(once), "05/12/2026 09.00");  // alerted for that one: done
     EXPECT_EQ(Stamp(seen), "01/12/2026 09.00");
@@ -282,8 +231,10 @@ TEST_F(Scheduler, AtTheFirstRunOrWithTheClockSetBackNothingIsMissed) {
 
 TEST_F(Scheduler, AnEventThatPassesWhileAnAlertIsOpenIsShownWhenItIsAnswered) {
     Add("a dovuto", "07/12", "10.00", "1 ora prima", "Ogni ora");
-    Add("b passa", "07/12", "09.15", "10 minuti prima", "Ogni ora");  // not yet in its window
-    Add("c passa anche", "07/12", "09.10", "30 minuti prima", "Ogni ora");  // due, after "a"
+    Add("b passa", "07/12", "09.15", "10 minuti prima",
+        "Ogni ora");  // not yet in its window
+    Add("c passa anche", "07/12", "09.10", "30 minuti prima",
+        "Ogni ora");  // due, after "a"
     clock_.now = At(2026, 12, 7, 9, 0, 0);
     state_.examinedUpTo = clock_.now - 10.0 / 86'400;
     int opened = 0;
@@ -291,28 +242,31 @@ TEST_F(Scheduler, AnEventThatPassesWhileAnAlertIsOpenIsShownWhenItIsAnswered) {
         if (opened++ == 0) clock_.now = At(2026, 12, 7, 9, 20, 0);  // the first box waits twenty minutes
     };
     Tick();
-    EXPECT_EQ(ports_.messages,
-              (std::vector<std::string>{"a dovuto - Scadenza: 07/12 ore: 10.00",
-                                        "Queste scadenze sono passate mentre Ricordex non poteva avvisare:\n\n"
-                                        "b passa - Scadenza: 07/12 ore: 09.15\n"
-                                        "c passa anche - Scadenza: 07/12 ore: 09.10"}));
+    EXPECT_EQ(ports_.messages, (std::vector<std::string>{"a dovuto - Scadenza: 07/12 ore: 10.00",
+                                                         "Queste scadenze sono passate mentre Ricordex "
+                                                         "non poteva avvisare:\n\n"
+                                                         "b passa - Scadenza: 07/12 ore: 09.15\n"
+                                                         "c passa anche - Scadenza: 07/12 ore: 09.10"}));
 }
 
 TEST_F(Scheduler, MissedAlertsBeyondTenAreCounted) {
     std::vector<std::string> alerts;
     for (int i = 1; i <= 12; ++i) alerts.push_back("evento " + std::to_string(i));
     const std::string text = MissedAlertsText(alerts);
-    EXPECT_NE(text.find("\nevento 10\ne altre 2, in grassetto nell'elenco della finestra principale"),
+    EXPECT_NE(text.find("\nevento 10\ne altre 2, in grassetto nell'elenco della "
+                        "finestra principale"),
               std::string::npos)
         << text;
     EXPECT_EQ(text.find("evento 11"), std::string::npos);
-    EXPECT_EQ(MissedAlertsText({"uno"}), "Queste scadenze sono passate mentre Ricordex non poteva avvisare:\n\nuno");
+    EXPECT_EQ(MissedAlertsText({"uno"}),
+              "Queste scadenze sono passate mentre "
+              "Ricordex non poteva avvisare:\n\nuno");
 }
 
 TEST_F(Scheduler, NessunaIsAlertedForOneOccurrenceOnly) {
     const auto addOnce = [&](std::string_view description, std::string_view stamp) {
-        return state_.list.AggiungiRiga(
-            {description, "1 giorno prima", "08/12", "08.00", "Ogni ora", "Nessuna", stamp}, 0);
+        return state_.list.AggiungiRiga({description, "1 giorno prima", "08/12", "08.00", "Ogni ora", "Nessuna", stamp},
+                                        0);
     };
     addOnce("alertato l'anno scorso", "07/12/2025 12.00");
     const RowId waiting = addOnce("mai alertato", kInitialStamp);
@@ -479,8 +433,8 @@ TEST_F(Scheduler, AStampWithoutAYearIsItsLatestMomentNotToCome) {
 // A one-off answered after its time counts for that occurrence: with "Da
 // adesso", whose next window opens as it passes, it stays done.
 TEST_F(Scheduler, AOneOffAnsweredLateIsDone) {
-    const RowId once = state_.list.AggiungiRiga(
-        {"Rogito", "Da adesso", "07/12", "10.00", "Ogni giorno", "Nessuna", kInitialStamp}, 0);
+    const RowId once =
+        state_.list.AggiungiRiga({"Rogito", "Da adesso", "07/12", "10.00", "Ogni giorno", "Nessuna", kInitialStamp}, 0);
     ports_.whileOpen = [&] { clock_.now = At(2026, 12, 7, 11, 30, 0); };
     TickAt({At(2026, 12, 7, 9, 59, 0)});
     ports_.whileOpen = nullptr;

@@ -19,9 +19,11 @@ struct AlertedValues {
     std::optional<DateTime> examinedUpTo;
     bool loadIncomplete = false;
     std::unordered_set<RowId> missedUnnamed;
+    Postponements postponed;
 
     AlertedList Target() {
-        return {list, suono, avvioProgramma, aggiornatoDaTimer, alertStamps, examinedUpTo, loadIncomplete, missedUnnamed};
+        return {list,         suono,          avvioProgramma, aggiornatoDaTimer, alertStamps,
+                examinedUpTo, loadIncomplete, missedUnnamed,  postponed};
     }
 };
 

@@ -1,0 +1,155 @@
+#include "alerts/postponements.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <unordered_set>
+
+#include "core/archive_merge.h"
+
+namespace ricordex {
+namespace {
+
+constexpr char kHex[] = "0123456789ABCDEF";
+
+bool Plain(unsigned char c) { return c > ' ' && c < 0x7F && c != '%'; }
+
+std::string Escaped(std::string_view bytes) {
+    std::string text;
+    for (const char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (Plain(byte)) {
+            text += c;
+        } else {
+            text += '%';
+            text += kHex[byte >> 4];
+            text += kHex[byte & 0xF];
+        }
+    }
+    return text;
+}
+
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+std::optional<std::string> Unescaped(std::string_view text) {
+    std::string bytes;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '%') {
+            if (!Plain(static_cast<unsigned char>(text[i]))) return std::nullopt;
+            bytes += text[i];
+            continue;
+        }
+        if (i + 2 >= text.size()) return std::nullopt;
+        const int high = HexDigit(text[i + 1]);
+        const int low = HexDigit(text[i + 2]);
+        if (high < 0 || low < 0) return std::nullopt;
+        bytes += static_cast<char>(high * 16 + low);
+        i += 2;
+    }
+    return bytes;
+}
+
+std::optional<DateTime> ReadMoment(std::string_view text) {
+    CivilDateTime civil;
+    char tail = 0;
+    const std::string copy(text);
+    if (std::sscanf(copy.c_str(), "%4d-%2d-%2d %2d:%2d:%2d%c", &civil.year, &civil.month, &civil.day, &civil.hour,
+                    &civil.minute, &civil.second, &tail) != 6) {
+        return std::nullopt;
+    }
+    const std::optional<DateTime> date = TryEncodeDate(civil.year, civil.month, civil.day);
+    const std::optional<DateTime> time = TryEncodeTime(civil.hour, civil.minute, civil.second, 0);
+    if (!date || !time || civil.year < 1901) return std::nullopt;
+    return *date + *time;
+}
+
+std::string MomentText(DateTime moment) {
+    const CivilDateTime civil = DecodeDateTime(moment);
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", civil.year, civil.month, civil.day, civil.hour,
+                  civil.minute, civil.second);
+    return text;
+}
+
+}  // namespace
+
+DateTime PostponedUntil(Postpone choice, DateTime answered) {
+    switch (choice) {
+    case Postpone::TenMinutes: return answered + 10.0 / 1440;
+    case Postpone::OneHour: return answered + 1.0 / 24;
+    case Postpone::TomorrowAtNine: return std::floor(answered) + 1 + 9.0 / 24;
+    case Postpone::No: break;
+    }
+    return answered;
+}
+
+void Postponements::Add(std::string event, DateTime at) {
+    Remove(event);
+    items_.push_back({std::move(event), at});
+    ++revision_;
+}
+
+void Postponements::Remove(const std::string& event) {
+    const auto gone =
+        std::remove_if(items_.begin(), items_.end(), [&](const Postponement& item) { return item.event == event; });
+    if (gone == items_.end()) return;
+    items_.erase(gone, items_.end());
+    ++revision_;
+}
+
+std::vector<Postponement> Postponements::DueAt(DateTime now) const {
+    std::vector<Postponement> due;
+    for (const Postponement& item : items_) {
+        if (item.at <= now) due.push_back(item);
+    }
+    std::stable_sort(due.begin(), due.end(), [](const Postponement& a, const Postponement& b) { return a.at < b.at; });
+    return due;
+}
+
+void Postponements::KeepThoseIn(const EventList& list) {
+    if (items_.empty()) return;
+    std::unordered_set<std::string> events;
+    events.reserve(list.Count());
+    for (std::size_t i = 0; i < list.Count(); ++i) events.insert(EventKey(list.At(i)));
+    const auto gone = std::remove_if(items_.begin(), items_.end(),
+                                     [&](const Postponement& item) { return events.count(item.event) == 0; });
+    if (gone == items_.end()) return;
+    items_.erase(gone, items_.end());
+    ++revision_;
+}
+
+std::string Postponements::Text() const {
+    std::string text;
+    for (const Postponement& item : items_)
+        text.append(MomentText(item.at)).append("\t").append(Escaped(item.event)).append("\n");
+    return text;
+}
+
+Postponements Postponements::FromText(std::string_view text) {
+    Postponements store;
+    while (!text.empty()) {
+        const std::size_t end = std::min(text.find('\n'), text.size());
+        const std::string_view line = text.substr(0, end);
+        text.remove_prefix(std::min(end + 1, text.size()));
+        const std::size_t tab = line.find('\t');
+        if (tab == std::string_view::npos) continue;
+        const std::optional<DateTime> at = ReadMoment(line.substr(0, tab));
+        std::optional<std::string> event = Unescaped(line.substr(tab + 1));
+        if (at && event && !event->empty()) store.Add(std::move(*event), *at);
+    }
+    store.revision_ = 0;
+    return store;
+}
+
+std::optional<std::size_t> FindEvent(const EventList& list, const std::string& event) {
+    for (std::size_t i = 0; i < list.Count(); ++i) {
+        if (EventKey(list.At(i)) == event) return i;
+    }
+    return std::nullopt;
+}
+
+}  // namespace ricordex
