@@ -41,24 +41,39 @@ void SalvaSuRegistro(Registry& registry, const Settings& settings) {
 namespace {
 
 constexpr char kExaminedUpTo[] = "UltimoControllo";
+constexpr char kPostponed[] = "Posticipati";
 constexpr std::string_view kExaminedPattern = "dd/mm/yyyy hh.nn.ss";
+
+// The values the program writes in plain ASCII; nothing when missing.
+std::optional<std::string> ReadAscii(Registry& registry, const char* name) {
+    std::unique_ptr<RegistryKey> key = registry.OpenOrCreate(kSettingsKey);
+    if (!key->ValueExists(name)) return std::nullopt;
+    std::string text;
+    for (const wchar_t c : key->ReadString(name)) text += c < 0x80 ? static_cast<char>(c) : '?';
+    return text;
+}
+
+void WriteAscii(Registry& registry, const char* name, const std::string& text) {
+    registry.OpenOrCreate(kSettingsKey)->WriteString(name, std::wstring(text.begin(), text.end()));
+}
 
 }  // namespace
 
 std::optional<DateTime> ReadExaminedUpTo(Registry& registry) {
-    std::unique_ptr<RegistryKey> key = registry.OpenOrCreate(kSettingsKey);
-    if (!key->ValueExists(kExaminedUpTo)) return std::nullopt;
-    std::string text;
-    for (const wchar_t c : key->ReadString(kExaminedUpTo)) text += c < 0x80 ? static_cast<char>(c) : '?';
+    const std::optional<std::string> text = ReadAscii(registry, kExaminedUpTo);
+    if (!text) return std::nullopt;
     // A text without its own year reads in year 1, and is not taken.
-    const std::optional<DateTime> moment = TryStrToDateTime(text, ProgramFormatSettings(), 1);
+    const std::optional<DateTime> moment = TryStrToDateTime(*text, ProgramFormatSettings(), 1);
     if (!moment || *moment < CivilDate(1901, 1, 1)) return std::nullopt;
     return moment;
 }
 
 void WriteExaminedUpTo(Registry& registry, DateTime moment) {
-    const std::string text = FormatDateTime(kExaminedPattern, moment, ProgramFormatSettings());
-    registry.OpenOrCreate(kSettingsKey)->WriteString(kExaminedUpTo, std::wstring(text.begin(), text.end()));
+    WriteAscii(registry, kExaminedUpTo, FormatDateTime(kExaminedPattern, moment, ProgramFormatSettings()));
 }
+
+std::string ReadPostponedAlerts(Registry& registry) { return ReadAscii(registry, kPostponed).value_or(""); }
+
+void WritePostponedAlerts(Registry& registry, const std::string& text) { WriteAscii(registry, kPostponed, text); }
 
 }  // namespace ricordex

@@ -36,6 +36,12 @@ void SalvaSuRegistro(Registry& registry, const Settings& settings);
 std::optional<DateTime> ReadExaminedUpTo(Registry& registry);
 void WriteExaminedUpTo(Registry& registry, DateTime moment);
 
+// "Posticipati": the alerts put off on this PC, as text (see
+// alerts/postponements.h); empty when the value is missing. A value of
+// another type raises "Invalid data type for '%s'".
+std::string ReadPostponedAlerts(Registry& registry);
+void WritePostponedAlerts(Registry& registry, const std::string& text);
+
 // Compared as a whole value. (The 1 in Avvio only records the autostart
 // box: whether Windows starts the program is read where Windows keeps it.)
 inline bool ShowMainWindowAtStart(std::uint8_t avvio) { return avvio == 2 || avvio == 3; }

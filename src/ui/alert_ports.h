@@ -16,7 +16,8 @@ public:
 
     void SetInterval(unsigned milliseconds) override { timer_.SetInterval(milliseconds); }
     void SoundAlarm(const std::wstring& sound) override;
-    void ShowAlert(std::string_view text) override;
+    Postpone ShowAlert(std::string_view text) override;
+    bool AlertsMustWait() override;
 
 private:
     win::Timer& timer_;

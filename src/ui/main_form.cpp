@@ -71,6 +71,7 @@ void TFMain::Timer1Timer() {
     }
     // The list is examined first, on time, whatever the archive's folder does.
     scheduler_.Timer1Timer();
+    RememberPostponed();
     KeepRecovery(state_, services_);  // once for all the rows stamped
     // Colours and icons follow the clock, not only the next repaint.
     listView1_.Refresh();
@@ -109,6 +110,15 @@ void TFMain::RememberExaminedQuietly(bool everyFewMinutes) {
     // with the settings: not every few minutes.
     try {
         RememberExamined(state_, services_, everyFewMinutes);
+    } catch (const Error&) {
+    }
+}
+
+void TFMain::RememberPostponed() {
+    if (postponed_.Revision() == postponedWritten_) return;
+    try {
+        WritePostponedAlerts(services_.registry, postponed_.Text());
+        postponedWritten_ = postponed_.Revision();
     } catch (const Error&) {
     }
 }

@@ -122,6 +122,9 @@ private:
     void OnEndSession(bool closeApp);
     // Writes up to where the list was examined; a failure is left to the close.
     void RememberExaminedQuietly(bool everyFewMinutes);
+    // Writes the alerts put off when they changed; a failure is tried again
+    // at the next tick.
+    void RememberPostponed();
 
     // Hidden in the notification area, the window takes its open dialogs
     // with it, and brings them back when shown again.
@@ -141,6 +144,9 @@ private:
     std::vector<HWND> hiddenDialogs_;  // the dialogs that went with the window
     EventListView listView1_;
     win::Timer timer1_;
+    // The alerts put off, kept in the registry at each change.
+    Postponements postponed_;
+    std::uint64_t postponedWritten_ = 0;
     AlertPortsWin alertPorts_;
     AlertScheduler scheduler_;
     ArchiveWatch archiveWatch_;

@@ -88,10 +88,15 @@ TFMain::TFMain(ProgramState& state, Services& services)
       timer1_(kTimer1, kSoonInterval),
       alertPorts_(timer1_, *this),
       scheduler_({state.list, state.settings.suono, state.avvioProgramma, state.aggiornatoDaTimer, state.alertStamps,
-                  state.examinedUpTo, state.loadIncomplete, state.missedUnnamed},
+                  state.examinedUpTo, state.loadIncomplete, state.missedUnnamed, postponed_},
                  services.clock, alertPorts_, unreadable_, [this](const std::string& text) { reports_.AddUnreadableRow(text); }),
       archiveWatch_(services.files, [this] { ::PostMessageW(Handle(), kArchiveLooked, 0, 0); }) {
     services_.report = [this](const std::string& text) { reports_.Add(text); };
+    try {
+        postponed_ = Postponements::FromText(ReadPostponedAlerts(services.registry));
+    } catch (const RegistryError& error) {
+        reports_.Add(error.what());  // written anew at the next one put off
+    }
     services_.runFileWork = [](const std::function<void()>& work) { win::RunWhilePainting(work); };
     listView1_.SetCommands({[this](int column) { ListView1ColumnClick(column); },
                             [this] { BModificaEventoClick(); }, [this] { EliminaEvento(); }});

@@ -19,4 +19,6 @@ int ShowMessageBox(const MessageBoxRequest& box) {
 
 void SetMessageBoxShower(MessageBoxShower shower) { Shower() = std::move(shower); }
 
+bool MessageBoxesRedirected() { return static_cast<bool>(Shower()); }
+
 }  // namespace ricordex::win

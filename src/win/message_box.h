@@ -24,5 +24,6 @@ int ShowMessageBox(const MessageBoxRequest& box);
 // nullptr.
 using MessageBoxShower = std::function<int(const MessageBoxRequest& box)>;
 void SetMessageBoxShower(MessageBoxShower shower);
+bool MessageBoxesRedirected();  // to a shower
 
 }  // namespace ricordex::win

@@ -8,9 +8,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <utility>
+#include <vector>
 
+#include "core/date_time.h"
 #include "e2e/program_in_use.h"
+#include "win/system.h"
 #include "ui/main_form.h"
 
 namespace ricordex::e2e {
@@ -89,6 +94,50 @@ TEST_F(Accessibility, TheListAndEveryFieldHaveANameAndEachRowItsStatus) {
     PressKey('C', {VK_MENU});
     EXPECT_TRUE(WaitUntil([&] { return Focused() == ::GetDlgItem(Options(), ui::TFOpzioni::kESalva); }));
     ASSERT_TRUE(run_->CloseAndWait(std::chrono::seconds(10)));
+}
+
+// The alert's box: every choice named as it reads, reached with Tab and the
+// arrows, and "Posticipa" by its letter; the choice kept in the registry.
+TEST_F(Accessibility, TheAlertIsPutOffWithTheKeysAndItsChoicesAreNamed) {
+    const DateTime now = win::SystemClock().Now();
+    DateTime event = now + 1.0 / 24;
+    if (DecodeDateTime(event).year != DecodeDateTime(now).year) event = EncodeDateTime({DecodeDateTime(now).year, 12, 31, 23, 59, 0, 0});
+    ricordex::testing::WriteBytes(
+        archive_, ricordex::testing::Record({"Bollo auto", "1 giorno prima", FormatDateTime(kDatePattern, event, {}),
+                                             FormatDateTime("hh.nn", event, {}), "Ogni giorno", "Annuale",
+                                             std::string(kInitialStamp)}));
+    run_ = std::make_unique<ProgramRun>(dir_.path());
+    const HWND box = run_->WaitForMessageBox(L"Avviso Scadenza", std::chrono::seconds(10));
+    ASSERT_NE(box, nullptr);
+    std::vector<std::pair<std::wstring, bool>> named;  // each control's name, and whether it is a choice
+    for (HWND control = ::GetWindow(box, GW_CHILD); control != nullptr; control = ::GetWindow(control, GW_HWNDNEXT)) {
+        if (ProgramRun::Text(control).empty()) continue;
+        const bool choice = (::GetWindowLongW(control, GWL_STYLE) & BS_TYPEMASK) == BS_AUTORADIOBUTTON;
+        named.emplace_back(Accessible(control, Asked::Name), choice);
+    }
+    const std::vector<std::pair<std::wstring, bool>> expected = {
+        {L"10 minuti", true}, {L"1 ora", true}, {L"Domani alle 9", true}, {L"OK", false}, {L"Posticipa", false}};
+    named.erase(named.begin());  // the text of the alert
+    EXPECT_EQ(named, expected);
+
+    ::SetForegroundWindow(box);
+    ASSERT_TRUE(WaitUntil([&] { return Active() == box; }));
+    PressKeys({VK_TAB, VK_TAB});  // from OK to the choice made
+    ASSERT_TRUE(WaitUntil([&] { return FocusedName() == L"10 minuti"; })) << "focus on " << FocusedName().size();
+    PressKey(VK_DOWN);
+    ASSERT_TRUE(WaitUntil([&] { return FocusedName() == L"1 ora"; }));
+    PressKey('P', {VK_MENU});
+    ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(box); }));
+    ASSERT_TRUE(run_->CloseAndWait(std::chrono::seconds(10)));
+    wchar_t kept[512] = {};
+    DWORD size = sizeof kept;
+    ASSERT_EQ(::RegGetValueW(HKEY_CURRENT_USER, L"SOFTWARE\\Ricordex", L"Posticipati", RRF_RT_REG_SZ, nullptr, kept,
+                             &size),
+              ERROR_SUCCESS);
+    // An hour from the answer, for this event.
+    const std::string back = FormatDateTime("yyyy-mm-dd hh:nn", now + 1.0 / 24, {});
+    EXPECT_NE(std::wstring(kept).find(L"Bollo%20auto%00"), std::wstring::npos) << std::wstring(kept).size();
+    EXPECT_EQ(std::wstring(kept).substr(0, 10), std::wstring(back.begin(), back.begin() + 10));
 }
 
 }  // namespace

@@ -14,6 +14,12 @@ a file that the test rewrites to move the clock while the program runs.
       again the next year.
     Two PCs: A, holding an alert's stamp unsaved, takes in the event that B
       adds and saves, and alerts it.
+    An alert put off ten minutes with "Posticipa" comes back once after ten
+      minutes, not before; put off again to tomorrow at nine, it comes back
+      the next morning, after a restart.
+    An alert put off an hour whose event is deleted meanwhile does not come
+      back.
+    The box of the alerts missed puts all its lines off together.
 
 What works under Wine 8 here, found by trying:
   - A Windows program reads the time in its own process (GetLocalTime asks
@@ -369,8 +375,82 @@ def two_pcs_take_in_an_event(a, b, clock, archive):
         raise AssertionError(f"A's save: the archive holds {descriptions(archive)}")
 
 
+def put_off(pc, *keys):
+    """Answers the alert box with "Posticipa" (Alt+P), after the keys that
+    choose for how long: without them, the first choice, ten minutes."""
+    pc.keys_to(ALERT)
+    pc.key(*keys, "alt+p")
+    pc.wait_gone(ALERT)
+
+
+def put_off_ten_minutes_then_to_tomorrow(a, b, clock, archive):
+    event = at("2027-02-10 10:00")
+    write_archive(archive, [record("Bollo auto", "1 ora prima", event, "Ogni giorno")])
+    clock.set(at("2027-02-10 09:30"))
+    a.fresh(archive)
+    a.start()
+    a.wait_window(ALERT, TICK * 3)
+    put_off(a)
+    clock.move(minutes=9)
+    a.no_window(ALERT, TICK * 2, "the alert put off ten minutes came back before them")
+    clock.move(minutes=1)
+    if a.box_text(ALERT, TICK * 3) != alert_line("Bollo auto", event):
+        raise AssertionError(f"the alert put off does not come back as it was: {a.box_text(ALERT)!r}")
+    put_off(a, "Tab", "Tab", "Down", "Down")  # "Domani alle 9"
+    a.no_window(ALERT, TICK * 2, "the alert put off to tomorrow came back at once")
+    a.close()
+    clock.set(at("2027-02-11 08:58"))
+    a.start()
+    a.no_window(ALERT, TICK * 2, "the alert put off to tomorrow at nine came back before nine")
+    clock.set(at("2027-02-11 09:00"))
+    a.alert(alert_line("Bollo auto", event))
+    a.no_window(ALERT, TICK * 2, "the alert put off came back twice")
+    a.close()
+
+
+def put_off_then_deleted(a, b, clock, archive):
+    event = at("2027-02-10 10:00")
+    write_archive(archive, [record("Bollo auto", "1 ora prima", event, "Ogni giorno"),
+                            record("Visita", "1 giorno prima", at("2027-02-20 10:00"), "Ogni giorno",
+                                   stamp="10/02/2027 08.00")])
+    clock.set(at("2027-02-10 09:30"))
+    a.fresh(archive)
+    a.start()
+    a.wait_window(ALERT, TICK * 3)
+    put_off(a, "Tab", "Tab", "Down")  # "1 ora"
+    a.keys_to(MAIN_TITLE)
+    a.key("Home", "Delete")  # "Bollo auto", first in the list
+    a.answer("Conferma Eliminazione")
+    clock.move(hours=1, minutes=1)
+    a.no_window(ALERT, TICK * 3, "the alert put off came back after its event was deleted")
+    a.close()
+    if descriptions(archive) != ["Visita"]:
+        raise AssertionError(f"the deletion is not saved: the archive holds {descriptions(archive)}")
+
+
+def missed_put_off_together(a, b, clock, archive):
+    first, second = at("2027-03-12 11:00"), at("2027-03-13 09:00")
+    write_archive(archive, [record("Scadenza A", "1 ora prima", first, "Ogni ora"),
+                            record("Scadenza B", "1 ora prima", second, "Ogni ora")])
+    clock.set(at("2027-03-15 10:00"))
+    a.fresh(archive, examined_up_to=at("2027-03-12 10:00"))
+    a.start()
+    lines = a.box_text(ALERT, TICK * 3).split("\n")
+    if lines != [MISSED, "", alert_line("Scadenza B", second), alert_line("Scadenza A", first)]:
+        raise AssertionError(f"the missed box says {lines}")
+    put_off(a)
+    a.no_window(ALERT, TICK * 2, "the missed alerts put off came back at once")
+    clock.move(minutes=10)
+    # The most recent first, as the box named them, each in its own box.
+    a.alert(alert_line("Scadenza B", second))
+    a.alert(alert_line("Scadenza A", first))
+    a.no_window(ALERT, TICK * 2, "a missed alert put off came back twice")
+    a.close()
+
+
 SCENARIOS = [eleven_missed, start_up_event_clock_set_back, one_off_answered_late, one_off_corrected_after_its_date,
-             two_pcs_take_in_an_event]
+             two_pcs_take_in_an_event, put_off_ten_minutes_then_to_tomorrow, put_off_then_deleted,
+             missed_put_off_together]
 
 
 def main():

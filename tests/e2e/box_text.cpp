@@ -8,16 +8,17 @@
 #include <cstdio>
 #include <string>
 
+#include "e2e/box_text_control.h"
+
 int wmain(int argc, wchar_t** argv) {
     if (argc != 2) return 2;
     HWND box = nullptr;
     while ((box = ::FindWindowExW(nullptr, box, L"#32770", argv[1])) != nullptr && !::IsWindowVisible(box)) {
     }
     if (box == nullptr) return 1;
-    // The message box's text is its static control 0xFFFF.
     wchar_t text[4096] = {};
     DWORD_PTR copied = 0;
-    ::SendMessageTimeoutW(::GetDlgItem(box, 0xFFFF), WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(text),
+    ::SendMessageTimeoutW(BoxTextControl(box), WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(text),
                           SMTO_ABORTIFHUNG, 5000, &copied);
     std::string utf8(copied * 3, '\0');
     utf8.resize(::WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(copied), utf8.data(),

@@ -11,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "e2e/box_text_control.h"
 #include "tray/tray_icon.h"
 #include "ui/main_form.h"
 
@@ -191,9 +192,8 @@ int ProgramRun::CountMessageBoxes(const wchar_t* title) const {
 }
 
 std::wstring ProgramRun::MessageBoxText(HWND box) {
-    // The message box's text is its static control 0xFFFF.
     wchar_t text[512] = {};
-    ::GetDlgItemTextW(box, 0xFFFF, text, 512);
+    ::GetWindowTextW(BoxTextControl(box), text, 512);
     return text;
 }
 

@@ -1,0 +1,24 @@
+#pragma once
+// The alert's box: the text, caption and manners of a message box (on top
+// of every window, a question mark, OK for Enter and Esc), with "Posticipa"
+// beside OK and its choices above it. A task dialog of the common controls,
+// so that every part of it is a real control: reached by Tab and the arrows,
+// read by a screen reader by its own text.
+
+#include <windows.h>
+
+#include "win/message_box.h"
+
+namespace ricordex::win {
+
+// What the box returns: IDOK when it was seen, or the choice it was put off by.
+inline constexpr int kPutOffTenMinutes = 101;
+inline constexpr int kPutOffOneHour = 102;
+inline constexpr int kPutOffTomorrow = 103;
+
+// Shows `box` (its flags are those of the message box it stands for) and
+// returns when it is answered. Tests that set a message box shower get the
+// box there instead.
+int ShowAlertBox(const MessageBoxRequest& box);
+
+}  // namespace ricordex::win
