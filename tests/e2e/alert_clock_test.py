@@ -196,10 +196,15 @@ class Pc(Windows):
         return result.stdout.decode("utf-8").replace("\r\n", "\n")
 
     def answer(self, title):
-        """Return presses the box's default button (OK, or Si)."""
-        self.keys_to(title)
+        """Return presses the box's default button (OK, or Si). Another box
+        of the same title may follow it at once."""
+        box = self.keys_to(title)
         self.key("Return")
-        self.wait_gone(title)
+        self.wait_closed(title, box)
+
+    def wait_closed(self, title, box):
+        wait_for(f"{self.label}: window '{title}' to close",
+                 lambda: box not in self.xdotool("search", "--onlyvisible", "--name", "^" + title + "$"), 30)
 
     def alert(self, expected, timeout=TICK * 3):
         """Waits for the alert box, checks what it says and answers it."""
@@ -378,9 +383,9 @@ def two_pcs_take_in_an_event(a, b, clock, archive):
 def put_off(pc, *keys):
     """Answers the alert box with "Posticipa" (Alt+P), after the keys that
     choose for how long: without them, the first choice, ten minutes."""
-    pc.keys_to(ALERT)
+    box = pc.keys_to(ALERT)
     pc.key(*keys, "alt+p")
-    pc.wait_gone(ALERT)
+    pc.wait_closed(ALERT, box)
 
 
 def put_off_ten_minutes_then_to_tomorrow(a, b, clock, archive):
