@@ -96,6 +96,16 @@ TEST(Settings, TheMomentExaminedReadsBackAndBadValuesLoseNothing) {
               "Invalid data type for 'UltimoControllo'");
 }
 
+TEST(Settings, TheAlertsPutOffAreKeptAsPlainText) {
+    testing::FakeRegistry registry;
+    EXPECT_EQ(ReadPostponedAlerts(registry), "");
+    WritePostponedAlerts(registry, "2026-12-07 10:52:00\tBollo%20auto%00\n");
+    EXPECT_EQ(ReadPostponedAlerts(registry), "2026-12-07 10:52:00\tBollo%20auto%00\n");
+    registry.keys[kSettingsKey]["Posticipati"] = std::uint32_t{7};
+    EXPECT_EQ(testing::ErrorText<RegistryError>([&] { ReadPostponedAlerts(registry); }),
+              "Invalid data type for 'Posticipati'");
+}
+
 TEST(Settings, TheShowFlagIsComparedAsAWholeValue) {
     const bool show[] = {false, false, true, true, false, false, false, false};
     for (std::uint8_t v = 0; v < 8; ++v) {
