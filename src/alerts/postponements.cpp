@@ -111,12 +111,9 @@ std::vector<Postponement> Postponements::DueAt(DateTime now) const {
 }
 
 void Postponements::KeepThoseIn(const EventList& list) {
-    if (items_.empty()) return;
-    std::unordered_set<std::string> events;
-    events.reserve(list.Count());
-    for (std::size_t i = 0; i < list.Count(); ++i) events.insert(EventKey(list.At(i)));
+    const std::unordered_map<std::string, RowId> held = RowsHolding(list, items_);
     const auto gone = std::remove_if(items_.begin(), items_.end(),
-                                     [&](const Postponement& item) { return events.count(item.event) == 0; });
+                                     [&](const Postponement& item) { return held.count(item.event) == 0; });
     if (gone == items_.end()) return;
     items_.erase(gone, items_.end());
     ++revision_;
@@ -145,11 +142,24 @@ Postponements Postponements::FromText(std::string_view text) {
     return store;
 }
 
-std::optional<std::size_t> FindEvent(const EventList& list, const std::string& event) {
-    for (std::size_t i = 0; i < list.Count(); ++i) {
-        if (EventKey(list.At(i)) == event) return i;
+std::unordered_map<std::string, RowId> RowsHolding(const EventList& list, const std::vector<Postponement>& items) {
+    std::unordered_map<std::string, RowId> found;
+    if (items.empty()) return found;
+    // The description comes first in the event's key: only rows with one
+    // of these descriptions have their key made.
+    std::unordered_set<std::string_view> descriptions;
+    std::unordered_set<std::string_view> wanted;
+    for (const Postponement& item : items) {
+        descriptions.insert(std::string_view(item.event).substr(0, item.event.find('\0')));
+        wanted.insert(item.event);
     }
-    return std::nullopt;
+    for (std::size_t i = 0; i < list.Count() && found.size() < wanted.size(); ++i) {
+        const EventRow& row = list.At(i);
+        if (descriptions.count(row.Text(kDescrizione)) == 0) continue;
+        std::string key = EventKey(row);
+        if (wanted.count(key) != 0) found.try_emplace(std::move(key), row.Id());
+    }
+    return found;
 }
 
 }  // namespace ricordex

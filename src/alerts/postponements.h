@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "core/date_time.h"
@@ -52,7 +53,7 @@ private:
     std::uint64_t revision_ = 0;
 };
 
-// The row holding `event`, if the list still has one.
-std::optional<std::size_t> FindEvent(const EventList& list, const std::string& event);
+// The first row holding each of these events, in one pass over the list.
+std::unordered_map<std::string, RowId> RowsHolding(const EventList& list, const std::vector<Postponement>& items);
 
 }  // namespace ricordex

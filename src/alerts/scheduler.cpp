@@ -23,7 +23,16 @@ std::string AlertText(const EventRow& row) {
 }
 
 std::string MissedAlertsText(const std::vector<std::string>& alerts) {
-    std::string text = "Queste scadenze sono passate mentre Ricordex non poteva avvisare:\n";
+    return AlertsText("Queste scadenze sono passate mentre Ricordex non poteva avvisare:", alerts);
+}
+
+std::string PostponedAlertsText(const std::vector<std::string>& alerts) {
+    return AlertsText("Scadenze posticipate:", alerts);
+}
+
+std::string AlertsText(std::string_view heading, const std::vector<std::string>& alerts) {
+    std::string text(heading);
+    text.append("\n");
     for (std::size_t i = 0; i < alerts.size() && i < kMissedLinesShown; ++i) text.append("\n").append(alerts[i]);
     if (alerts.size() > kMissedLinesShown) {
         text.append("\ne altre ")
@@ -124,7 +133,7 @@ std::vector<RowAt> AlertScheduler::RowsToExamine(const Watch& watch) {
     // are judged at two moments: every one is examined, for that while.
     // So too while alerts wait: a row whose occurrence passes meanwhile
     // must still be found once the wait is over.
-    if (examineEveryRow_ || changed || watch.clock < watch.now || waitingSince_) {
+    if (examineEveryRow_ || changed || watch.clock < watch.now || wait_) {
         std::vector<RowAt> every;
         every.reserve(list.Count());
         for (std::size_t i = 0; i < list.Count(); ++i) every.push_back({i, list.At(i).Id()});
@@ -162,7 +171,7 @@ AlertScheduler::Looked AlertScheduler::Look(DateTime now) {
             const DateTime occurred = PreviousOccurrence(*ReadEventDate(row), now).at;
             // Passed while alerts waited for the user: told now, as it would have
             // been.
-            if (waitingSince_ && occurred > *waitingSince_) {
+            if (wait_ && wait_->Holds(occurred)) {
                 due.push_back({at, occurred, RuleOf(row).period, true});
             } else {
                 missed.push_back({at.id, occurred, RuleOf(row).period});
@@ -176,37 +185,43 @@ AlertScheduler::Looked AlertScheduler::Look(DateTime now) {
     // A restamp is no news: the next look need not read every row for it.
     revisionAtLastLook_ = list.Revision();
 
-    // The put-off alerts whose moment came: on time, each in its own box;
-    // late (the PC was off or asleep, another box was open), with the
-    // missed ones. One whose event the list does not hold yet (the archive
-    // could not be read) waits for it.
-    std::vector<Postponement> postponed;
-    std::vector<Postponement> late;
-    for (const Postponement& item : target_.postponed.DueAt(now)) {
-        if (!FindEvent(list, item.event)) continue;
-        const bool onTime =
-            now - item.at <= kPostponedOnTime || (waitingSince_ && item.at >= *waitingSince_ - kPostponedOnTime);
-        (onTime ? postponed : late).push_back(item);
-    }
-
-    if (due.empty() && missed.empty() && postponed.empty() && late.empty()) {
-        waitingSince_.reset();
+    const std::vector<Postponement> comeBack = target_.postponed.DueAt(now);
+    if (due.empty() && missed.empty() && comeBack.empty()) {
+        wait_.reset();
         return Looked::Nothing;
     }
     if (ports_.AlertsMustWait()) {
-        if (!waitingSince_) waitingSince_ = now;
+        if (!wait_) wait_ = Wait{now, now};
+        wait_->last = now;
         return Looked::Waiting;
     }
-    if (waitingSince_) index_.Forget();  // worked out before the wait
-    waitingSince_.reset();
+    if (wait_) index_.Forget();  // worked out before the wait
+
+    // The put-off alerts whose moment came: on time, together in one box;
+    // late (the PC was off or asleep, another box was open), with the
+    // missed ones. One whose event the list does not hold yet (the archive
+    // could not be read) waits for it.
+    std::vector<Line> postponed;
+    std::vector<Line> late;
+    const std::unordered_map<std::string, RowId> rows = RowsHolding(list, comeBack);
+    for (const Postponement& item : comeBack) {
+        const auto row = rows.find(item.event);
+        if (row == rows.end()) {
+            if (!target_.loadIncomplete) target_.postponed.Remove(item.event);  // deleted meanwhile
+            continue;
+        }
+        const bool onTime = now - item.at <= kPostponedOnTime || (wait_ && wait_->Holds(item.at, kPostponedOnTime));
+        (onTime ? postponed : late).push_back({item.at, row->second, item.event});
+    }
+    wait_.reset();
 
     bool shown = false;
     if (!missed.empty() || !late.empty()) {
         ShowMissed(missed, late);
         shown = true;
     }
-    for (const Postponement& item : postponed) {
-        ShowPostponed(item);
+    if (!postponed.empty()) {
+        ShowPostponed(postponed);
         shown = true;
     }
     for (const Due& row : due) {
@@ -257,38 +272,18 @@ void AlertScheduler::AlertRow(const Due& due, std::size_t position) {
     if (dismissed > due.occurrence && due.period > 0) heldUntil_[due.at.id] = dismissed + due.period;
 }
 
-void AlertScheduler::ShowMissed(const std::vector<Missed>& missed, const std::vector<Postponement>& late) {
+void AlertScheduler::ShowMissed(const std::vector<Missed>& missed, std::vector<Line> late) {
     // The most recent first: the ones left out of the box, counted and
     // marked in the list, are the oldest.
-    struct Line {
-        DateTime at;
-        RowId id;
-        std::string event;
-    };
-    std::vector<Line> lines;
-    lines.reserve(missed.size() + late.size());
+    std::vector<Line> lines = std::move(late);
+    for (const Line& line : lines) target_.postponed.Remove(line.event);  // told here
     for (const Missed& row : missed) {
         if (const std::optional<std::size_t> position = target_.list.Find(row.id)) {
             lines.push_back({row.occurred, row.id, EventKey(target_.list.At(*position))});
         }
     }
-    for (const Postponement& item : late) {
-        if (const std::optional<std::size_t> position = FindEvent(target_.list, item.event)) {
-            lines.push_back({item.at, target_.list.At(*position).Id(), item.event});
-        }
-        target_.postponed.Remove(item.event);  // told here
-    }
     std::stable_sort(lines.begin(), lines.end(), [](const Line& a, const Line& b) { return a.at > b.at; });
-    std::vector<std::string> alerts;
-    std::vector<std::string> events;
-    alerts.reserve(lines.size());
-    for (const Line& line : lines) {
-        const std::optional<std::size_t> position = target_.list.Find(line.id);
-        if (alerts.size() >= kMissedLinesShown) target_.missedUnnamed.insert(line.id);
-        alerts.push_back(AlertText(target_.list.At(*position)));
-        events.push_back(line.event);
-    }
-    Tell(MissedAlertsText(alerts), events);
+    Tell(MissedAlertsText(AlertsOf(lines)), EventsOf(lines));
     const DateTime dismissed = Moment();
     for (const Missed& row : missed) {
         if (const std::optional<std::size_t> position = target_.list.Find(row.id)) {
@@ -298,12 +293,31 @@ void AlertScheduler::ShowMissed(const std::vector<Missed>& missed, const std::ve
     }
 }
 
-void AlertScheduler::ShowPostponed(const Postponement& postponed) {
-    const std::optional<std::size_t> position = FindEvent(target_.list, postponed.event);
-    if (!position) return;
-    // Once: a new answer of Posticipa puts it off again.
-    target_.postponed.Remove(postponed.event);
-    Tell(AlertText(target_.list.At(*position)), {postponed.event});
+void AlertScheduler::ShowPostponed(const std::vector<Line>& lines) {
+    // Once: a new answer of Posticipa puts them off again.
+    for (const Line& line : lines) target_.postponed.Remove(line.event);
+    const std::vector<std::string> alerts = AlertsOf(lines);
+    Tell(alerts.size() == 1 ? alerts.front() : PostponedAlertsText(alerts), EventsOf(lines));
+}
+
+std::vector<std::string> AlertScheduler::AlertsOf(const std::vector<Line>& lines) {
+    // Beyond the lines a box names, the rows are marked in bold in the list.
+    std::vector<std::string> alerts;
+    alerts.reserve(lines.size());
+    for (const Line& line : lines) {
+        const std::optional<std::size_t> position = target_.list.Find(line.id);
+        if (!position) continue;
+        if (alerts.size() >= kMissedLinesShown) target_.missedUnnamed.insert(line.id);
+        alerts.push_back(AlertText(target_.list.At(*position)));
+    }
+    return alerts;
+}
+
+std::vector<std::string> AlertScheduler::EventsOf(const std::vector<Line>& lines) {
+    std::vector<std::string> events;
+    events.reserve(lines.size());
+    for (const Line& line : lines) events.push_back(line.event);
+    return events;
 }
 
 void AlertScheduler::Stamp(std::size_t position, DateTime moment) {

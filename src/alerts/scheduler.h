@@ -47,10 +47,13 @@ public:
 // Description + " - Scadenza: " + date + " ore: " + time.
 std::string AlertText(const EventRow& row);
 
-// The box of the alerts missed: a heading, then one alert text a line, at
-// most ten (the most recent first), then how many more, which the main
-// window's list shows in bold.
+// A box of several alerts: the heading, then one alert text a line, at most
+// ten, then how many more, which the main window's list shows in bold.
+std::string AlertsText(std::string_view heading, const std::vector<std::string>& alerts);
+// The alerts missed, the most recent first; and those put off that came
+// back together.
 std::string MissedAlertsText(const std::vector<std::string>& alerts);
+std::string PostponedAlertsText(const std::vector<std::string>& alerts);
 inline constexpr std::size_t kMissedLinesShown = 10;
 
 // What the scheduler examines and stamps: the program's list and the
@@ -79,10 +82,16 @@ public:
     void Timer1Timer();
     // The clock was set or the machine woke up: the next tick works out
     // again which rows can be due.
-    void ClockChanged() { index_.Forget(); }
+    void ClockChanged() {
+        index_.Forget();
+        wait_.reset();  // what passed meanwhile was not for the wait to hold
+    }
     // A resume begins a new run: what waited for the end of the run waits
     // no more (a row waiting for a period counts it from the run's start).
-    void NewRun() { heldUntil_.clear(); }
+    void NewRun() {
+        heldUntil_.clear();
+        wait_.reset();
+    }
     // Every row examined at every tick, as the index would have it: the
     // measure the index is checked against.
     void ExamineEveryRow(bool every) { examineEveryRow_ = every; }
@@ -103,6 +112,23 @@ private:
         bool passedWaiting = false;  // its occurrence passed while alerts waited
     };
     enum class Looked { Nothing, Shown, Waiting };
+    // A line of a box of several alerts.
+    struct Line {
+        DateTime at;  // its occurrence, or the moment it was put off to
+        RowId id;
+        std::string event;
+    };
+    // While alerts wait for the user: from the first look that waited to
+    // the last. What passed between them is told as it would have been, not
+    // as missed; what passed after a gap (the PC asleep) is missed.
+    struct Wait {
+        DateTime since;
+        DateTime last;
+        // `early`: how long before the wait it still counts as on time.
+        bool Holds(DateTime moment, double early = 0) const {
+            return moment > since - early && moment <= last + 2 * kNormalInterval / 86'400'000.0;
+        }
+    };
     // The clock's moment, held while the clock was set back a little.
     DateTime Moment();
     // One look at the rows judged at `now`: the alerts missed in one box,
@@ -118,8 +144,10 @@ private:
     void AlertRow(const Due& due, std::size_t position);
     // Notes the occurrence a row never alerted is owed (see owed_).
     void Owe(const EventRow& row, const Watch& watch);
-    void ShowMissed(const std::vector<Missed>& missed, const std::vector<Postponement>& late);
-    void ShowPostponed(const Postponement& postponed);
+    void ShowMissed(const std::vector<Missed>& missed, std::vector<Line> late);
+    void ShowPostponed(const std::vector<Line>& lines);
+    std::vector<std::string> AlertsOf(const std::vector<Line>& lines);
+    static std::vector<std::string> EventsOf(const std::vector<Line>& lines);
     void Stamp(std::size_t position, DateTime moment);
 
     AlertedList target_;
@@ -140,9 +168,7 @@ private:
     // The list is examined only up to just before it, so that it is told
     // as missed if it passes unseen (the program closed meanwhile).
     std::optional<DateTime> owed_;
-    // Since when alerts have waited for the user to stop presenting: what
-    // passed meanwhile comes as it would have, not as missed.
-    std::optional<DateTime> waitingSince_;
+    std::optional<Wait> wait_;
     bool examineEveryRow_ = false;
     bool ticking_ = false;
     bool heldOff_ = false;  // a tick came while this one waited

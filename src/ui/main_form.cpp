@@ -4,6 +4,8 @@
 
 #include <shellapi.h>
 
+#include <utility>
+
 #include "app/delete_event.h"
 #include "app/recovery_file.h"
 #include "ui/dialog_form.h"
@@ -119,7 +121,9 @@ void TFMain::RememberPostponed() {
     try {
         WritePostponedAlerts(services_.registry, postponed_.Text());
         postponedWritten_ = postponed_.Revision();
-    } catch (const Error&) {
+    } catch (const Error& error) {
+        // Told once: until it is written, they come back in this run only.
+        if (!std::exchange(postponedFailureTold_, true)) reports_.Add(error.what());
     }
 }
 

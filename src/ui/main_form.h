@@ -147,6 +147,7 @@ private:
     // The alerts put off, kept in the registry at each change.
     Postponements postponed_;
     std::uint64_t postponedWritten_ = 0;
+    bool postponedFailureTold_ = false;
     AlertPortsWin alertPorts_;
     AlertScheduler scheduler_;
     ArchiveWatch archiveWatch_;

@@ -13,7 +13,7 @@ constexpr int kPosticipa = 200;
 // ends a task dialog on Esc only through a button with Esc's id.)
 LRESULT CALLBACK EscAsOk(HWND box, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR) {
     if (message == WM_COMMAND && LOWORD(wParam) == IDCANCEL && lParam == 0) {
-        ::SendMessageW(::GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
+        ::SendMessageW(box, TDM_CLICK_BUTTON, IDOK, 0);
         return 0;
     }
     if (message == WM_NCDESTROY) ::RemoveWindowSubclass(box, EscAsOk, id);

@@ -1,9 +1,9 @@
 #pragma once
 // The alert's box: the text, caption and manners of a message box (on top
 // of every window, a question mark, OK for Enter and Esc), with "Posticipa"
-// beside OK and its choices above it. A task dialog of the common controls,
-// so that every part of it is a real control: reached by Tab and the arrows,
-// read by a screen reader by its own text.
+// beside OK and its choices above it. A task dialog of the common controls:
+// its choices and buttons are reached by Tab and the arrows, and a screen
+// reader reads each by its own text.
 
 #include <windows.h>
 

@@ -88,10 +88,15 @@ TEST_F(Postponing, OneWhoseMomentPassedUnseenIsWithTheMissedOnesAndTheirBoxPutsA
                   kBollo);
     EXPECT_EQ(Stamp(visita), "07/12/2026 11.00");  // told as missed, once
     EXPECT_EQ(BoxesBetween(At(2026, 12, 7, 13, 0, 10), At(2026, 12, 7, 13, 30, 0)), 0u);
-    // Both back tomorrow at nine, each in its own box.
-    TickAt({At(2026, 12, 8, 8, 59, 50), At(2026, 12, 8, 9, 0, 0)});
+    // Both back tomorrow at nine, together in one box, after a restart.
+    state_.postponed = Postponements::FromText(state_.postponed.Text());
+    AlertScheduler restarted{state_.Target(), clock_, ports_, unreadable_, [](const std::string&) {}};
+    clock_.now = At(2026, 12, 8, 8, 59, 50);
+    restarted.Timer1Timer();
+    clock_.now = At(2026, 12, 8, 9, 0, 0);
+    restarted.Timer1Timer();
     EXPECT_EQ(std::vector<std::string>(ports_.messages.begin() + 2, ports_.messages.end()),
-              (std::vector<std::string>{"Visita - Scadenza: 07/12 ore: 11.00", kBollo}));
+              std::vector<std::string>{"Scadenze posticipate:\n\nVisita - Scadenza: 07/12 ore: 11.00\n" + kBollo});
 }
 
 TEST_F(Postponing, AlertsWaitSilentlyWhileTheUserPresentsAndComeWhenItEnds) {
@@ -112,6 +117,25 @@ TEST_F(Postponing, AlertsWaitSilentlyWhileTheUserPresentsAndComeWhenItEnds) {
                                                          kBollo}));
     EXPECT_EQ(Stamp(bollo), "07/12/2026 10.00");
     EXPECT_EQ(BoxesBetween(At(2026, 12, 7, 10, 30, 20), At(2026, 12, 7, 11, 0, 0)), 0u);
+}
+
+// A presentation, then the PC asleep overnight: what passed in the night is
+// missed, in one box, not a flood of alerts.
+TEST_F(Postponing, AWaitEndsWhenThePcSleeps) {
+    state_.examinedUpTo = At(2026, 12, 7, 9, 0, 0);
+    AddBollo();
+    Add("Notte", "08/12", "02.00", "10 minuti prima", "Ogni ora");
+    Add("Alba", "08/12", "06.00", "10 minuti prima", "Ogni ora");
+    ports_.mustWait = true;
+    EXPECT_EQ(BoxesBetween(At(2026, 12, 7, 9, 50, 0), At(2026, 12, 7, 10, 5, 0)), 0u);
+    ports_.mustWait = false;
+    scheduler_.ClockChanged();
+    scheduler_.NewRun();
+    TickAt({At(2026, 12, 8, 8, 0, 0)});
+    EXPECT_EQ(ports_.messages, std::vector<std::string>{"Queste scadenze sono passate mentre Ricordex non poteva "
+                                                        "avvisare:\n\nAlba - Scadenza: 08/12 ore: 06.00\n"
+                                                        "Notte - Scadenza: 08/12 ore: 02.00\n" +
+                                                        kBollo});
 }
 
 TEST_F(Postponing, APutOffAlertDueDuringAPresentationComesAfterIt) {

@@ -134,7 +134,7 @@ TEST_F(Accessibility, TheAlertIsPutOffWithTheKeysAndItsChoicesAreNamed) {
     ASSERT_EQ(::RegGetValueW(HKEY_CURRENT_USER, L"SOFTWARE\\Ricordex", L"Posticipati", RRF_RT_REG_SZ, nullptr, kept,
                              &size),
               ERROR_SUCCESS);
-    // An hour from the answer, for this event.
+    // For this event, on the day an hour from the answer.
     const std::string back = FormatDateTime("yyyy-mm-dd hh:nn", now + 1.0 / 24, {});
     EXPECT_NE(std::wstring(kept).find(L"Bollo%20auto%00"), std::wstring::npos) << std::wstring(kept).size();
     EXPECT_EQ(std::wstring(kept).substr(0, 10), std::wstring(back.begin(), back.begin() + 10));
