@@ -7,8 +7,6 @@
 namespace ricordex::win {
 namespace {
 
-constexpr int kPosticipa = 200;
-
 // Esc answers the box as OK does, as in a message box with OK alone. (Wine
 // ends a task dialog on Esc only through a button with Esc's id.)
 LRESULT CALLBACK EscAsOk(HWND box, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR) {
@@ -34,32 +32,30 @@ HRESULT CALLBACK OnBoxEvent(HWND box, UINT notification, WPARAM, LPARAM, LONG_PT
 
 int ShowAlertBox(const MessageBoxRequest& box) {
     if (MessageBoxesRedirected()) return ShowMessageBox(box);
-    static const TASKDIALOG_BUTTON choices[] = {
-        {kPutOffTenMinutes, L"10 minuti"}, {kPutOffOneHour, L"1 ora"}, {kPutOffTomorrow, L"Domani alle 9"}};
-    static const TASKDIALOG_BUTTON buttons[] = {{IDOK, L"OK"}, {kPosticipa, L"&Posticipa"}};
+    // Each choice says what it does, and one click or its letter does it.
+    static const TASKDIALOG_BUTTON choices[] = {{kPutOffTenMinutes, L"Posticipa di 10 &minuti"},
+                                                {kPutOffOneHour, L"Posticipa di 1 &ora"},
+                                                {kPutOffTomorrow, L"Posticipa a &domani alle 9"}};
     TASKDIALOGCONFIG config{};
     config.cbSize = sizeof config;
     config.hwndParent = box.owner;
-    config.dwFlags = TDF_USE_HICON_MAIN | TDF_ALLOW_DIALOG_CANCELLATION;
+    config.dwFlags = TDF_USE_HICON_MAIN | TDF_ALLOW_DIALOG_CANCELLATION | TDF_USE_COMMAND_LINKS;
     config.pszWindowTitle = box.caption.c_str();
     config.hMainIcon = ::LoadIconW(nullptr, IDI_QUESTION);
     config.pszContent = box.text.c_str();
-    config.cButtons = ARRAYSIZE(buttons);
-    config.pButtons = buttons;
+    config.dwCommonButtons = TDCBF_OK_BUTTON;
+    config.cButtons = ARRAYSIZE(choices);
+    config.pButtons = choices;
     config.nDefaultButton = IDOK;
-    config.cRadioButtons = ARRAYSIZE(choices);
-    config.pRadioButtons = choices;
-    config.nDefaultRadioButton = kPutOffTenMinutes;
     config.pfCallback = OnBoxEvent;
     int button = 0;
-    int choice = 0;
-    if (const HRESULT result = ::TaskDialogIndirect(&config, &button, &choice, nullptr); FAILED(result)) {
+    if (const HRESULT result = ::TaskDialogIndirect(&config, &button, nullptr, nullptr); FAILED(result)) {
         // Without the dialog (it could not be made), a plain box: the alert is
         // still told, only not put off.
         ShowMessageBox(box);
         return IDOK;
     }
-    return button == kPosticipa ? choice : IDOK;
+    return button == kPutOffTenMinutes || button == kPutOffOneHour || button == kPutOffTomorrow ? button : IDOK;
 }
 
 }  // namespace ricordex::win

@@ -1,9 +1,10 @@
 #pragma once
 // The alert's box: the text, caption and manners of a message box (on top
-// of every window, a question mark, OK for Enter and Esc), with "Posticipa"
-// beside OK and its choices above it. A task dialog of the common controls:
-// its choices and buttons are reached by Tab and the arrows, and a screen
-// reader reads each by its own text.
+// of every window, a question mark, OK for Enter and Esc), with the choices
+// of "Posticipa" above OK: "Posticipa di 10 minuti", "di 1 ora", "a domani
+// alle 9". A task dialog of the common controls: each choice is a command
+// link, reached by Tab or its underlined letter, read by a screen reader by
+// its own text.
 
 #include <windows.h>
 
