@@ -1,11 +1,13 @@
 #include "app/archive_follow.h"
 
+#include "app/archive_recovery.h"
 #include "core/errors.h"
 
 namespace ricordex {
 
-ArchiveLookRequest FollowRequest(const ProgramState& state) {
+ArchiveLookRequest FollowRequest(const ProgramState& state, DateTime now) {
     ArchiveLookRequest request;
+    request.now = now;
     request.archive = state.settings.dati;
     request.known = state.base.stamp;
     request.baseVersion = state.base.version;
@@ -21,13 +23,19 @@ ArchiveLookRequest FollowRequest(const ProgramState& state) {
 ArchiveLook LookAtArchive(ArchiveFiles& files, const ArchiveLookRequest& request) {
     ArchiveLook look{request, {}};
     try {
-        const std::optional<FileStamp> stamp = files.StampOf(request.archive);
+        std::optional<FileStamp> stamp = files.StampOf(request.archive);
+        if (!stamp && (look.told = RecoverMissingArchive(files, request.archive, request.now))) {
+            stamp = files.StampOf(request.archive);
+        }
         if (!stamp) return look;
+        look.sight.exists = true;
+        look.sight.stamp = stamp;
         if (request.readWhenChanged && stamp != request.known) {
-            look.sight = SeeArchive(files, request.archive, true);
-        } else {
-            look.sight.exists = true;
-            look.sight.stamp = stamp;
+            try {
+                look.sight = SeeArchive(files, request.archive, true);
+            } catch (const BusyFileError&) {
+                // Held by another program: read at the next look.
+            }
         }
     } catch (const Error&) {
         look.sight = {};  // as out of reach
@@ -36,6 +44,7 @@ ArchiveLook LookAtArchive(ArchiveFiles& files, const ArchiveLookRequest& request
 }
 
 bool FollowSeen(ProgramState& state, Services& services, const ArchiveLook& look) {
+    if (look.told && services.report) services.report(*look.told);
     if (!state.base.known || look.request.archive != state.settings.dati) return false;
     if (!look.sight.stamp) {
         // Gone for one look may be another program replacing the file.
@@ -63,7 +72,7 @@ bool FollowSeen(ProgramState& state, Services& services, const ArchiveLook& look
 
 bool FollowArchive(ProgramState& state, Services& services) {
     if (!state.base.known) return false;
-    return FollowSeen(state, services, LookAtArchive(services.files, FollowRequest(state)));
+    return FollowSeen(state, services, LookAtArchive(services.files, FollowRequest(state, services.clock.Now())));
 }
 
 }  // namespace ricordex

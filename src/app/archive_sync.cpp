@@ -35,6 +35,8 @@ std::optional<std::vector<RowTexts>> ReadRows(ArchiveFiles& files, const std::fi
     EventList rows;
     try {
         ReloadArchive(rows, files, path);
+    } catch (const BusyFileError&) {
+        throw;  // held by another program: not unreadable, the save waits for another time
     } catch (const Error&) {
         return std::nullopt;
     }

@@ -1,5 +1,6 @@
 #include "app/options.h"
 
+#include "app/archive_recovery.h"
 #include "app/recovery_file.h"
 #include "app/settings.h"
 #include "core/archive.h"
@@ -17,6 +18,11 @@ bool WriteListAsNewArchiveHere(const EventList& list, ArchiveBase& base, Service
                                const std::filesystem::path& archive) {
     if (services.files.Exists(archive)) return false;
     const std::unique_ptr<ArchiveLock> lock = services.files.Lock(archive);
+    // A swap stopped there half-way: that archive is loaded, not written over.
+    if (const std::optional<std::string> told = TakeBackStoppedSwap(services.files, archive, services.clock.Now());
+        told && services.report) {
+        services.report(*told);
+    }
     if (services.files.Exists(archive)) return false;
     ScriviRecord(list, services.files, archive);
     RememberBase(base, list, services.files, archive);

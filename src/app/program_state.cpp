@@ -85,6 +85,12 @@ void WriteArchiveHere(ProgramState& state, Services& services, Written written) 
     if (services.files.IsReadOnly(archive)) throw ReadOnlyFileError(archive);
     // Two programs on one shared archive merge and write in turn.
     const std::unique_ptr<ArchiveLock> lock = services.files.Lock(archive);
+    // Another program's swap stopped half-way: its archive is taken back
+    // and merged like any, never written over.
+    if (const std::optional<std::string> told = TakeBackStoppedSwap(services.files, archive, services.clock.Now());
+        told && services.report) {
+        services.report(*told);
+    }
     bool keptAside = false;
     if (state.loadIncomplete && services.files.Exists(archive)) {
         KeepAside(services, archive);
