@@ -63,6 +63,7 @@ void MergeAndWrite(ProgramState& state, Services& services, Written written, con
         // The conflicted copies wait for a save of the list: their rows
         // would be in the list only, and the copies set aside.
         const EventList rows = BaseWithAlertStamps(state.base, state.alertStamps, notAfter);
+        NoteSaveUnderWay(state, services);
         ScriviRecord(rows, services.files, archive);
         state.loadIncomplete = false;
         RememberBase(state.base, rows, services.files, archive);
@@ -73,6 +74,7 @@ void MergeAndWrite(ProgramState& state, Services& services, Written written, con
                               services.report, services.computerName, notAfter);
     // With no archive to copy (its drive not ready yet, say) the list may
     // still lack its events: only a save that went through ends the doubt.
+    NoteSaveUnderWay(state, services);
     ScriviRecord(state.list, services.files, archive);
     state.loadIncomplete = false;
     RememberBase(state.base, state.list, services.files, archive);
