@@ -33,6 +33,8 @@ bool WriteListAsNewArchiveHere(const EventList& list, ArchiveBase& base, Service
 // the window offers one. The list is only read meanwhile, as the window
 // does when it paints; the base is taken anew on a copy.
 bool WriteListAsNewArchive(ProgramState& state, Services& services, const std::filesystem::path& archive) {
+    // The list is read on the work's thread: no save may replace it meanwhile.
+    const SavingNow saving(state);
     if (!services.runFileWork) return WriteListAsNewArchiveHere(state.list, state.base, services, archive);
     ArchiveBase base = state.base;
     bool written = false;

@@ -117,6 +117,7 @@ void WriteArchiveHere(ProgramState& state, Services& services, Written written) 
 // meanwhile), it works on a copy of what it changes, taken back once it
 // ends, and what it has to tell is told then.
 void WriteArchive(ProgramState& state, Services& services, Written written) {
+    const SavingNow saving(state);
     if (!services.runFileWork) {
         WriteArchiveHere(state, services, written);
         return;
@@ -229,7 +230,11 @@ void SaveOnClose(ProgramState& state, Services& services) {
 }
 
 void SaveAtEndOfSession(ProgramState& state, Services& services) {
-    if (state.modificato || state.aggiornatoDaTimer) UnlessRefusedBefore(state, [&] { Save(state, services); });
+    if (state.saving) {
+        KeepRecovery(state, services);
+    } else if (state.modificato || state.aggiornatoDaTimer) {
+        UnlessRefusedBefore(state, [&] { Save(state, services); });
+    }
     SalvaSuRegistro(services.registry, state.settings);
     RememberExamined(state, services);
 }

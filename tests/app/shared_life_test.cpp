@@ -102,7 +102,6 @@ struct Pc {
     std::unique_ptr<RetryingArchiveFiles> files;
     std::unique_ptr<ProgramState> state;
     std::unique_ptr<Services> services;
-    bool endSessionDuringSave = false;
     bool sessionEnded = false;
 
     bool Running() const { return state != nullptr; }
@@ -235,6 +234,7 @@ public:
             Pc& pc = *pcs_[Whole(0, static_cast<int>(pcs_.size()) - 1)];
             time_ += Uniform(0, 0.01);
             Act(pc);
+            if (std::exchange(pc.faults.lockedTwice, false)) Break("two saves at once in one program", pc.name);
             if (!onShare_ && Chance(0.5)) sync_.Sync(*pcs_[Whole(0, static_cast<int>(pcs_.size()) - 1)]);
             CheckNothingTwice();
         }
@@ -286,14 +286,9 @@ private:
         pc.services->recoveryFile = "/locale/Ricordex-recupero.psc";
         pc.services->computerName = std::wstring(pc.name.begin(), pc.name.end());
         pc.services->report = [this, &pc](const std::string& text) { Note(pc.index, "is told: " + text); };
-        pc.services->runFileWork = [this, &pc](const std::function<void()>& work) {
-            if (std::exchange(pc.endSessionDuringSave, false)) {
-                Note(pc.index, "Windows ends the session while the save waits");
-                pc.sessionEnded = true;
-                SaveAtEndOfSession(*pc.state, *pc.services);
-            }
-            work();
-        };
+        // The window runs a save's file work on a thread of its own and
+        // answers its messages meanwhile: here, the work runs at once.
+        pc.services->runFileWork = [](const std::function<void()>& work) { work(); };
     }
 
     void Start(Pc& pc) {
@@ -396,8 +391,19 @@ private:
 
     void Close(Pc& pc) {
         Risky(pc);
-        pc.endSessionDuringSave = kOn.session && Chance(0.08);
         pc.sessionEnded = false;
+        if (kOn.session && Chance(0.08)) {
+            // Windows ends the session while the save holds the lock.
+            pc.faults.whileLocked = [this, &pc] {
+                Note(pc.index, "Windows ends the session while the save waits");
+                pc.sessionEnded = true;
+                try {
+                    SaveAtEndOfSession(*pc.state, *pc.services);
+                } catch (const Error& error) {
+                    Note(pc.index, std::string("is told: ") + error.what());
+                }
+            };
+        }
         try {
             SaveOnClose(*pc.state, *pc.services);
             Note(pc.index, "closes");
@@ -405,7 +411,7 @@ private:
         } catch (const Error& error) {
             Note(pc.index, std::string("cannot close: ") + error.what());
         }
-        pc.endSessionDuringSave = false;
+        pc.faults.whileLocked = nullptr;
         // The session ended meanwhile: the program is gone.
         if (std::exchange(pc.sessionEnded, false)) Down(pc);
     }

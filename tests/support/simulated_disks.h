@@ -11,6 +11,7 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <utility>
 
 #include "core/archive_files.h"
 #include "core/archive_swap.h"
@@ -59,6 +60,10 @@ struct Faults {
     bool onShare = false;      // a power cut leaves the lock held on the share for a while
     std::int64_t shareNoticesAfter = 0;
     std::function<void(const std::string&)> note;
+    // Runs once the lock is next taken (Windows ending the session while
+    // the save waits); a lock taken twice by one program is noted.
+    std::function<void()> whileLocked;
+    bool lockedTwice = false;
 };
 
 class SimulatedFiles final : public ArchiveFiles {
@@ -102,12 +107,18 @@ public:
         Disk& disk = DiskOf(path);
         std::filesystem::path lock = path;
         lock += ".lock";
+        if (disk.lockHolder == pc_ && disk.lockHeldUntil == INT64_MAX) {
+            faults_.lockedTwice = true;  // the file is held open: refused, as to anyone
+            throw LockHeldError(lock, 5);
+        }
         if (disk.lockHolder >= 0 && disk.lockHolder != pc_ && disk.lockHeldUntil > disk.step) {
             throw LockHeldError(lock, 5);
         }
         disk.lockHolder = pc_;
         disk.lockHeldUntil = INT64_MAX;
-        return std::make_unique<Held>(*this, disk);
+        auto held = std::make_unique<Held>(*this, disk);
+        if (faults_.whileLocked) std::exchange(faults_.whileLocked, nullptr)();
+        return held;
     }
     void CopyToNew(const std::filesystem::path& from, const std::filesystem::path& to) override {
         Step("copy", true);
