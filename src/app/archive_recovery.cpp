@@ -21,9 +21,8 @@ std::filesystem::path AsideName(ArchiveFiles& files, const std::filesystem::path
 
 namespace {
 
-// A new file the save wrote whole: records only, none of them zeros
-// alone (a power cut can leave a file its full size with nothing written
-// in it; a record always holds at least its date).
+}  // namespace
+
 bool Whole(ArchiveFiles& files, const std::filesystem::path& file) {
     try {
         const std::unique_ptr<InputFile> input = files.OpenExisting(file);
@@ -39,6 +38,8 @@ bool Whole(ArchiveFiles& files, const std::filesystem::path& file) {
         return false;
     }
 }
+
+namespace {
 
 // The next save would write over it: it goes aside, and the user is told where.
 std::string KeepAside(ArchiveFiles& files, const std::filesystem::path& archive, const std::filesystem::path& file,

@@ -23,6 +23,11 @@ namespace ricordex {
 std::filesystem::path AsideName(ArchiveFiles& files, const std::filesystem::path& archive, DateTime now,
                                 std::string_view ending = ".bak");
 
+// A new file a save wrote whole: records only, none of them zeros alone (a
+// power cut can leave a file its full size with nothing written in it; a
+// record always holds at least its date).
+bool Whole(ArchiveFiles& files, const std::filesystem::path& file);
+
 // When the archive is missing, under the archive's lock: from
 // "<archive>.old", the last archive saved whole (the "<archive>.new" beside
 // it is kept aside under AsideName: its changes are still in the list of

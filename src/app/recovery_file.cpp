@@ -14,6 +14,7 @@
 #include "core/archive.h"
 #include "core/archive_merge.h"
 #include "core/archive_record.h"
+#include "core/archive_swap.h"
 #include "core/errors.h"
 
 namespace ricordex {
@@ -82,6 +83,20 @@ void WriteRecovery(ProgramState& state, Services& services, const RecoveryFiles&
     if (track.base != base) {
         WriteFile(services.files, paths.base, state.base.records.data(), state.base.records.size());
         track.base = base;
+    }
+}
+
+// A write of a recovery file that stopped in its swap (a crash, a power
+// cut) left it as ".new" and ".old": the newer, when whole, is taken back.
+void TakeBackStoppedWrite(ArchiveFiles& files, const std::filesystem::path& file) {
+    if (files.Exists(file)) return;
+    const std::filesystem::path newer = ReplacementName(file), older = BackupName(file);
+    const auto empty = [&files](const std::filesystem::path& path) { return files.OpenExisting(path)->Size() == 0; };
+    if (files.Exists(newer) && (file.extension() != ".psc" || Whole(files, newer) || empty(newer))) {
+        files.RenameToNew(newer, file);
+        files.Remove(older);
+    } else if (files.Exists(older)) {
+        files.RenameToNew(older, file);
     }
 }
 
@@ -214,6 +229,9 @@ void OfferRecovery(ProgramState& state, Services& services) {
     if (services.recoveryFile.empty()) return;
     const RecoveryFiles paths = RecoveryFilesOf(services.recoveryFile);
     try {
+        for (const std::filesystem::path& file : {paths.rows, paths.base, paths.archive}) {
+            TakeBackStoppedWrite(services.files, file);
+        }
         if (!services.files.Exists(paths.rows)) {
             state.recovery.ours = true;
             return;
