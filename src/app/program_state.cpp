@@ -66,7 +66,6 @@ void MergeAndWrite(ProgramState& state, Services& services, Written written, con
         // The conflicted copies wait for a save of the list: their rows
         // would be in the list only, and the copies set aside.
         const EventList rows = BaseWithAlertStamps(state.base, state.alertStamps, notAfter);
-        NoteSaveUnderWay(state, services);
         ScriviRecord(rows, services.files, archive);
         state.loadIncomplete = false;
         RememberBase(state.base, rows, services.files, archive);
@@ -81,7 +80,6 @@ void MergeAndWrite(ProgramState& state, Services& services, Written written, con
                               lostSave);
     // With no archive to copy (its drive not ready yet, say) the list may
     // still lack its events: only a save that went through ends the doubt.
-    NoteSaveUnderWay(state, services);
     ScriviRecord(state.list, services.files, archive);
     state.loadIncomplete = false;
     std::string madeFrom = std::move(state.base.records);

@@ -73,9 +73,6 @@ void WriteRecovery(ProgramState& state, Services& services, const RecoveryFiles&
         WriteFile(services.files, paths.archive, reinterpret_cast<const char*>(name.data()), name.size());
         track.archive = archive;
     }
-    // A note left by a save whose recovery could not be removed speaks of
-    // other changes than these.
-    if (!track.base) services.files.Remove(paths.saving);
     ScriviRecord(state.list, services.files, paths.rows);
     track.revision = state.list.Revision();
     track.keptFor = archive;
@@ -113,7 +110,6 @@ void RemoveRecovery(ProgramState& state, Services& services, const RecoveryFiles
     services.files.Remove(paths.rows);
     services.files.Remove(paths.base);
     services.files.Remove(paths.archive);
-    services.files.Remove(paths.saving);
     Forget(state.recovery);
     state.recovery.ours = true;
 }
@@ -174,33 +170,6 @@ bool SameEvents(const std::vector<RowTexts>& a, const std::vector<RowTexts>& b) 
     return true;
 }
 
-// Of each event, how many rows.
-std::unordered_map<std::string, int> Counted(const std::vector<RowTexts>& rows) {
-    std::unordered_map<std::string, int> counts;
-    for (const RowTexts& row : rows) ++counts[EventKey(row)];
-    return counts;
-}
-
-// A save of these changes was under way, merging them with `savedAgainst`:
-// it went through when the archive is no longer those rows and holds every
-// change the save made to them (each row it added, none it removed).
-// Another PC may have changed the archive since: when it undid one of
-// those changes, the recovery is offered again (an event deleted there may
-// come back; none is lost).
-bool SaveWentThrough(const std::vector<RowTexts>& base, const std::vector<RowTexts>& recovered,
-                     const std::vector<RowTexts>& savedAgainst, const std::vector<RowTexts>& archived) {
-    if (SameRows(savedAgainst, archived)) return false;
-    auto saved = Counted(MergeRows(base, savedAgainst, recovered)), against = Counted(savedAgainst),
-         now = Counted(archived);
-    for (const auto& counts : {saved, against}) {
-        for (const auto& [key, ignored] : counts) {
-            const int wrote = saved[key], found = now[key], before = against[key];
-            if ((wrote > before && found < wrote) || (wrote < before && found > wrote)) return false;
-        }
-    }
-    return true;
-}
-
 // The recovery files stay until the next change or save: a crash before
 // either offers the same again.
 void KeepFilesForThisRun(ProgramState& state) {
@@ -215,13 +184,10 @@ void KeepFilesForThisRun(ProgramState& state) {
 RecoveryFiles RecoveryFilesOf(const std::filesystem::path& recoveryFile) {
     std::filesystem::path archive = recoveryFile;
     archive.replace_extension(".txt");
-    const auto beside = [&recoveryFile](const char* ending) {
-        std::filesystem::path name = recoveryFile.stem();
-        name += ending;
-        name += recoveryFile.extension();
-        return recoveryFile.parent_path() / name;
-    };
-    return {recoveryFile, archive, beside("-base"), beside("-salvataggio")};
+    std::filesystem::path base = recoveryFile.stem();
+    base += "-base";
+    base += recoveryFile.extension();
+    return {recoveryFile, archive, recoveryFile.parent_path() / base};
 }
 
 void OfferRecovery(ProgramState& state, Services& services) {
@@ -265,20 +231,6 @@ void OfferRecovery(ProgramState& state, Services& services) {
         }
         // An archive emptied or made anew would pass for the deletion of every row.
         if (archived.empty()) base = archived;
-        // A save of these changes stopped after its swap: they are in the
-        // archive already, and another PC may have changed them since.
-        if (services.files.Exists(paths.saving)) {
-            try {
-                if (SaveWentThrough(base, recovered, ReadRows(services.files, paths.saving), archived)) {
-                    RemoveRecovery(state, services, paths);
-                    return;
-                }
-            } catch (const Error&) {
-            }
-            // It stopped before its swap: told now, the note would pass the
-            // same change saved later by another PC for this save's.
-            services.files.Remove(paths.saving);
-        }
         const long long notAfter = LatestBelievedStamp(state, services.clock);
         const std::vector<RowTexts> merged = MergeRows(base, archived, recovered, notAfter);
         if (SameRows(merged, archived)) {
@@ -333,17 +285,6 @@ void KeepRecovery(ProgramState& state, Services& services) {
         TellOnce(state, services,
                  "Le modifiche non salvate non si possono scrivere nel file di recupero (" +
                      std::string(error.what()) + "): se il PC si spegnesse prima di salvarle, andrebbero perse.");
-    }
-}
-
-void NoteSaveUnderWay(ProgramState& state, Services& services) {
-    if (services.recoveryFile.empty() || !state.recovery.ours) return;
-    const RecoveryFiles paths = RecoveryFilesOf(services.recoveryFile);
-    try {
-        if (!services.files.Exists(paths.rows)) return;
-        WriteFile(services.files, paths.saving, state.base.records.data(), state.base.records.size());
-    } catch (const Error&) {
-        // Without it, a crash right after the swap offers the changes again.
     }
 }
 

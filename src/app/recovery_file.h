@@ -12,15 +12,7 @@
 //                                 from (what it held when last read or
 //                                 written): what another PC saved to a
 //                                 shared archive meanwhile is merged with
-//                                 the changes, not undone by them;
-//   "Ricordex-recupero-salvataggio.psc"
-//                                 while a save writes the archive: the rows
-//                                 it merged the changes with. A start that
-//                                 finds it tells whether that save went
-//                                 through (the archive is no longer those
-//                                 rows and holds the changes) and then
-//                                 drops the recovery, already in the
-//                                 archive, instead of merging it again.
+//                                 the changes, not undone by them.
 
 #include <cstdint>
 #include <filesystem>
@@ -55,7 +47,6 @@ struct RecoveryFiles {
     std::filesystem::path rows;     // the list
     std::filesystem::path archive;  // the archive's path
     std::filesystem::path base;     // the rows the changes started from
-    std::filesystem::path saving;   // the rows a save under way merged with
 };
 RecoveryFiles RecoveryFilesOf(const std::filesystem::path& recoveryFile);
 
@@ -75,10 +66,6 @@ void OfferRecovery(ProgramState& state, Services& services);
 // changed since the last write, the list is written, as a save writes the
 // archive (a new file, then the swap). A failure is reported once a run.
 void KeepRecovery(ProgramState& state, Services& services);
-
-// A save is about to write the archive, the list merged with its rows
-// (the base now): noted beside the recovery file, if any.
-void NoteSaveUnderWay(ProgramState& state, Services& services);
 
 // After a save, or an answer of No at close: nothing is left to recover
 // until the list changes again.
