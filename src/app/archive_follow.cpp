@@ -1,6 +1,7 @@
 #include "app/archive_follow.h"
 
 #include "app/archive_recovery.h"
+#include "app/recovery_file.h"
 #include "core/errors.h"
 
 namespace ricordex {
@@ -11,12 +12,14 @@ ArchiveLookRequest FollowRequest(const ProgramState& state, DateTime now) {
     request.archive = state.settings.dati;
     request.known = state.base.stamp;
     request.baseVersion = state.base.version;
-    const bool unsaved = state.modificato || state.aggiornatoDaTimer;
     // A list that could not be loaded whole is read again only once the
     // archive is reached at all (it was out of reach at start), and while
     // nothing here is unsaved: a file that failed half-way waits for the
     // save, which keeps it aside first.
-    request.readWhenChanged = state.loadIncomplete ? !state.base.stamp && !unsaved : true;
+    // An archive never reached (missing, or its lock held by a PC that lost
+    // its power) is read whatever is unsaved: against an empty base the
+    // user's changes meanwhile are additions, and stay.
+    request.readWhenChanged = state.loadIncomplete ? !state.base.stamp : true;
     return request;
 }
 
@@ -66,6 +69,8 @@ bool FollowSeen(ProgramState& state, Services& services, const ArchiveLook& look
         // cannot be read (the next look tries again).
         if (change == DiskChange::kUnreadable) return false;
         state.loadIncomplete = false;
+        // What a crash left unsaved waited for the archive.
+        if (!state.recovery.ours) OfferRecovery(state, services);
     }
     return change == DiskChange::kMerged;
 }

@@ -20,13 +20,6 @@ void KeepAside(Services& services, const std::filesystem::path& archive) {
     services.files.CopyToNew(archive, AsideName(services.files, archive, services.clock.Now()));
 }
 
-void Save(ProgramState& state, Services& services) {
-    SaveArchive(state, services);
-    state.modificato = false;
-    state.aggiornatoDaTimer = false;
-    state.alertStamps.clear();
-}
-
 // The archive's rows as last read or written, each with the stamp an alert
 // gave its event since, in the file's order.
 EventList BaseWithAlertStamps(const ArchiveBase& base, const AlertStamps& stamps, long long notAfter) {
@@ -174,9 +167,16 @@ void UnlessRefusedBefore(ProgramState& state, Saving saving) {
 }  // namespace
 
 void SaveArchive(ProgramState& state, Services& services) {
+    const bool neverRead = state.loadIncomplete && !state.base.stamp;
     WriteArchive(state, services, Written::kList);
+    state.modificato = false;
+    state.aggiornatoDaTimer = false;
+    state.alertStamps.clear();
     DropRecovery(state, services);
     KeepOwnSaves(state.base, services);
+    // What a crash left unsaved waited for the archive, which this save
+    // reached first: offered now, unsaved again if taken.
+    if (neverRead && !state.recovery.ours) OfferRecovery(state, services);
 }
 
 void SaveAlertStampsOnly(ProgramState& state, Services& services) {
@@ -222,13 +222,13 @@ void SaveOnClose(ProgramState& state, Services& services) {
     }
     // Read after the answer: an alert during the question counts too.
     if (state.modificato && !declined) {
-        UnlessRefusedBefore(state, [&] { Save(state, services); });
+        UnlessRefusedBefore(state, [&] { SaveArchive(state, services); });
     } else if (state.aggiornatoDaTimer) {
         // No keeps the user's changes out of the archive, never the stamps.
         if (declined) {
             UnlessRefusedBefore(state, [&] { SaveAlertStampsOnly(state, services); });
         } else {
-            UnlessRefusedBefore(state, [&] { Save(state, services); });
+            UnlessRefusedBefore(state, [&] { SaveArchive(state, services); });
         }
     } else if (declined) {
         DropRecovery(state, services);  // the user drops the changes
@@ -241,7 +241,7 @@ void SaveAtEndOfSession(ProgramState& state, Services& services) {
     if (state.saving) {
         KeepRecovery(state, services);
     } else if (state.modificato || state.aggiornatoDaTimer) {
-        UnlessRefusedBefore(state, [&] { Save(state, services); });
+        UnlessRefusedBefore(state, [&] { SaveArchive(state, services); });
     }
     SalvaSuRegistro(services.registry, state.settings);
     RememberExamined(state, services);

@@ -133,7 +133,9 @@ void BeginRunAtResume(ProgramState& state, Services& services);
 // load, and when the file changed but cannot be read, the archive is first
 // copied aside, as "<archive>.yyyymmdd-hhnnss.bak" beside it, so that no
 // event is lost with it (the second case is reported). A failure is raised
-// and leaves the archive as it was.
+// and leaves the archive as it was. Once it went through, nothing is
+// unsaved; when the archive had never been read before (out of reach at
+// start), what a crash left unsaved is offered then (app/recovery_file.h).
 void SaveArchive(ProgramState& state, Services& services);
 // The same, writing the archive's rows as last read or written with the
 // alerts' new stamps applied, instead of the list (after an answer of No).

@@ -180,7 +180,11 @@ private:
 // separated by commas; "none" for all of them) leaves out, to tell which
 // one a failure needs.
 // Left out until the program copes with them: power cuts (crashes alone
-// are in), the sync service (the lives run on a share), and a crash at a
+// are in: a PC that lost its power keeps the archive's lock on the share
+// for a while, another PC that starts meanwhile cannot read the archive,
+// and its first change sets aside, as ".scartato", the recovery file an
+// earlier crash of its own left), the sync service (the lives run on a
+// share: see the merge of conflicted copies for what remains), and a crash at a
 // removal ("removal": between a save's swap and the removal of its
 // recovery file, a start cannot tell a save that went through, whose
 // events another PC then deleted, from one that did not: it offers the
