@@ -6,6 +6,8 @@
 
 #include <memory>
 
+#include "app/recovery_file.h"
+
 namespace ricordex::win {
 
 std::filesystem::path RecoveryFile() {
@@ -16,7 +18,11 @@ std::filesystem::path RecoveryFile() {
     const std::filesystem::path folder = std::filesystem::path(found) / L"Ricordex";
     // A folder that cannot be made shows at the first write, reported then.
     ::CreateDirectoryW(folder.c_str(), nullptr);
-    return folder / L"Ricordex-recupero.psc";
+    // One file a session: two sessions of the user (Remote Desktop, a
+    // terminal server) would each take the other's changes for a crash's.
+    DWORD session = 0;
+    if (!::ProcessIdToSessionId(::GetCurrentProcessId(), &session)) session = 0;
+    return RecoveryFileOfSession(folder, session);
 }
 
 }  // namespace ricordex::win
