@@ -1,7 +1,6 @@
 #include "app/archive_follow.h"
 
 #include "app/archive_recovery.h"
-#include "app/recovery_file.h"
 #include "core/errors.h"
 
 namespace ricordex {
@@ -69,8 +68,6 @@ bool FollowSeen(ProgramState& state, Services& services, const ArchiveLook& look
         // cannot be read (the next look tries again).
         if (change == DiskChange::kUnreadable) return false;
         state.loadIncomplete = false;
-        // What a crash left unsaved waited for the archive.
-        if (!state.recovery.ours) OfferRecovery(state, services);
     }
     return change == DiskChange::kMerged;
 }

@@ -110,6 +110,12 @@ void RemoveRecovery(ProgramState& state, Services& services, const RecoveryFiles
     services.files.Remove(paths.rows);
     services.files.Remove(paths.base);
     services.files.Remove(paths.archive);
+    // What a write cut short left beside them would pass, at the next
+    // start, for the files of a swap that stopped.
+    for (const std::filesystem::path& file : {paths.rows, paths.base, paths.archive}) {
+        services.files.Remove(ReplacementName(file));
+        services.files.Remove(BackupName(file));
+    }
     Forget(state.recovery);
     state.recovery.ours = true;
 }

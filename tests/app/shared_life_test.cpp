@@ -365,7 +365,16 @@ private:
                 Change(pc);
                 KeepRecovery(*pc.state, *pc.services);
             } else if (r < 0.65) {
-                if (FollowArchive(*pc.state, *pc.services)) Note(pc.index, "follows the archive: " + Listed(pc));
+                // The window's tick: the list follows the archive, the
+                // recovery file follows the list, and an archive out of
+                // reach at start, loaded now, brings the offer of what a
+                // crash left unsaved.
+                const bool loading = pc.state->loadIncomplete;
+                if (FollowArchive(*pc.state, *pc.services)) {
+                    Note(pc.index, "follows the archive: " + Listed(pc));
+                    KeepRecovery(*pc.state, *pc.services);
+                }
+                if (loading && !pc.state->loadIncomplete) OfferRecovery(*pc.state, *pc.services);
             } else if (r < 0.93) {
                 Close(pc);
             } else if (r < 0.97 || !kOn.session) {
