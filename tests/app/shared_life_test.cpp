@@ -15,7 +15,9 @@
 //   and two PCs cleaning it at once leave one;
 // - an edit wins over a deletion made without seeing it: the edited event
 //   stays, the old one goes; two different edits of one event are both kept;
-// - at no moment does a list or an archive hold an event twice;
+// - at no moment does a list or an archive hold an event twice, nor does a
+//   program start a save while its own is under way (it would take its own
+//   lock a second time);
 // - at the end, once every PC has saved, the archive holds exactly the
 //   events these actions leave.
 //
