@@ -23,7 +23,7 @@ ArchiveLookRequest FollowRequest(const ProgramState& state, DateTime now) {
 }
 
 ArchiveLook LookAtArchive(ArchiveFiles& files, const ArchiveLookRequest& request) {
-    ArchiveLook look{request, {}};
+    ArchiveLook look{request, {}, std::nullopt};
     try {
         std::optional<FileStamp> stamp = files.StampOf(request.archive);
         if (!stamp && (look.told = RecoverMissingArchive(files, request.archive, request.now))) {

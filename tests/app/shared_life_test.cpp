@@ -536,7 +536,11 @@ private:
         Note(-1, "the end: no more faults; every PC saves in turn");
         share_.lockHolder = -1;  // the share noticed the PCs that lost their power
         for (auto& pc : pcs_) {
-            pc->faults = Faults{&random_, 0, 0, false, false, false, false, onShare_, 0, pc->faults.note};
+            auto note = std::move(pc->faults.note);
+            pc->faults = Faults{};
+            pc->faults.random = &random_;
+            pc->faults.onShare = onShare_;
+            pc->faults.note = std::move(note);
             if (!onShare_) sync_.Sync(*pc);
             if (!pc->Running()) Start(*pc);
         }
