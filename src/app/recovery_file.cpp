@@ -187,11 +187,6 @@ void KeepFilesForThisRun(ProgramState& state) {
 
 }  // namespace
 
-std::filesystem::path RecoveryFileOfSession(const std::filesystem::path& folder, unsigned long session) {
-    if (session <= 1) return folder / "Ricordex-recupero.psc";
-    return folder / ("Ricordex-recupero-sessione" + std::to_string(session) + ".psc");
-}
-
 RecoveryFiles RecoveryFilesOf(const std::filesystem::path& recoveryFile) {
     std::filesystem::path archive = recoveryFile;
     archive.replace_extension(".txt");

@@ -26,13 +26,6 @@ struct Services;
 inline constexpr char kRestoreQuestion[] = "Ripristinare le modifiche non salvate?";
 inline constexpr char kRestoreCaption[] = "Ripristino Modifiche";
 
-// The recovery file of one Windows session of the user in `folder`: each
-// session (a Remote Desktop or terminal server session beside the
-// console's) keeps its own, or each would be offered the other's changes,
-// still live, as a crash's. The first interactive session (1, and 0 where
-// programs share the services' session) keeps the plain name.
-std::filesystem::path RecoveryFileOfSession(const std::filesystem::path& folder, unsigned long session);
-
 // What this run knows of the recovery files on disk.
 struct RecoveryTrack {
     // They may be overwritten or removed: this run found none, wrote them,

@@ -6,8 +6,6 @@
 
 #include <memory>
 
-#include "app/recovery_file.h"
-
 namespace ricordex::win {
 
 std::filesystem::path RecoveryFile() {
@@ -18,11 +16,7 @@ std::filesystem::path RecoveryFile() {
     const std::filesystem::path folder = std::filesystem::path(found) / L"Ricordex";
     // A folder that cannot be made shows at the first write, reported then.
     ::CreateDirectoryW(folder.c_str(), nullptr);
-    // One file a session: two sessions of the user (Remote Desktop, a
-    // terminal server) would each take the other's changes for a crash's.
-    DWORD session = 0;
-    if (!::ProcessIdToSessionId(::GetCurrentProcessId(), &session)) session = 0;
-    return RecoveryFileOfSession(folder, session);
+    return folder / L"Ricordex-recupero.psc";
 }
 
 }  // namespace ricordex::win

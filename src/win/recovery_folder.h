@@ -7,8 +7,7 @@
 
 namespace ricordex::win {
 
-// "%LOCALAPPDATA%\Ricordex\Ricordex-recupero.psc" (in a session other than
-// the first, "Ricordex-recupero-sessione<N>.psc"), its folder made when
+// "%LOCALAPPDATA%\Ricordex\Ricordex-recupero.psc", its folder made when
 // missing; empty when Windows names no such folder for the user.
 std::filesystem::path RecoveryFile();
 

@@ -1,6 +1,5 @@
 #include "app/recovery_file.h"
 
-#include <set>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -425,27 +424,6 @@ TEST_F(Recovery, TheOptionsSwitchThatWritesTheListRemovesIt) {
     ConfirmOptions(state_, services_, L"R.exe", {L"", false, true, third.wstring()});
     EXPECT_TRUE(NoRecovery());
     EXPECT_EQ(Descriptions(other), (Names{"Affitto", "Canone", "Dentista"}));
-}
-
-}  // namespace
-}  // namespace ricordex
-
-namespace ricordex {
-namespace {
-
-// Two sessions of one user on one PC never share a recovery file, nor any
-// file beside it; the first keeps the name of earlier versions.
-TEST(RecoveryFiles, EachSessionHasItsOwn) {
-    const std::filesystem::path folder = "/locale";
-    EXPECT_EQ(RecoveryFileOfSession(folder, 1), folder / "Ricordex-recupero.psc");
-    EXPECT_EQ(RecoveryFileOfSession(folder, 0), folder / "Ricordex-recupero.psc");
-    std::set<std::filesystem::path> seen;
-    for (const unsigned long session : {1ul, 2ul, 12ul}) {
-        const RecoveryFiles files = RecoveryFilesOf(RecoveryFileOfSession(folder, session));
-        for (const auto& file : {files.rows, files.archive, files.base}) {
-            EXPECT_TRUE(seen.insert(file).second) << file;
-        }
-    }
 }
 
 }  // namespace
