@@ -153,14 +153,9 @@ std::vector<std::filesystem::path> MergeConflictedCopies(const ArchiveBase& base
                                                          ArchiveFiles& files, const std::filesystem::path& archive,
                                                          std::set<std::filesystem::path>& reported,
                                                          const ErrorReport& report, const std::wstring& computerName,
-                                                         long long notAfter, const MadeFrom& madeFrom,
-                                                         const std::optional<std::filesystem::path>& alreadyIn) {
+                                                         long long notAfter) {
     std::vector<std::filesystem::path> merged;
     for (const std::filesystem::path& copy : ConflictedCopies(archive, files.FilesBeside(archive), computerName)) {
-        if (copy == alreadyIn) {
-            merged.push_back(copy);
-            continue;
-        }
         const std::optional<std::vector<RowTexts>> rows = ReadRows(files, copy);
         if (!rows) {
             if (reported.insert(copy).second && report) {
@@ -169,9 +164,7 @@ std::vector<std::filesystem::path> MergeConflictedCopies(const ArchiveBase& base
             }
             continue;
         }
-        std::optional<std::vector<RowTexts>> from = madeFrom ? madeFrom(*rows, base.Rows()) : std::nullopt;
-        if (!from) from = Shared(base.Rows(), *rows);
-        ApplyRows(list, MergeRows(*from, *rows, RowsOf(list), notAfter));
+        ApplyRows(list, MergeRows(Shared(base.Rows(), *rows), *rows, RowsOf(list), notAfter));
         merged.push_back(copy);
     }
     return merged;

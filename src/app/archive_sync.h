@@ -29,15 +29,6 @@ struct ArchiveBase {
     // before is stale after.
     std::uint64_t version = 0;
 
-    // The last few saves of this program, each the archive it wrote and the
-    // rows it merged the list with (see app/own_saves.h).
-    struct OwnSave {
-        std::string written;   // records
-        std::string madeFrom;  // records
-    };
-    std::vector<OwnSave> ownSaves;
-    bool ownSavesRead = false;  // those of earlier runs, from the user's local data
-
     std::vector<RowTexts> Rows() const;
     void SetRows(const std::vector<RowTexts>& rows);
 };
@@ -94,27 +85,19 @@ DiskChange MergeSeenChanges(ArchiveBase& base, EventList& list, const ArchiveSig
 void ApplyRows(EventList& list, const std::vector<RowTexts>& rows);
 
 // The conflicted copies a sync service left beside the archive (see
-// core/conflicted_copies.h), merged into the list. A copy of a save whose
-// version it was made from `madeFrom` tells (this program's own, see
-// app/own_saves.h) is merged against that version, as any other PC's save:
-// its additions, edits and deletions are each made once. Any other copy
-// can only add: it is merged against the rows it shares with the base, so
-// that what this program holds and the copy lacks (it was made from an
-// older archive) stays. `alreadyIn`, a copy whose changes the list holds,
-// is only set aside with the others. Returns the copies merged, to be set aside once the save that
+// core/conflicted_copies.h), merged into the list. A copy can only add: each
+// is merged against the rows it shares with the base, so that what this
+// program holds and the copy lacks (it was made from an older archive)
+// stays. Returns the copies merged, to be set aside once the save that
 // includes their rows went through. A copy that cannot be read is left
 // where it is and reported once (its name then joins `reported`).
 // `computerName` is this PC's (see core/conflicted_copies.h).
-using MadeFrom = std::function<std::optional<std::vector<RowTexts>>(const std::vector<RowTexts>& copy,
-                                                                    const std::vector<RowTexts>& winner)>;
 std::vector<std::filesystem::path> MergeConflictedCopies(const ArchiveBase& base, EventList& list,
                                                          ArchiveFiles& files, const std::filesystem::path& archive,
                                                          std::set<std::filesystem::path>& reported,
                                                          const ErrorReport& report,
                                                          const std::wstring& computerName = {},
-                                                         long long notAfter = kAnyStamp,
-                                                         const MadeFrom& madeFrom = {},
-                                                         const std::optional<std::filesystem::path>& alreadyIn = {});
+                                                         long long notAfter = kAnyStamp);
 
 // After the save: each merged copy is kept as "<copy>.merged"; none is
 // deleted. A copy that cannot be renamed is reported (and merged again,

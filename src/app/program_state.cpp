@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "app/archive_recovery.h"
-#include "app/own_saves.h"
 #include "app/recovery_file.h"
 #include "core/archive.h"
 #include "core/errors.h"
@@ -44,8 +43,6 @@ void MergeAndWrite(ProgramState& state, Services& services, Written written, con
     // changes join the list's. After a load that failed half-way, the rows
     // it did not read come back this way too, when the file reads now.
     const long long notAfter = LatestBelievedStamp(state, services.clock);
-    const std::optional<std::filesystem::path> lostSave =
-        written == Written::kList ? TakeBackLostSave(state.base, services, archive) : std::nullopt;
     if (MergeChangesOnDisk(state.base, state.list, services.files, archive, notAfter) == DiskChange::kUnreadable &&
         !keptAside) {
         KeepAside(services, archive);
@@ -66,18 +63,12 @@ void MergeAndWrite(ProgramState& state, Services& services, Written written, con
     }
     const std::vector<std::filesystem::path> copies =
         MergeConflictedCopies(state.base, state.list, services.files, archive, state.unreadableCopies,
-                              services.report, services.computerName, notAfter,
-                              [&](const std::vector<RowTexts>& copy, const std::vector<RowTexts>& winner) {
-                                  return OwnSaveMadeFrom(state.base, services, copy, winner);
-                              },
-                              lostSave);
+                              services.report, services.computerName, notAfter);
     // With no archive to copy (its drive not ready yet, say) the list may
     // still lack its events: only a save that went through ends the doubt.
     ScriviRecord(state.list, services.files, archive);
     state.loadIncomplete = false;
-    std::string madeFrom = std::move(state.base.records);
     RememberBase(state.base, state.list, services.files, archive);
-    RememberOwnSave(state.base, std::move(madeFrom));
     SetAsideMergedCopies(copies, services.files, services.report);
 }
 
@@ -173,7 +164,6 @@ void SaveArchive(ProgramState& state, Services& services) {
     state.aggiornatoDaTimer = false;
     state.alertStamps.clear();
     DropRecovery(state, services);
-    KeepOwnSaves(state.base, services);
     // What a crash left unsaved waited for the archive, which this save
     // reached first: offered now, unsaved again if taken.
     if (neverRead && !state.recovery.ours) OfferRecovery(state, services);

@@ -47,14 +47,7 @@ bool IsConflictedCopy(const std::filesystem::path& archive, const std::filesyste
     // "-DESKTOP-4F2K9QJ": the name as written, capitals and all.
     const std::wstring written = fileName.substr(stem.size(), middleLength);
     if (written.size() > 1 && written.front() == L'-') {
-        std::wstring computer = written.substr(1);
-        // A second copy while the first is still there: "-DESKTOP-4F2K9QJ-2".
-        const std::size_t number = computer.find_last_not_of(L"0123456789");
-        if (number != std::wstring::npos && number + 1 < computer.size() && computer[number] == L'-' &&
-            (DefaultComputerName(computer.substr(0, number)) ||
-             (!computerName.empty() && Folded(computer.substr(0, number)) == Folded(computerName)))) {
-            computer.resize(number);
-        }
+        const std::wstring computer = written.substr(1);
         if (DefaultComputerName(computer)) return true;
         if (!computerName.empty() && Folded(computer) == Folded(computerName)) return true;
     }

@@ -4,8 +4,7 @@
 // "Ricordex (copia in conflitto di Anna).psc",
 // "Ricordex.sync-conflict-20261201-101500-ABCDEFG.psc", "Ricordex (1).psc",
 // "Ricordex-DESKTOP-4F2K9QJ.psc" (OneDrive keeps the version of the PC
-// that lost as "<name>-<computer name>.<ext>", and a second one while the
-// first is there as "<name>-<computer name>-2.<ext>").
+// that lost as "<name>-<computer name>.<ext>").
 // Such a copy is named with the archive's stem, then a middle, then the
 // archive's extension (letters in either case). The middle speaks of a
 // conflict (in English or Italian), or is a number in brackets, or is "-"

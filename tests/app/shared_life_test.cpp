@@ -113,8 +113,6 @@ struct Pc {
 // the cloud, brought to and from each PC's folder when its client runs.
 class SyncService {
 public:
-    std::function<void(int, const std::string&)> note;
-
     void Sync(Pc& pc) {
         std::set<std::string> names;
         for (const auto& [name, file] : pc.folder->files) if (Synced(name)) names.insert(name);
@@ -154,14 +152,10 @@ private:
         if (changedHere) {
             // Both changed: the cloud's version stays, this PC's is kept
             // beside it under the PC's name.
-            std::string copy = name.substr(0, name.size() - 4) + "-" + pc.name + ".psc";
-            for (int n = 2; cloud_.count(copy) || pc.folder->Has(copy); ++n) {
-                copy = name.substr(0, name.size() - 4) + "-" + pc.name + "-" + std::to_string(n) + ".psc";
-            }
+            const std::string copy = name.substr(0, name.size() - 4) + "-" + pc.name + ".psc";
             CloudFile& kept = cloud_[copy];
             kept.bytes = local->second.bytes;
             ++kept.revision;
-            if (note) note(pc.index, "loses a conflict: its save is kept as " + copy);
             Download(pc, name, cloud->second, seen);
             return;
         }
@@ -233,7 +227,6 @@ public:
             pc->faults.note = [this, i](const std::string& what) { Note(i, what); };
             pcs_.push_back(std::move(pc));
         }
-        sync_.note = [this](int pc, const std::string& what) { Note(pc, what); };
         Note(-1, std::string(onShare_ ? "a share" : "a sync service") + ", " + std::to_string(count) + " PCs");
     }
 
