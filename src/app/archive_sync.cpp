@@ -156,7 +156,12 @@ std::vector<std::filesystem::path> MergeConflictedCopies(const ArchiveBase& base
                                                          long long notAfter) {
     std::vector<std::filesystem::path> merged;
     for (const std::filesystem::path& copy : ConflictedCopies(archive, files.FilesBeside(archive), computerName)) {
-        const std::optional<std::vector<RowTexts>> rows = ReadRows(files, copy);
+        std::optional<std::vector<RowTexts>> rows;
+        try {
+            rows = ReadRows(files, copy);
+        } catch (const BusyFileError&) {
+            continue;  // the sync service is still writing it: merged at a later save
+        }
         if (!rows) {
             if (reported.insert(copy).second && report) {
                 report("Impossibile leggere la copia in conflitto dell'archivio \"" + NameForReport(copy) +

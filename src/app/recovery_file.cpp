@@ -89,7 +89,10 @@ void TakeBackStoppedWrite(ArchiveFiles& files, const std::filesystem::path& file
     if (files.Exists(file)) return;
     const std::filesystem::path newer = ReplacementName(file), older = BackupName(file);
     const auto empty = [&files](const std::filesystem::path& path) { return files.OpenExisting(path)->Size() == 0; };
-    if (files.Exists(newer) && (file.extension() != ".psc" || Whole(files, newer) || empty(newer))) {
+    // An empty new file is what a power cut leaves as often as an empty
+    // list: taken only when there is nothing older to take.
+    const auto usable = [&] { return file.extension() == ".psc" ? Whole(files, newer) : !empty(newer); };
+    if (files.Exists(newer) && (usable() || (empty(newer) && !files.Exists(older)))) {
         files.RenameToNew(newer, file);
         files.Remove(older);
     } else if (files.Exists(older)) {
