@@ -1,33 +1,43 @@
 #include "app/archive_follow.h"
 
+#include "app/archive_recovery.h"
 #include "core/errors.h"
 
 namespace ricordex {
 
-ArchiveLookRequest FollowRequest(const ProgramState& state) {
+ArchiveLookRequest FollowRequest(const ProgramState& state, DateTime now) {
     ArchiveLookRequest request;
+    request.now = now;
     request.archive = state.settings.dati;
     request.known = state.base.stamp;
     request.baseVersion = state.base.version;
-    const bool unsaved = state.modificato || state.aggiornatoDaTimer;
     // A list that could not be loaded whole is read again only once the
     // archive is reached at all (it was out of reach at start), and while
     // nothing here is unsaved: a file that failed half-way waits for the
     // save, which keeps it aside first.
-    request.readWhenChanged = state.loadIncomplete ? !state.base.stamp && !unsaved : true;
+    // An archive never reached (missing, or its lock held by a PC that lost
+    // its power) is read whatever is unsaved: against an empty base the
+    // user's changes meanwhile are additions, and stay.
+    request.readWhenChanged = state.loadIncomplete ? !state.base.stamp : true;
     return request;
 }
 
 ArchiveLook LookAtArchive(ArchiveFiles& files, const ArchiveLookRequest& request) {
-    ArchiveLook look{request, {}};
+    ArchiveLook look{request, {}, std::nullopt};
     try {
-        const std::optional<FileStamp> stamp = files.StampOf(request.archive);
+        std::optional<FileStamp> stamp = files.StampOf(request.archive);
+        if (!stamp && (look.told = RecoverMissingArchive(files, request.archive, request.now))) {
+            stamp = files.StampOf(request.archive);
+        }
         if (!stamp) return look;
+        look.sight.exists = true;
+        look.sight.stamp = stamp;
         if (request.readWhenChanged && stamp != request.known) {
-            look.sight = SeeArchive(files, request.archive, true);
-        } else {
-            look.sight.exists = true;
-            look.sight.stamp = stamp;
+            try {
+                look.sight = SeeArchive(files, request.archive, true);
+            } catch (const BusyFileError&) {
+                // Held by another program: read at the next look.
+            }
         }
     } catch (const Error&) {
         look.sight = {};  // as out of reach
@@ -36,6 +46,7 @@ ArchiveLook LookAtArchive(ArchiveFiles& files, const ArchiveLookRequest& request
 }
 
 bool FollowSeen(ProgramState& state, Services& services, const ArchiveLook& look) {
+    if (look.told && services.report) services.report(*look.told);
     if (!state.base.known || look.request.archive != state.settings.dati) return false;
     if (!look.sight.stamp) {
         // Gone for one look may be another program replacing the file.
@@ -63,7 +74,7 @@ bool FollowSeen(ProgramState& state, Services& services, const ArchiveLook& look
 
 bool FollowArchive(ProgramState& state, Services& services) {
     if (!state.base.known) return false;
-    return FollowSeen(state, services, LookAtArchive(services.files, FollowRequest(state)));
+    return FollowSeen(state, services, LookAtArchive(services.files, FollowRequest(state, services.clock.Now())));
 }
 
 }  // namespace ricordex

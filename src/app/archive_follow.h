@@ -18,19 +18,22 @@ struct ArchiveLookRequest {
     std::optional<FileStamp> known;  // the stamp last read or written
     std::uint64_t baseVersion = 0;   // the base the look is for
     bool readWhenChanged = false;    // nothing unsaved: a changed file is read
+    DateTime now = 0;                // names the files a stopped swap left
 };
 
 struct ArchiveLook {
     ArchiveLookRequest request;
     ArchiveSight sight;  // not there, or not reached: no stamp
+    std::optional<std::string> told;  // an archive taken back from a stopped swap
 };
 
 // The look the program's state asks for now.
-ArchiveLookRequest FollowRequest(const ProgramState& state);
+ArchiveLookRequest FollowRequest(const ProgramState& state, DateTime now = 0);
 
 // Takes the look: the file's stamp and, when it changed and the request
-// says so, its rows. Never raises: a folder that cannot be reached is a
-// look without a stamp.
+// says so, its rows. An archive missing beside the files of a swap that
+// stopped half-way (another PC's) is taken back first. Never raises: a
+// folder that cannot be reached is a look without a stamp.
 ArchiveLook LookAtArchive(ArchiveFiles& files, const ArchiveLookRequest& request);
 
 // What the look found, applied to the list: when the archive changed, its

@@ -21,12 +21,25 @@ std::filesystem::path AsideName(ArchiveFiles& files, const std::filesystem::path
 
 namespace {
 
-// A new file the save wrote whole: a swap begins only once it is flushed.
+}  // namespace
+
 bool Whole(ArchiveFiles& files, const std::filesystem::path& file) {
-    if (!files.Exists(file)) return false;
-    const std::optional<FileStamp> stamp = files.StampOf(file);
-    return stamp && stamp->size > 0 && stamp->size % kRecordSize == 0;
+    try {
+        const std::unique_ptr<InputFile> input = files.OpenExisting(file);
+        const std::uint64_t size = input->Size();
+        if (size == 0 || size % kRecordSize != 0) return false;
+        std::string record(kRecordSize, '\0');
+        for (std::uint64_t left = size / kRecordSize; left > 0; --left) {
+            input->Read(record.data(), record.size());
+            if (record.find_first_not_of('\0') == std::string::npos) return false;
+        }
+        return true;
+    } catch (const Error&) {
+        return false;
+    }
 }
+
+namespace {
 
 // The next save would write over it: it goes aside, and the user is told where.
 std::string KeepAside(ArchiveFiles& files, const std::filesystem::path& archive, const std::filesystem::path& file,
@@ -45,17 +58,22 @@ std::string KeepAside(ArchiveFiles& files, const std::filesystem::path& archive,
 std::optional<std::string> RecoverMissingArchive(ArchiveFiles& files, const std::filesystem::path& archive,
                                                  DateTime now) {
     if (files.Exists(archive)) return std::nullopt;
+    if (!files.Exists(BackupName(archive)) && !files.Exists(ReplacementName(archive))) return std::nullopt;
+    // Another program on a shared folder may be in the middle of its own swap.
+    const std::unique_ptr<ArchiveLock> lock = files.Lock(archive);
+    return TakeBackStoppedSwap(files, archive, now);
+}
+
+std::optional<std::string> TakeBackStoppedSwap(ArchiveFiles& files, const std::filesystem::path& archive,
+                                               DateTime now) {
+    if (files.Exists(archive)) return std::nullopt;
     const std::filesystem::path backup = BackupName(archive);
     const std::filesystem::path replacement = ReplacementName(archive);
     const bool hasBackup = files.Exists(backup);
-    const bool hasReplacement = files.Exists(replacement);
-    if (!hasBackup && !hasReplacement) return std::nullopt;
-    // Another program on a shared folder may be in the middle of its own swap.
-    const std::unique_ptr<ArchiveLock> lock = files.Lock(archive);
-    if (files.Exists(archive)) return std::nullopt;
+    if (!hasBackup && !files.Exists(replacement)) return std::nullopt;
     const std::string taken = "L'archivio \"" + PathText(archive) + "\" non c'era: \xE8 stato ripreso da \"";
     std::string told;
-    if (files.Exists(backup)) {
+    if (hasBackup) {
         // The last archive saved whole, which a program still running with
         // the changes of the save that stopped takes as its base: its next
         // save merges them in once, not twice.

@@ -35,6 +35,8 @@ std::optional<std::vector<RowTexts>> ReadRows(ArchiveFiles& files, const std::fi
     EventList rows;
     try {
         ReloadArchive(rows, files, path);
+    } catch (const BusyFileError&) {
+        throw;  // held by another program: not unreadable, the save waits for another time
     } catch (const Error&) {
         return std::nullopt;
     }
@@ -154,7 +156,12 @@ std::vector<std::filesystem::path> MergeConflictedCopies(const ArchiveBase& base
                                                          long long notAfter) {
     std::vector<std::filesystem::path> merged;
     for (const std::filesystem::path& copy : ConflictedCopies(archive, files.FilesBeside(archive), computerName)) {
-        const std::optional<std::vector<RowTexts>> rows = ReadRows(files, copy);
+        std::optional<std::vector<RowTexts>> rows;
+        try {
+            rows = ReadRows(files, copy);
+        } catch (const BusyFileError&) {
+            continue;  // the sync service is still writing it: merged at a later save
+        }
         if (!rows) {
             if (reported.insert(copy).second && report) {
                 report("Impossibile leggere la copia in conflitto dell'archivio \"" + NameForReport(copy) +

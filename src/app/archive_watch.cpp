@@ -38,7 +38,7 @@ bool ArchiveWatch::Look(const ArchiveLookRequest& request, Moment now) {
     started_ = now;
     // The thread holds what it needs: the watch may be gone when it ends.
     std::thread([shared = shared_, &files = files_, request] {
-        ArchiveLook look{request, {}};
+        ArchiveLook look{request, {}, std::nullopt};
         try {
             look = LookAtArchive(files, request);
         } catch (...) {

@@ -1,5 +1,6 @@
 #include "app/options.h"
 
+#include "app/archive_recovery.h"
 #include "app/recovery_file.h"
 #include "app/settings.h"
 #include "core/archive.h"
@@ -17,6 +18,11 @@ bool WriteListAsNewArchiveHere(const EventList& list, ArchiveBase& base, Service
                                const std::filesystem::path& archive) {
     if (services.files.Exists(archive)) return false;
     const std::unique_ptr<ArchiveLock> lock = services.files.Lock(archive);
+    // A swap stopped there half-way: that archive is loaded, not written over.
+    if (const std::optional<std::string> told = TakeBackStoppedSwap(services.files, archive, services.clock.Now());
+        told && services.report) {
+        services.report(*told);
+    }
     if (services.files.Exists(archive)) return false;
     ScriviRecord(list, services.files, archive);
     RememberBase(base, list, services.files, archive);
@@ -27,6 +33,8 @@ bool WriteListAsNewArchiveHere(const EventList& list, ArchiveBase& base, Service
 // the window offers one. The list is only read meanwhile, as the window
 // does when it paints; the base is taken anew on a copy.
 bool WriteListAsNewArchive(ProgramState& state, Services& services, const std::filesystem::path& archive) {
+    // The list is read on the work's thread: no save may replace it meanwhile.
+    const SavingNow saving(state);
     if (!services.runFileWork) return WriteListAsNewArchiveHere(state.list, state.base, services, archive);
     ArchiveBase base = state.base;
     bool written = false;

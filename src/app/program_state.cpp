@@ -19,13 +19,6 @@ void KeepAside(Services& services, const std::filesystem::path& archive) {
     services.files.CopyToNew(archive, AsideName(services.files, archive, services.clock.Now()));
 }
 
-void Save(ProgramState& state, Services& services) {
-    SaveArchive(state, services);
-    state.modificato = false;
-    state.aggiornatoDaTimer = false;
-    state.alertStamps.clear();
-}
-
 // The archive's rows as last read or written, each with the stamp an alert
 // gave its event since, in the file's order.
 EventList BaseWithAlertStamps(const ArchiveBase& base, const AlertStamps& stamps, long long notAfter) {
@@ -85,6 +78,12 @@ void WriteArchiveHere(ProgramState& state, Services& services, Written written) 
     if (services.files.IsReadOnly(archive)) throw ReadOnlyFileError(archive);
     // Two programs on one shared archive merge and write in turn.
     const std::unique_ptr<ArchiveLock> lock = services.files.Lock(archive);
+    // Another program's swap stopped half-way: its archive is taken back
+    // and merged like any, never written over.
+    if (const std::optional<std::string> told = TakeBackStoppedSwap(services.files, archive, services.clock.Now());
+        told && services.report) {
+        services.report(*told);
+    }
     bool keptAside = false;
     if (state.loadIncomplete && services.files.Exists(archive)) {
         KeepAside(services, archive);
@@ -109,6 +108,7 @@ void WriteArchiveHere(ProgramState& state, Services& services, Written written) 
 // meanwhile), it works on a copy of what it changes, taken back once it
 // ends, and what it has to tell is told then.
 void WriteArchive(ProgramState& state, Services& services, Written written) {
+    const SavingNow saving(state);
     if (!services.runFileWork) {
         WriteArchiveHere(state, services, written);
         return;
@@ -158,8 +158,15 @@ void UnlessRefusedBefore(ProgramState& state, Saving saving) {
 }  // namespace
 
 void SaveArchive(ProgramState& state, Services& services) {
+    const bool neverRead = state.loadIncomplete && !state.base.stamp;
     WriteArchive(state, services, Written::kList);
+    state.modificato = false;
+    state.aggiornatoDaTimer = false;
+    state.alertStamps.clear();
     DropRecovery(state, services);
+    // What a crash left unsaved waited for the archive, which this save
+    // reached first: offered now, unsaved again if taken.
+    if (neverRead && !state.recovery.ours) OfferRecovery(state, services);
 }
 
 void SaveAlertStampsOnly(ProgramState& state, Services& services) {
@@ -205,13 +212,13 @@ void SaveOnClose(ProgramState& state, Services& services) {
     }
     // Read after the answer: an alert during the question counts too.
     if (state.modificato && !declined) {
-        UnlessRefusedBefore(state, [&] { Save(state, services); });
+        UnlessRefusedBefore(state, [&] { SaveArchive(state, services); });
     } else if (state.aggiornatoDaTimer) {
         // No keeps the user's changes out of the archive, never the stamps.
         if (declined) {
             UnlessRefusedBefore(state, [&] { SaveAlertStampsOnly(state, services); });
         } else {
-            UnlessRefusedBefore(state, [&] { Save(state, services); });
+            UnlessRefusedBefore(state, [&] { SaveArchive(state, services); });
         }
     } else if (declined) {
         DropRecovery(state, services);  // the user drops the changes
@@ -221,7 +228,11 @@ void SaveOnClose(ProgramState& state, Services& services) {
 }
 
 void SaveAtEndOfSession(ProgramState& state, Services& services) {
-    if (state.modificato || state.aggiornatoDaTimer) UnlessRefusedBefore(state, [&] { Save(state, services); });
+    if (state.saving) {
+        KeepRecovery(state, services);
+    } else if (state.modificato || state.aggiornatoDaTimer) {
+        UnlessRefusedBefore(state, [&] { SaveArchive(state, services); });
+    }
     SalvaSuRegistro(services.registry, state.settings);
     RememberExamined(state, services);
 }

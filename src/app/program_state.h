@@ -49,6 +49,21 @@ struct ProgramState {
     std::unordered_set<RowId> missedUnnamed;
     // Read-only archives whose refused save was told: once a run each.
     std::set<std::filesystem::path> readOnlyReported;
+    // A save is under way (its file work may wait while the window answers
+    // messages): no other save starts until it ends.
+    bool saving = false;
+};
+
+// Marks a save under way for as long as it lasts, however it ends.
+class SavingNow {
+public:
+    explicit SavingNow(ProgramState& state) : state_(state) { state_.saving = true; }
+    ~SavingNow() { state_.saving = false; }
+    SavingNow(const SavingNow&) = delete;
+    SavingNow& operator=(const SavingNow&) = delete;
+
+private:
+    ProgramState& state_;
 };
 
 struct Services {
@@ -93,6 +108,9 @@ void SaveOnClose(ProgramState& state, Services& services);
 
 // Windows is ending the session: there is no one to ask, so whatever
 // changed is saved, and the settings and the moment examined are written.
+// During a save (a close's, waiting on a network folder or a lock), no
+// second one starts over the same changes: the one under way writes them,
+// and the recovery file holds them should Windows end the program first.
 void SaveAtEndOfSession(ProgramState& state, Services& services);
 
 // The moment examined, written now (the machine goes to sleep), or at most
@@ -115,7 +133,9 @@ void BeginRunAtResume(ProgramState& state, Services& services);
 // load, and when the file changed but cannot be read, the archive is first
 // copied aside, as "<archive>.yyyymmdd-hhnnss.bak" beside it, so that no
 // event is lost with it (the second case is reported). A failure is raised
-// and leaves the archive as it was.
+// and leaves the archive as it was. Once it went through, nothing is
+// unsaved; when the archive had never been read before (out of reach at
+// start), what a crash left unsaved is offered then (app/recovery_file.h).
 void SaveArchive(ProgramState& state, Services& services);
 // The same, writing the archive's rows as last read or written with the
 // alerts' new stamps applied, instead of the list (after an answer of No).

@@ -14,6 +14,7 @@
 #include "core/archive.h"
 #include "core/archive_merge.h"
 #include "core/archive_record.h"
+#include "core/archive_swap.h"
 #include "core/errors.h"
 
 namespace ricordex {
@@ -82,6 +83,23 @@ void WriteRecovery(ProgramState& state, Services& services, const RecoveryFiles&
     }
 }
 
+// A write of a recovery file that stopped in its swap (a crash, a power
+// cut) left it as ".new" and ".old": the newer, when whole, is taken back.
+void TakeBackStoppedWrite(ArchiveFiles& files, const std::filesystem::path& file) {
+    if (files.Exists(file)) return;
+    const std::filesystem::path newer = ReplacementName(file), older = BackupName(file);
+    const auto empty = [&files](const std::filesystem::path& path) { return files.OpenExisting(path)->Size() == 0; };
+    // An empty new file is what a power cut leaves as often as an empty
+    // list: taken only when there is nothing older to take.
+    const auto usable = [&] { return file.extension() == ".psc" ? Whole(files, newer) : !empty(newer); };
+    if (files.Exists(newer) && (usable() || (empty(newer) && !files.Exists(older)))) {
+        files.RenameToNew(newer, file);
+        files.Remove(older);
+    } else if (files.Exists(older)) {
+        files.RenameToNew(older, file);
+    }
+}
+
 // Nothing of them on disk, as far as this run knows.
 void Forget(RecoveryTrack& track) {
     const bool told = track.failureTold;
@@ -95,6 +113,12 @@ void RemoveRecovery(ProgramState& state, Services& services, const RecoveryFiles
     services.files.Remove(paths.rows);
     services.files.Remove(paths.base);
     services.files.Remove(paths.archive);
+    // What a write cut short left beside them would pass, at the next
+    // start, for the files of a swap that stopped.
+    for (const std::filesystem::path& file : {paths.rows, paths.base, paths.archive}) {
+        services.files.Remove(ReplacementName(file));
+        services.files.Remove(BackupName(file));
+    }
     Forget(state.recovery);
     state.recovery.ours = true;
 }
@@ -180,6 +204,9 @@ void OfferRecovery(ProgramState& state, Services& services) {
     if (services.recoveryFile.empty()) return;
     const RecoveryFiles paths = RecoveryFilesOf(services.recoveryFile);
     try {
+        for (const std::filesystem::path& file : {paths.rows, paths.base, paths.archive}) {
+            TakeBackStoppedWrite(services.files, file);
+        }
         if (!services.files.Exists(paths.rows)) {
             state.recovery.ours = true;
             return;

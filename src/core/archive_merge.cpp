@@ -15,6 +15,17 @@ struct Tally {
     std::vector<const std::string*> stamps;  // of both sides' rows
 };
 
+// How many rows of one event stay: each side's change from the base is
+// taken; where both sides added, the rows added alike count once (the
+// larger addition stays), and where both removed, the rows removed alike
+// count once (the larger removal goes); an addition on one side and a
+// removal on the other are both made.
+int Kept(int base, int theirs, int ours) {
+    if (theirs >= base && ours >= base) return std::max(theirs, ours);
+    if (theirs <= base && ours <= base) return std::min(theirs, ours);
+    return theirs + ours - base;
+}
+
 std::vector<std::string> KeysOf(const std::vector<RowTexts>& rows) {
     std::vector<std::string> keys;
     keys.reserve(rows.size());
@@ -99,7 +110,7 @@ std::vector<RowTexts> MergeRows(const std::vector<RowTexts>& base, const std::ve
     merged.reserve(std::max(ours.size(), theirs.size()));
     auto take = [&](const RowTexts& row, const std::string& key) {
         Tally& tally = tallies.find(key)->second;
-        const int keep = std::max(0, tally.theirs + tally.ours - tally.base);
+        const int keep = Kept(tally.base, tally.theirs, tally.ours);
         tally.theirs = tally.ours = tally.base = 0;  // taken: its other rows add nothing
         if (keep == 0) return;
         std::vector<const std::string*>& stamps = tally.stamps;

@@ -3,14 +3,22 @@
 // both, merged against the rows both started from.
 //
 // An event is its six texts (description, lead, date, time, frequency,
-// recurrence); the last-alert stamp travels with it. Rows are counted as a
-// multiset, since an archive may hold identical rows: of each event the
-// merge keeps as many as each side has beyond the common start, less those
-// either side removed (never fewer than none). So a row added on either side
-// is kept, a row removed on one side and left alone on the other is
-// removed, and an event edited on one side (a removal and an addition)
-// merges as such; edited differently on both sides, both versions stay. A
-// row kept from both sides takes the later of their stamps; a stamp later
+// recurrence); the last-alert stamp travels with it. The merge goes event
+// by event, as a user reads the two lists, counting the rows of each
+// (an archive may hold identical rows) in the base and on each side:
+// - a change made on one side only is taken: a row added, removed, or
+//   edited (an edit is the old event's removal and the new one's addition);
+// - a change both sides made alike is made once: the same new event or the
+//   same correction entered on both PCs is kept once, an event deleted on
+//   both is gone, and two copies of a duplicate each deleted on one side
+//   leave one copy (each user removed "the second one");
+// - changes that differ are both kept: where both added rows of one event,
+//   the larger addition stays (what each added alike counts once); where
+//   both removed rows, the larger removal goes; an addition on one side and
+//   a removal on the other are both made. So an edit wins over a deletion
+//   (the edited event stays, the old one goes), and two different edits of
+//   one event keep both.
+// A row kept from both sides takes the later of their stamps; a stamp later
 // than `notAfter` (a StampOrder: a clock that was wrong, far ahead) counts
 // as older than any other, so that an alert given since is not undone.
 

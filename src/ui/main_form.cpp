@@ -79,7 +79,7 @@ void TFMain::Timer1Timer() {
     listView1_.Refresh();
     // Another PC's save is looked for off this thread: a network folder
     // that stopped answering keeps only the look waiting.
-    archiveWatch_.Look(FollowRequest(state_), std::chrono::steady_clock::now());
+    archiveWatch_.Look(FollowRequest(state_, services_.clock.Now()), std::chrono::steady_clock::now());
     RememberExaminedQuietly(true);
 }
 

@@ -117,7 +117,7 @@ void TFMain::OnResume() {
     // The archive is looked at before the list is judged (a look still
     // under way from before the sleep is waited for instead).
     const auto now = std::chrono::steady_clock::now();
-    if (archiveWatch_.Look(FollowRequest(state_), now) || archiveWatch_.Looking()) {
+    if (archiveWatch_.Look(FollowRequest(state_, services_.clock.Now()), now) || archiveWatch_.Looking()) {
         judgeAfterLookUntil_ = now + ArchiveWatch::kSlowLook;
     }
     if (timer1_.Interval() != kHoldOffInterval) timer1_.SetInterval(kSoonInterval);

@@ -148,7 +148,9 @@ TEST_F(ArchiveTakenBack, TheBackupIsPreferredAndTheNewFileOfTheSaveThatStoppedIs
 // kept aside, and the archive comes from the backup when there is one.
 TEST_F(ArchiveTakenBack, ANewFileCutShortIsKeptAsideAndNeverTaken) {
     for (const bool backup : {true, false}) {
-        for (const std::string& left : {std::string(), kOld.substr(0, 200)}) {
+        // Empty, cut short, or its full size with zeros in it (a power cut
+        // before its data reached the disk).
+        for (const std::string& left : {std::string(), kOld.substr(0, 200), std::string(kOld.size(), '\0')}) {
             EmptyFolder();
             if (backup) WriteBytes(Beside(".old"), kOld);
             WriteBytes(Beside(".new"), left);

@@ -259,6 +259,60 @@ TEST(SharedArchive, ConflictedCopiesAddTheirEventsAndAreKeptAsideAfterTheSave) {
     EXPECT_EQ(reports, 1) << "reported once";
 }
 
+// The files of the folder, one of them held open by another program (the
+// sync service still writing it).
+class OneFileHeld final : public ArchiveFiles {
+public:
+    OneFileHeld(ArchiveFiles& real, std::filesystem::path held) : real_(real), held_(std::move(held)) {}
+    std::optional<FileStamp> StampOf(const std::filesystem::path& p) override { return real_.StampOf(p); }
+    std::unique_ptr<InputFile> OpenOrCreate(const std::filesystem::path& p) override { return Open(p, true); }
+    std::unique_ptr<InputFile> OpenExisting(const std::filesystem::path& p) override { return Open(p, false); }
+    std::unique_ptr<OutputFile> CreateReplacement(const std::filesystem::path& p) override {
+        return real_.CreateReplacement(p);
+    }
+    bool Exists(const std::filesystem::path& p) override { return real_.Exists(p); }
+    std::unique_ptr<ArchiveLock> Lock(const std::filesystem::path& p) override { return real_.Lock(p); }
+    void CopyToNew(const std::filesystem::path& from, const std::filesystem::path& to) override {
+        real_.CopyToNew(from, to);
+    }
+    std::vector<std::filesystem::path> FilesBeside(const std::filesystem::path& p) override {
+        return real_.FilesBeside(p);
+    }
+    void RenameToNew(const std::filesystem::path& from, const std::filesystem::path& to) override {
+        real_.RenameToNew(from, to);
+    }
+    void Remove(const std::filesystem::path& p) override { real_.Remove(p); }
+
+private:
+    std::unique_ptr<InputFile> Open(const std::filesystem::path& p, bool create) {
+        if (p == held_) throw BusyFileError(p, InOutError(InOutError::kSharingViolation));
+        return create ? real_.OpenOrCreate(p) : real_.OpenExisting(p);
+    }
+    ArchiveFiles& real_;
+    std::filesystem::path held_;
+};
+
+// A conflicted copy still being written: the save goes through without it,
+// and the next save merges it.
+TEST(SharedArchive, AConflictedCopyHeldByTheSyncServiceWaitsForTheNextSave) {
+    TempDir dir;
+    const std::filesystem::path archive = dir / "Ricordex.psc";
+    const std::filesystem::path copy = dir / "Ricordex (conflicted copy 2026-12-01).psc";
+    WriteBytes(archive, Event("Affitto"));
+    Pc pc(archive);
+    WriteBytes(copy, Event("Affitto") + Event("Dalla copia"));
+    OneFileHeld held(pc.files, copy);
+    Services whileHeld{pc.registry, held, pc.clock, pc.questions, L"C:\\Ricordex\\"};
+    pc.Add("Nuovo qui");
+    SaveOnClose(pc.state, whileHeld);
+    EXPECT_EQ(Archive(archive), (std::multiset<std::string>{"Affitto", "Nuovo qui"}));
+    EXPECT_FALSE(pc.state.modificato);
+    EXPECT_TRUE(std::filesystem::exists(copy));
+    pc.Add("Dopo");
+    pc.Close();
+    EXPECT_EQ(Archive(archive), (std::multiset<std::string>{"Affitto", "Dalla copia", "Dopo", "Nuovo qui"}));
+}
+
 // The network down: reported once, at the second tick, not at every tick,
 // and again only after the archive was reachable in between; the list stays.
 TEST(SharedArchive, AnUnreachableArchiveIsReportedOnce) {

@@ -231,6 +231,17 @@ TEST_F(OptionsConfirm, AnArchiveMadeInTheNewFolderMeanwhileIsLoadedNotOverwritte
     EXPECT_EQ(ReadBytes(archive_), Record({"corrente", "", "", "", "", "", ""}, '\0')) << "the list saved where it was";
 }
 
+// A folder where another PC's swap stopped half-way: its archive is taken
+// back from ".old" and loaded, never written over by this list.
+TEST_F(OptionsConfirm, AStoppedSwapInTheNewFolderIsTakenBackAndLoaded) {
+    const std::filesystem::path other = other_ / "Ricordex.psc";
+    WriteBytes(other_ / "Ricordex.psc.old", BolloAuto());
+    ConfirmOptions(state_, services_, L"R.exe", {L"", true, true, other.wstring()});
+    EXPECT_EQ(ReadBytes(other), BolloAuto());
+    ASSERT_EQ(state_.list.Count(), 1u);
+    EXPECT_EQ(state_.list.At(0).Text(kDescrizione), "Bollo auto");
+}
+
 TEST_F(OptionsConfirm, AFolderThatCannotTakeTheArchiveIsReportedAndDatiStays) {
     const std::wstring before = state_.settings.dati;
     const std::wstring gone = Folder(dir_ / "sparita") + L"Ricordex.psc";

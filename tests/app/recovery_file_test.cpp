@@ -151,6 +151,19 @@ TEST_F(Recovery, EachChangeIsKeptAndTheStartAfterACrashOffersItBack) {
     EXPECT_TRUE(reported_.empty());
 }
 
+// A power cut in the recovery file's own swap: the changes are left as
+// .old, and a .new that the disk never filled reads empty. The changes are
+// offered, never an empty list.
+TEST_F(Recovery, AnEmptyNewChangesFileLeftByAPowerCutLosesToTheOldOne) {
+    WriteBytes(archive_, Records({Row("Affitto")}));
+    LeaveRecovery(Records({Row("Affitto"), Row("Canone")}), archive_);
+    std::filesystem::rename(recovery_.rows, recovery_.rows.string() + ".old");
+    WriteBytes(recovery_.rows.string() + ".new", "");
+    Start();
+    EXPECT_TRUE(Offered());
+    EXPECT_EQ(Descriptions(state_.list), (Names{"Affitto", "Canone"}));
+}
+
 TEST_F(Recovery, ARecoveryEqualToTheArchiveIsRemovedWithoutAQuestion) {
     WriteBytes(archive_, Records({Row("Affitto"), Row("Bollo auto"), Row("Bollo auto")}));
     LeaveRecovery(Records({Row("Bollo auto"), Row("Affitto"), Row("Bollo auto")}), archive_);
