@@ -24,6 +24,9 @@ HRESULT CALLBACK OnBoxEvent(HWND box, UINT notification, WPARAM, LPARAM, LONG_PT
         // from the program the user types in: Windows decides that.
         ::SetWindowPos(box, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         ::SetWindowSubclass(box, EscAsOk, 1, 0);
+        // The common OK speaks the system's language ("Ok" in Italian, in
+        // Cyrillic in Russian); the box says "OK", as the message box did.
+        ::SetDlgItemTextW(box, IDOK, L"OK");
     }
     return S_OK;
 }

@@ -44,6 +44,13 @@ std::wstring ProgramPath() {
 std::wstring ProgramFolder() { return FolderOf(ProgramPath()); }
 
 std::wstring ComputerName() {
+    // The name the user gave the PC, whole: sync services name their copies
+    // after it. The older name is cut at 15 characters.
+    wchar_t full[256] = {};
+    DWORD fullLength = 256;
+    if (::GetComputerNameExW(ComputerNamePhysicalDnsHostname, full, &fullLength) && fullLength > 0) {
+        return std::wstring(full, fullLength);
+    }
     wchar_t name[MAX_COMPUTERNAME_LENGTH + 1] = {};
     DWORD length = MAX_COMPUTERNAME_LENGTH + 1;
     return ::GetComputerNameW(name, &length) ? std::wstring(name, length) : std::wstring();

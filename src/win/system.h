@@ -31,7 +31,8 @@ inline constexpr WORD kItalian = 16;
 std::wstring ProgramFolder();
 // The full path of the running executable.
 std::wstring ProgramPath();
-// This PC's name (NetBIOS), empty when it cannot be told.
+// This PC's name, whole (not cut to 15 characters as its NetBIOS name);
+// empty when it cannot be told.
 std::wstring ComputerName();
 
 }  // namespace ricordex::win

@@ -61,6 +61,9 @@ TEST(ConflictedCopies, AComputerNameAfterAHyphenIsASyncClientsCopy) {
             << std::filesystem::path(name).string();
     }
     EXPECT_FALSE(IsConflictedCopy(archive, "Z:/Dati/Ricordex-ufficio.psc")) << "no name known: small letters are not one";
+    // OneDrive names the copy after the whole name, not the 15 characters of the old one.
+    EXPECT_TRUE(IsConflictedCopy(archive, "Z:/Dati/Ricordex-Portatile-di-Mario.psc", L"Portatile-di-Mario"));
+    EXPECT_FALSE(IsConflictedCopy(archive, "Z:/Dati/Ricordex-Portatile-di-Mario.psc", L"PORTATILE-DI-MA"));
 #ifdef _WIN32  // the native tests' C locale cannot name such a file
     EXPECT_FALSE(IsConflictedCopy(archive, L"Z:/Dati/Ricordex-DESKTOP-\u00C8PC.psc", L"UFFICIO")) << "A to Z only";
 #endif
