@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <unordered_set>
 
 #include "core/archive_merge.h"
@@ -53,27 +52,23 @@ std::optional<std::string> Unescaped(std::string_view text) {
     return bytes;
 }
 
-std::optional<DateTime> ReadMoment(std::string_view text) {
-    CivilDateTime civil;
-    char tail = 0;
-    const std::string copy(text);
-    if (std::sscanf(copy.c_str(), "%4d-%2d-%2d %2d:%2d:%2d%c", &civil.year, &civil.month, &civil.day, &civil.hour,
-                    &civil.minute, &civil.second, &tail) != 6) {
-        return std::nullopt;
-    }
-    const std::optional<DateTime> date = TryEncodeDate(civil.year, civil.month, civil.day);
-    const std::optional<DateTime> time = TryEncodeTime(civil.hour, civil.minute, civil.second, 0);
-    if (!date || !time || civil.year < 1901) return std::nullopt;
-    return *date + *time;
+// Moments as "yyyy-mm-dd hh:nn:ss", whatever the regional settings.
+FormatSettings MomentSettings() {
+    FormatSettings settings;
+    settings.dateSeparator = '-';
+    settings.timeSeparator = ':';
+    settings.dateOrder = DateOrder::YearMonthDay;
+    return settings;
 }
 
-std::string MomentText(DateTime moment) {
-    const CivilDateTime civil = DecodeDateTime(moment);
-    char text[32];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", civil.year, civil.month, civil.day, civil.hour,
-                  civil.minute, civil.second);
-    return text;
+std::optional<DateTime> ReadMoment(std::string_view text) {
+    // A text without its own year reads in year 1, and is not taken.
+    const std::optional<DateTime> moment = TryStrToDateTime(text, MomentSettings(), 1);
+    if (!moment || *moment < CivilDate(1901, 1, 1)) return std::nullopt;
+    return moment;
 }
+
+std::string MomentText(DateTime moment) { return FormatDateTime("yyyy/mm/dd hh:nn:ss", moment, MomentSettings()); }
 
 }  // namespace
 

@@ -2,8 +2,6 @@
 
 #include <commctrl.h>
 
-#include "core/errors.h"
-
 namespace ricordex::win {
 namespace {
 
