@@ -14,6 +14,8 @@
 // minimal program's.
 // Run under Wine:
 //   tools/wine-run.sh build/windows/bench/startup_wine.exe [rounds]
+// or, for the marks of a start alone (the median of each over the starts):
+//   tools/wine-run.sh build/windows/bench/startup_wine.exe marks [starts]
 
 #include <windows.h>
 #define PSAPI_VERSION 2  // GetProcessMemoryInfo from kernel32
@@ -138,19 +140,38 @@ void SetUpRicordex(const std::filesystem::path& archive, DWORD avvio) {
 }
 
 // Where the time of a start with 10,000 events goes, to the tray and with
-// the window: the program's own marks (see win/start_marks.h).
-void PrintStartMarks(const std::filesystem::path& program, const std::filesystem::path& work) {
+// the window: the program's own marks (see win/start_marks.h), each the
+// median of as many starts.
+void PrintStartMarks(const std::filesystem::path& program, const std::filesystem::path& work, int starts) {
     const std::filesystem::path marks = work / "marks.txt";
     ::SetEnvironmentVariableW(L"RICORDEX_START_MARKS", marks.c_str());
     for (auto [avvio, shown, what] : {std::tuple{DWORD{1}, Shown::TrayOnly, "tray start"},
                                       {DWORD{2}, Shown::Window, "start with the window"}}) {
-        std::filesystem::remove(marks);
-        SetUpRicordex(work / "Ricordex-10000.psc", avvio);
-        StartOnce(program, L"Ricordex.TFMain", {}, shown);
-        if (std::FILE* file = ::_wfopen(marks.c_str(), L"r")) {
+        std::vector<std::pair<std::string, std::vector<double>>> phases;  // in the order of the first start
+        for (int i = 0; i < starts; ++i) {
+            std::filesystem::remove(marks);
+            SetUpRicordex(work / "Ricordex-10000.psc", avvio);
+            // Left running a moment: the marks of what comes after the
+            // window (the tray icon, the start finished) are written too.
+            StartOnce(program, L"Ricordex.TFMain", {}, shown, true);
+            std::FILE* file = ::_wfopen(marks.c_str(), L"r");
+            if (file == nullptr) continue;
             char line[128];
-            while (std::fgets(line, sizeof line, file)) std::printf("mark, %s with 10,000 events: %s", what, line);
+            double at = 0;
+            while (std::fgets(line, sizeof line, file)) {
+                char phase[64] = {};
+                if (std::sscanf(line, "%63[^0-9] %lf", phase, &at) != 2) continue;
+                std::string name(phase);
+                name.erase(name.find_last_not_of(' ') + 1);
+                auto found = std::find_if(phases.begin(), phases.end(), [&](const auto& p) { return p.first == name; });
+                if (found == phases.end()) found = phases.insert(phases.end(), {name, {}});
+                found->second.push_back(at);
+            }
             std::fclose(file);
+        }
+        for (auto& [phase, times] : phases) {
+            std::sort(times.begin(), times.end());
+            std::printf("mark, %s with 10,000 events: %-28s %7.1f ms\n", what, phase.c_str(), times[times.size() / 2]);
         }
     }
     ::SetEnvironmentVariableW(L"RICORDEX_START_MARKS", nullptr);
@@ -172,13 +193,22 @@ void PrintIdleMemory(const std::filesystem::path& program, const std::filesystem
 }  // namespace
 
 int main(int argc, char** argv) {
-    const int rounds = argc > 1 ? std::max(3, std::atoi(argv[1])) : 15;
+    // "startup_wine.exe marks [starts]" gives only the marks.
+    const bool marksOnly = argc > 1 && std::string(argv[1]) == "marks";
+    const int rounds = argc > 1 + marksOnly ? std::max(3, std::atoi(argv[1 + marksOnly])) : marksOnly ? 9 : 15;
     const std::filesystem::path work = std::filesystem::temp_directory_path() / "ricordex-startup";
     std::filesystem::create_directories(work);
     const std::filesystem::path program = work / "Ricordex.exe";
     std::filesystem::copy_file(Beside(L"Ricordex.exe"), program, std::filesystem::copy_options::overwrite_existing);
     ::RegDeleteTreeW(HKEY_CURRENT_USER, L"SOFTWARE\\Ricordex");
 
+    if (marksOnly) {
+        ricordex::testing::WriteQuietArchive(work / "Ricordex-10000.psc", 10'000);
+        PrintStartMarks(program, work, rounds);
+        ::RegDeleteTreeW(HKEY_CURRENT_USER, L"SOFTWARE\\Ricordex");
+        std::filesystem::remove_all(work);
+        return 0;
+    }
     std::vector<Contender> contenders;
     auto minimal = [&](std::string name, const wchar_t* exe, std::wstring arguments = {}) {
         contenders.push_back({std::move(name), [exe, arguments] {
@@ -207,7 +237,7 @@ int main(int argc, char** argv) {
     }
     for (const Contender& contender : contenders) PrintMinimumAndMedian(contender);
 
-    PrintStartMarks(program, work);
+    PrintStartMarks(program, work, 5);
     PrintIdleMemory(program, work);
     ::RegDeleteTreeW(HKEY_CURRENT_USER, L"SOFTWARE\\Ricordex");
     std::filesystem::remove_all(work);

@@ -366,7 +366,11 @@ void TTrayIcon::PopupMenuAt(POINT at, OpenedBy openedBy) {
 // Life in the tray.
 
 void TTrayIcon::Loaded() {
-    StartMinimizedIfAsked();
+    LoadedWithoutIcon();
+    ShowIcon();
+}
+
+void TTrayIcon::ShowIcon() {
     RefreshTrayIcon();
     SetIconVisible(iconVisible_);
 }

@@ -83,9 +83,8 @@ void TFMain::OnCreate() {
     application.AddForm(Handle());  // Tab and Enter as in a dialog
     win::MarkStart("main window");
     CreateTrayIcon();
-    win::MarkStart("tray icon");
-    timer1_.Bind(Handle());
-    timer1_.SetEnabled(true);
+    timer1_.Bind(Handle());  // ticking once the start is finished
+    application.SetStartRemainder([this] { FinishStart(); });
     FormCreate();
     win::MarkStart("settings and archive");
 }

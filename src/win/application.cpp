@@ -1,6 +1,7 @@
 #include "win/application.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "core/errors.h"
 #include "win/message_box.h"
@@ -32,6 +33,17 @@ void Application::Initialize(const std::wstring& title, HICON icon, HICON smallI
 }
 
 void Application::SetMainForm(HWND form) { mainForm_ = form; }
+
+void Application::FinishStart() {
+    if (!startRemainder_) return;
+    const std::function<void()> work = std::exchange(startRemainder_, nullptr);
+    try {
+        work();
+    } catch (const std::exception& error) {
+        HandleException(error);
+    }
+    MarkStart("start finished");
+}
 
 
 void Application::Minimize() { ::ShowWindow(Handle(), SW_MINIMIZE); }
@@ -156,15 +168,14 @@ int Application::Run() {
     }
     MarkStart("message loop");
     MSG message;
-    if (StartMarksOn()) {
-        // The first moment with no message waiting: the window's first
-        // paint done (the display may still send more).
-        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            if (message.message == WM_QUIT) return static_cast<int>(message.wParam);
-            Dispatch(message);
-        }
-        MarkStart("waiting for input");
+    // The first moment with no message waiting: the window's first paint
+    // done (the display may still send more).
+    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) return static_cast<int>(message.wParam);
+        Dispatch(message);
     }
+    MarkStart("waiting for input");
+    FinishStart();
     while (::GetMessageW(&message, nullptr, 0, 0) > 0) Dispatch(message);
     return static_cast<int>(message.wParam);
 }

@@ -66,8 +66,13 @@ public:
     HWND WaitingBox() const;
 
     // Shows the main form when the switch is on, then runs the message loop
-    // until the main form is destroyed.
+    // until the main form is destroyed. The first time nothing waits (the
+    // window painted), the start's remaining work runs once.
     int Run();
+    void SetStartRemainder(std::function<void()> work) { startRemainder_ = std::move(work); }
+    // Runs it now, if it has not run: the loop's first idle moment, or a
+    // test's.
+    void FinishStart();
     // One pass of the loop's dispatching, shared with nested loops.
     void Dispatch(MSG& message);
     // The forms' keyboard navigation: true when a form took the message.
@@ -93,6 +98,7 @@ private:
     std::vector<HWND> forms_;
     HWND lastActiveForm_ = nullptr;
     int boxesOpen_ = 0;
+    std::function<void()> startRemainder_;
 };
 
 // A box of the program, open while the forms wait for it (see
