@@ -61,16 +61,18 @@ void EventListView::Attach(HWND list, HIMAGELIST images) {
                                        const std::optional<RowStatus> status = StatusAt(static_cast<std::size_t>(row));
                                        return status ? win::Cp1252ToWide(StatusName(*status)) : std::wstring();
                                    }});
+    // Made at their widths: each width set afterwards lays the list out again.
+    const ColumnWidths widths = WidthsAtDpi();
     for (std::size_t i = 0; i < kColumns.size(); ++i) {
         LVCOLUMNW column{};
-        column.mask = LVCF_TEXT | LVCF_FMT | LVCF_SUBITEM;
+        column.mask = LVCF_TEXT | LVCF_FMT | LVCF_SUBITEM | LVCF_WIDTH;
         column.fmt = kColumns[i].format;
+        column.cx = widths[i];
         column.pszText = const_cast<wchar_t*>(kColumns[i].caption);
         column.iSubItem = static_cast<int>(i);
         ListView_InsertColumn(list_, static_cast<int>(i), &column);
     }
-    FitColumnsToDpi();
-    Refresh();
+    Refresh();  // which fits "Descrizione" to the rest
     // A new list has nothing selected: clearing every row's state would
     // cost a pass over all of them.
     if (const std::optional<RowId> pending = std::exchange(pendingSelection_, std::nullopt)) Select(pending);
@@ -105,20 +107,27 @@ void EventListView::SetImages(HIMAGELIST images) {
     ListView_SetImageList(list_, images, LVSIL_NORMAL);
 }
 
-void EventListView::FitColumnsToDpi() {
+EventListView::ColumnWidths EventListView::WidthsAtDpi() const {
     // The layout's widths at the list's DPI, wider where a header's text
-    // needs more in the font in use; then "Descrizione" fits the rest.
+    // needs more in the font in use.
     const UINT dpi = win::WindowDpi(list_);
     HWND header = ListView_GetHeader(list_);
     const win::WindowDc dc(header);
     const win::SelectedObject font(dc.get(), reinterpret_cast<HFONT>(::SendMessageW(header, WM_GETFONT, 0, 0)));
+    ColumnWidths widths{};
     for (std::size_t i = 0; i < kColumns.size(); ++i) {
         SIZE text{};
         ::GetTextExtentPoint32W(dc.get(), kColumns[i].caption, static_cast<int>(std::wcslen(kColumns[i].caption)), &text);
-        const int width =
+        widths[i] =
             std::max(win::Scale(kColumns[i].width, dpi), static_cast<int>(text.cx) + win::Scale(kHeaderPadding, dpi));
-        ListView_SetColumnWidth(list_, static_cast<int>(i), width);
     }
+    return widths;
+}
+
+void EventListView::FitColumnsToDpi() {
+    // Then "Descrizione" fits the rest.
+    const ColumnWidths widths = WidthsAtDpi();
+    for (std::size_t i = 0; i < kColumns.size(); ++i) ListView_SetColumnWidth(list_, static_cast<int>(i), widths[i]);
     fittedScrollBar_.reset();
     FitColumns();
 }

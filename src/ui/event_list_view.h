@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <array>
 #include <functional>
 #include <optional>
 #include <string>
@@ -90,6 +91,9 @@ private:
         }
     };
 
+    // Each column's width at the list's DPI, before "Descrizione" fits the rest.
+    using ColumnWidths = std::array<int, 6>;
+    ColumnWidths WidthsAtDpi() const;
     void FitColumns();
     void GetDisplayInfo(LVITEMW& item);
     // Typing in the list: the row whose description starts with what was

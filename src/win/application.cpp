@@ -13,6 +13,7 @@ namespace {
 
 // Posted by the application window to itself when it is activated.
 constexpr UINT kPassActivationOn = WM_APP + 100;
+constexpr UINT_PTR kFinishStartTimer = 1;
 
 }  // namespace
 
@@ -175,7 +176,9 @@ int Application::Run() {
         Dispatch(message);
     }
     MarkStart("waiting for input");
-    FinishStart();
+    // The rest of the start once the loop has waited: it is a timer's, and
+    // what the user types or clicks meanwhile comes first.
+    if (startRemainder_) ::SetTimer(Handle(), kFinishStartTimer, USER_TIMER_MINIMUM, nullptr);
     while (::GetMessageW(&message, nullptr, 0, 0) > 0) Dispatch(message);
     return static_cast<int>(message.wParam);
 }
@@ -220,6 +223,11 @@ LRESULT Application::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         // window, which has nothing to show: the activation belongs to the
         // form in front. Passed on once the activation is over.
         if (LOWORD(wParam) != WA_INACTIVE && HIWORD(wParam) == 0) ::PostMessageW(Handle(), kPassActivationOn, 0, 0);
+        return 0;
+    case WM_TIMER:
+        if (wParam != kFinishStartTimer) break;
+        ::KillTimer(Handle(), kFinishStartTimer);
+        FinishStart();
         return 0;
     case kPassActivationOn:
         PassActivationOn();

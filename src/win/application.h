@@ -66,8 +66,8 @@ public:
     HWND WaitingBox() const;
 
     // Shows the main form when the switch is on, then runs the message loop
-    // until the main form is destroyed. The first time nothing waits (the
-    // window painted), the start's remaining work runs once.
+    // until the main form is destroyed. Once the loop has first waited with
+    // nothing to do (the window painted), the start's remaining work runs.
     int Run();
     void SetStartRemainder(std::function<void()> work) { startRemainder_ = std::move(work); }
     // Runs it now, if it has not run: the loop's first idle moment, or a
