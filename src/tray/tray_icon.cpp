@@ -366,11 +366,7 @@ void TTrayIcon::PopupMenuAt(POINT at, OpenedBy openedBy) {
 // Life in the tray.
 
 void TTrayIcon::Loaded() {
-    LoadedWithoutIcon();
-    ShowIcon();
-}
-
-void TTrayIcon::ShowIcon() {
+    StartMinimizedIfAsked();
     RefreshTrayIcon();
     SetIconVisible(iconVisible_);
 }

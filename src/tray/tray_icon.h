@@ -104,10 +104,6 @@ public:
     // Once the owner form has set every property: start minimised, then
     // refresh and add the icon.
     void Loaded();
-    // The same in two steps, for an owner that shows its window first: start
-    // minimised now, and the icon once the window is on screen.
-    void LoadedWithoutIcon() { StartMinimizedIfAsked(); }
-    void ShowIcon();
     // Another component of the owner is going away.
     void ComponentRemoved(const void* component);
 

@@ -4,6 +4,7 @@
 // all saving happens when the main window closes.
 
 #include <windows.h>
+#include <objbase.h>
 
 #include "app/program_state.h"
 #include "core/retrying_files.h"
@@ -11,7 +12,6 @@
 #include "ui/program_icons.h"
 #include "win/application.h"
 #include "win/archive_files.h"
-#include "win/com_apartment.h"
 #include "win/library_search.h"
 #include "win/recovery_folder.h"
 #include "win/registry.h"
@@ -50,8 +50,14 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
     }
     win::RegisterRestartAfterUpdate();
 
-    // COM is entered by the commands that need it, left here at the end.
-    const win::ComApartmentScope com;
+    // The folder browser needs COM, and the shell's open expects it.
+    const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    const struct ComScope {
+        bool started;
+        ~ComScope() {
+            if (started) ::CoUninitialize();
+        }
+    } comScope{SUCCEEDED(com)};
 
     win::Application& application = win::Application::Instance();
     application.Initialize(L"Ricordex", ui::ProgramIcon(), ui::ProgramSmallIcon());

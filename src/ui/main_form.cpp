@@ -11,8 +11,6 @@
 #include "ui/dialog_form.h"
 #include "ui/options_form.h"
 #include "win/application.h"
-#include "win/com_apartment.h"
-#include "win/start_marks.h"
 
 namespace ricordex::ui {
 namespace {
@@ -36,38 +34,20 @@ private:
 }  // namespace
 
 TFMain::~TFMain() {
-    win::Application::Instance().SetStartRemainder(nullptr);
     services_.report = nullptr;
     services_.runFileWork = nullptr;
 }
 
 void TFMain::FormCreate() {
     win::Application& application = win::Application::Instance();
-    const auto report = [&](const std::string& text) { application.ShowError(text); };
-    const bool showAtStart = ReadSettingsAtStart(state_, services_, report);
-    // A start into the notification area shows its icon first; one with
-    // the window, the window first, the icon once it is on screen.
-    if (!showAtStart) ShowTrayIcon();
+    bool showAtStart = false;
+    const TimerHeld held(timer1_);
     // The rows read before a failure are shown all the same.
-    listView1_.ChangeRows([&] { LoadArchiveAtStart(state_, services_, report); });
+    listView1_.ChangeRows([&] {
+        showAtStart = StartUp(state_, services_, [&](const std::string& text) { application.ShowError(text); });
+    });
     ::SetWindowTextW(Handle(), kTitleText);
     if (showAtStart) application.SetShowMainForm(true);
-}
-
-void TFMain::ShowTrayIcon() {
-    if (std::exchange(trayIconShown_, true)) return;
-    trayI_->ShowIcon();
-    win::MarkStart("tray icon");
-}
-
-void TFMain::FinishStart() {
-    startFinished_ = true;
-    ShowTrayIcon();
-    if (ControlsCreated()) CreateHints();
-    // No tick while the question is open: an alert would stamp rows that
-    // the answer replaces. An archive not read yet is offered when read.
-    if (!state_.loadIncomplete) listView1_.ChangeRows([&] { OfferRecovery(state_, services_); });
-    timer1_.SetEnabled(true);
 }
 
 void TFMain::FormClose() { SaveOnClose(state_, services_); }
@@ -201,7 +181,6 @@ void TFMain::BOpzioniClick() {
 void TFMain::BHelpClick() {
     // A missing page or a file type without a program is not reported.
     const std::wstring page = services_.programFolder + L"Ricordex.html";
-    win::EnterComApartment();  // the shell's open expects it
     ::ShellExecuteW(Handle(), nullptr, page.c_str(), nullptr, nullptr, SW_SHOW);
 }
 

@@ -83,8 +83,9 @@ void TFMain::OnCreate() {
     application.AddForm(Handle());  // Tab and Enter as in a dialog
     win::MarkStart("main window");
     CreateTrayIcon();
-    timer1_.Bind(Handle());  // ticking once the start is finished
-    application.SetStartRemainder([this] { FinishStart(); });
+    win::MarkStart("tray icon");
+    timer1_.Bind(Handle());
+    timer1_.SetEnabled(true);
     FormCreate();
     win::MarkStart("settings and archive");
 }

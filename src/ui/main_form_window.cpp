@@ -113,7 +113,8 @@ void TFMain::CreateControls() {
     win::RegisterCommonControls();
     win::MarkStart("common controls");
     win::CreateControls(Handle(), kControls, nullptr);
-    if (startFinished_) CreateHints();  // else as the start finishes: a hint waits for the mouse
+    tooltips_.Create(Handle());
+    tooltips_.AddHints(Handle(), kCommandButtons);
     LayOut();
     // Made at the system's DPI; its monitor's may differ (a laptop docked,
     // the scale changed without signing out): the window takes the size
@@ -124,12 +125,6 @@ void TFMain::CreateControls() {
     FitWindowToClient(&at);
     listView1_.Attach(::GetDlgItem(Handle(), kListView1), imageList1_.get());
     win::MarkStart("window's controls");
-}
-
-void TFMain::CreateHints() {
-    tooltips_.Create(Handle());
-    tooltips_.AddHints(Handle(), kCommandButtons);
-    tooltips_.SetActive(::GetActiveWindow() == Handle());
 }
 
 void TFMain::LayOut() {
@@ -218,7 +213,7 @@ void TFMain::CreateTrayIcon() {
     trayI_->SetStartMinimized(true);
     trayI_->SetMinimizeToTray(true);
     trayI_->OnClick = [this](tray::TTrayIcon&) { TrayIClick(); };
-    trayI_->LoadedWithoutIcon();
+    trayI_->Loaded();
 }
 
 }  // namespace ricordex::ui

@@ -5,7 +5,6 @@
 
 #include <memory>
 
-#include "win/com_apartment.h"
 #include "win/late_loaded.h"
 
 namespace ricordex::win {
@@ -172,7 +171,6 @@ LRESULT Answer(HWND control, WPARAM flags) {
     if (FAILED(createStandard.Get()(control, OBJID_CLIENT, kIAccessible, reinterpret_cast<void**>(&system)))) {
         return 0;
     }
-    EnterComApartment();  // the object goes to the reader through COM
     auto* named = new NamedObject(system, control);
     const LRESULT result = resultFromObject.Get()(kIAccessible, flags, static_cast<IAccessible*>(named));
     named->Release();

@@ -1,7 +1,6 @@
 #include "win/application.h"
 
 #include <algorithm>
-#include <utility>
 
 #include "core/errors.h"
 #include "win/message_box.h"
@@ -13,7 +12,6 @@ namespace {
 
 // Posted by the application window to itself when it is activated.
 constexpr UINT kPassActivationOn = WM_APP + 100;
-constexpr UINT_PTR kFinishStartTimer = 1;
 
 }  // namespace
 
@@ -34,17 +32,6 @@ void Application::Initialize(const std::wstring& title, HICON icon, HICON smallI
 }
 
 void Application::SetMainForm(HWND form) { mainForm_ = form; }
-
-void Application::FinishStart() {
-    if (!startRemainder_) return;
-    const std::function<void()> work = std::exchange(startRemainder_, nullptr);
-    try {
-        work();
-    } catch (const std::exception& error) {
-        HandleException(error);
-    }
-    MarkStart("start finished");
-}
 
 
 void Application::Minimize() { ::ShowWindow(Handle(), SW_MINIMIZE); }
@@ -169,16 +156,15 @@ int Application::Run() {
     }
     MarkStart("message loop");
     MSG message;
-    // The first moment with no message waiting: the window's first paint
-    // done (the display may still send more).
-    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        if (message.message == WM_QUIT) return static_cast<int>(message.wParam);
-        Dispatch(message);
+    if (StartMarksOn()) {
+        // The first moment with no message waiting: the window's first
+        // paint done (the display may still send more).
+        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT) return static_cast<int>(message.wParam);
+            Dispatch(message);
+        }
+        MarkStart("waiting for input");
     }
-    MarkStart("waiting for input");
-    // The rest of the start once the loop has waited: it is a timer's, and
-    // what the user types or clicks meanwhile comes first.
-    if (startRemainder_) ::SetTimer(Handle(), kFinishStartTimer, USER_TIMER_MINIMUM, nullptr);
     while (::GetMessageW(&message, nullptr, 0, 0) > 0) Dispatch(message);
     return static_cast<int>(message.wParam);
 }
@@ -223,11 +209,6 @@ LRESULT Application::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         // window, which has nothing to show: the activation belongs to the
         // form in front. Passed on once the activation is over.
         if (LOWORD(wParam) != WA_INACTIVE && HIWORD(wParam) == 0) ::PostMessageW(Handle(), kPassActivationOn, 0, 0);
-        return 0;
-    case WM_TIMER:
-        if (wParam != kFinishStartTimer) break;
-        ::KillTimer(Handle(), kFinishStartTimer);
-        FinishStart();
         return 0;
     case kPassActivationOn:
         PassActivationOn();

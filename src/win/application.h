@@ -66,13 +66,8 @@ public:
     HWND WaitingBox() const;
 
     // Shows the main form when the switch is on, then runs the message loop
-    // until the main form is destroyed. Once the loop has first waited with
-    // nothing to do (the window painted), the start's remaining work runs.
+    // until the main form is destroyed.
     int Run();
-    void SetStartRemainder(std::function<void()> work) { startRemainder_ = std::move(work); }
-    // Runs it now, if it has not run: the loop's first idle moment, or a
-    // test's.
-    void FinishStart();
     // One pass of the loop's dispatching, shared with nested loops.
     void Dispatch(MSG& message);
     // The forms' keyboard navigation: true when a form took the message.
@@ -98,7 +93,6 @@ private:
     std::vector<HWND> forms_;
     HWND lastActiveForm_ = nullptr;
     int boxesOpen_ = 0;
-    std::function<void()> startRemainder_;
 };
 
 // A box of the program, open while the forms wait for it (see
