@@ -110,6 +110,7 @@ void EventListView::SetImages(HIMAGELIST images) {
 EventListView::ColumnWidths EventListView::WidthsAtDpi() const {
     // The layout's widths at the list's DPI, wider where a header's text
     // needs more in the font in use.
+    static_assert(std::tuple_size_v<ColumnWidths> == kColumns.size());
     const UINT dpi = win::WindowDpi(list_);
     HWND header = ListView_GetHeader(list_);
     const win::WindowDc dc(header);
