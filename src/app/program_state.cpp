@@ -177,6 +177,13 @@ void SaveAlertStampsOnly(ProgramState& state, Services& services) {
 }
 
 bool StartUp(ProgramState& state, Services& services, const ErrorReport& report) {
+    const bool showMainWindow = ReadSettingsAtStart(state, services, report);
+    LoadArchiveAtStart(state, services, report);
+    OfferRecovery(state, services);
+    return showMainWindow;
+}
+
+bool ReadSettingsAtStart(ProgramState& state, Services& services, const ErrorReport& report) {
     try {
         LeggiDaRegistro(services.registry, services.programFolder, state.settings);
     } catch (const RegistryError& error) {
@@ -187,6 +194,10 @@ bool StartUp(ProgramState& state, Services& services, const ErrorReport& report)
     } catch (const RegistryError& error) {
         report(error.what());  // nothing is missed this time; the close writes it anew
     }
+    return ShowMainWindowAtStart(state.settings.avvio);
+}
+
+void LoadArchiveAtStart(ProgramState& state, Services& services, const ErrorReport& report) {
     // Taken before the archive is opened: a failed load must not leave it
     // empty, or every "Avvio Computer" row would fail at every tick.
     state.avvioProgramma = StampOf(services.clock.Now());
@@ -201,8 +212,6 @@ bool StartUp(ProgramState& state, Services& services, const ErrorReport& report)
     RememberBase(state.base, state.list, services.files, state.settings.dati);
     state.modificato = false;
     state.aggiornatoDaTimer = false;
-    OfferRecovery(state, services);
-    return ShowMainWindowAtStart(state.settings.avvio);
 }
 
 void SaveOnClose(ProgramState& state, Services& services) {

@@ -95,6 +95,12 @@ struct Services {
 // Once the archive has loaded, the changes a crash left unsaved are
 // offered back (app/recovery_file.h).
 bool StartUp(ProgramState& state, Services& services, const ErrorReport& report);
+// The same steps apart, for a window that wants to be on screen before the
+// offer: the settings and the moment examined (whether the main window is
+// wanted), then the start stamp and the archive. The offer is then
+// OfferRecovery's, if the archive loaded (!state.loadIncomplete).
+bool ReadSettingsAtStart(ProgramState& state, Services& services, const ErrorReport& report);
+void LoadArchiveAtStart(ProgramState& state, Services& services, const ErrorReport& report);
 
 // The save decision of a close or "Chiudi": asks when the user changed the
 // list, saves without asking when an alert did, and writes the settings and

@@ -366,7 +366,12 @@ void TTrayIcon::PopupMenuAt(POINT at, OpenedBy openedBy) {
 // Life in the tray.
 
 void TTrayIcon::Loaded() {
-    StartMinimizedIfAsked();
+    LoadedWithoutIcon();
+    ShowIcon();
+}
+
+void TTrayIcon::ShowIcon() {
+    loaded_ = true;
     RefreshTrayIcon();
     SetIconVisible(iconVisible_);
 }

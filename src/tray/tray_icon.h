@@ -104,6 +104,10 @@ public:
     // Once the owner form has set every property: start minimised, then
     // refresh and add the icon.
     void Loaded();
+    // The same in two steps, for an owner that shows its window first: start
+    // minimised now, and the icon once the window is on screen.
+    void LoadedWithoutIcon() { StartMinimizedIfAsked(); }
+    void ShowIcon();
     // Another component of the owner is going away.
     void ComponentRemoved(const void* component);
 
@@ -159,6 +163,7 @@ private:
     bool showHint_ = true;
     win::UniqueIcon icon_;
     bool iconVisible_ = true;
+    bool loaded_ = false;  // ShowIcon has run
     int iconIndex_ = 0;
     PopupMenu* popupMenu_ = nullptr;
     bool leftPopup_ = false;

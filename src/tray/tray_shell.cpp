@@ -67,8 +67,14 @@ bool TTrayIcon::RemoveTrayIcon() {
     return Notify(NIM_DELETE);
 }
 
-// Sent whether or not the icon is shown; the shell refuses it when not.
-bool TTrayIcon::RefreshTrayIcon() { return Notify(NIM_MODIFY); }
+// Sent whether or not the icon is shown (the shell refuses it when not),
+// once the owner has loaded the icon: before, nothing is there to refresh,
+// and the shell is not needed yet.
+bool TTrayIcon::RefreshTrayIcon() {
+    if (loaded_) return Notify(NIM_MODIFY);
+    PrepareIconData();
+    return false;
+}
 
 // What the notification area asks of a menu left without a choice: the
 // keys go back to the icons, where the user was.

@@ -4,7 +4,6 @@
 // all saving happens when the main window closes.
 
 #include <windows.h>
-#include <objbase.h>
 
 #include "app/program_state.h"
 #include "core/retrying_files.h"
@@ -12,6 +11,7 @@
 #include "ui/program_icons.h"
 #include "win/application.h"
 #include "win/archive_files.h"
+#include "win/com_apartment.h"
 #include "win/library_search.h"
 #include "win/recovery_folder.h"
 #include "win/registry.h"
@@ -50,14 +50,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
     }
     win::RegisterRestartAfterUpdate();
 
-    // The folder browser needs COM, and the shell's open expects it.
-    const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
-    const struct ComScope {
-        bool started;
-        ~ComScope() {
-            if (started) ::CoUninitialize();
-        }
-    } comScope{SUCCEEDED(com)};
+    // COM is entered by the commands that need it, left here at the end.
+    const win::ComApartmentScope com;
 
     win::Application& application = win::Application::Instance();
     application.Initialize(L"Ricordex", ui::ProgramIcon(), ui::ProgramSmallIcon());

@@ -11,6 +11,8 @@
 #include "ui/dialog_form.h"
 #include "ui/options_form.h"
 #include "win/application.h"
+#include "win/com_apartment.h"
+#include "win/start_marks.h"
 
 namespace ricordex::ui {
 namespace {
@@ -34,20 +36,46 @@ private:
 }  // namespace
 
 TFMain::~TFMain() {
+    win::Application::Instance().SetStartRemainder(nullptr);
     services_.report = nullptr;
     services_.runFileWork = nullptr;
 }
 
 void TFMain::FormCreate() {
     win::Application& application = win::Application::Instance();
-    bool showAtStart = false;
-    const TimerHeld held(timer1_);
+    const auto report = [&](const std::string& text) { application.ShowError(text); };
+    const bool showAtStart = ReadSettingsAtStart(state_, services_, report);
+    // A start into the notification area shows its icon first; one with
+    // the window, the window first, the icon once it is on screen.
+    if (!showAtStart) ShowTrayIcon();
     // The rows read before a failure are shown all the same.
-    listView1_.ChangeRows([&] {
-        showAtStart = StartUp(state_, services_, [&](const std::string& text) { application.ShowError(text); });
-    });
+    listView1_.ChangeRows([&] { LoadArchiveAtStart(state_, services_, report); });
     ::SetWindowTextW(Handle(), kTitleText);
     if (showAtStart) application.SetShowMainForm(true);
+}
+
+void TFMain::ShowTrayIcon() {
+    if (std::exchange(trayIconShown_, true)) return;
+    trayI_->ShowIcon();
+    win::MarkStart("tray icon");
+}
+
+void TFMain::FinishStart() {
+    startFinished_ = true;
+    // The ticks start whatever the rest does: the alerts are never left off
+    // for a run. None while the question is open: an alert would stamp rows
+    // that the answer replaces.
+    const struct TicksAfter {
+        win::Timer& timer;
+        ~TicksAfter() { timer.SetEnabled(true); }
+    } ticks{timer1_};
+    ShowTrayIcon();
+    if (ControlsCreated()) CreateHints();
+    // An archive not read yet is offered when read; one that a save or a
+    // look reached first has been offered then.
+    if (!state_.loadIncomplete && !state_.recovery.ours) {
+        listView1_.ChangeRows([&] { OfferRecovery(state_, services_); });
+    }
 }
 
 void TFMain::FormClose() { SaveOnClose(state_, services_); }
@@ -181,6 +209,7 @@ void TFMain::BOpzioniClick() {
 void TFMain::BHelpClick() {
     // A missing page or a file type without a program is not reported.
     const std::wstring page = services_.programFolder + L"Ricordex.html";
+    win::EnterComApartment();  // the shell's open expects it
     ::ShellExecuteW(Handle(), nullptr, page.c_str(), nullptr, nullptr, SW_SHOW);
 }
 

@@ -49,6 +49,11 @@ public:
     ~TFMain() override;
 
     void FormCreate();
+    // What the user does not see, once the window is on screen (or the
+    // icon in the notification area): the tray icon, if not there yet, the
+    // changes a crash left unsaved offered back, then the ticks. The
+    // message loop runs it at its first idle moment.
+    void FinishStart();
     // The save decision of a close; raises when saving or writing the
     // settings fails, and the window then stays.
     void FormClose();
@@ -95,13 +100,17 @@ private:
     // notification area does without them).
     void CreateControls();
     bool ControlsCreated() const { return controlsCreated_; }
+    // The command buttons' hints.
+    void CreateHints();
     void LayOut();
     void PaintPanel();
     void DrawButton(const DRAWITEMSTRUCT& item);
     LRESULT OnControlColor(HDC dc, HWND control);
     // The tray icon and its menu, as the form describes them, then the
-    // icon's after-load step.
+    // icon's after-load step; not yet in the notification area.
     void CreateTrayIcon();
+    // Into the notification area, once.
+    void ShowTrayIcon();
 
     // The messages that take more than a line.
     void OnCreate();
@@ -162,6 +171,8 @@ private:
     std::unique_ptr<TFOpzioni> fOpzioni_;
     tray::PopupMenu pMenu1_;
     std::unique_ptr<tray::TTrayIcon> trayI_;
+    bool trayIconShown_ = false;
+    bool startFinished_ = false;
     win::UniqueFont font_;
     win::UniqueFont titleFont_;
 };

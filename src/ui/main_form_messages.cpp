@@ -83,9 +83,10 @@ void TFMain::OnCreate() {
     application.AddForm(Handle());  // Tab and Enter as in a dialog
     win::MarkStart("main window");
     CreateTrayIcon();
-    win::MarkStart("tray icon");
-    timer1_.Bind(Handle());
-    timer1_.SetEnabled(true);
+    timer1_.Bind(Handle());  // ticking once the start is finished
+    // Before anything the user asks, from the tray or a second start.
+    application.SetStartRemainder([this] { FinishStart(); },
+                                  {tray::kTrayCallbackMessage, ::RegisterWindowMessageW(kShowMainWindowMessage)});
     FormCreate();
     win::MarkStart("settings and archive");
 }
@@ -162,6 +163,7 @@ void TFMain::OnClose() {
 
 void TFMain::OnDestroy() {
     timer1_.SetEnabled(false);
+    win::Application::Instance().SetStartRemainder(nullptr);  // the window it was for is going
     win::Application::Instance().RemoveForm(Handle());
     // The dialogs go with the window, and nothing points at them after.
     fDialog_.reset();

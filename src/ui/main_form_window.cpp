@@ -113,8 +113,7 @@ void TFMain::CreateControls() {
     win::RegisterCommonControls();
     win::MarkStart("common controls");
     win::CreateControls(Handle(), kControls, nullptr);
-    tooltips_.Create(Handle());
-    tooltips_.AddHints(Handle(), kCommandButtons);
+    if (startFinished_) CreateHints();  // else as the start finishes: a hint waits for the mouse
     LayOut();
     // Made at the system's DPI; its monitor's may differ (a laptop docked,
     // the scale changed without signing out): the window takes the size
@@ -125,6 +124,12 @@ void TFMain::CreateControls() {
     FitWindowToClient(&at);
     listView1_.Attach(::GetDlgItem(Handle(), kListView1), imageList1_.get());
     win::MarkStart("window's controls");
+}
+
+void TFMain::CreateHints() {
+    tooltips_.Create(Handle());
+    tooltips_.AddHints(Handle(), kCommandButtons);
+    tooltips_.SetActive(::GetActiveWindow() == Handle());
 }
 
 void TFMain::LayOut() {
@@ -213,7 +218,7 @@ void TFMain::CreateTrayIcon() {
     trayI_->SetStartMinimized(true);
     trayI_->SetMinimizeToTray(true);
     trayI_->OnClick = [this](tray::TTrayIcon&) { TrayIClick(); };
-    trayI_->Loaded();
+    trayI_->LoadedWithoutIcon();
 }
 
 }  // namespace ricordex::ui

@@ -12,6 +12,7 @@
 #include "ui/resource_ids.h"
 #include "win/accessible.h"
 #include "win/application.h"
+#include "win/com_apartment.h"
 #include "win/controls.h"
 #include "win/late_loaded.h"
 #include "win/long_paths.h"
@@ -144,6 +145,7 @@ std::wstring TFOpzioni::MostraDialogoBrowse(const wchar_t* title, unsigned flags
     PIDLIST_ABSOLUTE items = nullptr;
     {
         const win::FormsWaitingFor picker(Handle());
+        win::EnterComApartment();
         items = ::SHBrowseForFolderW(&browse);
     }
     if (items == nullptr) return {};

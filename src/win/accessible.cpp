@@ -5,6 +5,7 @@
 
 #include <memory>
 
+#include "win/com_apartment.h"
 #include "win/late_loaded.h"
 
 namespace ricordex::win {
@@ -167,6 +168,7 @@ LRESULT Answer(HWND control, WPARAM flags) {
     using Result = LRESULT(WINAPI*)(REFIID, WPARAM, IUnknown*);
     static const LateFunction<Create> createStandard(L"oleacc.dll", "CreateStdAccessibleObject");
     static const LateFunction<Result> resultFromObject(L"oleacc.dll", "LresultFromObject");
+    EnterComApartment();  // the objects go to the reader through COM
     IAccessible* system = nullptr;
     if (FAILED(createStandard.Get()(control, OBJID_CLIENT, kIAccessible, reinterpret_cast<void**>(&system)))) {
         return 0;

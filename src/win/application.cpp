@@ -1,6 +1,7 @@
 #include "win/application.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "core/errors.h"
 #include "win/message_box.h"
@@ -12,6 +13,8 @@ namespace {
 
 // Posted by the application window to itself when it is activated.
 constexpr UINT kPassActivationOn = WM_APP + 100;
+constexpr UINT_PTR kFinishStartTimer = 1;
+constexpr UINT kFinishStartRetry = 100;  // ms
 
 }  // namespace
 
@@ -32,6 +35,23 @@ void Application::Initialize(const std::wstring& title, HICON icon, HICON smallI
 }
 
 void Application::SetMainForm(HWND form) { mainForm_ = form; }
+
+void Application::SetStartRemainder(std::function<void()> work, std::vector<UINT> firstBefore) {
+    startRemainder_ = std::move(work);
+    finishStartBefore_ = std::move(firstBefore);
+}
+
+void Application::FinishStart() {
+    if (!startRemainder_) return;
+    const std::function<void()> work = std::exchange(startRemainder_, nullptr);
+    finishStartBefore_.clear();
+    try {
+        work();
+    } catch (const std::exception& error) {
+        HandleException(error);
+    }
+    MarkStart("start finished");
+}
 
 
 void Application::Minimize() { ::ShowWindow(Handle(), SW_MINIMIZE); }
@@ -81,7 +101,17 @@ void Application::RemoveForm(HWND form) {
     if (mainForm_ == form) mainForm_ = nullptr;
 }
 
+bool Application::WaitsForStart(const MSG& message) const {
+    if (!startRemainder_) return false;
+    const UINT id = message.message;
+    // Not a move: the window appearing under the mouse is not the user's doing.
+    return (id >= WM_KEYFIRST && id <= WM_KEYLAST) || (id >= WM_LBUTTONDOWN && id <= WM_MOUSELAST) ||
+           (id >= WM_NCLBUTTONDOWN && id <= WM_NCXBUTTONDBLCLK) ||
+           std::find(finishStartBefore_.begin(), finishStartBefore_.end(), id) != finishStartBefore_.end();
+}
+
 void Application::Dispatch(MSG& message) {
+    if (WaitsForStart(message)) FinishStart();
     if (NavigateForms(message)) return;
     ::TranslateMessage(&message);
     ::DispatchMessageW(&message);
@@ -156,15 +186,16 @@ int Application::Run() {
     }
     MarkStart("message loop");
     MSG message;
-    if (StartMarksOn()) {
-        // The first moment with no message waiting: the window's first
-        // paint done (the display may still send more).
-        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            if (message.message == WM_QUIT) return static_cast<int>(message.wParam);
-            Dispatch(message);
-        }
-        MarkStart("waiting for input");
+    // The first moment with no message waiting: the window's first paint
+    // done (the display may still send more).
+    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) return static_cast<int>(message.wParam);
+        Dispatch(message);
     }
+    MarkStart("waiting for input");
+    // The rest of the start once the loop has waited: it is a timer's, and
+    // what the user types or clicks meanwhile comes first.
+    if (startRemainder_) ::SetTimer(Handle(), kFinishStartTimer, USER_TIMER_MINIMUM, nullptr);
     while (::GetMessageW(&message, nullptr, 0, 0) > 0) Dispatch(message);
     return static_cast<int>(message.wParam);
 }
@@ -209,6 +240,17 @@ LRESULT Application::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         // window, which has nothing to show: the activation belongs to the
         // form in front. Passed on once the activation is over.
         if (LOWORD(wParam) != WA_INACTIVE && HIWORD(wParam) == 0) ::PostMessageW(Handle(), kPassActivationOn, 0, 0);
+        return 0;
+    case WM_TIMER:
+        if (wParam != kFinishStartTimer) return Window::HandleMessage(message, wParam, lParam);
+        // Never a question over a box (an error of the start still open):
+        // looked at again a little later.
+        if (boxesOpen_ > 0) {
+            ::SetTimer(Handle(), kFinishStartTimer, kFinishStartRetry, nullptr);
+            return 0;
+        }
+        ::KillTimer(Handle(), kFinishStartTimer);
+        FinishStart();
         return 0;
     case kPassActivationOn:
         PassActivationOn();

@@ -66,8 +66,15 @@ public:
     HWND WaitingBox() const;
 
     // Shows the main form when the switch is on, then runs the message loop
-    // until the main form is destroyed.
+    // until the main form is destroyed. Once the loop has first waited with
+    // nothing to do (the window painted), the start's remaining work runs.
     int Run();
+    // What the user does comes after it: a key or a click, and `firstBefore`
+    // (a tray icon's callback, say), if they come earlier, run it first.
+    void SetStartRemainder(std::function<void()> work, std::vector<UINT> firstBefore = {});
+    // Runs it now, if it has not run: the loop's first idle moment, or a
+    // test's.
+    void FinishStart();
     // One pass of the loop's dispatching, shared with nested loops.
     void Dispatch(MSG& message);
     // The forms' keyboard navigation: true when a form took the message.
@@ -83,6 +90,8 @@ protected:
 private:
     Application() = default;
     void PassActivationOn();
+    // A message the start's remaining work must run before.
+    bool WaitsForStart(const MSG& message) const;
 
     std::wstring title_;
     HWND mainForm_ = nullptr;
@@ -93,6 +102,8 @@ private:
     std::vector<HWND> forms_;
     HWND lastActiveForm_ = nullptr;
     int boxesOpen_ = 0;
+    std::function<void()> startRemainder_;
+    std::vector<UINT> finishStartBefore_;
 };
 
 // A box of the program, open while the forms wait for it (see

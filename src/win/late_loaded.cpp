@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "win/com_apartment.h"
 #include "win/long_paths.h"
 
 namespace ricordex::win {
@@ -11,6 +12,7 @@ std::wstring ShowOpenFileDialog(OPENFILENAMEW dialog) {
     using ErrorFunction = DWORD(WINAPI*)();
     static const LateFunction<Function> getOpenFileName(L"comdlg32.dll", "GetOpenFileNameW");
     static const LateFunction<ErrorFunction> extendedError(L"comdlg32.dll", "CommDlgExtendedError");
+    EnterComApartment();  // the dialog's folder view
     std::vector<wchar_t> file(kLongestPath, L'\0');
     dialog.lpstrFile = file.data();
     dialog.nMaxFile = static_cast<DWORD>(file.size());

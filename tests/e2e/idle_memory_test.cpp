@@ -2,6 +2,7 @@
 // Windows, idle in the notification area, with an archive of 100 events and
 // none of them due. A ceiling a little above what it takes today: a start
 // that keeps a buffer, a library or a thread it no longer needs fails here.
+// So does one that loads, for all its idle life, what only a command needs.
 
 #include <windows.h>
 #include <gtest/gtest.h>
@@ -43,6 +44,11 @@ TEST_F(IdleMemoryTest, IdleInTheNotificationAreaWithAHundredEventsStaysUnderItsC
                 kIdleCeilingKiB);
     EXPECT_GT(kib, 0u);
     EXPECT_LE(kib, kIdleCeilingKiB);
+    // Nothing loaded for what only a command needs: COM, the common controls.
+    EXPECT_TRUE(run.HasLoaded(L"shell32.dll")) << "the tray icon's";
+    for (const wchar_t* library : {L"ole32.dll", L"comctl32.dll", L"comdlg32.dll", L"oleacc.dll"}) {
+        EXPECT_FALSE(run.HasLoaded(library)) << library;
+    }
     EXPECT_TRUE(run.CloseAndWait(10s));
 }
 

@@ -76,7 +76,21 @@ ProgramRun::ProgramRun(const std::filesystem::path& folder, const std::wstring& 
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
+    WaitUntilStarted();
+}
+
+void ProgramRun::WaitUntilStarted() const {
+    // Input idle alone is not enough: Wine may report it before the first
+    // window exists. The main window and the tray's are made before the
+    // message loop runs (or a start error's box, whose loop answers too).
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while ((MainWindow() == nullptr || TrayWindow() == nullptr) && Running() &&
+           std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
     ::WaitForInputIdle(process_.hProcess, 10000);
+    DWORD_PTR ignored = 0;
+    if (HWND main = MainWindow()) ::SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &ignored);
 }
 
 ProgramRun::~ProgramRun() {

@@ -70,6 +70,8 @@ public:
     std::size_t PrivateBytes() const;
 
 private:
+    void WaitUntilStarted() const;
+
     PROCESS_INFORMATION process_{};
 };
 

@@ -64,6 +64,7 @@ protected:
         HWND question = run_->WaitForMessageBox(L"Ripristino Modifiche", 10s);
         if (question == nullptr) return nullptr;
         EXPECT_EQ(ProgramRun::MessageBoxText(question), L"Ripristinare le modifiche non salvate?");
+        EXPECT_TRUE(Shown(Main())) << "asked over the window, which a start shows first";
         EXPECT_TRUE(WaitUntil([&] { return Active() == question; })) << "the keys go to the question";
         return question;
     }

@@ -41,10 +41,12 @@ protected:
     }
 
     // Made and shown, as the user finds it (its controls are made when it
-    // is first shown), without taking the activation.
+    // is first shown), without taking the activation; then the rest of the
+    // start, as the message loop runs it once the window is painted.
     TFMain& Open() {
         form_ = std::make_unique<TFMain>(state_, services_);
         ::ShowWindow(form_->Handle(), SW_SHOWNOACTIVATE);
+        win::Application::Instance().FinishStart();
         return *form_;
     }
     HWND List() { return form_->ListView1().Handle(); }

@@ -28,6 +28,7 @@ protected:
     // Made as a start into the notification area leaves it.
     TFMain& OpenInTray() {
         form_ = std::make_unique<TFMain>(state_, services_);
+        win::Application::Instance().FinishStart();
         return *form_;
     }
     static bool Has(const win::MessageBoxRequest& box, UINT flag) { return (box.flags & flag) == flag; }

@@ -65,7 +65,12 @@ TEST_F(RecoveryHooks, TheStartsQuestionWaitsWithoutTicksAndYesShowsTheRecoveredR
         // Timer1 (its id checked below) is not armed while the box waits.
         ticking = ::KillTimer(win::Application::Instance().MainForm(), 1) != FALSE;
     };
-    Open();
+    // Not while the window is being made and shown: the start's rest asks.
+    form_ = std::make_unique<TFMain>(state_, services_);
+    ::ShowWindow(form_->Handle(), SW_SHOWNOACTIVATE);
+    EXPECT_TRUE(questions_.asked.empty());
+    EXPECT_FALSE(form_->Timer1().Enabled());
+    win::Application::Instance().FinishStart();
     ASSERT_EQ(questions_.asked.size(), 1u);
     EXPECT_EQ(questions_.asked[0].text, "Ripristinare le modifiche non salvate?");
     EXPECT_FALSE(ticking);

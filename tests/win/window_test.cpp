@@ -93,5 +93,44 @@ TEST(Window, HooksLeaveWhileTheyRunAndWhenTheWindowGoes) {
     ::DestroyWindow(other);
 }
 
+// The start's remaining work waits for the messages already there (the
+// window's first paint) but comes before what the user does: a key, or a
+// message it was told to come before (the tray icon's click).
+class RecordingWindow : public PlainWindow {
+public:
+    std::vector<UINT> seen;
+
+protected:
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
+        if (message == WM_APP || message == WM_KEYDOWN || message == WM_USER + 7) seen.push_back(message);
+        return Window::HandleMessage(message, wParam, lParam);
+    }
+};
+
+TEST(Application, TheStartsRestRunsWhenTheLoopFirstWaitsOrBeforeTheUsersFirstCommand) {
+    Window::RegisterWindowClass(L"Ricordex.PlainWindow");
+    RecordingWindow window;
+    window.Make(L"Ricordex.PlainWindow");
+    Application& application = Application::Instance();
+    const auto rest = [&] {
+        window.seen.push_back(0);
+        ::PostQuitMessage(0);
+    };
+
+    ::PostMessageW(window.Handle(), WM_APP, 0, 0);
+    application.SetStartRemainder(rest);
+    application.Run();
+    EXPECT_EQ(window.seen, (std::vector<UINT>{WM_APP, 0}));
+
+    for (UINT first : {static_cast<UINT>(WM_KEYDOWN), static_cast<UINT>(WM_USER + 7)}) {
+        window.seen.clear();
+        ::PostMessageW(window.Handle(), WM_APP, 0, 0);
+        ::PostMessageW(window.Handle(), first, 0, 0);
+        application.SetStartRemainder(rest, {WM_USER + 7});
+        application.Run();
+        EXPECT_EQ(window.seen, (std::vector<UINT>{WM_APP, 0, first})) << first;
+    }
+}
+
 }  // namespace
 }  // namespace ricordex::win
