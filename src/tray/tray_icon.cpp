@@ -54,7 +54,7 @@ TTrayIcon::TTrayIcon(HWND ownerWindow)
 
 TTrayIcon::~TTrayIcon() {
     *alive_ = false;
-    SetIconVisible(false);
+    if (shellAsked_) SetIconVisible(false);  // else never there, and the shell is not loaded for it
     cycleTimer_.SetEnabled(false);
     clickTimer_.SetEnabled(false);
     UnhookWindows();
@@ -222,6 +222,8 @@ const TTrayIcon::MouseRow* TTrayIcon::FindMouseRow(UINT mouseMessage) {
 // and middle double-clicks) do nothing.
 void TTrayIcon::OnTrayMessage(UINT event, POINT anchor) {
     if (!enabled_) return;
+    // The program's start is finished before the icon's first command.
+    if (event != WM_MOUSEMOVE) win::Application::Instance().FinishStartBeforeCommand();
     const bool afterRightRelease = std::exchange(lastEventWasRightRelease_, event == WM_RBUTTONUP);
     switch (event) {
     case NIN_KEYSELECT: PopupMenuAt(anchor, OpenedBy::Keyboard); return;

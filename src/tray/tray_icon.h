@@ -163,7 +163,8 @@ private:
     bool showHint_ = true;
     win::UniqueIcon icon_;
     bool iconVisible_ = true;
-    bool loaded_ = false;  // ShowIcon has run
+    bool loaded_ = false;      // ShowIcon has run
+    bool shellAsked_ = false;  // the icon may be in the notification area
     int iconIndex_ = 0;
     PopupMenu* popupMenu_ = nullptr;
     bool leftPopup_ = false;

@@ -30,6 +30,7 @@ void TTrayIcon::PrepareIconData() {
 }
 
 bool TTrayIcon::Notify(DWORD request) {
+    shellAsked_ = true;
     PrepareIconData();
     return ShellNotifyIcon(request, iconData_);
 }

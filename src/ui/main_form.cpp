@@ -50,6 +50,9 @@ void TFMain::FormCreate() {
     if (!showAtStart) ShowTrayIcon();
     // The rows read before a failure are shown all the same.
     listView1_.ChangeRows([&] { LoadArchiveAtStart(state_, services_, report); });
+    // An archive not read has no question to wait for: the rows read before
+    // the failure are alerted, the start's error box open or not.
+    if (state_.loadIncomplete) timer1_.SetEnabled(true);
     ::SetWindowTextW(Handle(), kTitleText);
     if (showAtStart) application.SetShowMainForm(true);
 }
@@ -65,10 +68,7 @@ void TFMain::FinishStart() {
     // The ticks start whatever the rest does: the alerts are never left off
     // for a run. None while the question is open: an alert would stamp rows
     // that the answer replaces.
-    const struct TicksAfter {
-        win::Timer& timer;
-        ~TicksAfter() { timer.SetEnabled(true); }
-    } ticks{timer1_};
+    const TimerHeld ticksAfter(timer1_);
     ShowTrayIcon();
     if (ControlsCreated()) CreateHints();
     // An archive not read yet is offered when read; one that a save or a

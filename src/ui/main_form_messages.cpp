@@ -84,9 +84,7 @@ void TFMain::OnCreate() {
     win::MarkStart("main window");
     CreateTrayIcon();
     timer1_.Bind(Handle());  // ticking once the start is finished
-    // Before anything the user asks, from the tray or a second start.
-    application.SetStartRemainder([this] { FinishStart(); },
-                                  {tray::kTrayCallbackMessage, ::RegisterWindowMessageW(kShowMainWindowMessage)});
+    application.SetStartRemainder([this] { FinishStart(); });
     FormCreate();
     win::MarkStart("settings and archive");
 }
@@ -140,6 +138,7 @@ void TFMain::OnEndSession(bool closeApp) {
 }
 
 void TFMain::OnShowMainWindowAsked() {
+    win::Application::Instance().FinishStartBeforeCommand();
     trayI_->ShowMainWindow();
     // The form the user was in (the editor, say), or the box that waits.
     HWND target = win::Application::Instance().ActivationTarget();

@@ -36,15 +36,9 @@ void Application::Initialize(const std::wstring& title, HICON icon, HICON smallI
 
 void Application::SetMainForm(HWND form) { mainForm_ = form; }
 
-void Application::SetStartRemainder(std::function<void()> work, std::vector<UINT> firstBefore) {
-    startRemainder_ = std::move(work);
-    finishStartBefore_ = std::move(firstBefore);
-}
-
 void Application::FinishStart() {
     if (!startRemainder_) return;
     const std::function<void()> work = std::exchange(startRemainder_, nullptr);
-    finishStartBefore_.clear();
     try {
         work();
     } catch (const std::exception& error) {
@@ -101,17 +95,37 @@ void Application::RemoveForm(HWND form) {
     if (mainForm_ == form) mainForm_ = nullptr;
 }
 
+void Application::FinishStartBeforeCommand() {
+    if (loopRunning_ && boxesOpen_ == 0) FinishStart();
+}
+
 bool Application::WaitsForStart(const MSG& message) const {
-    if (!startRemainder_) return false;
-    const UINT id = message.message;
-    // Not a move: the window appearing under the mouse is not the user's doing.
-    return (id >= WM_KEYFIRST && id <= WM_KEYLAST) || (id >= WM_LBUTTONDOWN && id <= WM_MOUSELAST) ||
-           (id >= WM_NCLBUTTONDOWN && id <= WM_NCXBUTTONDBLCLK) ||
-           std::find(finishStartBefore_.begin(), finishStartBefore_.end(), id) != finishStartBefore_.end();
+    if (!startRemainder_ || !loopRunning_ || boxesOpen_ > 0) return false;
+    // What starts a command: a key pressed, a button pressed. Not a move
+    // (the window appearing under the mouse), nor a release (the Enter
+    // that started the program).
+    switch (message.message) {
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONDBLCLK:
+    case WM_MBUTTONDOWN:
+    case WM_XBUTTONDOWN:
+    case WM_NCLBUTTONDOWN:
+    case WM_NCLBUTTONDBLCLK:
+    case WM_NCRBUTTONDOWN: return true;
+    default: return false;
+    }
 }
 
 void Application::Dispatch(MSG& message) {
-    if (WaitsForStart(message)) FinishStart();
+    if (WaitsForStart(message)) {
+        const int boxesBefore = boxesShown_;
+        FinishStart();
+        if (boxesShown_ != boxesBefore) return;
+    }
     if (NavigateForms(message)) return;
     ::TranslateMessage(&message);
     ::DispatchMessageW(&message);
@@ -119,6 +133,7 @@ void Application::Dispatch(MSG& message) {
 
 std::vector<HWND> Application::DisableFormsBeside(HWND owner) {
     ++boxesOpen_;
+    ++boxesShown_;
     // Hidden forms too: one shown while the box waits (the main window
     // called back from the tray brings its dialogs) must wait as well.
     std::vector<HWND> disabled;
@@ -183,7 +198,13 @@ int Application::Run() {
         ::ShowWindow(Handle(), SW_SHOWNOACTIVATE);
         ::ShowWindow(mainForm_, SW_SHOW);
         ::SetForegroundWindow(mainForm_);
+        ::UpdateWindow(mainForm_);  // painted before any key or click is taken
     }
+    loopRunning_ = true;
+    const struct LoopEnds {
+        bool& running;
+        ~LoopEnds() { running = false; }
+    } loopEnds{loopRunning_};
     MarkStart("message loop");
     MSG message;
     // The first moment with no message waiting: the window's first paint

@@ -69,12 +69,16 @@ public:
     // until the main form is destroyed. Once the loop has first waited with
     // nothing to do (the window painted), the start's remaining work runs.
     int Run();
-    // What the user does comes after it: a key or a click, and `firstBefore`
-    // (a tray icon's callback, say), if they come earlier, run it first.
-    void SetStartRemainder(std::function<void()> work, std::vector<UINT> firstBefore = {});
+    // A key or a click that comes earlier runs it first; when that asks a
+    // question, the key or click, meant for the window as it was, is dropped.
+    void SetStartRemainder(std::function<void()> work) { startRemainder_ = std::move(work); }
     // Runs it now, if it has not run: the loop's first idle moment, or a
     // test's.
     void FinishStart();
+    // Runs it before a command that does not come through the loop (the
+    // tray icon's, which the shell may send), unless a box is open or the
+    // loop has not started: the box's answer, or the loop, comes first.
+    void FinishStartBeforeCommand();
     // One pass of the loop's dispatching, shared with nested loops.
     void Dispatch(MSG& message);
     // The forms' keyboard navigation: true when a form took the message.
@@ -103,7 +107,8 @@ private:
     HWND lastActiveForm_ = nullptr;
     int boxesOpen_ = 0;
     std::function<void()> startRemainder_;
-    std::vector<UINT> finishStartBefore_;
+    bool loopRunning_ = false;
+    int boxesShown_ = 0;  // ever: a question asked by the start's rest shows here
 };
 
 // A box of the program, open while the forms wait for it (see

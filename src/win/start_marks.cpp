@@ -30,8 +30,6 @@ double MillisecondsSinceCreation() {
 
 }  // namespace
 
-bool StartMarksOn() { return !MarksFile().empty(); }
-
 void MarkStart(const char* phase) {
     if (MarksFile().empty()) return;
     if (std::FILE* file = ::_wfopen(MarksFile().c_str(), L"a")) {

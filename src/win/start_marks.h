@@ -7,7 +7,5 @@
 namespace ricordex::win {
 
 void MarkStart(const char* phase);
-// Whether the marks are being written.
-bool StartMarksOn();
 
 }  // namespace ricordex::win

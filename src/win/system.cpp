@@ -17,12 +17,11 @@ DateTime SystemClock::Now() {
 
 int MessageBoxQuestions::Ask(std::string_view text, std::string_view caption, unsigned flags) {
     HWND owner = owner_;
-    if (owner == nullptr) {
-        // Asked while the main window is being made (the changes a crash
-        // left unsaved): owned as an error box then, on top while no form
-        // is shown, or a start into the notification area would hide it.
-        // It is the first window of the program, and takes the keys as the
-        // main window would have.
+    if (owner == nullptr || !::IsWindowVisible(owner)) {
+        // Asked with the window in the notification area (the changes a
+        // crash left unsaved, at a start there): owned as an error box
+        // then, on top while no form is shown, or nothing would show it.
+        // It takes the keys as the main window would have.
         Application& application = Application::Instance();
         HWND form = application.MainForm();
         owner = form != nullptr && ::IsWindowVisible(form) ? form : application.Handle();

@@ -6,6 +6,7 @@
 #include <psapi.h>
 
 #include <cstdlib>
+#include <fstream>
 #include <iterator>
 #include <stdexcept>
 #include <thread>
@@ -65,10 +66,18 @@ ProgramRun::ProgramRun(const std::filesystem::path& folder, const std::wstring& 
     if (!arguments.empty()) commandLine += L" " + arguments;
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
+    // The program marks the end of its start in this file.
+    static int runs = 0;
+    wchar_t temp[MAX_PATH] = {};
+    ::GetTempPathW(MAX_PATH, temp);
+    marks_ = std::filesystem::path(temp) /
+             (L"ricordex-marks-" + std::to_wstring(::GetCurrentProcessId()) + L"-" + std::to_wstring(++runs) + L".txt");
+    ::SetEnvironmentVariableW(L"RICORDEX_START_MARKS", marks_.c_str());
     // Wine may still hold the copy for a moment: try a few times.
     for (int attempt = 0;; ++attempt) {
         if (::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
                              &startup, &process_)) {
+            ::SetEnvironmentVariableW(L"RICORDEX_START_MARKS", nullptr);
             break;
         }
         if (attempt == 20) {
@@ -89,8 +98,30 @@ void ProgramRun::WaitUntilStarted() const {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     ::WaitForInputIdle(process_.hProcess, 10000);
-    DWORD_PTR ignored = 0;
-    if (HWND main = MainWindow()) ::SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &ignored);
+    // Then the rest of the start, which runs once the window is painted,
+    // or waits for a box the start opened.
+    while (Running() && std::chrono::steady_clock::now() < deadline && !StartFinished() && !BoxOpen()) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+}
+
+bool ProgramRun::StartFinished() const {
+    std::ifstream marks(marks_);
+    std::string line;
+    while (std::getline(marks, line)) {
+        if (line.rfind("start finished", 0) == 0) return true;
+    }
+    return false;
+}
+
+bool ProgramRun::BoxOpen() const {
+    for (HWND box = ::FindWindowExW(nullptr, nullptr, L"#32770", nullptr); box != nullptr;
+         box = ::FindWindowExW(nullptr, box, L"#32770", nullptr)) {
+        DWORD owner = 0;
+        ::GetWindowThreadProcessId(box, &owner);
+        if (owner == process_.dwProcessId && ::IsWindowVisible(box)) return true;
+    }
+    return false;
 }
 
 ProgramRun::~ProgramRun() {
@@ -100,6 +131,8 @@ ProgramRun::~ProgramRun() {
     }
     ::CloseHandle(process_.hThread);
     ::CloseHandle(process_.hProcess);
+    std::error_code ignored;
+    std::filesystem::remove(marks_, ignored);
 }
 
 HWND ProgramRun::MainWindow() const { return FindProcessWindow(process_.dwProcessId, ui::kMainFormClass, nullptr); }

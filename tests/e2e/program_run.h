@@ -18,8 +18,8 @@ std::filesystem::path BuiltProgram();
 class ProgramRun {
 public:
     // Copies the program into the folder and starts it (with `arguments`,
-    // as Windows would give them); returns once it waits for input, that is
-    // once its message loop runs.
+    // as Windows would give them); returns once its start is finished, or
+    // waits for a box the start opened.
     explicit ProgramRun(const std::filesystem::path& folder, const std::wstring& arguments = {});
     ~ProgramRun();
     ProgramRun(const ProgramRun&) = delete;
@@ -71,8 +71,11 @@ public:
 
 private:
     void WaitUntilStarted() const;
+    bool StartFinished() const;
+    bool BoxOpen() const;
 
     PROCESS_INFORMATION process_{};
+    std::filesystem::path marks_;
 };
 
 }  // namespace ricordex::e2e

@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """What Windows reads from Ricordex.exe before it runs a line of it: the
-header's flags and versions, and the manifest among the resources.
+header's flags and versions, the libraries it loads with it, and the
+manifest among the resources.
 
 Usage: executable_test.py Ricordex.exe
 """
@@ -40,6 +41,16 @@ class Image:
                 return raw + rva - address
         raise ValueError("address %#x is in no section" % rva)
 
+    def imports(self):
+        """The libraries loaded with the program, lowercase."""
+        descriptor = self.at(self.u32(self.optional + 112 + 1 * 8))  # data directory 1
+        names = []
+        while self.u32(descriptor + 12) != 0:
+            name = self.at(self.u32(descriptor + 12))
+            names.append(self.data[name:self.data.index(b"\0", name)].decode("ascii").lower())
+            descriptor += 20
+        return names
+
     def resource(self, kind, name):
         """The bytes of a resource, in its first language."""
         directory = self.u32(self.optional + 112 + 2 * 8)  # data directory 2
@@ -70,6 +81,12 @@ def check(image):
     expect(image.field(70) & TERMINAL_SERVER_AWARE, "aware of Remote Desktop sessions (--tsaware)")
     expect((image.field(40), image.field(42)) == (6, 1), "operating system version 6.1")
     expect((image.field(48), image.field(50)) == (6, 1), "subsystem version 6.1")
+
+    # What only a command needs is loaded when it is first used.
+    late = {"shell32.dll", "ole32.dll", "oleaut32.dll", "comctl32.dll", "comdlg32.dll", "oleacc.dll",
+            "uxtheme.dll", "winmm.dll"}
+    loaded_at_start = set(image.imports())
+    expect(not (loaded_at_start & late), "no late library among the imports: %s" % sorted(loaded_at_start & late))
 
     manifest = ElementTree.fromstring(image.resource(RT_MANIFEST, 1))
     settings = manifest.findall("%sapplication/%swindowsSettings" % (ASM_V3, ASM_V3))

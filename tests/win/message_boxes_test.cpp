@@ -101,10 +101,13 @@ TEST_F(MessageBoxesTest, TheAlertIsOnTopWithoutTakingTheForeground) {
 // question about the changes a crash left unsaved) is owned as an error box:
 // on top while the program is in the notification area. Once the window is
 // its owner, the questions are its own.
-TEST_F(MessageBoxesTest, AQuestionAskedBeforeTheWindowIsItsOwnerIsOnTopInTheTray) {
+// The question of a start into the notification area (the changes a crash
+// left unsaved) has the window hidden: on top, or nothing would show it.
+TEST_F(MessageBoxesTest, AQuestionWithTheWindowInTheTrayIsOnTopAndOneOverTheWindowIsItsOwn) {
     win::Application& application = win::Application::Instance();
     OpenInTray();
     win::MessageBoxQuestions questions;
+    questions.SetOwner(form_->Handle());
     questions.Ask("Ripristinare le modifiche non salvate?", "Ripristino Modifiche", 36);
     ASSERT_EQ(shown_.size(), 1u);
     EXPECT_EQ(shown_[0].owner, application.Handle());
@@ -112,7 +115,7 @@ TEST_F(MessageBoxesTest, AQuestionAskedBeforeTheWindowIsItsOwnerIsOnTopInTheTray
     EXPECT_EQ(shown_[0].flags, UINT{36 | MB_TOPMOST | MB_SETFOREGROUND});
     EXPECT_EQ(shown_[0].language, win::kItalian);
 
-    questions.SetOwner(form_->Handle());
+    ::ShowWindow(form_->Handle(), SW_SHOWNOACTIVATE);
     questions.Ask("Salvare le modifiche?", "Conferma Modifiche", 36);
     EXPECT_EQ(shown_.back().owner, form_->Handle());
     EXPECT_EQ(shown_.back().flags, 36u);

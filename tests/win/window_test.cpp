@@ -94,26 +94,28 @@ TEST(Window, HooksLeaveWhileTheyRunAndWhenTheWindowGoes) {
 }
 
 // The start's remaining work waits for the messages already there (the
-// window's first paint) but comes before what the user does: a key, or a
-// message it was told to come before (the tray icon's click).
+// window's first paint) but comes before what the user does. A key meant
+// for the window as it was is dropped when the rest asked a question.
 class RecordingWindow : public PlainWindow {
 public:
     std::vector<UINT> seen;
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
-        if (message == WM_APP || message == WM_KEYDOWN || message == WM_USER + 7) seen.push_back(message);
+        if (message == WM_APP || message == WM_KEYDOWN) seen.push_back(message);
         return Window::HandleMessage(message, wParam, lParam);
     }
 };
 
-TEST(Application, TheStartsRestRunsWhenTheLoopFirstWaitsOrBeforeTheUsersFirstCommand) {
+TEST(Application, TheStartsRestRunsWhenTheLoopFirstWaitsOrBeforeTheUsersFirstKey) {
     Window::RegisterWindowClass(L"Ricordex.PlainWindow");
     RecordingWindow window;
     window.Make(L"Ricordex.PlainWindow");
     Application& application = Application::Instance();
+    bool asks = false;
     const auto rest = [&] {
         window.seen.push_back(0);
+        if (asks) const FormsWaitingFor question(window.Handle());
         ::PostQuitMessage(0);
     };
 
@@ -122,14 +124,46 @@ TEST(Application, TheStartsRestRunsWhenTheLoopFirstWaitsOrBeforeTheUsersFirstCom
     application.Run();
     EXPECT_EQ(window.seen, (std::vector<UINT>{WM_APP, 0}));
 
-    for (UINT first : {static_cast<UINT>(WM_KEYDOWN), static_cast<UINT>(WM_USER + 7)}) {
+    for (const bool question : {false, true}) {
+        asks = question;
         window.seen.clear();
         ::PostMessageW(window.Handle(), WM_APP, 0, 0);
-        ::PostMessageW(window.Handle(), first, 0, 0);
-        application.SetStartRemainder(rest, {WM_USER + 7});
+        ::PostMessageW(window.Handle(), WM_KEYDOWN, VK_DOWN, 0);
+        application.SetStartRemainder(rest);
         application.Run();
-        EXPECT_EQ(window.seen, (std::vector<UINT>{WM_APP, 0, first})) << first;
+        const std::vector<UINT> expected = question ? std::vector<UINT>{WM_APP, 0}
+                                                    : std::vector<UINT>{WM_APP, 0, WM_KEYDOWN};
+        EXPECT_EQ(window.seen, expected) << question;
     }
+}
+
+// A start into the notification area that fails shows its error over the
+// application window, no form being there to own it. The main window called
+// back meanwhile (the tray icon, a second start) leaves the keys to the box.
+class OwnedWindow : public Window {
+public:
+    void Make(HWND owner) {
+        Create(L"Ricordex.PlainWindow", L"Box", WS_POPUP | WS_VISIBLE, 0, 0, 0, 10, 10, owner);
+    }
+};
+
+TEST(Application, TheMainWindowCalledBackWhileTheApplicationsBoxWaitsGivesTheKeysToTheBox) {
+    Window::RegisterWindowClass(L"Ricordex.PlainWindow");
+    Application& application = Application::Instance();
+    PlainWindow main;
+    main.Make(L"Ricordex.PlainWindow");
+    application.SetMainForm(main.Handle());
+    application.AddForm(main.Handle());
+    {
+        const FormsWaitingFor waiting(application.Handle());
+        OwnedWindow box;
+        box.Make(application.Handle());
+        ::EnableWindow(application.Handle(), FALSE);  // as a box does to its owner
+        ::ShowWindow(main.Handle(), SW_SHOWNOACTIVATE);
+        EXPECT_EQ(application.ActivationTarget(), box.Handle());
+        ::EnableWindow(application.Handle(), TRUE);
+    }
+    application.RemoveForm(main.Handle());
 }
 
 }  // namespace
