@@ -137,34 +137,5 @@ TEST(Application, TheStartsRestRunsWhenTheLoopFirstWaitsOrBeforeTheUsersFirstKey
     }
 }
 
-// A start into the notification area that fails shows its error over the
-// application window, no form being there to own it. The main window called
-// back meanwhile (the tray icon, a second start) leaves the keys to the box.
-class OwnedWindow : public Window {
-public:
-    void Make(HWND owner) {
-        Create(L"Ricordex.PlainWindow", L"Box", WS_POPUP | WS_VISIBLE, 0, 0, 0, 10, 10, owner);
-    }
-};
-
-TEST(Application, TheMainWindowCalledBackWhileTheApplicationsBoxWaitsGivesTheKeysToTheBox) {
-    Window::RegisterWindowClass(L"Ricordex.PlainWindow");
-    Application& application = Application::Instance();
-    PlainWindow main;
-    main.Make(L"Ricordex.PlainWindow");
-    application.SetMainForm(main.Handle());
-    application.AddForm(main.Handle());
-    {
-        const FormsWaitingFor waiting(application.Handle());
-        OwnedWindow box;
-        box.Make(application.Handle());
-        ::EnableWindow(application.Handle(), FALSE);  // as a box does to its owner
-        ::ShowWindow(main.Handle(), SW_SHOWNOACTIVATE);
-        EXPECT_EQ(application.ActivationTarget(), box.Handle());
-        ::EnableWindow(application.Handle(), TRUE);
-    }
-    application.RemoveForm(main.Handle());
-}
-
 }  // namespace
 }  // namespace ricordex::win
