@@ -2,7 +2,9 @@
 
 #include <cmath>
 #include <exception>
+#include <typeinfo>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/archive_recovery.h"
@@ -142,16 +144,40 @@ void WriteArchive(ProgramState& state, Services& services, Written written) {
     if (failure) std::rethrow_exception(failure);
 }
 
+// What a close tells when its save fails: the archive and the cause (the
+// system's bare failure, "File access denied", names neither), then what
+// becomes of the changes.
+std::string CloseFailureText(const ProgramState& state, const Services& services, const InOutError& failure) {
+    std::string text = failure.what();
+    if (typeid(failure) == typeid(InOutError)) {
+        text = "L'archivio \"" + PathText(state.settings.dati) + "\" non si pu\xF2 salvare (" + text + ").";
+    }
+    const bool kept = !services.recoveryFile.empty() && !state.recovery.failureTold;
+    return text + (kept ? " Le modifiche restano nel file di recupero e sono riproposte al prossimo avvio; chiudendo "
+                          "di nuovo, il programma termina senza salvare."
+                        : " Chiudendo di nuovo, il programma termina e le modifiche non salvate vanno perse.");
+}
+
 // A read-only archive refuses every save. The first refusal of a run is
 // raised: the user is told, and the close or "Chiudi" stops there. Later
 // ones are not told again and let the close go on, the changes unsaved in
-// the list (the flags stay set).
+// the list (the flags stay set). Any other failure is told once as well,
+// with the changes kept in the recovery file, and the next close goes on:
+// a save refused for good (a folder the system guards, a share's
+// permissions) must not leave a program that cannot be ended.
 template <typename Saving>
-void UnlessRefusedBefore(ProgramState& state, Saving saving) {
+void UnlessRefusedBefore(ProgramState& state, Services& services, Saving saving) {
     try {
         saving();
     } catch (const ReadOnlyFileError& refused) {
         if (state.readOnlyReported.insert(refused.file()).second) throw;
+    } catch (const Error& error) {
+        if (std::exchange(state.closeFailureTold, true)) return;
+        KeepRecovery(state, services);
+        // A swap stopped half-way says itself what becomes of the events.
+        const auto* failure = dynamic_cast<const InOutError*>(&error);
+        if (failure == nullptr || dynamic_cast<const HalfDoneSwapError*>(&error) != nullptr) throw;
+        throw InOutError(failure->code(), CloseFailureText(state, services, *failure));
     }
 }
 
@@ -160,6 +186,7 @@ void UnlessRefusedBefore(ProgramState& state, Saving saving) {
 void SaveArchive(ProgramState& state, Services& services) {
     const bool neverRead = state.loadIncomplete && !state.base.stamp;
     WriteArchive(state, services, Written::kList);
+    state.closeFailureTold = false;
     state.modificato = false;
     state.aggiornatoDaTimer = false;
     state.alertStamps.clear();
@@ -221,13 +248,13 @@ void SaveOnClose(ProgramState& state, Services& services) {
     }
     // Read after the answer: an alert during the question counts too.
     if (state.modificato && !declined) {
-        UnlessRefusedBefore(state, [&] { SaveArchive(state, services); });
+        UnlessRefusedBefore(state, services, [&] { SaveArchive(state, services); });
     } else if (state.aggiornatoDaTimer) {
         // No keeps the user's changes out of the archive, never the stamps.
         if (declined) {
-            UnlessRefusedBefore(state, [&] { SaveAlertStampsOnly(state, services); });
+            UnlessRefusedBefore(state, services, [&] { SaveAlertStampsOnly(state, services); });
         } else {
-            UnlessRefusedBefore(state, [&] { SaveArchive(state, services); });
+            UnlessRefusedBefore(state, services, [&] { SaveArchive(state, services); });
         }
     } else if (declined) {
         DropRecovery(state, services);  // the user drops the changes
@@ -240,7 +267,7 @@ void SaveAtEndOfSession(ProgramState& state, Services& services) {
     if (state.saving) {
         KeepRecovery(state, services);
     } else if (state.modificato || state.aggiornatoDaTimer) {
-        UnlessRefusedBefore(state, [&] { SaveArchive(state, services); });
+        UnlessRefusedBefore(state, services, [&] { SaveArchive(state, services); });
     }
     SalvaSuRegistro(services.registry, state.settings);
     RememberExamined(state, services);

@@ -49,6 +49,9 @@ struct ProgramState {
     std::unordered_set<RowId> missedUnnamed;
     // Read-only archives whose refused save was told: once a run each.
     std::set<std::filesystem::path> readOnlyReported;
+    // A close's save failed and was told since the last save that worked:
+    // the next close goes on without it.
+    bool closeFailureTold = false;
     // A save is under way (its file work may wait while the window answers
     // messages): no other save starts until it ends.
     bool saving = false;

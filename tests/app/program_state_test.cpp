@@ -1,7 +1,7 @@
 #include "app/program_state.h"
 
 #include "app/archive_follow.h"
-
+#include "app/recovery_file.h"
 
 #include <gtest/gtest.h>
 
@@ -279,7 +279,7 @@ TEST_F(Life, ASaveFailingAtAnyPointLeavesTheArchiveAndTheFlags) {
         state_.aggiornatoDaTimer = true;
         FaultyFiles failing(files_, step, InOutError::kDiskFull, block);
         Services services{registry_, failing, clock_, questions_, L"C:\\Ricordex\\"};
-        EXPECT_EQ(ErrorText<InOutError>([&] { SaveOnClose(state_, services); }), "Disk full");
+        EXPECT_EQ(ErrorText<InOutError>([&] { SaveArchive(state_, services); }), "Disk full");
         EXPECT_TRUE(state_.modificato);
         EXPECT_TRUE(state_.aggiornatoDaTimer);
         EXPECT_EQ(ReadBytes(archive_), before);
@@ -322,14 +322,14 @@ TEST_F(Life, NothingIsSavedWithoutTheCopyAsideAndTheCopyIsMadeOnce) {
     state_.modificato = state_.aggiornatoDaTimer = true;
     FaultyFiles noCopy(files_, SaveStep::Copy);
     Services saving{registry_, noCopy, clock_, questions_, L"C:\\Ricordex\\"};
-    EXPECT_THROW(SaveOnClose(state_, saving), InOutError);
+    EXPECT_THROW(SaveArchive(state_, saving), InOutError);
     EXPECT_EQ(ReadBytes(archive_), BolloAuto());
     EXPECT_TRUE(state_.modificato);
     EXPECT_TRUE(state_.aggiornatoDaTimer);
     // A save that fails after the copy: the next one needs no second copy.
     FaultyFiles full(files_, SaveStep::Commit);
     Services failing{registry_, full, clock_, questions_, L"C:\\Ricordex\\"};
-    EXPECT_THROW(SaveOnClose(state_, failing), InOutError);
+    EXPECT_THROW(SaveArchive(state_, failing), InOutError);
     SaveOnClose(state_, services_);
     EXPECT_EQ(ReadBytes(dir_ / "Ricordex.psc.20261207-094130.bak"), BolloAuto());
     const std::string saved = ReadBytes(archive_);
@@ -354,6 +354,40 @@ TEST_F(Life, AnArchiveThatWasAwayAtStartIsKeptAsideWhenItComesBack) {
     SaveOnClose(state_, services_);
     EXPECT_EQ(ReadBytes(share / "Ricordex.psc.20261207-094130.bak"), before);
     EXPECT_EQ(ReadBytes(share / "Ricordex.psc").size(), 4 * 164u) << "the three events and the new one";
+}
+
+// A save refused at every close (a folder the system guards, a share's
+// permissions): told once, naming the archive and the cause, the changes
+// kept for the next start; the next close goes on, and that start offers
+// them back.
+TEST_F(Life, ACloseWhoseSaveIsRefusedIsToldOnceAndTheNextStartOffersTheChangesBack) {
+    WriteBytes(archive_, BolloAuto());
+    std::filesystem::create_directory(dir_ / "Locale");
+    services_.recoveryFile = dir_ / "Locale" / "Ricordex-recupero.psc";
+    Start();
+    state_.list.AggiungiRiga({"nuovo", "", "", "", "", "", ""}, 0);
+    state_.modificato = true;
+    KeepRecovery(state_, services_);
+
+    FaultyFiles refusing(files_, SaveStep::Create, InOutError::kAccessDenied);
+    Services closing{registry_, refusing, clock_, questions_, L"C:\\Ricordex\\"};
+    closing.recoveryFile = services_.recoveryFile;
+    EXPECT_EQ(ErrorText<InOutError>([&] { SaveOnClose(state_, closing); }),
+              "L'archivio \"" + PathText(archive_) +
+                  "\" non si pu\xF2 salvare (File access denied). Le modifiche restano nel file di recupero e sono "
+                  "riproposte al prossimo avvio; chiudendo di nuovo, il programma termina senza salvare.");
+    EXPECT_EQ(registry_.keys[kSettingsKey].count("Avvio"), 0u) << "the close stopped";
+    SaveOnClose(state_, closing);
+    EXPECT_EQ(registry_.keys[kSettingsKey].count("Avvio"), 1u) << "the next close went on";
+    EXPECT_EQ(ReadBytes(archive_), BolloAuto());
+
+    ProgramState next;
+    questions_.asked.clear();
+    StartUp(next, services_, [](const std::string&) {});
+    ASSERT_EQ(questions_.asked.size(), 1u);
+    EXPECT_EQ(questions_.asked[0].text, kRestoreQuestion);
+    EXPECT_EQ(next.list.Count(), 2u);
+    EXPECT_TRUE(next.modificato);
 }
 
 // A read-only archive loads as any other. Its save is refused with one

@@ -1,6 +1,7 @@
 // A crash or a power cut loses nothing confirmed since the last save: the
 // real program, ended without a close after an event was added with real
-// keys, offers the change back at its next start.
+// keys, offers the change back at its next start; so does one whose save
+// was refused at every close.
 
 #include <algorithm>
 #include <string>
@@ -21,7 +22,15 @@ protected:
     // Adds an event with the keyboard, then ends the program as a crash
     // would; returns the new event's description, as the program kept it.
     std::string AddEventAndKill() {
-        ProgramRun& run = Start();
+        const std::string added = AddEvent();
+        run_->Kill();
+        EXPECT_EQ(ReadBytes(archive_), kEvents) << "the kill left the archive as it was";
+        return added;
+    }
+    // Adds an event with the keyboard; returns its description, as the
+    // program kept it in the recovery file.
+    std::string AddEvent() {
+        Start();
         PressKey(VK_TAB);
         EXPECT_TRUE(WaitUntil([&] { return FocusedName() == L"Nuovo Evento"; }));
         PressKey(VK_SPACE);
@@ -34,8 +43,6 @@ protected:
         EXPECT_TRUE(WaitUntil([&] { return !Shown(Editor()) && Rows() == 4; }));
         // Written after the change, not at a close.
         EXPECT_TRUE(WaitUntil([&] { return Kept().size() == 4; }));
-        run.Kill();
-        EXPECT_EQ(ReadBytes(archive_), kEvents) << "the kill left the archive as it was";
         for (const std::string& description : Kept()) {
             if (description != "Affitto" && description != "Bollo auto" && description != "Canone") return description;
         }
@@ -67,6 +74,13 @@ protected:
         EXPECT_TRUE(Shown(Main())) << "asked over the window, which a start shows first";
         EXPECT_TRUE(WaitUntil([&] { return Active() == question; })) << "the keys go to the question";
         return question;
+    }
+    // Asks to close, and answers "Sì" to "Salvare le modifiche?".
+    void CloseSaving() {
+        ::PostMessageW(Main(), WM_CLOSE, 0, 0);
+        HWND save = run_->WaitForMessageBox(L"Conferma Modifiche", 5s);
+        ASSERT_NE(save, nullptr);
+        PressKey(VK_RETURN);
     }
 };
 
@@ -106,6 +120,38 @@ TEST_F(CrashRecovery, NoKeepsTheArchivesEventsAndSetsTheChangesAside) {
     EXPECT_EQ(setAside, 1);
     ASSERT_TRUE(run_->CloseAndWait(10s)) << "nothing unsaved: no question";
     EXPECT_EQ(ReadBytes(archive_), kEvents);
+}
+
+// A save refused at every close (here a lock that nobody lets go, as a PC
+// that crashed on a share leaves it): one box says so and keeps the change;
+// the next close ends the program, and the next start offers it back.
+TEST_F(CrashRecovery, ACloseWhoseSaveIsRefusedEndsAtTheNextCloseAndTheNextStartOffersTheChange) {
+    const std::string added = AddEvent();
+    ASSERT_FALSE(added.empty());
+    std::filesystem::path lock = archive_;
+    lock += L".lock";
+    const HANDLE held = ::CreateFileW(lock.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+
+    CloseSaving();
+    HWND refused = run_->WaitForMessageBox(L"Ricordex", 30s);
+    ASSERT_NE(refused, nullptr);
+    EXPECT_NE(ProgramRun::MessageBoxText(refused).find(L"Le modifiche restano nel file di recupero"),
+              std::wstring::npos)
+        << ProgramRun::MessageBoxText(refused);
+    ProgramRun::Press(refused, IDOK);
+    EXPECT_TRUE(run_->Running());
+    CloseSaving();
+    EXPECT_TRUE(WaitUntil([&] { return !run_->Running(); }, 30s)) << "the second close ends it";
+    EXPECT_EQ(run_->CountMessageBoxes(L"Ricordex"), 0);
+    ::CloseHandle(held);
+    ASSERT_FALSE(run_->Running());
+    EXPECT_EQ(ReadBytes(archive_), kEvents);
+
+    HWND question = Restart();
+    ASSERT_NE(question, nullptr);
+    PressKey(VK_RETURN);  // "Sì"
+    EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(question) && Rows() == 4; }));
 }
 
 }  // namespace
