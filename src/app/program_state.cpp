@@ -144,40 +144,54 @@ void WriteArchive(ProgramState& state, Services& services, Written written) {
     if (failure) std::rethrow_exception(failure);
 }
 
+// What becomes of the changes when a save at a close fails: the user's are
+// kept for the next start (or dropped, when the user declined them), and at
+// the end of a session nobody closes again.
+enum class Unsaved { kKept, kDeclined, kSessionEnd };
+
 // What a close tells when its save fails: the archive and the cause (the
 // system's bare failure, "File access denied", names neither), then what
 // becomes of the changes.
-std::string CloseFailureText(const ProgramState& state, const Services& services, const InOutError& failure) {
+std::string RefusedSaveText(const ProgramState& state, const InOutError& failure, Unsaved unsaved, bool kept) {
     std::string text = failure.what();
     if (typeid(failure) == typeid(InOutError)) {
         text = "L'archivio \"" + PathText(state.settings.dati) + "\" non si pu\xF2 salvare (" + text + ").";
     }
-    const bool kept = !services.recoveryFile.empty() && !state.recovery.failureTold;
-    return text + (kept ? " Le modifiche restano nel file di recupero e sono riproposte al prossimo avvio; chiudendo "
-                          "di nuovo, il programma termina senza salvare."
-                        : " Chiudendo di nuovo, il programma termina e le modifiche non salvate vanno perse.");
+    if (kept) text += " Le modifiche restano nel file di recupero e sono riproposte al prossimo avvio.";
+    if (unsaved == Unsaved::kSessionEnd) return text;
+    return text + (kept || unsaved == Unsaved::kDeclined
+                       ? " La prossima chiusura non si ferma pi\xF9 per questo errore."
+                       : " La prossima chiusura non si ferma pi\xF9 per questo errore, e le modifiche non salvate "
+                         "andranno perse.");
 }
 
 // A read-only archive refuses every save. The first refusal of a run is
 // raised: the user is told, and the close or "Chiudi" stops there. Later
 // ones are not told again and let the close go on, the changes unsaved in
-// the list (the flags stay set). Any other failure is told once as well,
-// with the changes kept in the recovery file, and the next close goes on:
-// a save refused for good (a folder the system guards, a share's
-// permissions) must not leave a program that cannot be ended.
+// the list (the flags stay set). Any other failure is told once for the
+// archive, until a save works again, and the changes are kept in the
+// recovery file for the next start (or dropped, if the user declined
+// them); later closes go on: a save refused for good (a folder the system
+// guards, a share's permissions) must not leave a program that cannot be
+// ended. A swap stopped half-way says itself what becomes of the events.
 template <typename Saving>
-void UnlessRefusedBefore(ProgramState& state, Services& services, Saving saving) {
+void UnlessRefusedBefore(ProgramState& state, Services& services, Unsaved unsaved, Saving saving) {
     try {
         saving();
     } catch (const ReadOnlyFileError& refused) {
         if (state.readOnlyReported.insert(refused.file()).second) throw;
     } catch (const Error& error) {
-        if (std::exchange(state.closeFailureTold, true)) return;
-        KeepRecovery(state, services);
-        // A swap stopped half-way says itself what becomes of the events.
+        bool kept = false;
+        if (unsaved == Unsaved::kDeclined) {
+            DropRecovery(state, services);
+        } else {
+            kept = KeepRecoveryForNextStart(state, services);
+        }
+        if (state.refusedSaveTold == state.settings.dati) return;
+        state.refusedSaveTold = state.settings.dati;
         const auto* failure = dynamic_cast<const InOutError*>(&error);
         if (failure == nullptr || dynamic_cast<const HalfDoneSwapError*>(&error) != nullptr) throw;
-        throw InOutError(failure->code(), CloseFailureText(state, services, *failure));
+        throw InOutError(failure->code(), RefusedSaveText(state, *failure, unsaved, kept));
     }
 }
 
@@ -186,7 +200,7 @@ void UnlessRefusedBefore(ProgramState& state, Services& services, Saving saving)
 void SaveArchive(ProgramState& state, Services& services) {
     const bool neverRead = state.loadIncomplete && !state.base.stamp;
     WriteArchive(state, services, Written::kList);
-    state.closeFailureTold = false;
+    state.refusedSaveTold.clear();
     state.modificato = false;
     state.aggiornatoDaTimer = false;
     state.alertStamps.clear();
@@ -198,6 +212,7 @@ void SaveArchive(ProgramState& state, Services& services) {
 
 void SaveAlertStampsOnly(ProgramState& state, Services& services) {
     WriteArchive(state, services, Written::kAlertStampsOnly);
+    state.refusedSaveTold.clear();
     DropRecovery(state, services);
     state.aggiornatoDaTimer = false;
     state.alertStamps.clear();
@@ -248,13 +263,14 @@ void SaveOnClose(ProgramState& state, Services& services) {
     }
     // Read after the answer: an alert during the question counts too.
     if (state.modificato && !declined) {
-        UnlessRefusedBefore(state, services, [&] { SaveArchive(state, services); });
+        UnlessRefusedBefore(state, services, Unsaved::kKept, [&] { SaveArchive(state, services); });
     } else if (state.aggiornatoDaTimer) {
         // No keeps the user's changes out of the archive, never the stamps.
         if (declined) {
-            UnlessRefusedBefore(state, services, [&] { SaveAlertStampsOnly(state, services); });
+            UnlessRefusedBefore(state, services, Unsaved::kDeclined,
+                                [&] { SaveAlertStampsOnly(state, services); });
         } else {
-            UnlessRefusedBefore(state, services, [&] { SaveArchive(state, services); });
+            UnlessRefusedBefore(state, services, Unsaved::kKept, [&] { SaveArchive(state, services); });
         }
     } else if (declined) {
         DropRecovery(state, services);  // the user drops the changes
@@ -264,13 +280,20 @@ void SaveOnClose(ProgramState& state, Services& services) {
 }
 
 void SaveAtEndOfSession(ProgramState& state, Services& services) {
+    // The settings are written whatever the save does.
+    std::exception_ptr failure;
     if (state.saving) {
         KeepRecovery(state, services);
     } else if (state.modificato || state.aggiornatoDaTimer) {
-        UnlessRefusedBefore(state, services, [&] { SaveArchive(state, services); });
+        try {
+            UnlessRefusedBefore(state, services, Unsaved::kSessionEnd, [&] { SaveArchive(state, services); });
+        } catch (const Error&) {
+            failure = std::current_exception();
+        }
     }
     SalvaSuRegistro(services.registry, state.settings);
     RememberExamined(state, services);
+    if (failure) std::rethrow_exception(failure);
 }
 
 void RememberExamined(ProgramState& state, Services& services, bool everyFewMinutes) {

@@ -49,9 +49,9 @@ struct ProgramState {
     std::unordered_set<RowId> missedUnnamed;
     // Read-only archives whose refused save was told: once a run each.
     std::set<std::filesystem::path> readOnlyReported;
-    // A close's save failed and was told since the last save that worked:
-    // the next close goes on without it.
-    bool closeFailureTold = false;
+    // The archive whose save failed at a close and was told, since the last
+    // save that worked: the next close there goes on without it.
+    std::filesystem::path refusedSaveTold;
     // A save is under way (its file work may wait while the window answers
     // messages): no other save starts until it ends.
     bool saving = false;
@@ -110,9 +110,10 @@ void LoadArchiveAtStart(ProgramState& state, Services& services, const ErrorRepo
 // the moment examined. After an answer of No, what is written is the
 // archive as last read or written with only the alerts' new stamps: the
 // user's changes stay unsaved (and their recovery file goes: the user chose
-// to drop them). A failure is raised and leaves the flags set; a read-only
-// archive's refusal only the first time in a run (later ones leave the
-// flags set and let the close go on).
+// to drop them). A failure is raised and leaves the flags set, the changes
+// kept in the recovery file for the next start; it is raised once for an
+// archive until a save works again (a read-only archive's refusal once a
+// run): later closes go on.
 void SaveOnClose(ProgramState& state, Services& services);
 
 // Windows is ending the session: there is no one to ask, so whatever

@@ -270,10 +270,12 @@ void OfferRecovery(ProgramState& state, Services& services) {
     }
 }
 
-void KeepRecovery(ProgramState& state, Services& services) {
-    if (services.recoveryFile.empty() || (!state.modificato && !state.aggiornatoDaTimer)) return;
+namespace {
+
+// True when the list went to the recovery file.
+bool WriteKeptList(ProgramState& state, Services& services) {
+    if (services.recoveryFile.empty() || (!state.modificato && !state.aggiornatoDaTimer)) return false;
     RecoveryTrack& track = state.recovery;
-    if (track.revision == state.list.Revision() && track.keptFor == state.settings.dati) return;
     const RecoveryFiles paths = RecoveryFilesOf(services.recoveryFile);
     try {
         if (!track.ours && services.files.Exists(paths.rows)) {
@@ -287,6 +289,7 @@ void KeepRecovery(ProgramState& state, Services& services) {
         }
         track.ours = true;
         WriteRecovery(state, services, paths);
+        return true;
     } catch (const std::exception& error) {
         // Tried again at the next change, not at every tick.
         track.revision = state.list.Revision();
@@ -294,7 +297,20 @@ void KeepRecovery(ProgramState& state, Services& services) {
         TellOnce(state, services,
                  "Le modifiche non salvate non si possono scrivere nel file di recupero (" +
                      std::string(error.what()) + "): se il PC si spegnesse prima di salvarle, andrebbero perse.");
+        return false;
     }
+}
+
+}  // namespace
+
+void KeepRecovery(ProgramState& state, Services& services) {
+    const RecoveryTrack& track = state.recovery;
+    if (track.revision == state.list.Revision() && track.keptFor == state.settings.dati) return;
+    WriteKeptList(state, services);
+}
+
+bool KeepRecoveryForNextStart(ProgramState& state, Services& services) {
+    return WriteKeptList(state, services);
 }
 
 void DropRecovery(ProgramState& state, Services& services) {

@@ -66,6 +66,10 @@ void OfferRecovery(ProgramState& state, Services& services);
 // changed since the last write, the list is written, as a save writes the
 // archive (a new file, then the swap). A failure is reported once a run.
 void KeepRecovery(ProgramState& state, Services& services);
+// The same, written whatever was written or dropped before (a close that
+// cannot save leaves the changes there for the next start): true when the
+// file holds them.
+bool KeepRecoveryForNextStart(ProgramState& state, Services& services);
 
 // After a save, or an answer of No at close: nothing is left to recover
 // until the list changes again.

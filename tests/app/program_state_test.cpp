@@ -359,35 +359,91 @@ TEST_F(Life, AnArchiveThatWasAwayAtStartIsKeptAsideWhenItComesBack) {
 // A save refused at every close (a folder the system guards, a share's
 // permissions): told once, naming the archive and the cause, the changes
 // kept for the next start; the next close goes on, and that start offers
-// them back.
-TEST_F(Life, ACloseWhoseSaveIsRefusedIsToldOnceAndTheNextStartOffersTheChangesBack) {
-    WriteBytes(archive_, BolloAuto());
-    std::filesystem::create_directory(dir_ / "Locale");
-    services_.recoveryFile = dir_ / "Locale" / "Ricordex-recupero.psc";
-    Start();
-    state_.list.AggiungiRiga({"nuovo", "", "", "", "", "", ""}, 0);
-    state_.modificato = true;
-    KeepRecovery(state_, services_);
+// them back. A save that works again makes the next refusal told again.
+class RefusedClose : public Life {
+protected:
+    RefusedClose() {
+        WriteBytes(archive_, BolloAuto());
+        std::filesystem::create_directory(dir_ / "Locale");
+        services_.recoveryFile = dir_ / "Locale" / "Ricordex-recupero.psc";
+        refusing_.recoveryFile = services_.recoveryFile;
+        Start();
+    }
+    void Change(const std::string& description) {
+        state_.list.AggiungiRiga({description, "", "", "", "", "", ""}, 0);
+        state_.modificato = true;
+        KeepRecovery(state_, services_);
+    }
+    // The close went on to the settings (a refused one stops before them).
+    bool Closed() { return registry_.keys[kSettingsKey].erase("Avvio") == 1; }
+    // The events the next start offers back, or none when it asks nothing.
+    std::size_t OfferedAtNextStart() {
+        ProgramState next;
+        questions_.asked.clear();
+        questions_.answer = kAnswerYes;
+        StartUp(next, services_, [](const std::string&) {});
+        return questions_.asked.size() == 1 && questions_.asked[0].text == kRestoreQuestion ? next.list.Count() : 0;
+    }
 
-    FaultyFiles refusing(files_, SaveStep::Create, InOutError::kAccessDenied);
-    Services closing{registry_, refusing, clock_, questions_, L"C:\\Ricordex\\"};
-    closing.recoveryFile = services_.recoveryFile;
-    EXPECT_EQ(ErrorText<InOutError>([&] { SaveOnClose(state_, closing); }),
+    RefusingFolder folder_{files_, dir_.path()};
+    Services refusing_{registry_, folder_, clock_, questions_, L"C:\\Ricordex\\"};
+    const std::string kToldKept = "L'archivio \"" + PathText(archive_) +
+                                  "\" non si pu\xF2 salvare (File access denied). Le modifiche restano nel file di "
+                                  "recupero e sono riproposte al prossimo avvio. La prossima chiusura non si ferma "
+                                  "pi\xF9 per questo errore.";
+};
+
+TEST_F(RefusedClose, IsToldOnceAndTheNextCloseGoesOnWithTheChangesOfferedAtTheNextStart) {
+    Change("nuovo");
+    EXPECT_EQ(ErrorText<InOutError>([&] { SaveOnClose(state_, refusing_); }), kToldKept);
+    EXPECT_FALSE(Closed());
+    SaveOnClose(state_, refusing_);
+    EXPECT_TRUE(Closed());
+    EXPECT_EQ(ReadBytes(archive_), BolloAuto());
+    EXPECT_EQ(OfferedAtNextStart(), 2u);
+}
+
+// "Chiudi" answered No drops the recovery file and leaves the changes in the
+// list: a refused save later still keeps them for the next start.
+TEST_F(RefusedClose, AfterANoTheChangesAreKeptAgainAndASaveThatWorksMakesTheNextRefusalTold) {
+    Change("nuovo");
+    questions_.answer = kAnswerNo;
+    SaveOnClose(state_, services_);
+    EXPECT_TRUE(Closed());
+    questions_.answer = kAnswerYes;
+    EXPECT_EQ(ErrorText<InOutError>([&] { SaveOnClose(state_, refusing_); }), kToldKept);
+    SaveOnClose(state_, services_);  // the folder writable again
+    EXPECT_EQ(ReadBytes(archive_).size(), 2 * 164u);
+    Change("altro");
+    EXPECT_THROW(SaveOnClose(state_, refusing_), InOutError) << "told again";
+    SaveOnClose(state_, refusing_);
+    EXPECT_EQ(OfferedAtNextStart(), 3u);
+}
+
+// Declined changes are not offered back, whatever became of the stamps.
+TEST_F(RefusedClose, DeclinedChangesAreNotOfferedBack) {
+    Change("rifiutato");
+    state_.aggiornatoDaTimer = true;
+    questions_.answer = kAnswerNo;
+    EXPECT_EQ(ErrorText<InOutError>([&] { SaveOnClose(state_, refusing_); }),
+              "L'archivio \"" + PathText(archive_) +
+                  "\" non si pu\xF2 salvare (File access denied). La prossima chiusura non si ferma pi\xF9 per "
+                  "questo errore.");
+    SaveOnClose(state_, refusing_);
+    EXPECT_TRUE(Closed());
+    EXPECT_EQ(OfferedAtNextStart(), 0u);
+}
+
+// At the end of a session nobody closes again: the settings are written all
+// the same, and the changes wait for the next start.
+TEST_F(RefusedClose, AtTheEndOfASessionTheSettingsAreWrittenAndTheChangesKept) {
+    Change("nuovo");
+    EXPECT_EQ(ErrorText<InOutError>([&] { SaveAtEndOfSession(state_, refusing_); }),
               "L'archivio \"" + PathText(archive_) +
                   "\" non si pu\xF2 salvare (File access denied). Le modifiche restano nel file di recupero e sono "
-                  "riproposte al prossimo avvio; chiudendo di nuovo, il programma termina senza salvare.");
-    EXPECT_EQ(registry_.keys[kSettingsKey].count("Avvio"), 0u) << "the close stopped";
-    SaveOnClose(state_, closing);
-    EXPECT_EQ(registry_.keys[kSettingsKey].count("Avvio"), 1u) << "the next close went on";
-    EXPECT_EQ(ReadBytes(archive_), BolloAuto());
-
-    ProgramState next;
-    questions_.asked.clear();
-    StartUp(next, services_, [](const std::string&) {});
-    ASSERT_EQ(questions_.asked.size(), 1u);
-    EXPECT_EQ(questions_.asked[0].text, kRestoreQuestion);
-    EXPECT_EQ(next.list.Count(), 2u);
-    EXPECT_TRUE(next.modificato);
+                  "riproposte al prossimo avvio.");
+    EXPECT_TRUE(Closed());
+    EXPECT_EQ(OfferedAtNextStart(), 2u);
 }
 
 // A read-only archive loads as any other. Its save is refused with one

@@ -97,4 +97,28 @@ private:
     int goodReads_;
 };
 
+// A folder where nothing new can be written (a folder Windows guards, a
+// share's permissions): everything else goes through.
+class RefusingFolder final : public ArchiveFiles {
+public:
+    RefusingFolder(ArchiveFiles& real, std::filesystem::path folder) : real_(real), folder_(std::move(folder)) {}
+
+    std::unique_ptr<InputFile> OpenOrCreate(const std::filesystem::path& path) override { return real_.OpenOrCreate(path); }
+    std::unique_ptr<InputFile> OpenExisting(const std::filesystem::path& path) override { return real_.OpenExisting(path); }
+    bool Exists(const std::filesystem::path& path) override { return real_.Exists(path); }
+    void CopyToNew(const std::filesystem::path& from, const std::filesystem::path& to) override { real_.CopyToNew(from, to); }
+    void RenameToNew(const std::filesystem::path& from, const std::filesystem::path& to) override {
+        real_.RenameToNew(from, to);
+    }
+    void Remove(const std::filesystem::path& path) override { real_.Remove(path); }
+    std::unique_ptr<OutputFile> CreateReplacement(const std::filesystem::path& path) override {
+        if (path.parent_path() == folder_) throw InOutError(InOutError::kAccessDenied);
+        return real_.CreateReplacement(path);
+    }
+
+private:
+    ArchiveFiles& real_;
+    std::filesystem::path folder_;
+};
+
 }  // namespace ricordex::testing
