@@ -6,8 +6,11 @@ source "$(dirname "$0")/wine-env.sh"
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   echo "Creating the Wine prefix $WINEPREFIX"
   wineboot --init >/dev/null 2>&1
-  # Every program runs in one virtual desktop with a taskbar and a
-  # notification area, as on Windows, instead of as loose X windows.
+fi
+# Every program runs in one virtual desktop with a taskbar and a
+# notification area, as on Windows, instead of as loose X windows; also in a
+# prefix that another Wine command of the project made first.
+if ! grep -q 'Software\\\\Wine\\\\Explorer\\\\Desktops\\\\Default\]' "$WINEPREFIX/user.reg" 2>/dev/null; then
   wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
   wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x700 /f >/dev/null 2>&1
   wine reg add 'HKCU\Software\Wine\Explorer\Desktops\Default' /v EnableShell /t REG_DWORD /d 1 /f >/dev/null 2>&1

@@ -199,6 +199,17 @@ RecoveryFiles RecoveryFilesOf(const std::filesystem::path& recoveryFile) {
     return {recoveryFile, archive, recoveryFile.parent_path() / base};
 }
 
+bool RecoveryOnDisk(Services& services) {
+    if (services.recoveryFile.empty()) return false;
+    const std::filesystem::path rows = RecoveryFilesOf(services.recoveryFile).rows;
+    try {
+        return services.files.Exists(rows) || services.files.Exists(ReplacementName(rows)) ||
+               services.files.Exists(BackupName(rows));
+    } catch (const Error&) {
+        return true;  // OfferRecovery says what it finds
+    }
+}
+
 void OfferRecovery(ProgramState& state, Services& services) {
     Forget(state.recovery);
     if (services.recoveryFile.empty()) return;

@@ -60,6 +60,9 @@ RecoveryFiles RecoveryFilesOf(const std::filesystem::path& recoveryFile);
 // removed; one that cannot be read is set aside and reported. Nothing here
 // stops the start: a failure is reported once.
 void OfferRecovery(ProgramState& state, Services& services);
+// Whether a recovery file, or a write of one stopped half-way, is there:
+// only then may OfferRecovery have a question to ask.
+bool RecoveryOnDisk(Services& services);
 
 // After a change (the editor's "Conferma", a deletion, a tick that
 // stamped rows): while something is unsaved and the list or its archive

@@ -50,9 +50,12 @@ void TFMain::FormCreate() {
     if (!showAtStart) ShowTrayIcon();
     // The rows read before a failure are shown all the same.
     listView1_.ChangeRows([&] { LoadArchiveAtStart(state_, services_, report); });
-    // An archive not read has no question to wait for: the rows read before
-    // the failure are alerted, the start's error box open or not.
-    if (state_.loadIncomplete) timer1_.SetEnabled(true);
+    // With no changes a crash left unsaved, there is no question to wait
+    // for: settled now, and the ticks start at once, as with an archive not
+    // read (the rows read before the failure are alerted, the start's error
+    // box open or not). Otherwise they start once the question is answered.
+    if (!state_.loadIncomplete && !RecoveryOnDisk(services_)) OfferRecovery(state_, services_);
+    if (state_.loadIncomplete || state_.recovery.ours) timer1_.SetEnabled(true);
     ::SetWindowTextW(Handle(), kTitleText);
     if (showAtStart) application.SetShowMainForm(true);
 }

@@ -42,6 +42,9 @@ TEST_F(IdleMemoryTest, IdleInTheNotificationAreaWithAHundredEventsStaysUnderItsC
     const std::size_t kib = run.PrivateBytes() / 1024;
     std::printf("private memory idle in the notification area, 100 events: %zu KiB (ceiling %zu KiB)\n", kib,
                 kIdleCeilingKiB);
+    std::printf("modules loaded:");
+    for (const std::filesystem::path& module : run.Modules()) std::printf(" %ls", module.filename().c_str());
+    std::printf("\n");
     EXPECT_GT(kib, 0u);
     EXPECT_LE(kib, kIdleCeilingKiB);
     // Nothing loaded for what only a command needs: COM, the common controls.
