@@ -77,6 +77,9 @@ void TFMain::FinishStart() {
     // An archive not read yet is offered when read; one that a save or a
     // look reached first has been offered then.
     if (!state_.loadIncomplete && !state_.recovery.ours) {
+        // Keys and clicks already on their way were meant for the window,
+        // not an answer to a question nobody has seen yet.
+        win::DropPendingInput();
         listView1_.ChangeRows([&] { OfferRecovery(state_, services_); });
     }
 }

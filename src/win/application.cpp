@@ -244,6 +244,14 @@ HWND FrontWindowOf(HWND form) {
     return form;
 }
 
+void DropPendingInput() {
+    MSG message;
+    while (::PeekMessageW(&message, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE)) {
+    }
+    while (::PeekMessageW(&message, nullptr, WM_MOUSEFIRST, WM_MOUSELAST, PM_REMOVE)) {
+    }
+}
+
 bool RunningOnWine() {
     static const bool wine = ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
     return wine;

@@ -135,6 +135,9 @@ private:
 // the program's other forms, enabled beside the box, are passed over).
 HWND FrontWindowOf(HWND form);
 
+// Drops the keys and clicks waiting in this thread's queue.
+void DropPendingInput();
+
 // True under Wine, whose window manager needs a hand in places.
 bool RunningOnWine();
 

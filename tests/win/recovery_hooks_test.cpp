@@ -74,7 +74,11 @@ TEST_F(RecoveryHooks, TheStartsQuestionWaitsWithoutTicksAndYesShowsTheRecoveredR
     ::ShowWindow(form_->Handle(), SW_SHOWNOACTIVATE);
     EXPECT_TRUE(questions_.asked.empty());
     EXPECT_FALSE(form_->Timer1().Enabled());
+    // A key typed ahead is not taken for an answer.
+    ::PostMessageW(List(), WM_KEYDOWN, VK_SPACE, 0);
     win::Application::Instance().FinishStart();
+    MSG typedAhead;
+    EXPECT_FALSE(::PeekMessageW(&typedAhead, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_NOREMOVE));
     ASSERT_EQ(questions_.asked.size(), 1u);
     EXPECT_EQ(questions_.asked[0].text, "Ripristinare le modifiche non salvate?");
     EXPECT_FALSE(ticking);
