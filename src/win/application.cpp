@@ -96,15 +96,16 @@ void Application::RemoveForm(HWND form) {
 }
 
 void Application::FinishStartBeforeCommand() {
-    if (loopRunning_ && boxesOpen_ == 0) FinishStart();
+    if (startRemainder_ && loopRunning_ && boxesOpen_ == 0) FinishStart();
 }
 
-bool Application::WaitsForStart(const MSG& message) const {
-    if (!startRemainder_ || !loopRunning_ || boxesOpen_ > 0) return false;
-    // What starts a command: a key pressed, a button pressed. Not a move
-    // (the window appearing under the mouse), nor a release (the Enter
-    // that started the program).
-    switch (message.message) {
+namespace {
+
+// What starts a command: a key pressed, a button pressed. Not a move (the
+// window appearing under the mouse), nor a release (the Enter that started
+// the program).
+bool StartsACommand(UINT message) {
+    switch (message) {
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
     case WM_LBUTTONDOWN:
@@ -120,10 +121,14 @@ bool Application::WaitsForStart(const MSG& message) const {
     }
 }
 
+}  // namespace
+
 void Application::Dispatch(MSG& message) {
-    if (WaitsForStart(message)) {
+    if (startRemainder_ && StartsACommand(message.message)) {
         const int boxesBefore = boxesShown_;
-        FinishStart();
+        FinishStartBeforeCommand();
+        // A question came of it: the key or click was meant for the window
+        // as it was.
         if (boxesShown_ != boxesBefore) return;
     }
     if (NavigateForms(message)) return;

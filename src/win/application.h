@@ -94,8 +94,6 @@ protected:
 private:
     Application() = default;
     void PassActivationOn();
-    // A message the start's remaining work must run before.
-    bool WaitsForStart(const MSG& message) const;
 
     std::wstring title_;
     HWND mainForm_ = nullptr;
