@@ -1,6 +1,7 @@
 #include "app/archive_recovery.h"
 
 #include "core/archive.h"
+#include "core/archive_lock.h"
 #include "core/archive_record.h"
 #include "core/archive_swap.h"
 
@@ -60,8 +61,12 @@ std::optional<std::string> RecoverMissingArchive(ArchiveFiles& files, const std:
     if (files.Exists(archive)) return std::nullopt;
     if (!files.Exists(BackupName(archive)) && !files.Exists(ReplacementName(archive))) return std::nullopt;
     // Another program on a shared folder may be in the middle of its own swap.
-    const std::unique_ptr<ArchiveLock> lock = files.Lock(archive);
-    return TakeBackStoppedSwap(files, archive, now);
+    std::string tell;
+    const std::unique_ptr<ArchiveLock> lock =
+        LockArchive(files, archive, [&tell](const std::string& text) { tell = text; });
+    const std::optional<std::string> told = TakeBackStoppedSwap(files, archive, now);
+    if (tell.empty()) return told;
+    return told ? tell + " " + *told : tell;
 }
 
 std::optional<std::string> TakeBackStoppedSwap(ArchiveFiles& files, const std::filesystem::path& archive,

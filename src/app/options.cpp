@@ -4,6 +4,7 @@
 #include "app/recovery_file.h"
 #include "app/settings.h"
 #include "core/archive.h"
+#include "core/archive_lock.h"
 #include "core/errors.h"
 
 namespace ricordex {
@@ -17,7 +18,7 @@ namespace {
 bool WriteListAsNewArchiveHere(const EventList& list, ArchiveBase& base, Services& services,
                                const std::filesystem::path& archive) {
     if (services.files.Exists(archive)) return false;
-    const std::unique_ptr<ArchiveLock> lock = services.files.Lock(archive);
+    const std::unique_ptr<ArchiveLock> lock = LockArchive(services.files, archive, services.report);
     // A swap stopped there half-way: that archive is loaded, not written over.
     if (const std::optional<std::string> told = TakeBackStoppedSwap(services.files, archive, services.clock.Now());
         told && services.report) {

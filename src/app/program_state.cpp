@@ -10,6 +10,7 @@
 #include "app/archive_recovery.h"
 #include "app/recovery_file.h"
 #include "core/archive.h"
+#include "core/archive_lock.h"
 #include "core/errors.h"
 
 namespace ricordex {
@@ -79,7 +80,7 @@ void WriteArchiveHere(ProgramState& state, Services& services, Written written) 
     // Nothing is written to a read-only archive, nor beside it.
     if (services.files.IsReadOnly(archive)) throw ReadOnlyFileError(archive);
     // Two programs on one shared archive merge and write in turn.
-    const std::unique_ptr<ArchiveLock> lock = services.files.Lock(archive);
+    const std::unique_ptr<ArchiveLock> lock = LockArchive(services.files, archive, services.report);
     // Another program's swap stopped half-way: its archive is taken back
     // and merged like any, never written over.
     if (const std::optional<std::string> told = TakeBackStoppedSwap(services.files, archive, services.clock.Now());

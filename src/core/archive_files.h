@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "core/errors.h"
@@ -49,6 +50,9 @@ struct FileStamp {
 class ArchiveLock {
 public:
     virtual ~ArchiveLock() = default;
+    // What to tell when the lock was found left behind by a program that
+    // stopped, and taken over; empty otherwise.
+    std::string takenOver;
 };
 
 class ArchiveFiles {
@@ -68,8 +72,9 @@ public:
     virtual bool IsReadOnly(const std::filesystem::path&) { return false; }
     // Keeps other programs that take the same lock from saving the archive
     // until the returned object is destroyed: a file beside the archive,
-    // held open. A lock left by a program that ended is taken over. Raises
-    // when another program holds it for longer than a save takes. Nothing
+    // held open. A lock left by a program that ended is taken over (and said
+    // in the lock's takenOver). Raises when another program holds it for
+    // longer than a save takes, naming it when the lock file does. Nothing
     // (no lock) where the platform offers none.
     virtual std::unique_ptr<ArchiveLock> Lock(const std::filesystem::path&) { return nullptr; }
     // Copies an existing file to a name not yet taken (taken: raises).

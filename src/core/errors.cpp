@@ -56,10 +56,14 @@ BusyFileError::BusyFileError(const std::filesystem::path& file, const InOutError
                               "la sincronizzazione, l'altro PC) o non \xE8 accessibile, e lo \xE8 rimasto per "
                               "i 2 secondi dei tentativi (" + std::string(last.what()) + "): riprovare pi\xF9 tardi.") {}
 
-LockHeldError::LockHeldError(const std::filesystem::path& lock, int seconds)
-    : InOutError(kSharingViolation, "Un altro programma sta salvando l'archivio da pi\xF9 di " +
-                                        std::to_string(seconds) + " secondi (\"" + PathText(lock) +
-                                        "\" \xE8 in uso): le modifiche non sono salvate, riprovare pi\xF9 tardi.") {}
+LockHeldError::LockHeldError(const std::filesystem::path& lock, int seconds, const std::string& holder,
+                             const std::string& since)
+    : InOutError(kSharingViolation,
+                 (holder.empty() ? "Un altro programma sta salvando l'archivio da pi\xF9 di " +
+                                       std::to_string(seconds) + " secondi (\"" + PathText(lock) + "\" \xE8 in uso)"
+                                 : holder + " sta salvando l'archivio dal " + since + " (\"" + PathText(lock) +
+                                       "\" \xE8 in uso da pi\xF9 di " + std::to_string(seconds) + " secondi)") +
+                     ": le modifiche non sono salvate, riprovare pi\xF9 tardi.") {}
 
 std::string PathText(const std::filesystem::path& path) {
     // As the user writes it, without the "\\?\" that a final path begins with.

@@ -92,9 +92,11 @@ public:
 
 // Another program held the archive's lock for longer than a save takes
 // (its save is stuck, or its folder stopped answering): nothing is written.
+// The holder and since when, when the lock file names them.
 class LockHeldError : public InOutError {
 public:
-    LockHeldError(const std::filesystem::path& lock, int seconds);
+    LockHeldError(const std::filesystem::path& lock, int seconds, const std::string& holder = {},
+                  const std::string& since = {});
     bool Transient() const noexcept override { return false; }
 };
 

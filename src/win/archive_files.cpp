@@ -1,6 +1,11 @@
 #include "win/archive_files.h"
 
+#include <algorithm>
+#include <cstdio>
+
 #include "core/errors.h"
+#include "win/system.h"
+#include "win/text.h"
 #include "win/unique_handle.h"
 
 namespace ricordex::win {
@@ -213,32 +218,119 @@ private:
     UniqueFile file_;  // closing it deletes the lock file
 };
 
+constexpr std::int64_t kUnixEpochInFileTime = 116444736000000000;  // 1970-01-01 in 100 ns since 1601
+
+std::int64_t UnixSeconds(const FILETIME& time) {
+    const auto ticks =
+        static_cast<std::int64_t>((static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime);
+    return (ticks - kUnixEpochInFileTime) / 10000000;
+}
+
+std::int64_t UnixSecondsNow() {
+    FILETIME now{};
+    ::GetSystemTimeAsFileTime(&now);
+    return UnixSeconds(now);
+}
+
+// "09/12/2026 alle 14:03", as this PC's clock and time zone read the moment.
+std::string SinceText(std::int64_t since) {
+    const auto ticks = static_cast<std::uint64_t>(since * 10000000 + kUnixEpochInFileTime);
+    const FILETIME utc{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+    SYSTEMTIME universal{}, local{};
+    if (!::FileTimeToSystemTime(&utc, &universal) || !::SystemTimeToTzSpecificLocalTime(nullptr, &universal, &local)) {
+        return "?";
+    }
+    char text[32];
+    std::snprintf(text, sizeof text, "%02u/%02u/%04u alle %02u:%02u", local.wDay, local.wMonth, local.wYear,
+                  local.wHour, local.wMinute);
+    return text;
+}
+
+// Who the lock file says holds it: the holder lets others read it.
+std::optional<LockOwner> ReadLockOwner(const std::filesystem::path& lock) {
+    const UniqueFile file(::CreateFileW(lock.c_str(), GENERIC_READ,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return std::nullopt;
+    char text[512];
+    DWORD got = 0;
+    if (!::ReadFile(file.get(), text, sizeof text, &got, nullptr)) return std::nullopt;
+    return ParseLockOwner(std::string_view(text, got));
+}
+
+void WriteLockOwner(HANDLE file) {
+    const std::string text = LockOwnerText({WideToCp1252(ComputerName()), ::GetCurrentProcessId(), UnixSecondsNow()});
+    DWORD written = 0;
+    // Without it the lock holds all the same; only its holder goes untold.
+    if (::WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr)) ::SetEndOfFile(file);
+}
+
+// Whether the process the lock names, of this PC, still runs: the same id
+// given to a process started after the lock was taken is another one.
+bool StillRuns(const LockOwner& owner) {
+    if (owner.process == ::GetCurrentProcessId()) return true;
+    const UniqueKernelObject process(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, owner.process));
+    if (!process) return ::GetLastError() != ERROR_INVALID_PARAMETER;  // refused: it runs
+    DWORD exitCode = 0;
+    FILETIME created{}, exited{}, kernel{}, user{};
+    if (::GetExitCodeProcess(process.get(), &exitCode) && exitCode != STILL_ACTIVE) return false;
+    return !::GetProcessTimes(process.get(), &created, &exited, &kernel, &user) || UnixSeconds(created) <= owner.since;
+}
+
 }  // namespace
 
 std::unique_ptr<ArchiveLock> Win32ArchiveFiles::Lock(const std::filesystem::path& path) {
-    // Opened by one program at a time (no sharing), and deleted when closed:
-    // a program that ends, however it ends, leaves no lock behind, and a lock
-    // file that nobody holds open (left where deleting on close failed) is
-    // simply opened again.
+    // Opened by one program at a time (others may only read who holds it),
+    // and deleted when closed: a program that ends, however it ends, leaves
+    // no lock behind on this PC, and a lock file that nobody holds open
+    // (left where deleting on close failed) is simply opened again. A
+    // share's server may keep holding it for a PC that crashed, though.
     std::filesystem::path lock = path;
     lock += L".lock";
     constexpr int kAttempts = 50;
     constexpr DWORD kPause = 100;
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
-        HANDLE file = ::CreateFileW(lock.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+        HANDLE file = ::CreateFileW(lock.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                                     FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-        if (file != INVALID_HANDLE_VALUE) return std::make_unique<FileLock>(file);
+        if (file != INVALID_HANDLE_VALUE) {
+            auto held = std::make_unique<FileLock>(file);
+            WriteLockOwner(file);
+            return held;
+        }
         const DWORD error = ::GetLastError();
         // Access is denied too while the last holder's lock is being deleted.
-        const bool held = error == ERROR_SHARING_VIOLATION ||
-                          (error == ERROR_ACCESS_DENIED && ::GetFileAttributesW(lock.c_str()) != INVALID_FILE_ATTRIBUTES);
+        const bool held =
+            error == ERROR_SHARING_VIOLATION ||
+            (error == ERROR_ACCESS_DENIED && ::GetFileAttributesW(lock.c_str()) != INVALID_FILE_ATTRIBUTES);
         if (!held) throw InOutError(InOutCodeFromSystemError(error));
+        if (attempt == 0 && LeftBehindBefore(ReadLockOwner(lock))) {
+            return std::make_unique<ArchiveLock>();  // told when first taken over
+        }
         ::Sleep(kPause);  // another program is saving: a save takes less than this wait
     }
-    throw LockHeldError(lock, kAttempts * kPause / 1000);
+    const std::optional<LockOwner> owner = ReadLockOwner(lock);
+    if (!owner) throw LockHeldError(lock, kAttempts * kPause / 1000);
+    const std::string computer = WideToCp1252(ComputerName());
+    const bool here = OfComputer(*owner, computer);
+    if (!LockLeftBehind(*owner, computer, here && StillRuns(*owner), UnixSecondsNow())) {
+        throw LockHeldError(lock, kAttempts * kPause / 1000, LockHolderText(*owner), SinceText(owner->since));
+    }
+    {
+        const std::lock_guard<std::mutex> guard(leftBehindGuard_);
+        leftBehind_.push_back(*owner);
+    }
+    auto takenOver = std::make_unique<ArchiveLock>();
+    takenOver->takenOver = LockTakenOverText(lock, *owner, here, SinceText(owner->since));
+    return takenOver;
+}
+
+bool Win32ArchiveFiles::LeftBehindBefore(const std::optional<LockOwner>& owner) {
+    const std::lock_guard<std::mutex> guard(leftBehindGuard_);
+    return owner && std::find(leftBehind_.begin(), leftBehind_.end(), *owner) != leftBehind_.end();
 }
 
 void Win32ArchiveFiles::Remove(const std::filesystem::path& path) {
+
     if (::DeleteFileW(path.c_str())) return;
     const DWORD error = ::GetLastError();
     if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return;

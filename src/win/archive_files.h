@@ -4,7 +4,12 @@
 // program, and a save replaces the archive only once the new file is
 // complete and flushed.
 
+#include <mutex>
+#include <optional>
+#include <vector>
+
 #include "core/archive_files.h"
+#include "core/archive_lock.h"
 #include "win/swap_steps.h"
 
 namespace ricordex::win {
@@ -30,8 +35,14 @@ public:
     void Remove(const std::filesystem::path& path) override;
 
 private:
+    // Whether this lock's holder was found to have left it, earlier in this
+    // run: taken over again at once, without waiting nor telling again.
+    bool LeftBehindBefore(const std::optional<LockOwner>& owner);
+
     Win32SwapSteps own_;
     SwapSteps& steps_;
+    std::mutex leftBehindGuard_;  // the saves run on a thread of their own
+    std::vector<LockOwner> leftBehind_;
 };
 
 // The runtime's I/O error number for a system error code.

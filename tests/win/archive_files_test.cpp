@@ -4,13 +4,18 @@
 #include <aclapi.h>
 #include <sddl.h>
 
+#include <chrono>
+
 #include <gtest/gtest.h>
 
 #include "core/archive.h"
+#include "core/archive_lock.h"
 #include "core/errors.h"
 #include "support/archive_bytes.h"
 #include "support/error_text.h"
 #include "support/temp_dir.h"
+#include "win/system.h"
+#include "win/text.h"
 #include "win/unique_handle.h"
 
 namespace ricordex::win {
@@ -189,9 +194,42 @@ TEST_F(Win32Files, OneProgramAtATimeHoldsTheLockAndALeftLockIsTakenOver) {
         const std::string text = testing::ErrorText<InOutError>([&] { files_.Lock(path_); });
         EXPECT_NE(text.find("da pi\xF9 di 5 secondi"), std::string::npos) << text;
         EXPECT_NE(text.find("Ricordex.psc.lock"), std::string::npos) << text;
+        // Who holds it, read from the lock file.
+        EXPECT_NE(text.find("Ricordex su \"" + WideToCp1252(ComputerName()) + "\" (processo " +
+                            std::to_string(::GetCurrentProcessId()) + ") sta salvando l'archivio dal "),
+                  std::string::npos)
+            << text;
     }
     EXPECT_FALSE(std::filesystem::exists(lockFile)) << "gone with its holder";
     EXPECT_NE(files_.Lock(path_), nullptr);
+}
+
+// What a share's server keeps for a program that stopped: the lock file,
+// held open, naming its holder.
+UniqueFile HoldLock(const std::filesystem::path& lock, const LockOwner& owner) {
+    UniqueFile file(::CreateFileW(lock.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    const std::string text = LockOwnerText(owner);
+    DWORD written = 0;
+    ::WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    return file;
+}
+
+TEST_F(Win32Files, ALockLeftByAProgramOfThisPcThatStoppedIsTakenOverAndSaid) {
+    const std::filesystem::path lockFile = dir_ / "Ricordex.psc.lock";
+    const UniqueFile left = HoldLock(lockFile, {WideToCp1252(ComputerName()), 0x7FFFFFFC, 1796821380});
+    const std::unique_ptr<ArchiveLock> lock = files_.Lock(path_);
+    ASSERT_NE(lock, nullptr);
+    EXPECT_NE(lock->takenOver.find("\"" + PathText(lockFile) + "\", tenuto da Ricordex su \""), std::string::npos)
+        << lock->takenOver;
+    EXPECT_NE(lock->takenOver.find("(processo 2147483644) dal "), std::string::npos) << lock->takenOver;
+    EXPECT_NE(lock->takenOver.find("non \xE8 pi\xF9 in esecuzione"), std::string::npos) << lock->takenOver;
+    // Known for the rest of the run: the next save neither waits nor tells.
+    const auto before = std::chrono::steady_clock::now();
+    const std::unique_ptr<ArchiveLock> again = files_.Lock(path_);
+    EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::seconds(1));
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(again->takenOver, "");
 }
 
 TEST_F(Win32Files, SystemErrorsBecomeTheRuntimesTexts) {
