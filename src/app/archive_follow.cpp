@@ -11,14 +11,12 @@ ArchiveLookRequest FollowRequest(const ProgramState& state, DateTime now) {
     request.archive = state.settings.dati;
     request.known = state.base.stamp;
     request.baseVersion = state.base.version;
-    // A list that could not be loaded whole is read again only once the
-    // archive is reached at all (it was out of reach at start), and while
-    // nothing here is unsaved: a file that failed half-way waits for the
-    // save, which keeps it aside first.
-    // An archive never reached (missing, or its lock held by a PC that lost
-    // its power) is read whatever is unsaved: against an empty base the
-    // user's changes meanwhile are additions, and stay.
-    request.readWhenChanged = state.loadIncomplete ? !state.base.stamp : true;
+    // A list not loaded whole (the archive out of reach at start, or read
+    // half-way: a file kept online only, a share that dropped) is read again
+    // at every look until it loads, whatever is unsaved: against the base
+    // of what was read, the rows not read come in as another program's
+    // additions, and the user's changes meanwhile stay.
+    if (state.loadIncomplete) request.known.reset();
     return request;
 }
 
@@ -32,7 +30,7 @@ ArchiveLook LookAtArchive(ArchiveFiles& files, const ArchiveLookRequest& request
         if (!stamp) return look;
         look.sight.exists = true;
         look.sight.stamp = stamp;
-        if (request.readWhenChanged && stamp != request.known) {
+        if (!request.known || stamp != request.known) {
             try {
                 look.sight = SeeArchive(files, request.archive, true);
             } catch (const BusyFileError&) {
@@ -58,14 +56,14 @@ bool FollowSeen(ProgramState& state, Services& services, const ArchiveLook& look
     }
     state.ticksUnreachable = 0;
     // Taken before a save, a load or a merge: stale.
-    if (look.request.baseVersion != state.base.version || !look.request.readWhenChanged) return false;
-    if (look.sight.stamp == state.base.stamp) return false;
-    const bool notLoaded = !state.base.stamp;
+    if (look.request.baseVersion != state.base.version) return false;
+    const bool loading = state.loadIncomplete;
+    if (!loading && look.sight.stamp == state.base.stamp) return false;
     const DiskChange change =
         MergeSeenChanges(state.base, state.list, look.sight, LatestBelievedStamp(state, services.clock));
-    if (notLoaded) {
-        // An archive not reached at start, reached now: loaded, unless it
-        // cannot be read (the next look tries again).
+    if (loading) {
+        // An archive not read whole at start, read now: loaded, unless it
+        // still cannot be read (the next look tries again).
         if (change == DiskChange::kUnreadable) return false;
         state.loadIncomplete = false;
     }

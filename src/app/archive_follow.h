@@ -15,9 +15,10 @@ namespace ricordex {
 // What a look at the archive is for, decided from the program's state.
 struct ArchiveLookRequest {
     std::filesystem::path archive;
-    std::optional<FileStamp> known;  // the stamp last read or written
-    std::uint64_t baseVersion = 0;   // the base the look is for
-    bool readWhenChanged = false;    // nothing unsaved: a changed file is read
+    // The stamp last read or written: a file with another is read. None
+    // while the list is not loaded whole: read at every look.
+    std::optional<FileStamp> known;
+    std::uint64_t baseVersion = 0;  // the base the look is for
     DateTime now = 0;                // names the files a stopped swap left
 };
 

@@ -221,7 +221,12 @@ void SaveAlertStampsOnly(ProgramState& state, Services& services) {
 
 bool StartUp(ProgramState& state, Services& services, const ErrorReport& report) {
     const bool showMainWindow = ReadSettingsAtStart(state, services, report);
-    LoadArchiveAtStart(state, services, report);
+    try {
+        LoadArchiveAtStart(state, services, report);
+    } catch (const Error&) {
+        OfferRecovery(state, services);  // with nothing read, on the changes' own base
+        throw;
+    }
     OfferRecovery(state, services);
     return showMainWindow;
 }

@@ -95,13 +95,13 @@ struct Services {
 // load the archive is raised and skips what follows; a setting that cannot
 // be read is reported, keeps its default, and the start goes on, because a
 // list left empty would be written over the archive at the next save.
-// Once the archive has loaded, the changes a crash left unsaved are
-// offered back (app/recovery_file.h).
+// The changes a crash left unsaved are then offered back, also when nothing
+// of the archive could be read (app/recovery_file.h).
 bool StartUp(ProgramState& state, Services& services, const ErrorReport& report);
 // The same steps apart, for a window that wants to be on screen before the
 // offer: the settings and the moment examined (whether the main window is
 // wanted), then the start stamp and the archive. The offer is then
-// OfferRecovery's, if the archive loaded (!state.loadIncomplete).
+// OfferRecovery's.
 bool ReadSettingsAtStart(ProgramState& state, Services& services, const ErrorReport& report);
 void LoadArchiveAtStart(ProgramState& state, Services& services, const ErrorReport& report);
 

@@ -188,6 +188,30 @@ void KeepFilesForThisRun(ProgramState& state) {
     state.recovery.keptFor = state.settings.dati;
 }
 
+// Nothing of the archive could be read yet (a lock, a share or a file
+// online only, out of reach): the changes, if the user takes them, are the
+// list, on the base they were made against, and meet the archive when it
+// is read, as any unsaved change does. Only stamps: they wait for it.
+void OfferWithoutArchive(ProgramState& state, Services& services, const RecoveryFiles& paths,
+                         const std::vector<RowTexts>& recovered) {
+    std::vector<RowTexts> base;
+    try {
+        if (services.files.Exists(paths.base)) base = ReadRows(services.files, paths.base);
+    } catch (const Error&) {
+        return;  // without it the changes cannot be told apart: they wait for the archive
+    }
+    if (SameEvents(recovered, base)) return;
+    if (services.questions.Ask(kRestoreQuestion, kRestoreCaption, kYesNoQuestion) == kAnswerNo) {
+        SetAside(state, services, paths);
+        return;
+    }
+    ApplyRows(state.list, recovered);
+    state.base.SetRows(base);
+    ++state.base.version;
+    state.modificato = true;
+    KeepFilesForThisRun(state);
+}
+
 }  // namespace
 
 RecoveryFiles RecoveryFilesOf(const std::filesystem::path& recoveryFile) {
@@ -211,6 +235,9 @@ bool RecoveryOnDisk(Services& services) {
 }
 
 void OfferRecovery(ProgramState& state, Services& services) {
+    // Once a run: what it found, took or wrote is its own. A list read
+    // half-way waits for the rest of the archive.
+    if (state.recovery.ours || (state.loadIncomplete && state.list.Count() != 0)) return;
     Forget(state.recovery);
     if (services.recoveryFile.empty()) return;
     const RecoveryFiles paths = RecoveryFilesOf(services.recoveryFile);
@@ -236,6 +263,10 @@ void OfferRecovery(ProgramState& state, Services& services) {
                                 std::string(error.what()) + "): il file \xE8 stato messo da parte come \"" +
                                 aside.filename().string() + "\".");
             }
+            return;
+        }
+        if (state.loadIncomplete && state.list.Count() == 0) {
+            OfferWithoutArchive(state, services, paths, recovered);
             return;
         }
         const std::vector<RowTexts> archived = RowsOf(state.list);

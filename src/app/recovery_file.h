@@ -58,7 +58,10 @@ RecoveryFiles RecoveryFilesOf(const std::filesystem::path& recoveryFile);
 // Modificato set. No: it is set aside as "<file>.yyyymmdd-hhnnss.scartato",
 // its stamps kept all the same. A recovery equal to the archive is
 // removed; one that cannot be read is set aside and reported. Nothing here
-// stops the start: a failure is reported once.
+// stops the start: a failure is reported once. With nothing of the archive
+// read (out of reach), Yes makes the list the changes, on the base they were
+// made against, merged with the archive when it is read; with part of it
+// read, the offer waits until it is read whole. Offered once a run.
 void OfferRecovery(ProgramState& state, Services& services);
 // Whether a recovery file, or a write of one stopped half-way, is there:
 // only then may OfferRecovery have a question to ask.

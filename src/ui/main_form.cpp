@@ -74,9 +74,10 @@ void TFMain::FinishStart() {
     const TimerHeld ticksAfter(timer1_);
     ShowTrayIcon();
     if (ControlsCreated()) CreateHints();
-    // An archive not read yet is offered when read; one that a save or a
-    // look reached first has been offered then.
-    if (!state_.loadIncomplete && !state_.recovery.ours) {
+    // An archive read half-way is offered once read whole; one that a save
+    // or a look reached first has been offered then; one not read at all is
+    // offered on the base its changes were made against.
+    if (!state_.recovery.ours && RecoveryOnDisk(services_)) {
         // Keys and clicks already on their way were meant for the window,
         // not an answer to a question nobody has seen yet.
         win::DropPendingInput();

@@ -175,17 +175,13 @@ private:
 // The faults a life may meet, each of which RICORDEX_LIFE_WITHOUT (names
 // separated by commas; "none" for all of them) leaves out, to tell which
 // one a failure needs.
-// Left out until the program copes with them: power cuts (crashes alone
-// are in: a PC that lost its power keeps the archive's lock on the share
-// for a while, another PC that starts meanwhile cannot read the archive,
-// and its first change sets aside, as ".scartato", the recovery file an
-// earlier crash of its own left), the sync service (the lives run on a
-// share: see the merge of conflicted copies for what remains), and a crash at a
-// removal ("removal": between a save's swap and the removal of its
-// recovery file, a start cannot tell a save that went through, whose
-// events another PC then deleted, from one that did not: it offers the
-// changes again and the deleted events come back).
-constexpr char kNotYet[] = "power,sync,removal";
+// Left out until the program copes with them: the sync service (the lives
+// run on a share: see the merge of conflicted copies for what remains),
+// and a crash at a removal ("removal": between a save's swap and the
+// removal of its recovery file, a start cannot tell a save that went
+// through, whose events another PC then deleted, from one that did not: it
+// offers the changes again and the deleted events come back).
+constexpr char kNotYet[] = "sync,removal";
 
 struct Switches {
     bool crash = true, power = true, lies = true, busy = true, session = true, skew = true, sync = true,
@@ -299,8 +295,6 @@ private:
 
     void Start(Pc& pc) {
         Boot(pc);
-        const double busy = pc.faults.busy;
-        pc.faults.busy = 0;  // a start that cannot read the archive is another story
         try {
             StartUp(*pc.state, *pc.services, [this, &pc](const std::string& text) { Note(pc.index, "is told: " + text); });
             Note(pc.index, "starts, its list: " + Listed(pc));
@@ -309,7 +303,6 @@ private:
         } catch (const ProgramDied&) {
             Down(pc);
         }
-        pc.faults.busy = busy;
     }
 
     void Down(Pc& pc) {
