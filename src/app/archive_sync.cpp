@@ -5,6 +5,7 @@
 #include <unordered_map>
 #include <utility>
 
+#include "app/last_save.h"
 #include "core/archive.h"
 #include "core/archive_merge.h"
 #include "core/archive_record.h"
@@ -153,7 +154,7 @@ std::vector<std::filesystem::path> MergeConflictedCopies(const ArchiveBase& base
                                                          ArchiveFiles& files, const std::filesystem::path& archive,
                                                          std::set<std::filesystem::path>& reported,
                                                          const ErrorReport& report, const std::wstring& computerName,
-                                                         long long notAfter) {
+                                                         long long notAfter, const std::filesystem::path& lastSave) {
     std::vector<std::filesystem::path> merged;
     for (const std::filesystem::path& copy : ConflictedCopies(archive, files.FilesBeside(archive), computerName)) {
         std::optional<std::vector<RowTexts>> rows;
@@ -169,7 +170,12 @@ std::vector<std::filesystem::path> MergeConflictedCopies(const ArchiveBase& base
             }
             continue;
         }
-        ApplyRows(list, MergeRows(Shared(base.Rows(), *rows), *rows, RowsOf(list), notAfter));
+        // Its additions; with this PC's own last save, what it took out too.
+        std::vector<RowTexts> from = Shared(base.Rows(), *rows);
+        if (std::optional<std::vector<RowTexts>> out = RowsTakenOut(files, lastSave, *rows)) {
+            from.insert(from.end(), out->begin(), out->end());
+        }
+        ApplyRows(list, MergeRows(from, *rows, RowsOf(list), notAfter));
         merged.push_back(copy);
     }
     return merged;

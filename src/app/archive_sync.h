@@ -91,13 +91,17 @@ void ApplyRows(EventList& list, const std::vector<RowTexts>& rows);
 // stays. Returns the copies merged, to be set aside once the save that
 // includes their rows went through. A copy that cannot be read is left
 // where it is and reported once (its name then joins `reported`).
-// `computerName` is this PC's (see core/conflicted_copies.h).
+// `computerName` is this PC's (see core/conflicted_copies.h). A copy of
+// this PC's last save kept by a sync service also takes out what that save
+// took out, kept in `lastSave` (app/last_save.h): its deletions and edits
+// are taken too, each once.
 std::vector<std::filesystem::path> MergeConflictedCopies(const ArchiveBase& base, EventList& list,
                                                          ArchiveFiles& files, const std::filesystem::path& archive,
                                                          std::set<std::filesystem::path>& reported,
                                                          const ErrorReport& report,
                                                          const std::wstring& computerName = {},
-                                                         long long notAfter = kAnyStamp);
+                                                         long long notAfter = kAnyStamp,
+                                                         const std::filesystem::path& lastSave = {});
 
 // After the save: each merged copy is kept as "<copy>.merged"; none is
 // deleted. A copy that cannot be renamed is reported (and merged again,

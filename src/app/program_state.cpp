@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/archive_recovery.h"
+#include "app/last_save.h"
 #include "app/recovery_file.h"
 #include "core/archive.h"
 #include "core/archive_lock.h"
@@ -55,10 +56,13 @@ void MergeAndWrite(ProgramState& state, Services& services, Written written, con
                             "stata fatta una copia accanto (.bak).");
         }
     }
+    const std::string over = state.base.records;  // what the archive holds now
+    const std::filesystem::path lastSave = LastSaveFile(services.recoveryFile);
     if (written == Written::kAlertStampsOnly) {
         // The conflicted copies wait for a save of the list: their rows
         // would be in the list only, and the copies set aside.
         const EventList rows = BaseWithAlertStamps(state.base, state.alertStamps, notAfter);
+        KeepLastSave(services.files, lastSave, over, rows);
         ScriviRecord(rows, services.files, archive);
         state.loadIncomplete = false;
         RememberBase(state.base, rows, services.files, archive);
@@ -66,9 +70,12 @@ void MergeAndWrite(ProgramState& state, Services& services, Written written, con
     }
     const std::vector<std::filesystem::path> copies =
         MergeConflictedCopies(state.base, state.list, services.files, archive, state.unreadableCopies,
-                              services.report, services.computerName, notAfter);
+                              services.report, services.computerName, notAfter, lastSave);
     // With no archive to copy (its drive not ready yet, say) the list may
     // still lack its events: only a save that went through ends the doubt.
+    // Kept before the swap: a crash between the swap and the removal of
+    // the recovery file would offer its changes again at the next start.
+    KeepLastSave(services.files, lastSave, over, state.list);
     ScriviRecord(state.list, services.files, archive);
     state.loadIncomplete = false;
     RememberBase(state.base, state.list, services.files, archive);

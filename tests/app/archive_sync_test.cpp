@@ -259,6 +259,29 @@ TEST(SharedArchive, ConflictedCopiesAddTheirEventsAndAreKeptAsideAfterTheSave) {
     EXPECT_EQ(reports, 1) << "reported once";
 }
 
+// OneDrive kept this PC's save as "Ricordex-<PC>.psc" and gave the archive
+// the other PC's version: what that save deleted and corrected is taken
+// once, not brought back beside the correction.
+TEST(SharedArchive, TheConflictedCopyOfThisPcsOwnSaveKeepsItsDeletionsAndCorrections) {
+    TempDir dir;
+    const std::filesystem::path archive = dir / "Ricordex.psc";
+    WriteBytes(archive, Event("Affitto") + Event("Esame") + Event("Bollo"));
+    Pc pc(archive);
+    std::filesystem::create_directory(dir / "locale");
+    pc.services.recoveryFile = dir / "locale" / "Ricordex-recupero.psc";
+    pc.services.computerName = L"Ufficio";
+    pc.Remove("Esame");
+    pc.Remove("Bollo");
+    pc.Add("Bollo auto");
+    pc.Close();
+    std::filesystem::rename(archive, dir / "Ricordex-Ufficio.psc");
+    WriteBytes(archive, Event("Affitto") + Event("Esame") + Event("Bollo") + Event("Dall'altro PC"));
+    pc.Add("Nuovo");
+    pc.Close();
+    EXPECT_EQ(Archive(archive), (std::multiset<std::string>{"Affitto", "Bollo auto", "Dall'altro PC", "Nuovo"}));
+    EXPECT_TRUE(std::filesystem::exists(dir / "Ricordex-Ufficio.psc.merged"));
+}
+
 // The files of the folder, one of them held open by another program (the
 // sync service still writing it).
 class OneFileHeld final : public ArchiveFiles {
