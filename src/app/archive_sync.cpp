@@ -85,9 +85,13 @@ void ArchiveBase::SetRows(const std::vector<RowTexts>& rows) {
 }
 
 void RememberBase(ArchiveBase& base, const EventList& list, ArchiveFiles& files, const std::filesystem::path& path) {
+    RememberBase(base, list, files.StampOf(path));
+}
+
+void RememberBase(ArchiveBase& base, const EventList& list, const std::optional<FileStamp>& stamp) {
     base.known = true;
     ++base.version;
-    base.stamp = files.StampOf(path);
+    base.stamp = stamp;
     base.records.resize(list.Count() * kRecordSize);
     for (std::size_t i = 0; i < list.Count(); ++i) EncodeRecord(list.At(i), base.records.data() + i * kRecordSize);
 }

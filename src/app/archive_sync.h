@@ -41,6 +41,8 @@ bool SameRows(std::vector<RowTexts> a, std::vector<RowTexts> b);
 
 // After a load or a save: the archive holds the list's rows.
 void RememberBase(ArchiveBase& base, const EventList& list, ArchiveFiles& files, const std::filesystem::path& path);
+// The same, with the file's stamp taken before it was read.
+void RememberBase(ArchiveBase& base, const EventList& list, const std::optional<FileStamp>& stamp);
 
 enum class DiskChange {
     kNone,        // the file holds the base's rows (in any order), or there is none

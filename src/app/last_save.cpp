@@ -5,6 +5,7 @@
 #include <unordered_map>
 
 #include "app/archive_sync.h"
+#include "core/archive.h"
 #include "core/archive_record.h"
 #include "core/errors.h"
 
@@ -50,13 +51,6 @@ std::string Missing(std::string_view from, std::string_view other) {
     return missing;
 }
 
-std::string ReadAll(ArchiveFiles& files, const std::filesystem::path& path) {
-    const std::unique_ptr<InputFile> file = files.OpenExisting(path);
-    std::string bytes(static_cast<std::size_t>(file->Size()), '\0');
-    if (!bytes.empty()) file->Read(bytes.data(), bytes.size());
-    return bytes;
-}
-
 }  // namespace
 
 std::filesystem::path LastSaveFile(const std::filesystem::path& recoveryFile) {
@@ -92,7 +86,7 @@ std::optional<std::vector<RowTexts>> RowsTakenOut(ArchiveFiles& files, const std
     std::string kept;
     try {
         if (!files.Exists(file)) return std::nullopt;
-        kept = ReadAll(files, file);
+        kept = ReadWholeFile(files, file);
     } catch (const Error&) {
         return std::nullopt;
     }

@@ -54,15 +54,28 @@ void SwitchToArchive(ProgramState& state, Services& services, const std::wstring
     state.alertStamps.clear();
     state.settings.dati = archive;
     state.loadIncomplete = true;
+    // Read where the file work runs (off the window's thread, which paints
+    // the list meanwhile: a network folder may keep the read waiting), and
+    // decoded here. Its stamp is taken first: a save made meanwhile is read
+    // again at the next look.
+    std::optional<FileStamp> stamp;
+    std::string bytes;
+    const auto read = [&] {
+        stamp = services.files.StampOf(archive);
+        bytes = ReadWholeFile(services.files, archive);
+    };
     try {
-        ReloadArchive(state.list, services.files, state.settings.dati);
+        services.runFileWork ? services.runFileWork(read) : read();
     } catch (const Error&) {
-        // What was read is what this program has of the new archive.
-        RememberBase(state.base, state.list, services.files, state.settings.dati);
+        // Nothing of the new archive is read: the list stays as it is, and
+        // the looks read the archive once it can be.
+        RememberBase(state.base, state.list, stamp);
         throw;
     }
+    BytesInput input(std::move(bytes));
+    LeggiRecord(state.list, input);
     state.loadIncomplete = false;
-    RememberBase(state.base, state.list, services.files, state.settings.dati);
+    RememberBase(state.base, state.list, stamp);
 }
 
 // Whether the command of a Run value starts a file that exists, read as

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/archive_record.h"
+#include "core/errors.h"
 
 namespace ricordex {
 namespace {
@@ -60,6 +61,19 @@ void LoadOrCreateArchive(EventList& list, ArchiveFiles& files, const std::filesy
 void ReloadArchive(EventList& list, ArchiveFiles& files, const std::filesystem::path& path) {
     std::unique_ptr<InputFile> file = files.OpenExisting(path);
     LeggiRecord(list, *file);
+}
+
+std::string ReadWholeFile(ArchiveFiles& files, const std::filesystem::path& path) {
+    const std::unique_ptr<InputFile> file = files.OpenExisting(path);
+    std::string bytes(static_cast<std::size_t>(file->Size()), '\0');
+    if (!bytes.empty()) file->Read(bytes.data(), bytes.size());
+    return bytes;
+}
+
+void BytesInput::Read(char* buffer, std::size_t n) {
+    if (n > bytes_.size() - at_) throw InOutError(InOutError::kReadBeyondEnd);
+    std::copy_n(bytes_.data() + at_, n, buffer);
+    at_ += n;
 }
 
 void ScriviRecord(const EventList& list, ArchiveFiles& files, const std::filesystem::path& path) {

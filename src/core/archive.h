@@ -23,6 +23,8 @@ void LoadOrCreateArchive(EventList& list, ArchiveFiles& files, const std::filesy
 // Another archive that already exists, read into the list in place of its
 // rows (the switch of archive folder).
 void ReloadArchive(EventList& list, ArchiveFiles& files, const std::filesystem::path& path);
+// An existing file's bytes, whole (for a BytesInput).
+std::string ReadWholeFile(ArchiveFiles& files, const std::filesystem::path& path);
 
 // Writes every row, in list order, as the new contents of the archive. The
 // previous archive is replaced only once the new one is complete; a failed

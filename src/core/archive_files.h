@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/errors.h"
@@ -23,6 +24,19 @@ public:
     // Reads exactly n bytes or raises (a short read is "Read beyond end of
     // file"); a read that raised leaves the position where it was.
     virtual void Read(char* buffer, std::size_t n) = 0;
+};
+
+// A file's bytes already read: decoded apart from the reading, which may
+// wait on a network folder.
+class BytesInput final : public InputFile {
+public:
+    explicit BytesInput(std::string bytes) : bytes_(std::move(bytes)) {}
+    std::uint64_t Size() override { return bytes_.size(); }
+    void Read(char* buffer, std::size_t n) override;
+
+private:
+    std::string bytes_;
+    std::size_t at_ = 0;
 };
 
 // A new file that takes the place of the target only when committed: until

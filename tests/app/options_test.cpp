@@ -278,6 +278,45 @@ TEST_F(OptionsConfirm, AFailedSaveOfTheCurrentArchiveLeavesDatiAndTheList) {
     EXPECT_EQ(ReadBytes(other_ / "Ricordex.psc"), BolloAuto());
 }
 
+// A folder on the network may keep a read waiting: the window's thread
+// only decodes what the file work read.
+TEST_F(OptionsConfirm, TheNewArchiveIsReadWhereTheFileWorkRuns) {
+    WriteBytes(other_ / "Ricordex.psc", BolloAuto());
+    const std::filesystem::path other = other_ / "Ricordex.psc";
+    bool working = false;
+    struct WatchedReads final : ArchiveFiles {
+        ArchiveFiles& real;
+        std::filesystem::path watched;
+        const bool& working;
+        int outside = 0;
+        WatchedReads(ArchiveFiles& r, std::filesystem::path w, const bool& f) : real(r), watched(std::move(w)), working(f) {}
+        void Note(const std::filesystem::path& p) { outside += p == watched && !working; }
+        std::optional<FileStamp> StampOf(const std::filesystem::path& p) override { return Note(p), real.StampOf(p); }
+        std::unique_ptr<InputFile> OpenOrCreate(const std::filesystem::path& p) override {
+            return Note(p), real.OpenOrCreate(p);
+        }
+        std::unique_ptr<InputFile> OpenExisting(const std::filesystem::path& p) override {
+            return Note(p), real.OpenExisting(p);
+        }
+        std::unique_ptr<OutputFile> CreateReplacement(const std::filesystem::path& p) override {
+            return real.CreateReplacement(p);
+        }
+        bool Exists(const std::filesystem::path& p) override { return real.Exists(p); }
+        void CopyToNew(const std::filesystem::path& f, const std::filesystem::path& t) override { real.CopyToNew(f, t); }
+    } files(files_, other, working);
+    Services services{registry_, files, clock_, questions_, L"C:\\Ricordex\\"};
+    services.runFileWork = [&working](const std::function<void()>& work) {
+        working = true;
+        work();
+        working = false;
+    };
+    ConfirmOptions(state_, services, L"R.exe", {L"", false, false, Folder(other_) + L"Ricordex.psc"});
+    EXPECT_EQ(files.outside, 0);
+    ASSERT_EQ(state_.list.Count(), 1u);
+    EXPECT_EQ(state_.list.At(0).Text(kDescrizione), "Bollo auto");
+    EXPECT_EQ(state_.base.stamp, files_.StampOf(other)) << "the next look reads it only once it changes";
+}
+
 TEST_F(OptionsConfirm, AnUnreadableNewArchiveIsReportedWithDatiAlreadyMovedAndBothFilesIntact) {
     WriteBytes(other_ / "Ricordex.psc", BolloAuto());
     const std::wstring before = state_.settings.dati;

@@ -11,20 +11,7 @@
 
 namespace ricordex::fuzzing {
 
-class MemoryInput final : public InputFile {
-public:
-    explicit MemoryInput(std::string bytes) : bytes_(std::move(bytes)) {}
-    std::uint64_t Size() override { return bytes_.size(); }
-    void Read(char* buffer, std::size_t n) override {
-        if (n > bytes_.size() - at_) throw InOutError(InOutError::kReadBeyondEnd);
-        std::memcpy(buffer, bytes_.data() + at_, n);
-        at_ += n;
-    }
-
-private:
-    std::string bytes_;
-    std::size_t at_ = 0;
-};
+using MemoryInput = BytesInput;
 
 class MemoryFiles final : public ArchiveFiles {
 public:
