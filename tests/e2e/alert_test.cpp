@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "core/date_time.h"
+#include "e2e/due_event.h"
 #include "e2e/fresh_program.h"
 #include "e2e/program_run.h"
 #include "support/archive_bytes.h"
@@ -20,25 +21,19 @@ class ProgramAlert : public FreshProgram {};
 
 TEST_F(ProgramAlert, ADueRowIsAlertedStampedAndSavedWithoutAQuestion) {
     const FormatSettings settings = ProgramFormatSettings();
-    const DateTime now = win::SystemClock().Now();
-    const int year = DecodeDateTime(now).year;
-    DateTime event = now + 1.0 / 24;
-    if (DecodeDateTime(event).year != year) event = EncodeDateTime({year, 12, 31, 23, 59, 0, 0});
-    const std::string date = FormatDateTime(kDatePattern, event, settings);
-    const std::string time = FormatDateTime(kTimePattern, event, settings);
+    const int year = DecodeDateTime(win::SystemClock().Now()).year;
+    const DueEvent due = EventDueWithinTheHour("B dovuto");
     // A date that does not exist in any year.
     const std::string impossible = "30/02";
     WriteBytes(archive_,
                Record({"A impossibile", "1 giorno prima", impossible, "10.00", "Ogni ora", "Annuale",
                        std::string(kInitialStamp)}) +
-                   Record({"B dovuto", "1 giorno prima", date, time, "Avvio Computer", "Annuale",
-                           std::string(kInitialStamp)}));
+                   due.record);
 
     ProgramRun run(dir_.path());
     HWND alert = run.WaitForMessageBox(L"Avviso Scadenza", 10s);
     ASSERT_NE(alert, nullptr);
-    EXPECT_EQ(ProgramRun::MessageBoxText(alert), L"B dovuto - Scadenza: " + std::wstring(date.begin(), date.end()) +
-                                                     L" ore: " + std::wstring(time.begin(), time.end()));
+    EXPECT_EQ(ProgramRun::MessageBoxText(alert), due.alert);
     HWND report = run.WaitForMessageBox(L"Ricordex", 5s);
     ASSERT_NE(report, nullptr);
     EXPECT_EQ(ProgramRun::MessageBoxText(report),
