@@ -11,6 +11,9 @@ same Unix folder through Z:. Real keys go to the real windows (xdotool).
     A conflicted copy beside the archive adds its events at the next save.
     A is killed with "R" not saved while B saves "S": A's next start offers
       "R" back, and its save keeps both.
+    B's save stopped half-way (its archive as "*.old", its new file in
+      part): A's save takes B's archive back, keeps both PCs' events and
+      leaves neither file, the partial one kept aside as "*.bak".
 
 Environment: RICORDEX_EXE (the built program); optional
 RICORDEX_PC_PREFIXES (two prefixes, made when missing; by default
@@ -147,11 +150,21 @@ class Pc(Windows):
         self.key("End", "Delete")
         self.answer_yes("Conferma Eliminazione")
 
-    def close_saving(self):
+    def close_saving(self, told=None):
+        """Closes answering "Si" to "Salvare le modifiche?"; with `told`,
+        also OK to a box of that title if one comes before the end (a
+        report, shown when the program has it to tell)."""
         self.keys_to(MAIN_TITLE)
         self.key("alt+F4")
-        self.answer_yes("Conferma Modifiche")
-        self.process.wait(timeout=30)
+        titles = ["Conferma Modifiche"] + ([told] if told else [])
+
+        def ended():
+            for title in titles:
+                if self.window(title):
+                    self.answer_yes(title)  # Enter: "Si", or OK
+            return self.process.poll() is not None
+
+        wait_for(f"{self.name}: the program to end", ended)
         self.process = None
 
     def kill(self):
@@ -236,6 +249,34 @@ def run(a, b, archive):
         raise AssertionError("the save leaves the recovery file behind")
 
 
+def other_pcs_stopped_swap(a, archive):
+    """B's save stopped half-way: its archive (holding an event only B
+    saved) under the name of the swap's moment, its new file written in
+    part. A's save takes the archive back, merges it and leaves neither."""
+    folder = os.path.dirname(archive)
+    before = set(os.listdir(folder))
+    with open(archive, "wb") as out:
+        out.write(record("Alfa") + record("Beta"))
+    a.start()
+    # A's change first: the take-back is told in a box, which would take
+    # the editor's keys if a tick found the swap while the window waits.
+    a.add("Da A")
+    with open(archive, "wb") as out:
+        out.write(record("Alfa") + record("Beta") + record("Da B"))
+    os.rename(archive, archive + ".old")
+    partial = record("Alfa") + record("Beta")[:40]
+    with open(archive + ".new", "wb") as out:
+        out.write(partial)
+    a.close_saving(told="Ricordex")
+    check(archive, ["Alfa", "Beta", "Da A", "Da B"], "B's swap stopped half-way, then A saves")
+    for left in (".old", ".new"):
+        if os.path.exists(archive + left):
+            raise AssertionError(f"the save leaves Ricordex.psc{left} behind")
+    aside = [os.path.join(folder, name) for name in set(os.listdir(folder)) - before if name.endswith(".bak")]
+    if len(aside) != 1 or open(aside[0], "rb").read() != partial:
+        raise AssertionError(f"the partial new file is not kept aside whole: {aside}")
+
+
 def main():
     if "RICORDEX_EXE" not in os.environ:
         sys.exit("RICORDEX_EXE names the built Ricordex.exe")
@@ -252,6 +293,7 @@ def main():
         for name, prefix, display in zip("AB", prefixes, displays):
             pcs.append(Pc(name, os.path.abspath(prefix), display.name, os.path.join(work, "PC " + name), archive))
         run(pcs[0], pcs[1], archive)
+        other_pcs_stopped_swap(pcs[0], archive)
     finally:
         for pc in pcs:
             pc.stop()
