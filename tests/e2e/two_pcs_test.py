@@ -11,6 +11,7 @@ same Unix folder through Z:. Real keys go to the real windows (xdotool).
     A conflicted copy beside the archive adds its events at the next save.
     A is killed with "R" not saved while B saves "S": A's next start offers
       "R" back, and its save keeps both.
+    The same correction made on both is kept once.
     B's save stopped half-way (its archive as "*.old", its new file in
       part): A's save takes B's archive back, keeps both PCs' events and
       leaves neither file, the partial one kept aside as "*.bak".
@@ -249,6 +250,18 @@ def run(a, b, archive):
         raise AssertionError("the save leaves the recovery file behind")
 
 
+def same_correction_on_both(a, b, archive):
+    with open(archive, "wb") as out:
+        out.write(record("Alfa") + record("Beta"))
+    a.start()
+    b.start()
+    a.edit_first("Alfa corretta")
+    b.edit_first("Alfa corretta")
+    a.close_saving()
+    b.close_saving()
+    check(archive, ["Alfa corretta", "Beta"], "the same correction made on both")
+
+
 def other_pcs_stopped_swap(a, archive):
     """B's save stopped half-way: its archive (holding an event only B
     saved) under the name of the swap's moment, its new file written in
@@ -293,6 +306,7 @@ def main():
         for name, prefix, display in zip("AB", prefixes, displays):
             pcs.append(Pc(name, os.path.abspath(prefix), display.name, os.path.join(work, "PC " + name), archive))
         run(pcs[0], pcs[1], archive)
+        same_correction_on_both(pcs[0], pcs[1], archive)
         other_pcs_stopped_swap(pcs[0], archive)
     finally:
         for pc in pcs:
