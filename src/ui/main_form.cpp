@@ -48,6 +48,10 @@ void TFMain::FormCreate() {
     // A start into the notification area shows its icon first; one with
     // the window, the window first, the icon once it is on screen.
     if (!showAtStart) ShowTrayIcon();
+    // An archive that cannot be read leaves the window as the settings
+    // want it all the same, its error box over it.
+    ::SetWindowTextW(Handle(), kTitleText);
+    if (showAtStart) application.SetShowMainForm(true);
     // The rows read before a failure are shown all the same.
     listView1_.ChangeRows([&] { LoadArchiveAtStart(state_, services_, report); });
     // With no changes a crash left unsaved, there is no question to wait
@@ -56,8 +60,6 @@ void TFMain::FormCreate() {
     // box open or not). Otherwise they start once the question is answered.
     if (!state_.loadIncomplete && !RecoveryOnDisk(services_)) OfferRecovery(state_, services_);
     if (state_.loadIncomplete || state_.recovery.ours) timer1_.SetEnabled(true);
-    ::SetWindowTextW(Handle(), kTitleText);
-    if (showAtStart) application.SetShowMainForm(true);
 }
 
 void TFMain::ShowTrayIcon() {
