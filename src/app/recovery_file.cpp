@@ -194,11 +194,14 @@ void KeepFilesForThisRun(ProgramState& state) {
 // is read, as any unsaved change does. Only stamps: they wait for it.
 void OfferWithoutArchive(ProgramState& state, Services& services, const RecoveryFiles& paths,
                          const std::vector<RowTexts>& recovered) {
+    // Without it (missing, or unreadable) the changes cannot be told apart:
+    // they wait for the archive.
     std::vector<RowTexts> base;
     try {
-        if (services.files.Exists(paths.base)) base = ReadRows(services.files, paths.base);
+        if (!services.files.Exists(paths.base)) return;
+        base = ReadRows(services.files, paths.base);
     } catch (const Error&) {
-        return;  // without it the changes cannot be told apart: they wait for the archive
+        return;
     }
     if (SameEvents(recovered, base)) return;
     if (services.questions.Ask(kRestoreQuestion, kRestoreCaption, kYesNoQuestion) == kAnswerNo) {

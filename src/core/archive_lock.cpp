@@ -31,7 +31,8 @@ std::optional<LockOwner> ParseLockOwner(std::string_view text) {
     LockOwner owner;
     const std::optional<std::uint32_t> process = TakeNumber<std::uint32_t>(text);
     const std::optional<std::int64_t> since = process ? TakeNumber<std::int64_t>(text) : std::nullopt;
-    if (!since) return std::nullopt;
+    // A moment no clock gives (a damaged file) says nothing.
+    if (!since || *since < 0 || *since > (std::int64_t{1} << 40)) return std::nullopt;
     const std::size_t end = text.find_first_of("\r\n");
     owner.computer = std::string(text.substr(0, end));
     owner.process = *process;
@@ -58,11 +59,13 @@ std::string LockHolderText(const LockOwner& owner) {
 
 std::string LockTakenOverText(const std::filesystem::path& lock, const LockOwner& owner, bool sameComputer,
                               const std::string& since) {
-    return "Il blocco dell'archivio \"" + PathText(lock) + "\", tenuto da " + LockHolderText(owner) + " dal " + since +
-           (sameComputer ? ", che non \xE8 pi\xF9 in esecuzione,"
-                         : " pi\xF9 a lungo di qualunque salvataggio (quel PC si "
-                           "\xE8 spento o ha perso la rete),") +
-           " \xE8 stato ignorato.";
+    const std::string holder = "Ricordex su \"" + owner.computer + "\" (processo " + std::to_string(owner.process);
+    return "Il blocco dell'archivio \"" + PathText(lock) + "\", tenuto da " + holder +
+           (sameComputer ? ", non pi\xF9 in esecuzione) dal " + since
+                         : ") dal " + since +
+                               ", pi\xF9 a lungo di qualunque salvataggio (forse quel PC si \xE8 spento o ha perso "
+                               "la rete)") +
+           ", \xE8 stato ignorato.";
 }
 
 std::unique_ptr<ArchiveLock> LockArchive(ArchiveFiles& files, const std::filesystem::path& archive,

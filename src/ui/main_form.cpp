@@ -48,12 +48,17 @@ void TFMain::FormCreate() {
     // A start into the notification area shows its icon first; one with
     // the window, the window first, the icon once it is on screen.
     if (!showAtStart) ShowTrayIcon();
-    // An archive that cannot be read leaves the window as the settings
-    // want it all the same, its error box over it.
     ::SetWindowTextW(Handle(), kTitleText);
     if (showAtStart) application.SetShowMainForm(true);
-    // The rows read before a failure are shown all the same.
-    listView1_.ChangeRows([&] { LoadArchiveAtStart(state_, services_, report); });
+    // What the load has to tell, its failure included, is told once the
+    // window (or the icon) is there: a box alone on the desktop, before
+    // them, is easily lost. The rows read before a failure are shown.
+    const auto tell = [this](const std::string& text) { reports_.Add(text); };
+    try {
+        listView1_.ChangeRows([&] { LoadArchiveAtStart(state_, services_, tell); });
+    } catch (const Error& error) {
+        reports_.Add(error.what());
+    }
     // With no changes a crash left unsaved, there is no question to wait
     // for: settled now, and the ticks start at once, as with an archive not
     // read (the rows read before the failure are alerted, the start's error

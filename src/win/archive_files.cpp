@@ -268,7 +268,6 @@ void WriteLockOwner(HANDLE file) {
 // Whether the process the lock names, of this PC, still runs: the same id
 // given to a process started after the lock was taken is another one.
 bool StillRuns(const LockOwner& owner) {
-    if (owner.process == ::GetCurrentProcessId()) return true;
     const UniqueKernelObject process(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, owner.process));
     if (!process) return ::GetLastError() != ERROR_INVALID_PARAMETER;  // refused: it runs
     DWORD exitCode = 0;
@@ -279,58 +278,91 @@ bool StillRuns(const LockOwner& owner) {
 
 }  // namespace
 
+namespace {
+
+constexpr int kLockAttempts = 50;
+constexpr DWORD kLockPause = 100;
+
+// The lock file opened by one program at a time (others may only read who
+// holds it), and deleted when closed. Nothing while another holds it.
+std::unique_ptr<ArchiveLock> TryLock(const std::filesystem::path& lock) {
+    HANDLE file = ::CreateFileW(lock.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                                FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+        auto held = std::make_unique<FileLock>(file);
+        WriteLockOwner(file);
+        return held;
+    }
+    const DWORD error = ::GetLastError();
+    // Access is denied too while the last holder's lock is being deleted.
+    const bool held = error == ERROR_SHARING_VIOLATION ||
+                      (error == ERROR_ACCESS_DENIED && ::GetFileAttributesW(lock.c_str()) != INVALID_FILE_ATTRIBUTES);
+    if (!held) throw InOutError(InOutCodeFromSystemError(error));
+    return nullptr;
+}
+
+}  // namespace
+
 std::unique_ptr<ArchiveLock> Win32ArchiveFiles::Lock(const std::filesystem::path& path) {
-    // Opened by one program at a time (others may only read who holds it),
-    // and deleted when closed: a program that ends, however it ends, leaves
-    // no lock behind on this PC, and a lock file that nobody holds open
-    // (left where deleting on close failed) is simply opened again. A
-    // share's server may keep holding it for a PC that crashed, though.
+    // Deleted when closed: a program that ends, however it ends, leaves no
+    // lock behind on this PC, and a lock file that nobody holds open (left
+    // where deleting on close failed) is simply opened again. A share's
+    // server may keep holding it for a PC that crashed, though.
     std::filesystem::path lock = path;
     lock += L".lock";
-    constexpr int kAttempts = 50;
-    constexpr DWORD kPause = 100;
-    for (int attempt = 0; attempt < kAttempts; ++attempt) {
-        HANDLE file = ::CreateFileW(lock.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                                    FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-        if (file != INVALID_HANDLE_VALUE) {
-            auto held = std::make_unique<FileLock>(file);
-            WriteLockOwner(file);
-            return held;
+    for (int attempt = 0; attempt < kLockAttempts; ++attempt) {
+        if (std::unique_ptr<ArchiveLock> held = TryLock(lock)) return held;
+        if (attempt == 0) {
+            const std::optional<LockOwner> owner = ReadLockOwner(lock);
+            if (LeftBehindBefore(owner)) return TakeOver(lock, *owner, false, false);  // told already
+            // A program of this PC that no longer runs: no use waiting.
+            if (owner && OfComputer(*owner, WideToCp1252(ComputerName())) && !StillRuns(*owner)) {
+                return TakeOver(lock, *owner, true, true);
+            }
         }
-        const DWORD error = ::GetLastError();
-        // Access is denied too while the last holder's lock is being deleted.
-        const bool held =
-            error == ERROR_SHARING_VIOLATION ||
-            (error == ERROR_ACCESS_DENIED && ::GetFileAttributesW(lock.c_str()) != INVALID_FILE_ATTRIBUTES);
-        if (!held) throw InOutError(InOutCodeFromSystemError(error));
-        if (attempt == 0 && LeftBehindBefore(ReadLockOwner(lock))) {
-            return std::make_unique<ArchiveLock>();  // told when first taken over
-        }
-        ::Sleep(kPause);  // another program is saving: a save takes less than this wait
+        ::Sleep(kLockPause);  // another program is saving: a save takes less than this wait
     }
     const std::optional<LockOwner> owner = ReadLockOwner(lock);
-    if (!owner) throw LockHeldError(lock, kAttempts * kPause / 1000);
+    if (!owner) throw LockHeldError(lock, kLockAttempts * kLockPause / 1000);
     const std::string computer = WideToCp1252(ComputerName());
     const bool here = OfComputer(*owner, computer);
     if (!LockLeftBehind(*owner, computer, here && StillRuns(*owner), UnixSecondsNow())) {
-        throw LockHeldError(lock, kAttempts * kPause / 1000, LockHolderText(*owner), SinceText(owner->since));
+        throw LockHeldError(lock, kLockAttempts * kLockPause / 1000, LockHolderText(*owner), SinceText(owner->since));
     }
+    return TakeOver(lock, *owner, here, true);
+}
+
+std::unique_ptr<ArchiveLock> Win32ArchiveFiles::TakeOver(const std::filesystem::path& lock, const LockOwner& owner,
+                                                         bool here, bool tell) {
     {
         const std::lock_guard<std::mutex> guard(leftBehindGuard_);
-        leftBehind_.push_back(*owner);
+        if (!LeftBehindBeforeLocked(owner)) leftBehind_.push_back(owner);
     }
-    auto takenOver = std::make_unique<ArchiveLock>();
-    takenOver->takenOver = LockTakenOverText(lock, *owner, here, SinceText(owner->since));
-    return takenOver;
+    // The lock left behind is followed by one named after it, taken as
+    // any: the programs that take it over (this one's look at the archive,
+    // the other PCs) still save one at a time.
+    std::filesystem::path successor = lock;
+    successor += L"-" + std::to_wstring(owner.process) + L"-" + std::to_wstring(owner.since);
+    for (int attempt = 0; attempt < kLockAttempts; ++attempt) {
+        if (std::unique_ptr<ArchiveLock> held = TryLock(successor)) {
+            if (tell) held->takenOver = LockTakenOverText(lock, owner, here, SinceText(owner.since));
+            return held;
+        }
+        ::Sleep(kLockPause);
+    }
+    throw LockHeldError(successor, kLockAttempts * kLockPause / 1000);
 }
 
 bool Win32ArchiveFiles::LeftBehindBefore(const std::optional<LockOwner>& owner) {
     const std::lock_guard<std::mutex> guard(leftBehindGuard_);
-    return owner && std::find(leftBehind_.begin(), leftBehind_.end(), *owner) != leftBehind_.end();
+    return owner && LeftBehindBeforeLocked(*owner);
+}
+
+bool Win32ArchiveFiles::LeftBehindBeforeLocked(const LockOwner& owner) const {
+    return std::find(leftBehind_.begin(), leftBehind_.end(), owner) != leftBehind_.end();
 }
 
 void Win32ArchiveFiles::Remove(const std::filesystem::path& path) {
-
     if (::DeleteFileW(path.c_str())) return;
     const DWORD error = ::GetLastError();
     if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return;

@@ -38,6 +38,11 @@ private:
     // Whether this lock's holder was found to have left it, earlier in this
     // run: taken over again at once, without waiting nor telling again.
     bool LeftBehindBefore(const std::optional<LockOwner>& owner);
+    bool LeftBehindBeforeLocked(const LockOwner& owner) const;
+    // Takes the lock that follows one left behind, remembering its holder,
+    // and says so (`tell`).
+    std::unique_ptr<ArchiveLock> TakeOver(const std::filesystem::path& lock, const LockOwner& owner, bool here,
+                                          bool tell);
 
     Win32SwapSteps own_;
     SwapSteps& steps_;

@@ -282,6 +282,28 @@ TEST(SharedArchive, TheConflictedCopyOfThisPcsOwnSaveKeepsItsDeletionsAndCorrect
     EXPECT_TRUE(std::filesystem::exists(dir / "Ricordex-Ufficio.psc.merged"));
 }
 
+// A copy that is not exactly this PC's last save (here one row more) is
+// anyone's copy: it only adds.
+TEST(SharedArchive, ACopyThatIsNotThisPcsLastSaveOnlyAdds) {
+    TempDir dir;
+    const std::filesystem::path archive = dir / "Ricordex.psc";
+    WriteBytes(archive, Event("Affitto") + Event("Esame") + Event("Bollo"));
+    Pc pc(archive);
+    std::filesystem::create_directory(dir / "locale");
+    pc.services.recoveryFile = dir / "locale" / "Ricordex-recupero.psc";
+    pc.services.computerName = L"Ufficio";
+    pc.Remove("Esame");
+    pc.Remove("Bollo");
+    pc.Add("Bollo auto");
+    pc.Close();
+    WriteBytes(dir / "Ricordex-Ufficio.psc", ReadBytes(archive) + Event("Extra"));
+    WriteBytes(archive, Event("Affitto") + Event("Esame") + Event("Bollo") + Event("Dall'altro PC"));
+    pc.Add("Nuovo");
+    pc.Close();
+    EXPECT_EQ(Archive(archive), (std::multiset<std::string>{"Affitto", "Bollo", "Bollo auto", "Dall'altro PC", "Esame",
+                                                            "Extra", "Nuovo"}));
+}
+
 // The files of the folder, one of them held open by another program (the
 // sync service still writing it).
 class OneFileHeld final : public ArchiveFiles {

@@ -151,12 +151,16 @@ class Pc(Windows):
         self.key("End", "Delete")
         self.answer_yes("Conferma Eliminazione")
 
-    def close_saving(self, told=None):
+    def close_saving(self, told=None, meanwhile=None):
         """Closes answering "Si" to "Salvare le modifiche?"; with `told`,
         also OK to a box of that title if one comes before the end (a
-        report, shown when the program has it to tell)."""
+        report, shown when the program has it to tell). `meanwhile` runs
+        while the question waits."""
         self.keys_to(MAIN_TITLE)
         self.key("alt+F4")
+        if meanwhile:
+            self.wait_window("Conferma Modifiche")
+            meanwhile()
         titles = ["Conferma Modifiche"] + ([told] if told else [])
 
         def ended():
@@ -271,16 +275,20 @@ def other_pcs_stopped_swap(a, archive):
     with open(archive, "wb") as out:
         out.write(record("Alfa") + record("Beta"))
     a.start()
-    # A's change first: the take-back is told in a box, which would take
-    # the editor's keys if a tick found the swap while the window waits.
     a.add("Da A")
-    with open(archive, "wb") as out:
-        out.write(record("Alfa") + record("Beta") + record("Da B"))
-    os.rename(archive, archive + ".old")
     partial = record("Alfa") + record("Beta")[:40]
-    with open(archive + ".new", "wb") as out:
-        out.write(partial)
-    a.close_saving(told="Ricordex")
+
+    def stop_bs_swap():
+        # Made while A asks whether to save: a tick's look finding them
+        # before would tell the take-back in a box over the window. The new
+        # file first, so that a look never finds the archive gone alone.
+        with open(archive + ".new", "wb") as out:
+            out.write(partial)
+        with open(archive, "wb") as out:
+            out.write(record("Alfa") + record("Beta") + record("Da B"))
+        os.rename(archive, archive + ".old")
+
+    a.close_saving(told="Ricordex", meanwhile=stop_bs_swap)
     check(archive, ["Alfa", "Beta", "Da A", "Da B"], "B's swap stopped half-way, then A saves")
     for left in (".old", ".new"):
         if os.path.exists(archive + left):
