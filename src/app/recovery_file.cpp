@@ -239,8 +239,10 @@ bool RecoveryOnDisk(Services& services) {
 
 void OfferRecovery(ProgramState& state, Services& services) {
     // Once a run: what it found, took or wrote is its own. A list read
-    // half-way waits for the rest of the archive.
-    if (state.recovery.ours || (state.loadIncomplete && state.list.Count() != 0)) return;
+    // half-way is offered at once all the same, the first change would
+    // otherwise set the changes aside: the rows not read yet are merged in
+    // when they are, as another program's additions.
+    if (state.recovery.ours) return;
     Forget(state.recovery);
     if (services.recoveryFile.empty()) return;
     const RecoveryFiles paths = RecoveryFilesOf(services.recoveryFile);

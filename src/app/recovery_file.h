@@ -61,7 +61,9 @@ RecoveryFiles RecoveryFilesOf(const std::filesystem::path& recoveryFile);
 // stops the start: a failure is reported once. With nothing of the archive
 // read (out of reach), Yes makes the list the changes, on the base they were
 // made against, merged with the archive when it is read; with part of it
-// read, the offer waits until it is read whole. Offered once a run.
+// read, they are merged with that part, the rest joining when it is read
+// (a deletion among the rows not read yet then comes back: nothing is
+// lost). Offered once a run.
 void OfferRecovery(ProgramState& state, Services& services);
 // Whether a recovery file, or a write of one stopped half-way, is there:
 // only then may OfferRecovery have a question to ask.
