@@ -259,8 +259,13 @@ void LoadArchiveAtStart(ProgramState& state, Services& services, const ErrorRepo
     state.loadIncomplete = true;
     try {
         LoadOrRecoverArchive(state.list, services.files, state.settings.dati, services.clock.Now(), report);
-    } catch (const Error&) {
+    } catch (const InOutError& error) {
         RememberBase(state.base, state.list, services.files, state.settings.dati);  // what was read
+        // A drive or a share not there yet: the looks read it once it is.
+        if (OutOfReach(error)) throw ArchiveOutOfReachError(state.settings.dati, error);
+        throw;
+    } catch (const Error&) {
+        RememberBase(state.base, state.list, services.files, state.settings.dati);
         throw;
     }
     state.loadIncomplete = false;

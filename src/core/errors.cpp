@@ -65,6 +65,29 @@ LockHeldError::LockHeldError(const std::filesystem::path& lock, int seconds, con
                                        "\" \xE8 in uso da pi\xF9 di " + std::to_string(seconds) + " secondi)") +
                      ": le modifiche non sono salvate, riprovare pi\xF9 tardi.") {}
 
+bool OutOfReach(const InOutError& error) {
+    // The system's numbers, as they pass through: not ready, bad network
+    // path, device gone, network name gone or bad, no network, unreachable.
+    switch (error.code()) {
+    case InOutError::kFileNotFound:
+    case InOutError::kInvalidFilename:
+    case 21:
+    case 53:
+    case 55:
+    case 64:
+    case 67:
+    case 1222:
+    case 1231: return true;
+    default: return false;
+    }
+}
+
+ArchiveOutOfReachError::ArchiveOutOfReachError(const std::filesystem::path& archive, const InOutError& cause)
+    : InOutError(cause.code(), "L'archivio \"" + PathText(archive) + "\" non si raggiunge (" +
+                                   std::string(cause.what()) +
+                                   "): la cartella non c'\xE8, l'unit\xE0 di rete non \xE8 collegata o il disco non "
+                                   "\xE8 pronto. Ricordex lo legge appena si raggiunge.") {}
+
 std::string PathText(const std::filesystem::path& path) {
     // As the user writes it, without the "\\?\" that a final path begins with.
     std::wstring name = path.wstring();

@@ -100,6 +100,17 @@ public:
     bool Transient() const noexcept override { return false; }
 };
 
+// A folder or a drive out of reach (not there yet, a mapped drive not
+// connected, a share or the network down, a disk not ready), rather than
+// a file that is there and refuses.
+bool OutOfReach(const InOutError& error);
+
+// The archive out of reach at start: read as soon as it is reached.
+class ArchiveOutOfReachError : public InOutError {
+public:
+    ArchiveOutOfReachError(const std::filesystem::path& archive, const InOutError& cause);
+};
+
 // A path in a message, as code page 1252 text: characters it lacks are "?".
 std::string PathText(const std::filesystem::path& path);
 
