@@ -66,7 +66,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
     win::SystemClock clock;
     win::MessageBoxQuestions questions;
     Services services{registry, files, clock, questions, win::ProgramFolder()};
-    services.recoveryFile = win::RecoveryFile();
+    const win::RecoveryClaim recovery = win::ClaimRecoveryFile();
+    services.recoveryFile = recovery.file;
     services.computerName = win::ComputerName();
     ProgramState state;
 

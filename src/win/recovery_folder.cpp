@@ -40,4 +40,29 @@ std::filesystem::path RecoveryFile() {
     return folder / L"Ricordex-recupero.psc";
 }
 
+RecoveryClaim ClaimRecoveryFile() {
+    RecoveryClaim claim;
+    const std::filesystem::path first = RecoveryFile();
+    claim.file = first;
+    if (first.empty()) return claim;
+    constexpr int kSlots = 9;
+    for (int slot = 1; slot <= kSlots; ++slot) {
+        std::filesystem::path file = first;
+        if (slot > 1) file.replace_filename(L"Ricordex-recupero-" + std::to_wstring(slot) + L".psc");
+        std::filesystem::path marker = file;
+        marker += L".lock";
+        HANDLE held = ::CreateFileW(marker.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                                    FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+        if (held != INVALID_HANDLE_VALUE) {
+            claim.file = std::move(file);
+            claim.marker_.reset(held);
+            return claim;
+        }
+        // Claimed by a running program; anything else (a folder that
+        // refuses) is told at the first write, to the first file.
+        if (::GetLastError() != ERROR_SHARING_VIOLATION) return claim;
+    }
+    return claim;  // every one claimed: the first, as before there were claims
+}
+
 }  // namespace ricordex::win
