@@ -54,11 +54,10 @@ std::string Missing(std::string_view from, std::string_view other) {
 }  // namespace
 
 std::filesystem::path LastSaveFile(const std::filesystem::path& recoveryFile) {
+    // One for the folder, whichever recovery file a run has (a second
+    // session's has another): the PC's last save is the same.
     if (recoveryFile.empty()) return {};
-    std::filesystem::path name = recoveryFile.stem();
-    name += "-salvato";
-    name += recoveryFile.extension();
-    return recoveryFile.parent_path() / name;
+    return recoveryFile.parent_path() / "Ricordex-recupero-salvato.psc";
 }
 
 void KeepLastSave(ArchiveFiles& files, const std::filesystem::path& file, const std::string& over,

@@ -73,8 +73,9 @@ void MergeAndWrite(ProgramState& state, Services& services, Written written, con
                               services.report, services.computerName, notAfter, lastSave);
     // With no archive to copy (its drive not ready yet, say) the list may
     // still lack its events: only a save that went through ends the doubt.
-    // Kept before the swap: a crash between the swap and the removal of
-    // the recovery file would offer its changes again at the next start.
+    // Kept before the swap, not after: the moment between the swap and the
+    // removal of the recovery file (a crash there offers the changes again
+    // at the next start) stays as short as it was.
     KeepLastSave(services.files, lastSave, over, state.list);
     ScriviRecord(state.list, services.files, archive);
     state.loadIncomplete = false;

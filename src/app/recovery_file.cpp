@@ -188,31 +188,35 @@ void KeepFilesForThisRun(ProgramState& state) {
     state.recovery.keptFor = state.settings.dati;
 }
 
-// Nothing of the archive could be read yet (a lock, a share or a file
-// online only, out of reach): the changes, if the user takes them, are the
-// list, on the base they were made against, and meet the archive when it
-// is read, as any unsaved change does. Only stamps: they wait for it.
-void OfferWithoutArchive(ProgramState& state, Services& services, const RecoveryFiles& paths,
-                         const std::vector<RowTexts>& recovered) {
-    // Without it (missing, or unreadable) the changes cannot be told apart:
-    // they wait for the archive.
+// The archive read in part or not at all (a lock, a share or a file online
+// only, out of reach): the rows not read yet are taken as the base the
+// changes were made against has them, in the list and as its base, so that
+// the changes merge with what was read now, and with the rest, as another
+// program's changes, once it is read. False without a base that can be
+// read: the changes cannot be told apart, and wait for the archive.
+bool TakeUnreadRowsFromBase(ProgramState& state, Services& services, const RecoveryFiles& paths) {
     std::vector<RowTexts> base;
     try {
-        if (!services.files.Exists(paths.base)) return;
+        if (!services.files.Exists(paths.base)) return false;
         base = ReadRows(services.files, paths.base);
     } catch (const Error&) {
-        return;
+        return false;
     }
-    if (SameEvents(recovered, base)) return;
-    if (services.questions.Ask(kRestoreQuestion, kRestoreCaption, kYesNoQuestion) == kAnswerNo) {
-        SetAside(state, services, paths);
-        return;
+    std::vector<RowTexts> rows = RowsOf(state.list);
+    std::unordered_map<std::string, long long> read;
+    for (const RowTexts& row : rows) ++read[EventKey(row)];
+    for (const RowTexts& row : base) {
+        const auto found = read.find(EventKey(row));
+        if (found != read.end() && found->second > 0) {
+            --found->second;
+        } else {
+            rows.push_back(row);
+        }
     }
-    ApplyRows(state.list, recovered);
-    state.base.SetRows(base);
+    ApplyRows(state.list, rows);
+    state.base.SetRows(rows);
     ++state.base.version;
-    state.modificato = true;
-    KeepFilesForThisRun(state);
+    return true;
 }
 
 }  // namespace
@@ -238,10 +242,9 @@ bool RecoveryOnDisk(Services& services) {
 }
 
 void OfferRecovery(ProgramState& state, Services& services) {
-    // Once a run: what it found, took or wrote is its own. A list read
-    // half-way is offered at once all the same, the first change would
-    // otherwise set the changes aside: the rows not read yet are merged in
-    // when they are, as another program's additions.
+    // Once a run: what it found, took or wrote is its own. An archive read
+    // in part or not at all is offered at once all the same: the first
+    // change would otherwise set the changes aside.
     if (state.recovery.ours) return;
     Forget(state.recovery);
     if (services.recoveryFile.empty()) return;
@@ -270,10 +273,7 @@ void OfferRecovery(ProgramState& state, Services& services) {
             }
             return;
         }
-        if (state.loadIncomplete && state.list.Count() == 0) {
-            OfferWithoutArchive(state, services, paths, recovered);
-            return;
-        }
+        if (state.loadIncomplete && !TakeUnreadRowsFromBase(state, services, paths)) return;
         const std::vector<RowTexts> archived = RowsOf(state.list);
         if (SameRows(recovered, archived)) {
             RemoveRecovery(state, services, paths);

@@ -58,12 +58,12 @@ RecoveryFiles RecoveryFilesOf(const std::filesystem::path& recoveryFile);
 // Modificato set. No: it is set aside as "<file>.yyyymmdd-hhnnss.scartato",
 // its stamps kept all the same. A recovery equal to the archive is
 // removed; one that cannot be read is set aside and reported. Nothing here
-// stops the start: a failure is reported once. With nothing of the archive
-// read (out of reach), Yes makes the list the changes, on the base they were
-// made against, merged with the archive when it is read; with part of it
-// read, they are merged with that part, the rest joining when it is read
-// (a deletion among the rows not read yet then comes back: nothing is
-// lost). Offered once a run.
+// stops the start: a failure is reported once. With the archive read in
+// part or not at all (out of reach), the rows not read yet are taken as the
+// base the changes were made against has them: the changes merge with
+// those, and with the archive as another program's changes once it is
+// read. Without a base, the offer waits for the archive. Offered once a
+// run.
 void OfferRecovery(ProgramState& state, Services& services);
 // Whether a recovery file, or a write of one stopped half-way, is there:
 // only then may OfferRecovery have a question to ask.

@@ -83,10 +83,10 @@ bool OutOfReach(const InOutError& error) {
 }
 
 ArchiveOutOfReachError::ArchiveOutOfReachError(const std::filesystem::path& archive, const InOutError& cause)
-    : InOutError(cause.code(), "L'archivio \"" + PathText(archive) + "\" non si raggiunge (" +
+    : InOutError(cause.code(), "L'archivio \"" + PathText(archive) + "\" non \xE8 raggiungibile (" +
                                    std::string(cause.what()) +
-                                   "): la cartella non c'\xE8, l'unit\xE0 di rete non \xE8 collegata o il disco non "
-                                   "\xE8 pronto. Ricordex lo legge appena si raggiunge.") {}
+                                   "): forse la cartella non c'\xE8, l'unit\xE0 di rete non \xE8 collegata o il disco "
+                                   "non \xE8 pronto. Ricordex lo legger\xE0 appena sar\xE0 raggiungibile.") {}
 
 std::string PathText(const std::filesystem::path& path) {
     // As the user writes it, without the "\\?\" that a final path begins with.

@@ -60,11 +60,16 @@ void TFMain::FormCreate() {
         reports_.Add(error.what());
     }
     // With no changes a crash left unsaved, there is no question to wait
-    // for: settled now, and the ticks start at once, as with an archive not
-    // read (the rows read before the failure are alerted, the start's error
-    // box open or not). Otherwise they start once the question is answered.
-    if (!state_.loadIncomplete && !RecoveryOnDisk(services_)) OfferRecovery(state_, services_);
-    if (state_.loadIncomplete || state_.recovery.ours) timer1_.SetEnabled(true);
+    // for: settled now, and the ticks start at once, also with an archive
+    // not read (the rows read before the failure are alerted, the start's
+    // error box open or not). Otherwise they start once the question is
+    // answered.
+    const bool questionLeft = RecoveryOnDisk(services_);
+    if (!state_.loadIncomplete && !questionLeft) OfferRecovery(state_, services_);
+    // A tick before the question would stamp rows and write the recovery
+    // file over the changes it is about to offer, whether the archive was
+    // read or not.
+    if (state_.recovery.ours || !questionLeft) timer1_.SetEnabled(true);
 }
 
 void TFMain::ShowTrayIcon() {
@@ -81,9 +86,8 @@ void TFMain::FinishStart() {
     const TimerHeld ticksAfter(timer1_);
     ShowTrayIcon();
     if (ControlsCreated()) CreateHints();
-    // An archive read half-way is offered once read whole; one that a save
-    // or a look reached first has been offered then; one not read at all is
-    // offered on the base its changes were made against.
+    // Whether the archive was read whole, in part or not at all (then the
+    // changes stand on the base they were made against); once a run.
     if (!state_.recovery.ours && RecoveryOnDisk(services_)) {
         // Keys and clicks already on their way were meant for the window,
         // not an answer to a question nobody has seen yet.

@@ -276,10 +276,6 @@ bool StillRuns(const LockOwner& owner) {
     return !::GetProcessTimes(process.get(), &created, &exited, &kernel, &user) || UnixSeconds(created) <= owner.since;
 }
 
-}  // namespace
-
-namespace {
-
 constexpr int kLockAttempts = 50;
 constexpr DWORD kLockPause = 100;
 
@@ -311,7 +307,10 @@ std::unique_ptr<ArchiveLock> Win32ArchiveFiles::Lock(const std::filesystem::path
     std::filesystem::path lock = path;
     lock += L".lock";
     for (int attempt = 0; attempt < kLockAttempts; ++attempt) {
-        if (std::unique_ptr<ArchiveLock> held = TryLock(lock)) return held;
+        if (std::unique_ptr<ArchiveLock> held = TryLock(lock)) {
+            WaitForTakersOver(lock);
+            return held;
+        }
         if (attempt == 0) {
             const std::optional<LockOwner> owner = ReadLockOwner(lock);
             if (LeftBehindBefore(owner)) return TakeOver(lock, *owner, false, false);  // told already
@@ -351,6 +350,16 @@ std::unique_ptr<ArchiveLock> Win32ArchiveFiles::TakeOver(const std::filesystem::
         ::Sleep(kLockPause);
     }
     throw LockHeldError(successor, kLockAttempts * kLockPause / 1000);
+}
+
+void Win32ArchiveFiles::WaitForTakersOver(const std::filesystem::path& lock) {
+    // The lock left behind let go (its share's server noticed its PC was
+    // gone) while a program that took it over still saves: it goes first.
+    const std::wstring prefix = lock.filename().wstring() + L"-";
+    for (const std::filesystem::path& file : FilesBeside(lock)) {
+        if (!file.filename().wstring().starts_with(prefix)) continue;
+        for (int attempt = 0; attempt < kLockAttempts && !TryLock(file); ++attempt) ::Sleep(kLockPause);
+    }
 }
 
 bool Win32ArchiveFiles::LeftBehindBefore(const std::optional<LockOwner>& owner) {

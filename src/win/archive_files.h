@@ -39,6 +39,9 @@ private:
     // run: taken over again at once, without waiting nor telling again.
     bool LeftBehindBefore(const std::optional<LockOwner>& owner);
     bool LeftBehindBeforeLocked(const LockOwner& owner) const;
+    // Once the lock is taken: a save under the lock that follows one left
+    // behind ends first (the files are deleted once let go).
+    void WaitForTakersOver(const std::filesystem::path& lock);
     // Takes the lock that follows one left behind, remembering its holder,
     // and says so (`tell`).
     std::unique_ptr<ArchiveLock> TakeOver(const std::filesystem::path& lock, const LockOwner& owner, bool here,

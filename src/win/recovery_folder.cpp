@@ -40,29 +40,49 @@ std::filesystem::path RecoveryFile() {
     return folder / L"Ricordex-recupero.psc";
 }
 
-RecoveryClaim ClaimRecoveryFile() {
+namespace {
+
+bool Exists(const std::filesystem::path& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// What a crash left in it: the file, or a write of it stopped half-way.
+bool HoldsChanges(const std::filesystem::path& file) {
+    std::filesystem::path newer = file, older = file;
+    return Exists(file) || Exists(newer += L".new") || Exists(older += L".old");
+}
+
+}  // namespace
+
+RecoveryClaim ClaimRecoveryFile(const std::filesystem::path& folder) {
     RecoveryClaim claim;
-    const std::filesystem::path first = RecoveryFile();
-    claim.file = first;
-    if (first.empty()) return claim;
+    claim.file = folder.empty() ? RecoveryFile() : folder / L"Ricordex-recupero.psc";
+    if (claim.file.empty()) return claim;
+    const std::filesystem::path first = claim.file;
     constexpr int kSlots = 9;
+    bool claimed = false;
     for (int slot = 1; slot <= kSlots; ++slot) {
         std::filesystem::path file = first;
         if (slot > 1) file.replace_filename(L"Ricordex-recupero-" + std::to_wstring(slot) + L".psc");
         std::filesystem::path marker = file;
         marker += L".lock";
-        HANDLE held = ::CreateFileW(marker.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
-                                    FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-        if (held != INVALID_HANDLE_VALUE) {
-            claim.file = std::move(file);
-            claim.marker_.reset(held);
-            return claim;
+        UniqueFile held(::CreateFileW(marker.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                                      FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+        if (!held) {
+            // Claimed by a running program; anything else (a folder that
+            // refuses) is told at the first write.
+            if (::GetLastError() != ERROR_SHARING_VIOLATION) break;
+            continue;
         }
-        // Claimed by a running program; anything else (a folder that
-        // refuses) is told at the first write, to the first file.
-        if (::GetLastError() != ERROR_SHARING_VIOLATION) return claim;
+        // The lowest free one; but one that a program which ended left
+        // changes in comes first, or they would never be offered.
+        const bool changesLeft = HoldsChanges(file);
+        if (!claimed || changesLeft) {
+            claim.file = std::move(file);
+            claim.marker_ = std::move(held);
+            claimed = true;
+        }
+        if (changesLeft) break;
     }
-    return claim;  // every one claimed: the first, as before there were claims
+    return claim;  // none free: the first, as before there were claims
 }
 
 }  // namespace ricordex::win

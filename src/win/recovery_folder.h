@@ -18,16 +18,18 @@ std::filesystem::path RecoveryFile();
 // Desktop or on a terminal server, would otherwise each be offered the
 // other's live changes as a crash's): the first that no running program
 // claims, "Ricordex-recupero.psc", then "Ricordex-recupero-2.psc", ... up to
-// 9. A program that ends, however it ends, lets go of its claim: the next
-// start takes the same file and offers what a crash left in it.
+// 9, one that a program which ended left changes in first. A program that
+// ends, however it ends, lets go of its claim: the next start takes the
+// same file and offers what a crash left in it. `folder`: the recovery
+// file's, when not the user's own (the tests').
 class RecoveryClaim {
 public:
     std::filesystem::path file;  // empty when there is no folder for it
 
 private:
-    friend RecoveryClaim ClaimRecoveryFile();
+    friend RecoveryClaim ClaimRecoveryFile(const std::filesystem::path& folder);
     UniqueFile marker_;  // "<file>.lock", held open, deleted when closed
 };
-RecoveryClaim ClaimRecoveryFile();
+RecoveryClaim ClaimRecoveryFile(const std::filesystem::path& folder = {});
 
 }  // namespace ricordex::win

@@ -59,8 +59,9 @@ TEST_F(Life, AnUnreadableArchiveStopsTheStartButKeepsTheStartStamp) {
     registry_.keys[kSettingsKey]["Dati"] = (dir_ / "missing" / "Ricordex.psc").wstring();
     EXPECT_EQ(ErrorText<InOutError>([&] { Start(); }),
               "L'archivio \"" + PathText(dir_ / "missing" / "Ricordex.psc") +
-                  "\" non si raggiunge (File not found): la cartella non c'\xE8, l'unit\xE0 di rete non \xE8 "
-                  "collegata o il disco non \xE8 pronto. Ricordex lo legge appena si raggiunge.");
+                  "\" non \xE8 raggiungibile (File not found): forse la cartella non c'\xE8, l'unit\xE0 di rete "
+                  "non \xE8 collegata o il disco non \xE8 pronto. Ricordex lo legger\xE0 appena sar\xE0 "
+                  "raggiungibile.");
     EXPECT_EQ(state_.avvioProgramma, "07/12/2026 09.41");
     EXPECT_EQ(state_.list.Count(), 0u);
 }

@@ -140,5 +140,33 @@ TEST_F(RecoveryUnread, WithPartOfTheArchiveReadTheCrashsChangesAreOfferedAtOnceA
     EXPECT_EQ(std::count(names.begin(), names.end(), "Nuovo"), 1);
 }
 
+// The rows not read yet are taken as the changes' base has them: a
+// correction made among them replaces the old text, and an alert given on
+// one of them is not given again.
+TEST_F(RecoveryUnread, TheChangesToRowsNotReadYetAreMergedOnceTheyAre) {
+    std::string filler;
+    for (std::size_t i = 0; i < kRecordsPerBlock; ++i) filler += Records({"Affitto"});
+    RowTexts alerted = Row("Bollo");
+    alerted[kUltimoAvviso] = "07/12/2026 08.00";
+    WriteBytes(archive_, filler + Records({"Esame", "Bollo"}));
+    WriteBytes(recovery_.rows, filler + Records({"Esame orale"}) + Record(alerted));
+    WriteBytes(recovery_.archive, Utf8(archive_));
+    WriteBytes(recovery_.base, filler + Records({"Esame", "Bollo"}));
+    FailingLoads half(files_, 1);
+    Services starting{registry_, half, clock_, questions_, L"C:\\Ricordex\\"};
+    ReadSettingsAtStart(state_, starting, [](const std::string&) {});
+    EXPECT_THROW(LoadArchiveAtStart(state_, starting, [](const std::string&) {}), Error);
+    OfferRecovery(state_, services_);
+    EXPECT_EQ(questions_.asked.size(), 1u);
+    FollowArchive(state_, services_);
+    ASSERT_FALSE(state_.loadIncomplete);
+    const Names names = Descriptions(state_.list);
+    EXPECT_EQ(std::count(names.begin(), names.end(), "Esame"), 0);
+    EXPECT_EQ(std::count(names.begin(), names.end(), "Esame orale"), 1);
+    const std::optional<std::size_t> bollo = state_.list.FindDescriptionPrefix("Bollo", 0, false);
+    ASSERT_TRUE(bollo);
+    EXPECT_EQ(state_.list.At(*bollo).Text(kUltimoAvviso), "07/12/2026 08.00");
+}
+
 }  // namespace
 }  // namespace ricordex

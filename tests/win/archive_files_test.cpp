@@ -5,6 +5,7 @@
 #include <sddl.h>
 
 #include <chrono>
+#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -235,6 +236,24 @@ TEST_F(Win32Files, ALockLeftByAProgramOfThisPcThatStoppedIsTakenOverAndSaid) {
     EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::seconds(1));
     ASSERT_NE(again, nullptr);
     EXPECT_EQ(again->takenOver, "");
+}
+
+// The lock left behind let go while another program saves under the lock
+// that followed it: the next save waits for that one.
+TEST_F(Win32Files, ASaveUnderTheLockThatFollowsOneLeftBehindEndsFirst) {
+    const std::filesystem::path successor = dir_ / "Ricordex.psc.lock-12-1796821380";
+    UniqueFile saving = HoldLock(successor, {"ALTRO-PC", 12, 1796821380});
+    std::thread ends([&saving] {
+        ::Sleep(600);
+        saving.reset();
+    });
+    const auto before = std::chrono::steady_clock::now();
+    const std::unique_ptr<ArchiveLock> lock = files_.Lock(path_);
+    const auto waited = std::chrono::steady_clock::now() - before;
+    ends.join();
+    EXPECT_NE(lock, nullptr);
+    EXPECT_GE(waited, std::chrono::milliseconds(400));
+    EXPECT_LT(waited, std::chrono::seconds(4));
 }
 
 TEST_F(Win32Files, SystemErrorsBecomeTheRuntimesTexts) {

@@ -8,6 +8,7 @@
 #include "ui/dialog_form.h"
 #include "win/main_form_fixture.h"
 #include "win/message_box.h"
+#include "win/unique_handle.h"
 
 namespace ricordex::ui {
 namespace {
@@ -87,6 +88,32 @@ TEST_F(RecoveryHooks, TheStartsQuestionWaitsWithoutTicksAndYesShowsTheRecoveredR
     ASSERT_EQ(ListView_GetItemCount(List()), 2);
     EXPECT_EQ(Cell(1, 0), L"Recuperato");
     EXPECT_TRUE(state_.modificato);
+}
+
+// The archive held by another program at start: the question comes all
+// the same, and no tick before it (a tick's stamps would write the
+// recovery file over the changes it offers).
+TEST_F(RecoveryHooks, WithTheArchiveUnreadableTheQuestionStillComesBeforeAnyTick) {
+    WriteBytes(archive_, BolloAuto());
+    const RecoveryFiles recovery = RecoveryFilesOf(services_.recoveryFile);
+    WriteBytes(recovery.rows, BolloAuto() + Record({"Recuperato", "", "", "", "", "", ""}));
+    WriteBytes(recovery.base, BolloAuto());
+    const std::u8string name = archive_.u8string();
+    WriteBytes(recovery.archive, std::string(name.begin(), name.end()));
+    {
+        const win::UniqueFile held(
+            ::CreateFileW(archive_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(held);
+        form_ = std::make_unique<TFMain>(state_, services_);
+    }
+    EXPECT_TRUE(state_.loadIncomplete);
+    EXPECT_FALSE(form_->Timer1().Enabled());
+    ::ShowWindow(form_->Handle(), SW_SHOWNOACTIVATE);
+    win::Application::Instance().FinishStart();
+    ASSERT_EQ(questions_.asked.size(), 1u);
+    EXPECT_TRUE(form_->Timer1().Enabled());
+    ASSERT_EQ(ListView_GetItemCount(List()), 2);
+    EXPECT_EQ(Cell(1, 0), L"Recuperato");
 }
 
 }  // namespace
