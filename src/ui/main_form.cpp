@@ -64,12 +64,12 @@ void TFMain::FormCreate() {
     // not read (the rows read before the failure are alerted, the start's
     // error box open or not). Otherwise they start once the question is
     // answered.
-    const bool questionLeft = RecoveryOnDisk(services_);
-    if (!state_.loadIncomplete && !questionLeft) OfferRecovery(state_, services_);
+    recoveryQuestionLeft_ = RecoveryOnDisk(services_);
+    if (!state_.loadIncomplete && !recoveryQuestionLeft_) OfferRecovery(state_, services_);
     // A tick before the question would stamp rows and write the recovery
     // file over the changes it is about to offer, whether the archive was
     // read or not.
-    if (state_.recovery.ours || !questionLeft) timer1_.SetEnabled(true);
+    if (state_.recovery.ours || !recoveryQuestionLeft_) timer1_.SetEnabled(true);
 }
 
 void TFMain::ShowTrayIcon() {
@@ -88,7 +88,7 @@ void TFMain::FinishStart() {
     if (ControlsCreated()) CreateHints();
     // Whether the archive was read whole, in part or not at all (then the
     // changes stand on the base they were made against); once a run.
-    if (!state_.recovery.ours && RecoveryOnDisk(services_)) {
+    if (!state_.recovery.ours && recoveryQuestionLeft_) {
         // Keys and clicks already on their way were meant for the window,
         // not an answer to a question nobody has seen yet.
         win::DropPendingInput();

@@ -173,6 +173,7 @@ private:
     std::unique_ptr<tray::TTrayIcon> trayI_;
     bool trayIconShown_ = false;
     bool startFinished_ = false;
+    bool recoveryQuestionLeft_ = false;  // a recovery file on disk at creation: the start's rest asks
     win::UniqueFont font_;
     win::UniqueFont titleFont_;
 };

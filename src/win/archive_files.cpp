@@ -196,16 +196,27 @@ void Win32ArchiveFiles::RenameToNew(const std::filesystem::path& from, const std
     if (!::MoveFileExW(from.c_str(), to.c_str(), 0)) ThrowLastError();
 }
 
-std::vector<std::filesystem::path> Win32ArchiveFiles::FilesBeside(const std::filesystem::path& path) {
+namespace {
+
+// The files (not folders) whose names match the pattern's last part.
+std::vector<std::filesystem::path> FilesMatching(const std::filesystem::path& pattern) {
     std::vector<std::filesystem::path> found;
     WIN32_FIND_DATAW data{};
-    HANDLE search = ::FindFirstFileW((path.parent_path() / L"*").c_str(), &data);
+    HANDLE search = ::FindFirstFileW(pattern.c_str(), &data);
     if (search == INVALID_HANDLE_VALUE) return found;
     const std::unique_ptr<void, decltype(&::FindClose)> closer(search, &::FindClose);
     do {
-        if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) found.push_back(path.parent_path() / data.cFileName);
+        if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+            found.push_back(pattern.parent_path() / data.cFileName);
+        }
     } while (::FindNextFileW(search, &data));
     return found;
+}
+
+}  // namespace
+
+std::vector<std::filesystem::path> Win32ArchiveFiles::FilesBeside(const std::filesystem::path& path) {
+    return FilesMatching(path.parent_path() / L"*");
 }
 
 namespace {
@@ -355,9 +366,10 @@ std::unique_ptr<ArchiveLock> Win32ArchiveFiles::TakeOver(const std::filesystem::
 void Win32ArchiveFiles::WaitForTakersOver(const std::filesystem::path& lock) {
     // The lock left behind let go (its share's server noticed its PC was
     // gone) while a program that took it over still saves: it goes first.
-    const std::wstring prefix = lock.filename().wstring() + L"-";
-    for (const std::filesystem::path& file : FilesBeside(lock)) {
-        if (!file.filename().wstring().starts_with(prefix)) continue;
+    // Only the files named after the lock are listed, not the folder.
+    std::filesystem::path pattern = lock;
+    pattern += L"-*";
+    for (const std::filesystem::path& file : FilesMatching(pattern)) {
         for (int attempt = 0; attempt < kLockAttempts && !TryLock(file); ++attempt) ::Sleep(kLockPause);
     }
 }

@@ -18,6 +18,7 @@
 #include "core/std_archive_files.h"
 #include "support/archive_bytes.h"
 #include "support/fakes.h"
+#include "support/faulty_files.h"
 #include "support/temp_dir.h"
 
 namespace ricordex {
@@ -261,81 +262,36 @@ TEST(SharedArchive, ConflictedCopiesAddTheirEventsAndAreKeptAsideAfterTheSave) {
 
 // OneDrive kept this PC's save as "Ricordex-<PC>.psc" and gave the archive
 // the other PC's version: what that save deleted and corrected is taken
-// once, not brought back beside the correction.
+// once, not brought back beside the correction. A copy that is not exactly
+// this PC's last save (here one row more) is anyone's copy: it only adds.
 TEST(SharedArchive, TheConflictedCopyOfThisPcsOwnSaveKeepsItsDeletionsAndCorrections) {
-    TempDir dir;
-    const std::filesystem::path archive = dir / "Ricordex.psc";
-    WriteBytes(archive, Event("Affitto") + Event("Esame") + Event("Bollo"));
-    Pc pc(archive);
-    std::filesystem::create_directory(dir / "locale");
-    pc.services.recoveryFile = dir / "locale" / "Ricordex-recupero.psc";
-    pc.services.computerName = L"Ufficio";
-    pc.Remove("Esame");
-    pc.Remove("Bollo");
-    pc.Add("Bollo auto");
-    pc.Close();
-    std::filesystem::rename(archive, dir / "Ricordex-Ufficio.psc");
-    WriteBytes(archive, Event("Affitto") + Event("Esame") + Event("Bollo") + Event("Dall'altro PC"));
-    pc.Add("Nuovo");
-    pc.Close();
-    EXPECT_EQ(Archive(archive), (std::multiset<std::string>{"Affitto", "Bollo auto", "Dall'altro PC", "Nuovo"}));
-    EXPECT_TRUE(std::filesystem::exists(dir / "Ricordex-Ufficio.psc.merged"));
+    const struct {
+        std::string extra;
+        std::multiset<std::string> expected;
+    } cases[] = {
+        {"", {"Affitto", "Bollo auto", "Dall'altro PC", "Nuovo"}},
+        {Event("Extra"), {"Affitto", "Bollo", "Bollo auto", "Dall'altro PC", "Esame", "Extra", "Nuovo"}},
+    };
+    for (const auto& [extra, expected] : cases) {
+        TempDir dir;
+        const std::filesystem::path archive = dir / "Ricordex.psc";
+        WriteBytes(archive, Event("Affitto") + Event("Esame") + Event("Bollo"));
+        Pc pc(archive);
+        std::filesystem::create_directory(dir / "locale");
+        pc.services.recoveryFile = dir / "locale" / "Ricordex-recupero.psc";
+        pc.services.computerName = L"Ufficio";
+        pc.Remove("Esame");
+        pc.Remove("Bollo");
+        pc.Add("Bollo auto");
+        pc.Close();
+        WriteBytes(dir / "Ricordex-Ufficio.psc", ReadBytes(archive) + extra);
+        WriteBytes(archive, Event("Affitto") + Event("Esame") + Event("Bollo") + Event("Dall'altro PC"));
+        pc.Add("Nuovo");
+        pc.Close();
+        EXPECT_EQ(Archive(archive), expected) << extra.size();
+        EXPECT_TRUE(std::filesystem::exists(dir / "Ricordex-Ufficio.psc.merged"));
+    }
 }
-
-// A copy that is not exactly this PC's last save (here one row more) is
-// anyone's copy: it only adds.
-TEST(SharedArchive, ACopyThatIsNotThisPcsLastSaveOnlyAdds) {
-    TempDir dir;
-    const std::filesystem::path archive = dir / "Ricordex.psc";
-    WriteBytes(archive, Event("Affitto") + Event("Esame") + Event("Bollo"));
-    Pc pc(archive);
-    std::filesystem::create_directory(dir / "locale");
-    pc.services.recoveryFile = dir / "locale" / "Ricordex-recupero.psc";
-    pc.services.computerName = L"Ufficio";
-    pc.Remove("Esame");
-    pc.Remove("Bollo");
-    pc.Add("Bollo auto");
-    pc.Close();
-    WriteBytes(dir / "Ricordex-Ufficio.psc", ReadBytes(archive) + Event("Extra"));
-    WriteBytes(archive, Event("Affitto") + Event("Esame") + Event("Bollo") + Event("Dall'altro PC"));
-    pc.Add("Nuovo");
-    pc.Close();
-    EXPECT_EQ(Archive(archive), (std::multiset<std::string>{"Affitto", "Bollo", "Bollo auto", "Dall'altro PC", "Esame",
-                                                            "Extra", "Nuovo"}));
-}
-
-// The files of the folder, one of them held open by another program (the
-// sync service still writing it).
-class OneFileHeld final : public ArchiveFiles {
-public:
-    OneFileHeld(ArchiveFiles& real, std::filesystem::path held) : real_(real), held_(std::move(held)) {}
-    std::optional<FileStamp> StampOf(const std::filesystem::path& p) override { return real_.StampOf(p); }
-    std::unique_ptr<InputFile> OpenOrCreate(const std::filesystem::path& p) override { return Open(p, true); }
-    std::unique_ptr<InputFile> OpenExisting(const std::filesystem::path& p) override { return Open(p, false); }
-    std::unique_ptr<OutputFile> CreateReplacement(const std::filesystem::path& p) override {
-        return real_.CreateReplacement(p);
-    }
-    bool Exists(const std::filesystem::path& p) override { return real_.Exists(p); }
-    std::unique_ptr<ArchiveLock> Lock(const std::filesystem::path& p) override { return real_.Lock(p); }
-    void CopyToNew(const std::filesystem::path& from, const std::filesystem::path& to) override {
-        real_.CopyToNew(from, to);
-    }
-    std::vector<std::filesystem::path> FilesBeside(const std::filesystem::path& p) override {
-        return real_.FilesBeside(p);
-    }
-    void RenameToNew(const std::filesystem::path& from, const std::filesystem::path& to) override {
-        real_.RenameToNew(from, to);
-    }
-    void Remove(const std::filesystem::path& p) override { real_.Remove(p); }
-
-private:
-    std::unique_ptr<InputFile> Open(const std::filesystem::path& p, bool create) {
-        if (p == held_) throw BusyFileError(p, InOutError(InOutError::kSharingViolation));
-        return create ? real_.OpenOrCreate(p) : real_.OpenExisting(p);
-    }
-    ArchiveFiles& real_;
-    std::filesystem::path held_;
-};
 
 // A conflicted copy still being written: the save goes through without it,
 // and the next save merges it.

@@ -8,10 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "app/archive_follow.h"
 #include "app/options.h"
 #include "app/program_state.h"
 #include "core/archive.h"
 #include "support/archive_bytes.h"
+#include "support/faulty_files.h"
 #include "support/program_on_disk.h"
 
 namespace ricordex {
@@ -116,6 +118,32 @@ protected:
         }
         std::sort(names.begin(), names.end());
         return names;
+    }
+
+    // A start whose read of the archive fails after its first block (the
+    // recovery files, on this PC's disk, read whole), as the window starts:
+    // the question comes then.
+    void StartReadingOneBlock() {
+        FailingLoads half(files_, 1);
+        Services starting{registry_, half, clock_, questions_, L"C:\\Ricordex\\"};
+        ReadSettingsAtStart(state_, starting, [](const std::string&) {});
+        EXPECT_THROW(LoadArchiveAtStart(state_, starting, [](const std::string&) {}), Error);
+        ASSERT_TRUE(state_.loadIncomplete);
+        ASSERT_EQ(state_.list.Count(), kRecordsPerBlock);
+        OfferRecovery(state_, services_);
+        EXPECT_TRUE(Offered());
+    }
+    // The next look reads it whole; the window offers again, once a run.
+    void LookReadsItWhole() {
+        FollowArchive(state_, services_);
+        ASSERT_FALSE(state_.loadIncomplete);
+        OfferRecovery(state_, services_);
+        EXPECT_EQ(questions_.asked.size(), 1u);
+    }
+    static std::string Filler() {
+        std::string rows;
+        for (std::size_t i = 0; i < kRecordsPerBlock; ++i) rows += Record(Row("Affitto"));
+        return rows;
     }
 
     std::filesystem::path local_ = dir_ / "AppData" / "Ricordex";
@@ -437,6 +465,52 @@ TEST_F(Recovery, TheOptionsSwitchThatWritesTheListRemovesIt) {
     ConfirmOptions(state_, services_, L"R.exe", {L"", false, true, third.wstring()});
     EXPECT_TRUE(NoRecovery());
     EXPECT_EQ(Descriptions(other), (Names{"Affitto", "Canone", "Dentista"}));
+}
+
+// The same recovery files give the same list whether the archive could be
+// read at start or only at the first look. Here the crash left the changes
+// (Esame corrected into Esame orale) without their base file (the power
+// went between the two writes): they wait for the archive.
+TEST_F(Recovery, ARecoveryWithoutItsBaseIsMergedAlikeWhetherTheArchiveWasReadAtStartOrLater) {
+    WriteBytes(archive_, Records({Row("Affitto"), Row("Esame")}));
+    LeaveRecovery(Records({Row("Affitto"), Row("Esame orale")}), archive_);
+    Start();
+    const Names readAtStart = Descriptions(state_.list);
+    EXPECT_EQ(readAtStart, (Names{"Affitto", "Esame orale"}));
+
+    LeaveRecovery(Records({Row("Affitto"), Row("Esame orale")}), archive_);
+    state_ = ProgramState{};
+    questions_.asked.clear();
+    OneFileHeld held(files_, archive_);
+    Services starting{registry_, held, clock_, questions_, L"C:\\Ricordex\\"};
+    starting.recoveryFile = services_.recoveryFile;
+    EXPECT_THROW(StartUp(state_, starting, [](const std::string&) {}), Error);
+    EXPECT_TRUE(questions_.asked.empty());
+    LookReadsItWhole();
+    EXPECT_EQ(Descriptions(state_.list), readAtStart) << "the correction is kept beside the old text";
+}
+
+// Part of the archive read at start: the crash's changes are offered at
+// once (a change before the rest loads would otherwise set them aside).
+// The rows not read yet are taken as the changes' base has them: the rest
+// joins when it is read, a correction made among them replaces the old
+// text, and an alert given on one of them is not given again.
+TEST_F(Recovery, WithPartOfTheArchiveReadTheChangesAreOfferedAtOnceAndMergedOnceWithTheRest) {
+    WriteBytes(archive_, Filler() + Records({Row("Esame"), Row("Bollo")}));
+    LeaveRecovery(Filler() + Records({Row("Esame orale"), Row("Bollo", "07/12/2026 08.00"), Row("Dal crash")}),
+                  archive_);
+    WriteBytes(recovery_.base, Filler() + Records({Row("Esame"), Row("Bollo")}));
+    StartReadingOneBlock();
+    Add("Nuovo");  // before the next look
+    LookReadsItWhole();
+    const Names names = Descriptions(state_.list);
+    for (const auto& [name, count] : {std::pair<std::string, long>{"Affitto", kRecordsPerBlock},
+                                      {"Esame", 0}, {"Esame orale", 1}, {"Dal crash", 1}, {"Nuovo", 1}}) {
+        EXPECT_EQ(std::count(names.begin(), names.end(), name), count) << name;
+    }
+    const std::optional<std::size_t> bollo = state_.list.FindDescriptionPrefix("Bollo", 0, false);
+    ASSERT_TRUE(bollo);
+    EXPECT_EQ(state_.list.At(*bollo).Text(kUltimoAvviso), "07/12/2026 08.00");
 }
 
 }  // namespace

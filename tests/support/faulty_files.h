@@ -1,6 +1,8 @@
 #pragma once
 // Archive files that fail on purpose at a chosen step of a save or a load.
 
+#include <utility>
+
 #include "core/archive_files.h"
 #include "core/errors.h"
 
@@ -119,6 +121,39 @@ public:
 private:
     ArchiveFiles& real_;
     std::filesystem::path folder_;
+};
+
+// The files of a folder, one of them held open by another program (the
+// sync service still writing it, or anything that opens it with no sharing).
+class OneFileHeld final : public ArchiveFiles {
+public:
+    OneFileHeld(ArchiveFiles& real, std::filesystem::path held) : real_(real), held_(std::move(held)) {}
+    std::optional<FileStamp> StampOf(const std::filesystem::path& p) override { return real_.StampOf(p); }
+    std::unique_ptr<InputFile> OpenOrCreate(const std::filesystem::path& p) override { return Open(p, true); }
+    std::unique_ptr<InputFile> OpenExisting(const std::filesystem::path& p) override { return Open(p, false); }
+    std::unique_ptr<OutputFile> CreateReplacement(const std::filesystem::path& p) override {
+        return real_.CreateReplacement(p);
+    }
+    bool Exists(const std::filesystem::path& p) override { return real_.Exists(p); }
+    std::unique_ptr<ArchiveLock> Lock(const std::filesystem::path& p) override { return real_.Lock(p); }
+    void CopyToNew(const std::filesystem::path& from, const std::filesystem::path& to) override {
+        real_.CopyToNew(from, to);
+    }
+    std::vector<std::filesystem::path> FilesBeside(const std::filesystem::path& p) override {
+        return real_.FilesBeside(p);
+    }
+    void RenameToNew(const std::filesystem::path& from, const std::filesystem::path& to) override {
+        real_.RenameToNew(from, to);
+    }
+    void Remove(const std::filesystem::path& p) override { real_.Remove(p); }
+
+private:
+    std::unique_ptr<InputFile> Open(const std::filesystem::path& p, bool create) {
+        if (p == held_) throw BusyFileError(p, InOutError(InOutError::kSharingViolation));
+        return create ? real_.OpenOrCreate(p) : real_.OpenExisting(p);
+    }
+    ArchiveFiles& real_;
+    std::filesystem::path held_;
 };
 
 }  // namespace ricordex::testing
