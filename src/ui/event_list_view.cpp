@@ -53,11 +53,11 @@ void EventListView::Attach(HWND list, HIMAGELIST images) {
     // the colour and the icon say it only to the eye.
     win::SetAccessibleText(list_, {L"Eventi",
                                    [this](int row) {
-                                       if (row < 0 || static_cast<std::size_t>(row) >= rows_.Count()) return std::wstring();
+                                       if (row < 0 || static_cast<std::size_t>(row) >= RowCount()) return std::wstring();
                                        return win::Cp1252ToWide(rows_.At(static_cast<std::size_t>(row)).Text(kDescrizione));
                                    },
                                    [this](int row) {
-                                       if (row < 0 || static_cast<std::size_t>(row) >= rows_.Count()) return std::wstring();
+                                       if (row < 0 || static_cast<std::size_t>(row) >= RowCount()) return std::wstring();
                                        const std::optional<RowStatus> status = StatusAt(static_cast<std::size_t>(row));
                                        return status ? win::Cp1252ToWide(StatusName(*status)) : std::wstring();
                                    }});
@@ -135,7 +135,7 @@ void EventListView::FitColumnsToDpi() {
 
 void EventListView::Refresh() {
     if (list_ == nullptr) return;
-    ListView_SetItemCountEx(list_, static_cast<int>(rows_.Count()), LVSICF_NOSCROLL);
+    ListView_SetItemCountEx(list_, static_cast<int>(RowCount()), LVSICF_NOSCROLL);
     FitColumns();
     ::InvalidateRect(list_, nullptr, FALSE);
 }
@@ -160,7 +160,7 @@ void EventListView::FitColumns() {
 std::optional<RowId> EventListView::SelectedId() const {
     if (list_ == nullptr) return pendingSelection_;  // not made yet
     const int index = ListView_GetNextItem(list_, -1, LVNI_SELECTED);
-    if (index < 0 || static_cast<std::size_t>(index) >= rows_.Count()) return std::nullopt;
+    if (index < 0 || static_cast<std::size_t>(index) >= RowCount()) return std::nullopt;
     return rows_.At(static_cast<std::size_t>(index)).Id();
 }
 
@@ -207,7 +207,7 @@ bool EventListView::HandleNotify(NMHDR& header, LRESULT& result) {
 }
 
 void EventListView::GetDisplayInfo(LVITEMW& item) {
-    if (item.iItem < 0 || static_cast<std::size_t>(item.iItem) >= rows_.Count()) return;
+    if (item.iItem < 0 || static_cast<std::size_t>(item.iItem) >= RowCount()) return;
     const EventRow& row = rows_.At(static_cast<std::size_t>(item.iItem));
     if ((item.mask & LVIF_TEXT) != 0 && item.cchTextMax > 0 && item.iSubItem >= 0 &&
         item.iSubItem < static_cast<int>(kColumns.size())) {
@@ -273,7 +273,7 @@ LRESULT EventListView::ListView1CustomDrawItem(NMLVCUSTOMDRAW& draw) {
     if (draw.nmcd.dwDrawStage == (CDDS_ITEMPREPAINT | CDDS_SUBITEM)) return BoldDescription(draw);
     if (draw.nmcd.dwDrawStage != CDDS_ITEMPREPAINT) return CDRF_DODEFAULT;
     const std::size_t position = draw.nmcd.dwItemSpec;
-    if (position >= rows_.Count()) return CDRF_DODEFAULT;
+    if (position >= RowCount()) return CDRF_DODEFAULT;
 
     const bool selected = ListView_GetItemState(list_, static_cast<int>(position), LVIS_SELECTED) != 0;
     const bool focused = (draw.nmcd.uItemState & CDIS_FOCUS) != 0;

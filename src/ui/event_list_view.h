@@ -44,6 +44,10 @@ public:
 
     ~EventListView();
     EventListView(const EventListView&) = delete;
+
+    // While the rows are being read (on another thread), the list shows
+    // none and reads none; ChangeRows shows them again.
+    void HoldRowsWhileReading() { rowsHeld_ = true; }
     EventListView& operator=(const EventListView&) = delete;
 
     void SetCommands(ListCommands commands) { commands_ = std::move(commands); }
@@ -86,6 +90,7 @@ private:
         EventListView& view;
         std::optional<RowId> selected;
         ~Reshow() {
+            view.rowsHeld_ = false;  // also when the change failed half-way: what was read is shown
             view.Refresh();
             view.Select(selected);
         }
@@ -110,6 +115,9 @@ private:
     // The row to select once the control is made (chosen while the window
     // had not been shown yet).
     std::optional<RowId> pendingSelection_;
+    // How many rows the list shows: none while they are held.
+    std::size_t RowCount() const { return rowsHeld_ ? 0 : rows_.Count(); }
+    bool rowsHeld_ = false;
     EventList& rows_;
     Clock& clock_;
     UnreadableRows& unreadable_;

@@ -5,7 +5,11 @@
 
 #include <windows.h>
 
+#include <memory>
+#include <utility>
+
 #include "app/program_state.h"
+#include "app/start_load.h"
 #include "core/retrying_files.h"
 #include "ui/main_form.h"
 #include "ui/program_icons.h"
@@ -53,10 +57,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
     // COM is entered by the commands that need it, left here at the end.
     const win::ComApartmentScope com;
 
-    win::Application& application = win::Application::Instance();
-    application.Initialize(L"Ricordex", ui::ProgramIcon(), ui::ProgramSmallIcon());
-    win::MarkStart("application window");
-
     win::Win32Registry registry;
     // Never destroyed: a look at the archive still waiting on a network
     // folder when the program ends uses them until the process is gone.
@@ -70,9 +70,14 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
     services.recoveryFile = recovery.file;
     services.computerName = win::ComputerName();
     ProgramState state;
+    // The archive is read while the windows are made.
+    auto startLoad = std::make_unique<StartLoad>(state, services);
 
+    win::Application& application = win::Application::Instance();
+    application.Initialize(L"Ricordex", ui::ProgramIcon(), ui::ProgramSmallIcon());
+    win::MarkStart("application window");
     // The editor and the options dialog are made when first opened.
-    ui::TFMain fMain(state, services);
+    ui::TFMain fMain(state, services, std::move(startLoad));
     questions.SetOwner(fMain.Handle());
     return application.Run();
 }

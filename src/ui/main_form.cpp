@@ -43,32 +43,48 @@ TFMain::~TFMain() {
 
 void TFMain::FormCreate() {
     win::Application& application = win::Application::Instance();
-    const auto report = [&](const std::string& text) { application.ShowError(text); };
-    const bool showAtStart = ReadSettingsAtStart(state_, services_, report);
+    // Begun by the program's entry, before the windows; else read here.
+    if (!startLoad_) {
+        startLoad_ = std::make_unique<StartLoad>(state_, services_);
+        startLoad_->Wait();
+    }
+    startLoad_->TellSettings([&](const std::string& text) { application.ShowError(text); });
+    const bool showAtStart = startLoad_->ShowMainWindow();
     // A start into the notification area shows its icon first; one with
     // the window, the window first, the icon once it is on screen.
     if (!showAtStart) ShowTrayIcon();
     ::SetWindowTextW(Handle(), kTitleText);
     if (showAtStart) application.SetShowMainForm(true);
+    // Read by now, as a local archive usually is: shown with the window.
+    // Else (a large one, a slow network folder) the window comes with an
+    // empty list, filled once it is read.
+    if (startLoad_->Done()) {
+        FinishLoad();
+    } else {
+        listView1_.HoldRowsWhileReading();
+    }
+}
+
+void TFMain::FinishLoad() {
+    const std::unique_ptr<StartLoad> load = std::move(startLoad_);
+    if (!load) return;
+    if (!load->Done()) services_.runFileWork([&] { load->Wait(); });
     // What the load has to tell, its failure included, is told once the
     // window (or the icon) is there: a box alone on the desktop, before
     // them, is easily lost. The rows read before a failure are shown.
-    const auto tell = [this](const std::string& text) { reports_.Add(text); };
     try {
-        listView1_.ChangeRows([&] { LoadArchiveAtStart(state_, services_, tell); });
+        listView1_.ChangeRows([&] { load->Finish([this](const std::string& text) { reports_.Add(text); }); });
     } catch (const Error& error) {
         reports_.Add(error.what());
     }
+    win::MarkStart("archive");
     // With no changes a crash left unsaved, there is no question to wait
-    // for: settled now, and the ticks start at once, also with an archive
-    // not read (the rows read before the failure are alerted, the start's
-    // error box open or not). Otherwise they start once the question is
-    // answered.
+    // for: settled now, also with an archive not read.
     recoveryQuestionLeft_ = RecoveryOnDisk(services_);
     if (!state_.loadIncomplete && !recoveryQuestionLeft_) OfferRecovery(state_, services_);
-    // A tick before the question would stamp rows and write the recovery
-    // file over the changes it is about to offer, whether the archive was
-    // read or not.
+    // The ticks start at once, whatever box the start opens (the rows read
+    // before a failure are alerted), unless a question is left: a tick
+    // before it would write the recovery file over the changes it offers.
     if (state_.recovery.ours || !recoveryQuestionLeft_) timer1_.SetEnabled(true);
 }
 
@@ -86,6 +102,7 @@ void TFMain::FinishStart() {
     const TimerHeld ticksAfter(timer1_);
     ShowTrayIcon();
     if (ControlsCreated()) CreateHints();
+    FinishLoad();
     // Whether the archive was read whole, in part or not at all (then the
     // changes stand on the base they were made against); once a run.
     if (!state_.recovery.ours && recoveryQuestionLeft_) {

@@ -10,6 +10,7 @@
 #include "alerts/scheduler.h"
 #include "app/archive_watch.h"
 #include "app/program_state.h"
+#include "app/start_load.h"
 #include "tray/popup_menu.h"
 #include "tray/tray_icon.h"
 #include "ui/alert_ports.h"
@@ -45,7 +46,9 @@ public:
         kBHelp,
     };
 
-    TFMain(ProgramState& state, Services& services);
+    // The start's reading of the settings and the archive, when begun
+    // before the window; else the window begins it as it is made.
+    TFMain(ProgramState& state, Services& services, std::unique_ptr<StartLoad> startLoad = nullptr);
     ~TFMain() override;
 
     void FormCreate();
@@ -111,6 +114,10 @@ private:
     void CreateTrayIcon();
     // Into the notification area, once.
     void ShowTrayIcon();
+    // The archive read at start, waited for (the window painting meanwhile)
+    // and shown, then the changes a crash left settled when there is no
+    // question to ask. Once; before anything reads the list.
+    void FinishLoad();
 
     // The messages that take more than a line.
     void OnCreate();
@@ -176,6 +183,7 @@ private:
     bool recoveryQuestionLeft_ = false;  // a recovery file on disk at creation: the start's rest asks
     win::UniqueFont font_;
     win::UniqueFont titleFont_;
+    std::unique_ptr<StartLoad> startLoad_;  // until the window is made
 };
 
 }  // namespace ricordex::ui

@@ -86,7 +86,7 @@ void TFMain::OnCreate() {
     timer1_.Bind(Handle());  // ticking once the start is finished
     application.SetStartRemainder([this] { FinishStart(); });
     FormCreate();
-    win::MarkStart("settings and archive");
+    win::MarkStart("settings");
 }
 
 void TFMain::OnTimer(UINT_PTR id) {
@@ -99,6 +99,7 @@ void TFMain::OnTimer(UINT_PTR id) {
 }
 
 void TFMain::OnSuspend() {
+    FinishLoad();
     // The machine may never wake (a battery that runs out): the next start
     // must know up to where the list was seen.
     RememberExaminedQuietly(false);
@@ -110,6 +111,7 @@ void TFMain::OnResume() {
     // where an alert would hold up the system's broadcast. An alert already
     // open keeps the timer held off. Both resume notices may come: the
     // second only starts the run again in the same minute.
+    FinishLoad();
     BeginRunAtResume(state_, services_);
     scheduler_.ClockChanged();
     scheduler_.NewRun();
@@ -128,6 +130,7 @@ void TFMain::OnEndSession(bool closeApp) {
     {
         const win::UniqueShutdownBlockReason reason =
             win::BlockShutdownWhile(Handle(), L"Salvataggio delle scadenze in corso...");
+        FinishLoad();
         SaveAtEndOfSession(state_, services_);
     }
     // An installer or an update closes the program and the session goes on:
@@ -155,6 +158,7 @@ void TFMain::OnClose() {
     }
     // Any other close request ends the program, once FormClose has saved;
     // what the save had to tell is shown before the window goes.
+    FinishLoad();
     FormClose();
     reports_.ShowAll();
     ::DestroyWindow(Handle());

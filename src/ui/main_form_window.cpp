@@ -78,7 +78,7 @@ HIMAGELIST StatusImages(UINT dpi) {
 
 }  // namespace
 
-TFMain::TFMain(ProgramState& state, Services& services)
+TFMain::TFMain(ProgramState& state, Services& services, std::unique_ptr<StartLoad> startLoad)
     : state_(state),
       services_(services),
       reports_([this] { ::PostMessageW(Handle(), kShowPendingReports, 0, 0); }),
@@ -90,7 +90,8 @@ TFMain::TFMain(ProgramState& state, Services& services)
       scheduler_({state.list, state.settings.suono, state.avvioProgramma, state.aggiornatoDaTimer, state.alertStamps,
                   state.examinedUpTo, state.loadIncomplete, state.missedUnnamed, postponed_},
                  services.clock, alertPorts_, unreadable_, [this](const std::string& text) { reports_.AddUnreadableRow(text); }),
-      archiveWatch_(services.files, [this] { ::PostMessageW(Handle(), kArchiveLooked, 0, 0); }) {
+      archiveWatch_(services.files, [this] { ::PostMessageW(Handle(), kArchiveLooked, 0, 0); }),
+      startLoad_(std::move(startLoad)) {
     services_.report = [this](const std::string& text) { reports_.Add(text); };
     try {
         postponed_ = Postponements::FromText(ReadPostponedAlerts(services.registry));
@@ -123,6 +124,11 @@ void TFMain::CreateControls() {
     const POINT at{centred.left, centred.top};
     FitWindowToClient(&at);
     listView1_.Attach(::GetDlgItem(Handle(), kListView1), imageList1_.get());
+    // Rows given to a list not yet on screen are laid out once; given
+    // after, the list is laid out again (its scroll bar comes). An archive
+    // not read yet (a large one, a slow network folder) comes as the start
+    // finishes, the window on screen meanwhile.
+    if (startLoad_ && startLoad_->Done()) FinishLoad();
     win::MarkStart("window's controls");
 }
 

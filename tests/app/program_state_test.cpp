@@ -2,6 +2,7 @@
 
 #include "app/archive_follow.h"
 #include "app/recovery_file.h"
+#include "app/start_load.h"
 
 #include <gtest/gtest.h>
 
@@ -64,6 +65,35 @@ TEST_F(Life, AnUnreadableArchiveStopsTheStartButKeepsTheStartStamp) {
                   "raggiungibile.");
     EXPECT_EQ(state_.avvioProgramma, "07/12/2026 09.41");
     EXPECT_EQ(state_.list.Count(), 0u);
+}
+
+// The start's load runs beside the making of the windows: what the
+// settings had to tell comes at once, the archive's rows and failure only
+// when the window finishes it, and a load that fails still takes the stamp.
+TEST_F(Life, TheStartsLoadTellsTheSettingsFirstAndTheArchiveWhenFinished) {
+    const auto collect = [this](const std::string& text) { reported_.push_back(text); };
+    registry_.keys[kSettingsKey]["Suono"] = std::uint32_t{1};
+    registry_.keys[kSettingsKey]["Avvio"] = std::uint32_t{2};
+    registry_.keys[kSettingsKey]["Dati"] = (dir_ / "missing" / "Ricordex.psc").wstring();
+    {
+        StartLoad load(state_, services_);
+        EXPECT_TRUE(load.ShowMainWindow());
+        load.TellSettings(collect);
+        load.TellSettings(collect);
+        EXPECT_EQ(reported_, std::vector<std::string>{"Invalid data type for 'Suono'"});
+        EXPECT_THROW(load.Finish(collect), InOutError);
+        EXPECT_EQ(reported_.size(), 1u);
+        EXPECT_TRUE(state_.loadIncomplete);
+        EXPECT_EQ(state_.avvioProgramma, "07/12/2026 09.41");
+    }
+    registry_.keys[kSettingsKey]["Dati"] = archive_.wstring();
+    WriteBytes(archive_, Record({"zucca", "", "", "", "", "", ""}) + BolloAuto());
+    StartLoad load(state_, services_);
+    load.Wait();
+    EXPECT_TRUE(load.Done());
+    load.Finish(collect);
+    EXPECT_EQ(state_.list.Count(), 2u);
+    EXPECT_FALSE(state_.loadIncomplete);
 }
 
 // A network folder before its network: the start fails, and once the
