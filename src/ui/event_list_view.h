@@ -44,11 +44,11 @@ public:
 
     ~EventListView();
     EventListView(const EventListView&) = delete;
+    EventListView& operator=(const EventListView&) = delete;
 
     // While the rows are being read (on another thread), the list shows
     // none and reads none; ChangeRows shows them again.
     void HoldRowsWhileReading() { rowsHeld_ = true; }
-    EventListView& operator=(const EventListView&) = delete;
 
     void SetCommands(ListCommands commands) { commands_ = std::move(commands); }
 
