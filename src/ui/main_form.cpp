@@ -116,6 +116,7 @@ void TFMain::FinishStart() {
 void TFMain::FormClose() { SaveOnClose(state_, services_); }
 
 void TFMain::BChiudiClick() {
+    FinishLoad();
     FormClose();
     win::Application::Instance().Minimize();
 }
@@ -217,11 +218,13 @@ bool TFMain::DialogOpen() const {
 
 void TFMain::BNuovoEventoClick() {
     if (BringWaitingBoxForward()) return;
+    FinishLoad();
     hiddenDialogs_.clear();  // opened afresh: nothing of the old one comes back later
     FDialog().OpenInsertMode();
 }
 
 void TFMain::BModificaEventoClick() {
+    FinishLoad();
     const std::optional<RowId> selected = listView1_.SelectedId();
     if (!selected) return;
     hiddenDialogs_.clear();
@@ -229,6 +232,7 @@ void TFMain::BModificaEventoClick() {
 }
 
 void TFMain::EliminaEvento() {
+    FinishLoad();
     listView1_.ChangeRows([this] {
         ricordex::EliminaEvento(state_, services_.questions, [this] { return listView1_.SelectedId(); });
     });
@@ -237,6 +241,7 @@ void TFMain::EliminaEvento() {
 
 void TFMain::BOpzioniClick() {
     if (BringWaitingBoxForward()) return;
+    FinishLoad();
     hiddenDialogs_.clear();
     FOpzioni().Open();
 }
@@ -249,6 +254,7 @@ void TFMain::BHelpClick() {
 }
 
 void TFMain::ListView1ColumnClick(int column) {
+    FinishLoad();
     listView1_.ChangeRows([&] { state_.list.SortBy(column); });
 }
 

@@ -116,7 +116,10 @@ private:
     void ShowTrayIcon();
     // The archive read at start, waited for (the window painting meanwhile)
     // and shown, then the changes a crash left settled when there is no
-    // question to ask. Once; before anything reads the list.
+    // question to ask. Once; before anything reads the list: the start's
+    // rest runs it, and so does every command that comes before the rest
+    // can run (a box open, a tray menu under it), a close, the end of the
+    // session, a sleep.
     void FinishLoad();
 
     // The messages that take more than a line.
