@@ -13,22 +13,34 @@ StartLoad::StartLoad(ProgramState& state, Services& services) {
         } catch (...) {
             failure_ = std::current_exception();
         }
-        done_ = true;
+        {
+            const std::lock_guard lock(mutex_);
+            done_ = true;
+        }
+        ended_.notify_all();
     });
 }
 
-StartLoad::~StartLoad() { Wait(); }
+StartLoad::~StartLoad() {
+    if (reading_.joinable()) reading_.join();
+}
+
+bool StartLoad::Done() const {
+    const std::lock_guard lock(mutex_);
+    return done_;
+}
 
 void StartLoad::TellSettings(const ErrorReport& report) {
     for (const std::string& text : std::exchange(settingsReports_, {})) report(text);
 }
 
 void StartLoad::Wait() {
-    if (reading_.joinable()) reading_.join();
+    std::unique_lock lock(mutex_);
+    ended_.wait(lock, [this] { return done_; });
 }
 
 void StartLoad::Finish(const ErrorReport& report) {
-    Wait();
+    if (reading_.joinable()) reading_.join();
     for (const std::string& text : std::exchange(loadReports_, {})) report(text);
     if (failure_) std::rethrow_exception(std::exchange(failure_, nullptr));
 }

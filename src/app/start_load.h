@@ -4,8 +4,9 @@
 // notification area. The archive is read on a thread of its own while the
 // windows are made and shown, and what the load had to tell waits for them.
 
-#include <atomic>
+#include <condition_variable>
 #include <exception>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -28,11 +29,12 @@ public:
     // What the settings had to tell (a value that could not be read), once.
     void TellSettings(const ErrorReport& report);
     // Whether the archive has been read (or its reading failed).
-    bool Done() const { return done_; }
-    // Waits for the archive; may wait on a network folder.
+    bool Done() const;
+    // Waits for the archive; may wait on a network folder. Any thread, any
+    // number of times at once.
     void Wait();
-    // After Wait: what the load had to tell, then its failure raised as
-    // LoadArchiveAtStart raises it.
+    // After Wait, once: what the load had to tell, then its failure raised
+    // as LoadArchiveAtStart raises it.
     void Finish(const ErrorReport& report);
 
 private:
@@ -40,7 +42,9 @@ private:
     std::vector<std::string> loadReports_;  // the reading's until it ends
     std::exception_ptr failure_;
     bool showMainWindow_ = false;
-    std::atomic<bool> done_ = false;
+    mutable std::mutex mutex_;
+    std::condition_variable ended_;
+    bool done_ = false;
     std::thread reading_;
 };
 

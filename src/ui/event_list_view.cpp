@@ -229,7 +229,7 @@ void EventListView::GetDisplayInfo(LVITEMW& item) {
 }
 
 int EventListView::FindItem(const NMLVFINDITEMW& find) const {
-    if ((find.lvfi.flags & (LVFI_STRING | LVFI_PARTIAL)) == 0 || find.lvfi.psz == nullptr) return -1;
+    if (rowsHeld_ || (find.lvfi.flags & (LVFI_STRING | LVFI_PARTIAL)) == 0 || find.lvfi.psz == nullptr) return -1;
     const std::string prefix = win::WideToCp1252(find.lvfi.psz);
     const auto start = static_cast<std::size_t>(std::max(find.iStart, 0));
     const std::optional<std::size_t> found =

@@ -45,11 +45,14 @@ void TFMain::FormCreate() {
     win::Application& application = win::Application::Instance();
     // Begun by the program's entry, before the windows; else read here.
     if (!startLoad_) {
-        startLoad_ = std::make_unique<StartLoad>(state_, services_);
+        startLoad_ = std::make_shared<StartLoad>(state_, services_);
         startLoad_->Wait();
     }
-    startLoad_->TellSettings([&](const std::string& text) { application.ShowError(text); });
     const bool showAtStart = startLoad_->ShowMainWindow();
+    // While the box is open, a message (a second start, a sleep) may
+    // finish the load.
+    const std::shared_ptr<StartLoad> load = startLoad_;
+    load->TellSettings([&](const std::string& text) { application.ShowError(text); });
     // A start into the notification area shows its icon first; one with
     // the window, the window first, the icon once it is on screen.
     if (!showAtStart) ShowTrayIcon();
@@ -58,7 +61,7 @@ void TFMain::FormCreate() {
     // Read by now, as a local archive usually is: shown with the window.
     // Else (a large one, a slow network folder) the window comes with an
     // empty list, filled once it is read.
-    if (startLoad_->Done()) {
+    if (!startLoad_ || startLoad_->Done()) {
         FinishLoad();
     } else {
         listView1_.HoldRowsWhileReading();
@@ -66,9 +69,14 @@ void TFMain::FormCreate() {
 }
 
 void TFMain::FinishLoad() {
-    const std::unique_ptr<StartLoad> load = std::move(startLoad_);
-    if (!load) return;
-    if (!load->Done()) services_.runFileWork([&] { load->Wait(); });
+    if (!startLoad_) return;
+    // Waited for painting. A message sent meanwhile (a resume, the end of
+    // the session) that needs the list waits the same way, in here again:
+    // the first wait to end shows the list, and the others find it shown.
+    const std::shared_ptr<StartLoad> load = startLoad_;
+    if (!load->Done()) services_.runFileWork([load] { load->Wait(); });
+    if (startLoad_ != load) return;
+    startLoad_.reset();
     // What the load has to tell, its failure included, is told once the
     // window (or the icon) is there: a box alone on the desktop, before
     // them, is easily lost. The rows read before a failure are shown.
@@ -107,8 +115,10 @@ void TFMain::FinishStart() {
     // changes stand on the base they were made against); once a run.
     if (!state_.recovery.ours && recoveryQuestionLeft_) {
         // Keys and clicks already on their way were meant for the window,
-        // not an answer to a question nobody has seen yet.
+        // not an answer to a question nobody has seen yet. What the load
+        // had to tell comes first, not over the question.
         win::DropPendingInput();
+        reports_.ShowAll();
         listView1_.ChangeRows([&] { OfferRecovery(state_, services_); });
     }
 }

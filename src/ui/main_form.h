@@ -119,7 +119,7 @@ private:
     // question to ask. Once; before anything reads the list: the start's
     // rest runs it, and so does every command that comes before the rest
     // can run (a box open, a tray menu under it), a close, the end of the
-    // session, a sleep.
+    // session, a return from sleep.
     void FinishLoad();
 
     // The messages that take more than a line.
@@ -186,7 +186,7 @@ private:
     bool recoveryQuestionLeft_ = false;  // a recovery file on disk at creation: the start's rest asks
     win::UniqueFont font_;
     win::UniqueFont titleFont_;
-    std::unique_ptr<StartLoad> startLoad_;  // until the window is made
+    std::shared_ptr<StartLoad> startLoad_;  // until the archive read at start is shown
 };
 
 }  // namespace ricordex::ui

@@ -99,7 +99,6 @@ void TFMain::OnTimer(UINT_PTR id) {
 }
 
 void TFMain::OnSuspend() {
-    FinishLoad();
     // The machine may never wake (a battery that runs out): the next start
     // must know up to where the list was seen.
     RememberExaminedQuietly(false);

@@ -1,5 +1,7 @@
 #include "ui/main_form.h"
 
+#include <thread>
+
 #include "support/archive_bytes.h"
 #include "win/main_form_fixture.h"
 
@@ -92,6 +94,48 @@ TEST_F(MainFormTest, WhatTheClosingSaveReportsIsShownBeforeTheWindowGoes) {
     ASSERT_EQ(errors_.size(), 1u);
     EXPECT_NE(errors_[0].find(L"Ricordex (1).psc"), std::wstring::npos) << errors_[0];
     EXPECT_EQ(ReadBytes(archive_).size(), 164u);
+}
+
+// A folder that does not answer at start: the window comes at once with an
+// empty list and no ticks; the rows come, and the ticks start, as the
+// start finishes, once the folder answers. A close meanwhile waits for the
+// read, and writes nothing over the archive it has not read.
+class StartReadingTest : public MainFormTest {
+protected:
+    void OpenWhileTheFolderHangs() {
+        WriteBytes(archive_, BolloAuto() + Record({"zucca", "", "", "", "", "", ""}));
+        files_.Hang(std::chrono::seconds(20));
+        form_ = std::make_unique<TFMain>(state_, services_, std::make_unique<StartLoad>(state_, services_));
+        ::ShowWindow(form_->Handle(), SW_SHOWNOACTIVATE);
+        EXPECT_EQ(ListView_GetItemCount(List()), 0);
+        EXPECT_FALSE(form_->Timer1().Enabled());
+        letGo_ = std::thread([this] {
+            ::Sleep(300);
+            files_.LetGo();
+        });
+    }
+    ~StartReadingTest() override {
+        if (letGo_.joinable()) letGo_.join();
+    }
+    std::thread letGo_;
+};
+
+TEST_F(StartReadingTest, TheRowsAndTheTicksComeAsTheStartFinishes) {
+    OpenWhileTheFolderHangs();
+    win::Application::Instance().FinishStart();
+    EXPECT_EQ(ListView_GetItemCount(List()), 2);
+    EXPECT_EQ(Cell(0, 0), L"Bollo auto");
+    EXPECT_TRUE(form_->Timer1().Enabled());
+}
+
+TEST_F(StartReadingTest, ACloseBeforeTheRowsWaitsForThem) {
+    OpenWhileTheFolderHangs();
+    const std::string before = ReadBytes(archive_);
+    ::SendMessageW(form_->Handle(), WM_CLOSE, 0, 0);
+    EXPECT_FALSE(::IsWindow(form_->Handle()));
+    EXPECT_EQ(state_.list.Count(), 2u);
+    EXPECT_EQ(ReadBytes(archive_), before);
+    EXPECT_TRUE(questions_.asked.empty());
 }
 
 // Started in the notification area, the window is made without its
