@@ -4,6 +4,7 @@
 
 #include <exception>
 #include <thread>
+#include <utility>
 
 #include "win/unique_handle.h"
 
@@ -25,9 +26,24 @@ void RunWhilePainting(const std::function<void()>& work) {
         ::SetEvent(done.get());
     });
     const HANDLE waited = done.get();
+    // Work that takes a moment shows the hourglass until it ends: the
+    // clicks and keys meanwhile wait. The pointer the user had comes back
+    // after it (and any move sets its own again).
+    struct Hourglass {
+        HCURSOR before = nullptr;
+        bool shown = false;
+        void Show() {
+            if (!std::exchange(shown, true)) before = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
+        }
+        ~Hourglass() {
+            if (shown) ::SetCursor(before);
+        }
+    } hourglass;
     // Woken by a paint or a sent message, and every so often all the same:
     // a look at the queue is what tells Windows the program still responds.
+    const ULONGLONG start = ::GetTickCount64();
     while (::MsgWaitForMultipleObjectsEx(1, &waited, 200, QS_PAINT | QS_SENDMESSAGE, 0) != WAIT_OBJECT_0) {
+        if (::GetTickCount64() - start >= 200) hourglass.Show();
         // A window that does not validate itself would paint forever: a
         // round of paints at a time.
         MSG message;

@@ -85,22 +85,50 @@ TEST_F(MainFormTest, AnotherPcsSaveIsFollowedOnceTheFolderAnswersAgain) {
     EXPECT_FALSE(state_.modificato);
 }
 
+// The pointer the window's thread shows, asked from another thread: the
+// question is answered on the window's thread, also while it waits.
+class PointerProbe {
+public:
+    PointerProbe() {
+        window_ = ::CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+        ::SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Answer));
+    }
+    ~PointerProbe() { ::DestroyWindow(window_); }
+    HCURSOR Ask() const { return reinterpret_cast<HCURSOR>(::SendMessageW(window_, WM_APP, 0, 0)); }
+
+private:
+    static LRESULT CALLBACK Answer(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+        if (message == WM_APP) return reinterpret_cast<LRESULT>(::GetCursor());
+        return ::DefWindowProcW(window, message, wParam, lParam);
+    }
+    HWND window_ = nullptr;
+};
+
 // A save waits for the folder (it must not give up on the user's changes),
-// off the window's thread: the window answers all along.
+// off the window's thread: the window answers all along, with the
+// hourglass, and the pointer comes back after.
 TEST_F(MainFormTest, ASaveWaitingOnTheFolderLeavesTheWindowAnswering) {
     Open();
     state_.list.AggiungiRiga({"nuovo", "", "", "", "", "", ""}, 0);
     state_.modificato = true;
     files_.Hang(30s);
     Prober prober(form_->Handle(), 1500ms);
-    std::thread network([this] {
-        std::this_thread::sleep_for(1500ms);
+    const PointerProbe pointer;
+    const HCURSOR arrow = ::SetCursor(::LoadCursorW(nullptr, IDC_ARROW));
+    HCURSOR whileWaiting = nullptr;
+    std::thread network([&] {
+        std::this_thread::sleep_for(1000ms);
+        whileWaiting = pointer.Ask();
+        std::this_thread::sleep_for(500ms);
         files_.LetGo();
     });
     const auto before = Clock::now();
     form_->FormClose();
     network.join();
     prober.Join();
+    EXPECT_EQ(whileWaiting, ::LoadCursorW(nullptr, IDC_WAIT));
+    EXPECT_EQ(::GetCursor(), ::LoadCursorW(nullptr, IDC_ARROW));
+    ::SetCursor(arrow);
     EXPECT_GE(Clock::now() - before, 1400ms) << "the save waited for the folder";
     EXPECT_GE(prober.Asked(), 5);
     EXPECT_EQ(prober.Unanswered(), 0);
