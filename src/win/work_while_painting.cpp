@@ -36,7 +36,8 @@ void RunWhilePainting(const std::function<void()>& work) {
             if (!std::exchange(shown, true)) before = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
         }
         ~Hourglass() {
-            if (shown) ::SetCursor(before);
+            // None before (the pointer was never over this program's windows): the arrow, never none.
+            if (shown) ::SetCursor(before != nullptr ? before : ::LoadCursorW(nullptr, IDC_ARROW));
         }
     } hourglass;
     // Woken by a paint or a sent message, and every so often all the same:
