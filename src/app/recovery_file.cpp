@@ -169,14 +169,7 @@ std::vector<RowTexts> TakeRecoveredStamps(ProgramState& state, const std::vector
 
 // The same events, whatever their stamps.
 bool SameEvents(const std::vector<RowTexts>& a, const std::vector<RowTexts>& b) {
-    if (a.size() != b.size()) return false;
-    std::unordered_map<std::string, long long> count;
-    for (const RowTexts& row : a) ++count[EventKey(row)];
-    for (const RowTexts& row : b) {
-        const auto found = count.find(EventKey(row));
-        if (found == count.end() || found->second-- == 0) return false;
-    }
-    return true;
+    return a.size() == b.size() && RowsBeyond(b, a).empty();
 }
 
 // The recovery files stay until the next change or save: a crash before
@@ -203,16 +196,7 @@ bool TakeUnreadRowsFromBase(ProgramState& state, Services& services, const Recov
         return false;
     }
     std::vector<RowTexts> rows = RowsOf(state.list);
-    std::unordered_map<std::string, long long> read;
-    for (const RowTexts& row : rows) ++read[EventKey(row)];
-    for (const RowTexts& row : base) {
-        const auto found = read.find(EventKey(row));
-        if (found != read.end() && found->second > 0) {
-            --found->second;
-        } else {
-            rows.push_back(row);
-        }
-    }
+    for (RowTexts& unread : RowsBeyond(base, rows)) rows.push_back(std::move(unread));
     ApplyRows(state.list, rows);
     state.base.SetRows(rows);
     ++state.base.version;

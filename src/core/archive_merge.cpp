@@ -35,6 +35,21 @@ std::vector<std::string> KeysOf(const std::vector<RowTexts>& rows) {
 
 }  // namespace
 
+std::vector<RowTexts> RowsBeyond(const std::vector<RowTexts>& rows, const std::vector<RowTexts>& other) {
+    std::unordered_map<std::string, long long> held;
+    for (const RowTexts& row : other) ++held[EventKey(row)];
+    std::vector<RowTexts> beyond;
+    for (const RowTexts& row : rows) {
+        const auto found = held.find(EventKey(row));
+        if (found != held.end() && found->second > 0) {
+            --found->second;
+        } else {
+            beyond.push_back(row);
+        }
+    }
+    return beyond;
+}
+
 // Joined with a separator no text holds.
 std::string EventKey(const RowTexts& row) {
     std::string key;

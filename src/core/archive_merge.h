@@ -36,6 +36,11 @@ inline constexpr long long kAnyStamp = 999'999'999'999'999;
 std::vector<RowTexts> MergeRows(const std::vector<RowTexts>& base, const std::vector<RowTexts>& theirs,
                                 const std::vector<RowTexts>& ours, long long notAfter = kAnyStamp);
 
+// The rows of `rows` that `other` does not hold, event by event and
+// counting identical rows (three of an event against one leave two), in
+// their order.
+std::vector<RowTexts> RowsBeyond(const std::vector<RowTexts>& rows, const std::vector<RowTexts>& other);
+
 // The six texts that make an event what it is, as one key.
 std::string EventKey(const RowTexts& row);
 std::string EventKey(const EventRow& row);

@@ -62,6 +62,10 @@ RecoveryClaim ClaimRecoveryFile(const std::filesystem::path& folder) {
     for (int slot = 1; slot <= kSlots; ++slot) {
         std::filesystem::path file = first;
         if (slot > 1) file.replace_filename(L"Ricordex-recupero-" + std::to_wstring(slot) + L".psc");
+        // Once one is claimed, only a file holding changes is worth a try:
+        // a start looks at the others' names, and opens nothing of theirs.
+        const bool changesLeft = HoldsChanges(file);
+        if (claimed && !changesLeft) continue;
         std::filesystem::path marker = file;
         marker += L".lock";
         UniqueFile held(::CreateFileW(marker.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
@@ -74,12 +78,9 @@ RecoveryClaim ClaimRecoveryFile(const std::filesystem::path& folder) {
         }
         // The lowest free one; but one that a program which ended left
         // changes in comes first, or they would never be offered.
-        const bool changesLeft = HoldsChanges(file);
-        if (!claimed || changesLeft) {
-            claim.file = std::move(file);
-            claim.marker_ = std::move(held);
-            claimed = true;
-        }
+        claim.file = std::move(file);
+        claim.marker_ = std::move(held);
+        claimed = true;
         if (changesLeft) break;
     }
     return claim;  // none free: the first, as before there were claims
