@@ -17,6 +17,12 @@ ArchiveLookRequest FollowRequest(const ProgramState& state, DateTime now) {
     // of what was read, the rows not read come in as another program's
     // additions, and the user's changes meanwhile stay.
     if (state.loadIncomplete) request.known.reset();
+    const ProgramState::BaseStampCheck& check = state.baseStampCheck;
+    if (request.known && check.version == state.base.version && !check.done && now > 0 &&
+        now - check.since >= kStampStep) {
+        request.known.reset();
+        request.checkingStamp = true;
+    }
     return request;
 }
 
@@ -57,10 +63,14 @@ bool FollowSeen(ProgramState& state, Services& services, const ArchiveLook& look
     state.ticksUnreachable = 0;
     // Taken before a save, a load or a merge: stale.
     if (look.request.baseVersion != state.base.version) return false;
+    ProgramState::BaseStampCheck& check = state.baseStampCheck;
+    if (check.version != state.base.version) check = {state.base.version, look.request.now, false};
     const bool loading = state.loadIncomplete;
-    if (!loading && look.sight.stamp == state.base.stamp) return false;
+    const bool checking = look.request.checkingStamp && look.sight.rows.has_value();
+    if (!loading && !checking && look.sight.stamp == state.base.stamp) return false;
     const DiskChange change =
         MergeSeenChanges(state.base, state.list, look.sight, LatestBelievedStamp(state, services.clock));
+    if (checking && change == DiskChange::kNone) check.done = true;
     if (loading) {
         // An archive not read whole at start, read now: loaded, unless it
         // still cannot be read (the next look tries again).

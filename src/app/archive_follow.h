@@ -19,6 +19,7 @@ struct ArchiveLookRequest {
     // while the list is not loaded whole: read at every look.
     std::optional<FileStamp> known;
     std::uint64_t baseVersion = 0;  // the base the look is for
+    bool checkingStamp = false;     // read although the stamp is the same
     DateTime now = 0;                // names the files a stopped swap left
 };
 
@@ -28,7 +29,12 @@ struct ArchiveLook {
     std::optional<std::string> told;  // an archive taken back from a stopped swap
 };
 
-// The look the program's state asks for now.
+// The look the program's state asks for now. The first look at least
+// kStampStep after a look first met the base reads the file whatever its
+// stamp: a save of the same size within the step of a coarse file system
+// clock (FAT, some network storage) is taken then, not at the next save.
+inline constexpr DateTime kStampStep = 3.0 / (24 * 60 * 60);
+
 ArchiveLookRequest FollowRequest(const ProgramState& state, DateTime now = 0);
 
 // Takes the look: the file's stamp and, when it changed and the request

@@ -116,10 +116,14 @@ DiskChange MergeSeenChanges(ArchiveBase& base, EventList& list, const ArchiveSig
     const std::optional<std::vector<RowTexts>>& theirs = sight.rows;
     // An emptied file would pass for the other program's deletions.
     if (!theirs || (theirs->empty() && !base.records.empty())) return DiskChange::kUnreadable;
+    const std::vector<RowTexts> baseRows = base.Rows();
+    if (SameRows(*theirs, baseRows)) {
+        // Touched, not changed: the base stays, under the file's stamp now.
+        if (std::exchange(base.stamp, sight.stamp) != sight.stamp) ++base.version;
+        return DiskChange::kNone;
+    }
     base.stamp = sight.stamp;
     ++base.version;
-    const std::vector<RowTexts> baseRows = base.Rows();
-    if (SameRows(*theirs, baseRows)) return DiskChange::kNone;  // touched, not changed
     const std::vector<RowTexts> merged = MergeRows(baseRows, *theirs, RowsOf(list), notAfter);
     base.SetRows(*theirs);
     ApplyRows(list, merged);

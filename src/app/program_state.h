@@ -42,6 +42,16 @@ struct ProgramState {
     // once each; and the ticks since the archive was last reached.
     std::set<std::filesystem::path> unreadableCopies;
     int ticksUnreachable = 0;
+    // A file system's clock may step by seconds (FAT's two, some network
+    // storage's one): another save of the same size within the step of
+    // the one last read or written leaves the file's stamp as it was. The
+    // first look a few seconds after the base was taken reads the file all
+    // the same, once (app/archive_follow.h).
+    struct BaseStampCheck {
+        std::optional<std::uint64_t> version;  // the base it is for
+        DateTime since = 0;                    // when a look first met that base
+        bool done = false;
+    } baseStampCheck;
     // The recovery file of the changes not yet saved (app/recovery_file.h).
     RecoveryTrack recovery;
     // The alerts missed that their box could only count, not name: the

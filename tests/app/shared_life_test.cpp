@@ -185,7 +185,7 @@ constexpr char kNotYet[] = "sync,removal";
 
 struct Switches {
     bool crash = true, power = true, lies = true, busy = true, session = true, skew = true, sync = true,
-         removal = true;
+         removal = true, coarse = true;
     static Switches FromEnvironment() {
         Switches on;
         const char* without = std::getenv("RICORDEX_LIFE_WITHOUT");
@@ -199,6 +199,7 @@ struct Switches {
         on.skew = !has("skew");
         on.sync = !has("sync");
         on.removal = !has("removal");
+        on.coarse = !has("coarse");
         return on;
     }
 };
@@ -209,11 +210,13 @@ public:
     explicit Life(std::uint64_t seed, bool tell) : random_(seed), tell_(tell) {
         onShare_ = !kOn.sync || Chance(0.5);
         const int count = Chance(0.7) ? 2 : 3;
+        share_.stampStep = kOn.coarse && Chance(0.3) ? 6 : 1;
         for (int i = 0; i < count; ++i) {
             auto pc = std::make_unique<Pc>();
             pc->index = i;
             pc->name = std::string("PC-") + "ABC"[i];
             pc->folder = onShare_ ? &share_ : &pc->own;
+            pc->own.stampStep = share_.stampStep;
             pc->clockSkew = kOn.skew && Chance(0.5) ? Uniform(-0.2, 0.2) : 0;
             pc->registry.keys[kSettingsKey]["Dati"] = std::wstring(kArchive.begin(), kArchive.end());
             pc->faults.random = &random_;

@@ -34,6 +34,9 @@ struct DiskFile {
 struct Disk {
     std::map<std::string, DiskFile> files;
     std::int64_t step = 0;
+    // A file system whose clock steps coarsely (FAT, some network storage):
+    // the stamps of writes within as many steps read alike.
+    std::int64_t stampStep = 1;
     // The archive's lock on this disk: the PC holding it, and until when a
     // dead PC keeps it (a share notices late that a PC lost its power).
     int lockHolder = -1;
@@ -77,7 +80,7 @@ public:
         const Disk& disk = DiskOf(path);
         const auto found = disk.files.find(path.string());
         if (found == disk.files.end()) return std::nullopt;
-        return FileStamp{found->second.bytes.size(), found->second.written};
+        return FileStamp{found->second.bytes.size(), found->second.written / disk.stampStep};
     }
     std::unique_ptr<InputFile> OpenOrCreate(const std::filesystem::path& path) override {
         Step("open", true);
