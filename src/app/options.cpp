@@ -1,6 +1,7 @@
 #include "app/options.h"
 
 #include "app/archive_recovery.h"
+#include "app/lock_takeover_note.h"
 #include "app/recovery_file.h"
 #include "app/settings.h"
 #include "core/archive.h"
@@ -18,7 +19,8 @@ namespace {
 bool WriteListAsNewArchiveHere(const EventList& list, ArchiveBase& base, Services& services,
                                const std::filesystem::path& archive) {
     if (services.files.Exists(archive)) return false;
-    const std::unique_ptr<ArchiveLock> lock = LockArchive(services.files, archive, services.report);
+    LockTakeoverNote takeover(services);
+    const std::unique_ptr<ArchiveLock> lock = LockArchive(services.files, archive, takeover.Taker());
     // A swap stopped there half-way: that archive is loaded, not written over.
     if (const std::optional<std::string> told = TakeBackStoppedSwap(services.files, archive, services.clock.Now());
         told && services.report) {
@@ -27,6 +29,7 @@ bool WriteListAsNewArchiveHere(const EventList& list, ArchiveBase& base, Service
     if (services.files.Exists(archive)) return false;
     ScriviRecord(list, services.files, archive);
     RememberBase(base, list, services.files, archive);
+    takeover.Saved();
     return true;
 }
 

@@ -9,6 +9,7 @@
 
 #include "app/archive_recovery.h"
 #include "app/last_save.h"
+#include "app/lock_takeover_note.h"
 #include "app/recovery_file.h"
 #include "core/archive.h"
 #include "core/archive_lock.h"
@@ -88,7 +89,8 @@ void WriteArchiveHere(ProgramState& state, Services& services, Written written) 
     // Nothing is written to a read-only archive, nor beside it.
     if (services.files.IsReadOnly(archive)) throw ReadOnlyFileError(archive);
     // Two programs on one shared archive merge and write in turn.
-    const std::unique_ptr<ArchiveLock> lock = LockArchive(services.files, archive, services.report);
+    LockTakeoverNote takeover(services);
+    const std::unique_ptr<ArchiveLock> lock = LockArchive(services.files, archive, takeover.Taker());
     // Another program's swap stopped half-way: its archive is taken back
     // and merged like any, never written over.
     if (const std::optional<std::string> told = TakeBackStoppedSwap(services.files, archive, services.clock.Now());
@@ -107,6 +109,7 @@ void WriteArchiveHere(ProgramState& state, Services& services, Written written) 
     for (int turn = 1;; ++turn) {
         try {
             MergeAndWrite(state, services, written, archive, keptAside);
+            takeover.Saved();
             return;
         } catch (const TargetAppearedError&) {
             if (turn == 3) throw;
@@ -126,9 +129,10 @@ void WriteArchive(ProgramState& state, Services& services, Written written) {
     }
     ProgramState work = state;
     const std::uint64_t revision = state.list.Revision();
-    std::vector<std::string> reports;
+    std::vector<std::string> reports, informs;
     Services workServices = services;
     workServices.report = [&reports](const std::string& text) { reports.push_back(text); };
+    workServices.inform = [&informs](const std::string& text) { informs.push_back(text); };
     std::exception_ptr failure;
     services.runFileWork([&] {
         try {
@@ -149,6 +153,10 @@ void WriteArchive(ProgramState& state, Services& services, Written written) {
     state.unreadableCopies = std::move(work.unreadableCopies);
     if (services.report) {
         for (const std::string& text : reports) services.report(text);
+    }
+    const ErrorReport& inform = services.inform ? services.inform : services.report;
+    if (inform) {
+        for (const std::string& text : informs) inform(text);
     }
     if (failure) std::rethrow_exception(failure);
 }

@@ -98,6 +98,10 @@ struct Services {
     std::function<void(const std::function<void()>&)> runFileWork = {};
     // This PC's name, as sync clients put it in a conflicted copy's name.
     std::wstring computerName = {};
+    // Tells the user of what went well although it looked wrong (a lock
+    // left behind, taken over): an information box; through `report` when
+    // empty.
+    ErrorReport inform = {};
 };
 
 // The deciding steps of the main window's creation: settings, start stamp,

@@ -93,6 +93,7 @@ TFMain::TFMain(ProgramState& state, Services& services, std::unique_ptr<StartLoa
       archiveWatch_(services.files, [this] { ::PostMessageW(Handle(), kArchiveLooked, 0, 0); }),
       startLoad_(std::move(startLoad)) {
     services_.report = [this](const std::string& text) { reports_.Add(text); };
+    services_.inform = [this](const std::string& text) { reports_.AddNotice(text); };
     try {
         postponed_ = Postponements::FromText(ReadPostponedAlerts(services.registry));
     } catch (const RegistryError& error) {

@@ -11,7 +11,12 @@ void PendingReports::AddUnreadableRow(const std::string& text) {
 }
 
 void PendingReports::Add(const std::string& text) {
-    others_.push_back(text);
+    others_.emplace_back(text, false);
+    if (rows_.size() + others_.size() == 1) wake_();
+}
+
+void PendingReports::AddNotice(const std::string& text) {
+    others_.emplace_back(text, true);
     if (rows_.size() + others_.size() == 1) wake_();
 }
 
@@ -22,9 +27,10 @@ void PendingReports::ShowAll() {
     showing_ = true;
     while (!rows_.empty() || !others_.empty()) {
         if (!others_.empty()) {
-            const std::string text = others_.front();
+            const auto [text, notice] = others_.front();
             others_.erase(others_.begin());
-            win::Application::Instance().ShowError(text);
+            win::Application& application = win::Application::Instance();
+            notice ? application.ShowNotice(text) : application.ShowError(text);
             continue;
         }
         const std::string text = UnreadableRowsText(rows_.front(), rows_.size() - 1);

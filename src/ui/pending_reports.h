@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace ricordex::ui {
@@ -18,6 +19,8 @@ public:
 
     void AddUnreadableRow(const std::string& text);
     void Add(const std::string& text);
+    // Information, not an error: in a box with the information icon.
+    void AddNotice(const std::string& text);
     // The texts gathered so far, in one error box; those found while it is
     // open come in the next one.
     void ShowAll();
@@ -25,7 +28,7 @@ public:
 private:
     std::function<void()> wake_;
     std::vector<std::string> rows_;
-    std::vector<std::string> others_;
+    std::vector<std::pair<std::string, bool>> others_;  // and whether a notice
     bool showing_ = false;
 };
 

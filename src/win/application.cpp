@@ -61,26 +61,29 @@ void Application::ProcessMessages() {
     }
 }
 
-void Application::ShowError(const std::string& message) {
-    const std::wstring text = Cp1252ToWide(ErrorBoxText(message));
+void Application::ShowError(const std::string& message) { ShowBox(Cp1252ToWide(ErrorBoxText(message)), MB_ICONERROR); }
+
+void Application::ShowNotice(const std::string& message) { ShowBox(Cp1252ToWide(message), MB_ICONINFORMATION); }
+
+void Application::ShowBox(const std::wstring& text, UINT icon) {
     if (errorSink_) {
         errorSink_(text);
         return;
     }
-    // An error raised while a box is open (by a tick or a paint in the
+    // A text that comes while a box is open (from a tick or a paint in the
     // box's own loop) waits for it: never one box over another.
-    queuedErrors_.push_back(text);
+    queuedBoxes_.emplace_back(text, icon);
     if (errorBoxOpen_) return;
     errorBoxOpen_ = true;
-    while (!queuedErrors_.empty()) {
-        const std::wstring next = std::move(queuedErrors_.front());
-        queuedErrors_.pop_front();
+    while (!queuedBoxes_.empty()) {
+        const auto [next, nextIcon] = std::move(queuedBoxes_.front());
+        queuedBoxes_.pop_front();
         HWND owner = mainForm_ != nullptr && ::IsWindowVisible(mainForm_) ? mainForm_ : Handle();
         // With every form in the notification area, the box's owner is
         // hidden: only on top is it seen, and the forms wait for it.
         const UINT onTop = AnyFormVisible() ? 0 : MB_TOPMOST;
         const FormsWaitingFor box(owner);
-        ShowMessageBox({owner, next, title_, MB_OK | MB_ICONERROR | onTop, LANG_NEUTRAL});
+        ShowMessageBox({owner, next, title_, MB_OK | nextIcon | onTop, LANG_NEUTRAL});
     }
     errorBoxOpen_ = false;
 }

@@ -8,6 +8,7 @@
 #include <exception>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "win/window.h"
@@ -40,6 +41,9 @@ public:
     // waits for it: never one box over another.
     void ShowError(const std::string& text);
     void HandleException(const std::exception& error) { ShowError(error.what()); }
+    // The same with the information icon, the text as it is: what went
+    // well although it looked wrong.
+    void ShowNotice(const std::string& text);
     // Tests take the reports instead of a box.
     using ErrorSink = std::function<void(const std::wstring& text)>;
     void SetErrorSink(ErrorSink sink) { errorSink_ = std::move(sink); }
@@ -99,7 +103,8 @@ private:
     HWND mainForm_ = nullptr;
     bool showMainForm_ = true;
     ErrorSink errorSink_;
-    std::deque<std::wstring> queuedErrors_;
+    void ShowBox(const std::wstring& text, UINT icon);
+    std::deque<std::pair<std::wstring, UINT>> queuedBoxes_;
     bool errorBoxOpen_ = false;
     std::vector<HWND> forms_;
     HWND lastActiveForm_ = nullptr;

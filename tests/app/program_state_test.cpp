@@ -37,6 +37,52 @@ protected:
     std::vector<std::string> reported_;
 };
 
+// A lock left behind by a program that stopped, taken over by a save: the
+// archive's files, and the lock as it was found.
+class LockLeftBehind final : public ArchiveFiles {
+public:
+    explicit LockLeftBehind(ArchiveFiles& real) : real_(real) {}
+    std::unique_ptr<InputFile> OpenOrCreate(const std::filesystem::path& path) override { return real_.OpenOrCreate(path); }
+    std::unique_ptr<InputFile> OpenExisting(const std::filesystem::path& path) override { return real_.OpenExisting(path); }
+    bool Exists(const std::filesystem::path& path) override { return real_.Exists(path); }
+    void CopyToNew(const std::filesystem::path& from, const std::filesystem::path& to) override { real_.CopyToNew(from, to); }
+    std::unique_ptr<OutputFile> CreateReplacement(const std::filesystem::path& path) override {
+        if (refused) throw InOutError(InOutError::kAccessDenied);
+        return real_.CreateReplacement(path);
+    }
+    std::unique_ptr<ArchiveLock> Lock(const std::filesystem::path&) override {
+        auto lock = std::make_unique<ArchiveLock>();
+        lock->takenOver = "Il blocco \xE8 stato ignorato.";
+        return lock;
+    }
+    bool refused = false;
+
+private:
+    ArchiveFiles& real_;
+};
+
+// That is no error: it is told as information once the save went through,
+// and says so; a save that fails tells it beside its failure, as it was.
+TEST_F(Life, ALockTakenOverIsToldWithWhatBecameOfTheSave) {
+    WriteBytes(archive_, BolloAuto());
+    ASSERT_TRUE(Start());
+    LockLeftBehind files(files_);
+    Services services{registry_, files, clock_, questions_, L"C:\\Ricordex\\"};
+    std::vector<std::string> errors, notices;
+    services.report = [&errors](const std::string& text) { errors.push_back(text); };
+    services.inform = [&notices](const std::string& text) { notices.push_back(text); };
+    state_.modificato = true;
+    SaveArchive(state_, services);
+    EXPECT_EQ(errors, std::vector<std::string>{});
+    EXPECT_EQ(notices, std::vector<std::string>{"Il blocco \xE8 stato ignorato. L'archivio \xE8 stato salvato."});
+
+    notices.clear();
+    files.refused = true;
+    EXPECT_THROW(SaveArchive(state_, services), InOutError);
+    EXPECT_EQ(errors, std::vector<std::string>{"Il blocco \xE8 stato ignorato."});
+    EXPECT_EQ(notices, std::vector<std::string>{});
+}
+
 TEST_F(Life, StartLoadsTheArchiveInDescriptionOrderAndTakesTheStartStamp) {
     WriteBytes(archive_, Record({"zucca", "", "", "", "", "", ""}) + BolloAuto());
     state_.modificato = state_.aggiornatoDaTimer = true;
