@@ -62,9 +62,11 @@ void WriteFile(ArchiveFiles& files, const std::filesystem::path& path, const cha
     file->Commit();
 }
 
-// The changes themselves go first: a write cut short between the two
-// files leaves a base older than the changes, which merges an event
-// another PC added twice rather than undoing it.
+// A new base goes beside the old one, then the changes, then the base takes
+// its name. A crash between the changes and their base would leave the
+// changes with the base before it: every event the archive gained between
+// the two (merged in from another PC) would pass for this PC's own
+// addition, and come back after that PC deleted it.
 void WriteRecovery(ProgramState& state, Services& services, const RecoveryFiles& paths) {
     RecoveryTrack& track = state.recovery;
     const std::filesystem::path archive = state.settings.dati;
@@ -73,13 +75,31 @@ void WriteRecovery(ProgramState& state, Services& services, const RecoveryFiles&
         WriteFile(services.files, paths.archive, reinterpret_cast<const char*>(name.data()), name.size());
         track.archive = archive;
     }
+    const std::size_t base = std::hash<std::string>{}(state.base.records);
+    const bool newBase = track.base != base;
+    if (newBase) WriteFile(services.files, paths.nextBase, state.base.records.data(), state.base.records.size());
     ScriviRecord(state.list, services.files, paths.rows);
     track.revision = state.list.Revision();
     track.keptFor = archive;
-    const std::size_t base = std::hash<std::string>{}(state.base.records);
-    if (track.base != base) {
-        WriteFile(services.files, paths.base, state.base.records.data(), state.base.records.size());
+    if (newBase) {
+        services.files.Remove(paths.base);
+        services.files.RenameToNew(paths.nextBase, paths.base);
         track.base = base;
+    }
+}
+
+// A write of the changes that stopped beside a new base: the base is theirs
+// when the changes were written after it (or when the old base was already
+// gone), else it is dropped. A disk that cannot tell the order keeps the old
+// one: the changes then merge as they did before the new base was read.
+void SettleNextBase(ArchiveFiles& files, const RecoveryFiles& paths) {
+    if (!files.Exists(paths.nextBase)) return;
+    const std::optional<FileStamp> changes = files.StampOf(paths.rows), next = files.StampOf(paths.nextBase);
+    if (!files.Exists(paths.base) || (changes && next && changes->lastWrite > next->lastWrite)) {
+        files.Remove(paths.base);
+        files.RenameToNew(paths.nextBase, paths.base);
+    } else {
+        files.Remove(paths.nextBase);
     }
 }
 
@@ -112,10 +132,11 @@ void Forget(RecoveryTrack& track) {
 void RemoveRecovery(ProgramState& state, Services& services, const RecoveryFiles& paths) {
     services.files.Remove(paths.rows);
     services.files.Remove(paths.base);
+    services.files.Remove(paths.nextBase);
     services.files.Remove(paths.archive);
     // What a write cut short left beside them would pass, at the next
     // start, for the files of a swap that stopped.
-    for (const std::filesystem::path& file : {paths.rows, paths.base, paths.archive}) {
+    for (const std::filesystem::path& file : {paths.rows, paths.base, paths.nextBase, paths.archive}) {
         services.files.Remove(ReplacementName(file));
         services.files.Remove(BackupName(file));
     }
@@ -211,7 +232,9 @@ RecoveryFiles RecoveryFilesOf(const std::filesystem::path& recoveryFile) {
     std::filesystem::path base = recoveryFile.stem();
     base += "-base";
     base += recoveryFile.extension();
-    return {recoveryFile, archive, recoveryFile.parent_path() / base};
+    std::filesystem::path nextBase = recoveryFile.parent_path() / base;
+    nextBase += ".next";
+    return {recoveryFile, archive, recoveryFile.parent_path() / base, nextBase};
 }
 
 bool RecoveryOnDisk(Services& services) {
@@ -237,6 +260,7 @@ void OfferRecovery(ProgramState& state, Services& services) {
         for (const std::filesystem::path& file : {paths.rows, paths.base, paths.archive}) {
             TakeBackStoppedWrite(services.files, file);
         }
+        SettleNextBase(services.files, paths);
         if (!services.files.Exists(paths.rows)) {
             state.recovery.ours = true;
             return;

@@ -12,7 +12,12 @@
 //                                 from (what it held when last read or
 //                                 written): what another PC saved to a
 //                                 shared archive meanwhile is merged with
-//                                 the changes, not undone by them.
+//                                 the changes, not undone by them. A new
+//                                 base is written before the changes, as
+//                                 "Ricordex-recupero-base.psc.next", and
+//                                 takes its name after them: the changes
+//                                 are never met with a base they were not
+//                                 made against.
 
 #include <cstdint>
 #include <filesystem>
@@ -47,6 +52,7 @@ struct RecoveryFiles {
     std::filesystem::path rows;     // the list
     std::filesystem::path archive;  // the archive's path
     std::filesystem::path base;     // the rows the changes started from
+    std::filesystem::path nextBase; // a new base, until the changes made against it are written
 };
 RecoveryFiles RecoveryFilesOf(const std::filesystem::path& recoveryFile);
 

@@ -330,13 +330,13 @@ TEST_F(Recovery, ATickThatStampsSeveralRowsWritesOnce) {
     KeepRecovery(state_, services);
     EXPECT_EQ(counting.made["Ricordex-recupero.psc"], 1);
     EXPECT_EQ(counting.made["Ricordex-recupero.txt"], 1);
-    EXPECT_EQ(counting.made["Ricordex-recupero-base.psc"], 1);
+    EXPECT_EQ(counting.made["Ricordex-recupero-base.psc.next"], 1);
     // The next change writes the list only: the archive and the base are as written.
     state_.list.SetStamp(0, "07/12/2026 09.50");
     KeepRecovery(state_, services);
     EXPECT_EQ(counting.made["Ricordex-recupero.psc"], 2);
     EXPECT_EQ(counting.made["Ricordex-recupero.txt"], 1);
-    EXPECT_EQ(counting.made["Ricordex-recupero-base.psc"], 1);
+    EXPECT_EQ(counting.made["Ricordex-recupero-base.psc.next"], 1);
 }
 
 // Another PC saved the shared archive after this one's last save and
@@ -360,6 +360,39 @@ TEST_F(Recovery, WhatAnotherPcSavedMeanwhileIsMergedWithTheChanges) {
     Start();
     EXPECT_TRUE(questions_.asked.empty());
     EXPECT_TRUE(NoRecovery());
+}
+
+// A crash while the changes are written beside a new base (the archive
+// gained "Nuovo" from another PC since the last write): the changes meet the
+// base they were made against, whichever of the two the crash left behind.
+// With the other, "Nuovo" came back after that PC deleted it, or was lost
+// while that PC kept it.
+TEST_F(Recovery, ACrashBetweenTheChangesAndTheirNewBaseMeetsThemWithTheirOwn) {
+    const std::string before = Records({Row("Affitto")}), after = Records({Row("Affitto"), Row("Nuovo")});
+    const struct {
+        const char* crash;
+        std::string changes, archive;
+        Names restored;
+    } cases[] = {
+        {"after the changes", Records({Row("Affitto"), Row("Mio"), Row("Nuovo")}), before, {"Affitto", "Mio"}},
+        {"before the changes", Records({Row("Affitto"), Row("Mio")}), after, {"Affitto", "Mio", "Nuovo"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.crash);
+        WriteBytes(recovery_.base, before);
+        WriteBytes(recovery_.nextBase, after);
+        LeaveRecovery(c.changes, archive_);
+        const auto baseWritten = std::filesystem::last_write_time(recovery_.nextBase);
+        const auto changesWritten = c.crash == std::string("after the changes") ? baseWritten + std::chrono::seconds(1)
+                                                                                : baseWritten - std::chrono::seconds(1);
+        std::filesystem::last_write_time(recovery_.rows, changesWritten);
+        WriteBytes(archive_, c.archive);
+        Start();
+        EXPECT_TRUE(Offered());
+        EXPECT_EQ(Descriptions(state_.list), c.restored);
+        EXPECT_FALSE(std::filesystem::exists(recovery_.nextBase));
+        SaveOnClose(state_, services_);
+    }
 }
 
 // The alerts given before the crash are this run's own once taken back:
