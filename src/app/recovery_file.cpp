@@ -128,15 +128,23 @@ void Forget(RecoveryTrack& track) {
 }
 
 // The changes first: a removal cut short leaves a base or a name alone,
-// which the next write replaces.
+// which the next write replaces. Before them, what a write of theirs cut
+// short left beside them: with the changes gone, it would pass at the next
+// start for a write that stopped in its swap, and be taken for them (an
+// empty one for a list emptied).
 void RemoveRecovery(ProgramState& state, Services& services, const RecoveryFiles& paths) {
+    const auto removeIfThere = [&services](const std::filesystem::path& file) {
+        if (services.files.Exists(file)) services.files.Remove(file);
+    };
+    removeIfThere(ReplacementName(paths.rows));
+    removeIfThere(BackupName(paths.rows));
     services.files.Remove(paths.rows);
     services.files.Remove(paths.base);
     services.files.Remove(paths.nextBase);
     services.files.Remove(paths.archive);
-    // What a write cut short left beside them would pass, at the next
-    // start, for the files of a swap that stopped.
-    for (const std::filesystem::path& file : {paths.rows, paths.base, paths.nextBase, paths.archive}) {
+    // What the other files' writes cut short left beside them would pass,
+    // at the next start, for the files of a swap that stopped.
+    for (const std::filesystem::path& file : {paths.base, paths.nextBase, paths.archive}) {
         services.files.Remove(ReplacementName(file));
         services.files.Remove(BackupName(file));
     }

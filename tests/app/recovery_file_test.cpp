@@ -51,7 +51,8 @@ std::string Utf8(const std::filesystem::path& path) {
     return std::string(text.begin(), text.end());
 }
 
-// Archive files that count the new files made, by name.
+// Archive files that count the new files made, by name, and may refuse to
+// remove one.
 class CountingFiles final : public ArchiveFiles {
 public:
     explicit CountingFiles(ArchiveFiles& real) : real_(real) {}
@@ -64,12 +65,16 @@ public:
     void RenameToNew(const std::filesystem::path& from, const std::filesystem::path& to) override {
         real_.RenameToNew(from, to);
     }
-    void Remove(const std::filesystem::path& p) override { real_.Remove(p); }
+    void Remove(const std::filesystem::path& p) override {
+        if (p == refusedRemoval) throw InOutError(InOutError::kAccessDenied);
+        real_.Remove(p);
+    }
     std::unique_ptr<OutputFile> CreateReplacement(const std::filesystem::path& p) override {
         ++made[p.filename().string()];
         return real_.CreateReplacement(p);
     }
     std::map<std::string, int> made;
+    std::filesystem::path refusedRemoval;
 
 private:
     ArchiveFiles& real_;
@@ -393,6 +398,26 @@ TEST_F(Recovery, ACrashBetweenTheChangesAndTheirNewBaseMeetsThemWithTheirOwn) {
         EXPECT_FALSE(std::filesystem::exists(recovery_.nextBase));
         SaveOnClose(state_, services_);
     }
+}
+
+// A write of the changes cut short before its swap leaves its new file
+// beside them; a save then removes them, and its removal stops after the
+// changes. The next start offers nothing: the new file goes with the
+// changes, not after them, where it passed for a write that stopped (empty,
+// for a list emptied: every event of the base was deleted).
+TEST_F(Recovery, ARemovalCutShortLeavesNoWriteCutShortBehind) {
+    WriteBytes(archive_, Records({Row("Affitto"), Row("Bollo auto")}));
+    Start();
+    Add("Canone");
+    WriteBytes(ReplacementName(recovery_.rows), "");
+    CountingFiles refusing(files_);
+    refusing.refusedRemoval = recovery_.base;
+    Services saving{registry_, refusing, clock_, questions_, L"C:\\Ricordex\\", nullptr, recovery_.rows};
+    SaveOnClose(state_, saving);
+    ASSERT_TRUE(std::filesystem::exists(recovery_.base));
+    Start();
+    EXPECT_TRUE(questions_.asked.empty());
+    EXPECT_EQ(Descriptions(state_.list), (Names{"Affitto", "Bollo auto", "Canone"}));
 }
 
 // The alerts given before the crash are this run's own once taken back:
