@@ -18,8 +18,9 @@ ArchiveLookRequest FollowRequest(const ProgramState& state, DateTime now) {
     // additions, and the user's changes meanwhile stay.
     if (state.loadIncomplete) request.known.reset();
     const ProgramState::BaseStampCheck& check = state.baseStampCheck;
+    // A clock set back meanwhile (the end of summer time) does not hold it off.
     if (request.known && check.version == state.base.version && !check.done && now > 0 &&
-        now - check.since >= kStampStep) {
+        (now - check.since >= kStampStep || now < check.since)) {
         request.known.reset();
         request.checkingStamp = true;
     }

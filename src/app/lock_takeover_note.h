@@ -21,7 +21,11 @@ public:
         if (text_.empty()) return;
         const ErrorReport& tell =
             std::uncaught_exceptions() > failures_ || !services_.inform ? services_.report : services_.inform;
-        if (tell) tell(saved_ ? text_ + " L'archivio \xE8 stato salvato." : text_);
+        try {
+            if (tell) tell(saved_ ? text_ + " L'archivio \xE8 stato salvato." : text_);
+        } catch (...) {
+            // Out of memory: the note is lost, not the program.
+        }
     }
 
     // The write went through.

@@ -38,6 +38,7 @@ private:
 TFMain::~TFMain() {
     win::Application::Instance().SetStartRemainder(nullptr);
     services_.report = nullptr;
+    services_.inform = nullptr;
     services_.runFileWork = nullptr;
 }
 

@@ -21,8 +21,9 @@ public:
     void Add(const std::string& text);
     // Information, not an error: in a box with the information icon.
     void AddNotice(const std::string& text);
-    // The texts gathered so far, in one error box; those found while it is
-    // open come in the next one.
+    // The texts gathered so far: the unreadable rows in one error box, the
+    // others each in its own (an error's or a notice's); those found while a
+    // box is open come after it.
     void ShowAll();
 
 private:

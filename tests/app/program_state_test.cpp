@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <thread>
+
 #include "core/archive.h"
 #include "core/retrying_files.h"
 #include "core/std_archive_files.h"
@@ -67,20 +70,27 @@ TEST_F(Life, ALockTakenOverIsToldWithWhatBecameOfTheSave) {
     WriteBytes(archive_, BolloAuto());
     ASSERT_TRUE(Start());
     LockLeftBehind files(files_);
-    Services services{registry_, files, clock_, questions_, L"C:\\Ricordex\\"};
-    std::vector<std::string> errors, notices;
-    services.report = [&errors](const std::string& text) { errors.push_back(text); };
-    services.inform = [&notices](const std::string& text) { notices.push_back(text); };
-    state_.modificato = true;
-    SaveArchive(state_, services);
-    EXPECT_EQ(errors, std::vector<std::string>{});
-    EXPECT_EQ(notices, std::vector<std::string>{"Il blocco \xE8 stato ignorato. L'archivio \xE8 stato salvato."});
+    // Right here, and as the window runs it, on a thread of its own.
+    for (const bool elsewhere : {false, true}) {
+        SCOPED_TRACE(elsewhere);
+        Services services{registry_, files, clock_, questions_, L"C:\\Ricordex\\"};
+        if (elsewhere) services.runFileWork = [](const std::function<void()>& work) { std::thread(work).join(); };
+        std::vector<std::string> errors, notices;
+        services.report = [&errors](const std::string& text) { errors.push_back(text); };
+        services.inform = [&notices](const std::string& text) { notices.push_back(text); };
+        files.refused = false;
+        state_.modificato = true;
+        SaveArchive(state_, services);
+        EXPECT_EQ(errors, std::vector<std::string>{});
+        EXPECT_EQ(notices, std::vector<std::string>{"Il blocco \xE8 stato ignorato. L'archivio \xE8 stato salvato."});
 
-    notices.clear();
-    files.refused = true;
-    EXPECT_THROW(SaveArchive(state_, services), InOutError);
-    EXPECT_EQ(errors, std::vector<std::string>{"Il blocco \xE8 stato ignorato."});
-    EXPECT_EQ(notices, std::vector<std::string>{});
+        notices.clear();
+        files.refused = true;
+        state_.modificato = true;
+        EXPECT_THROW(SaveArchive(state_, services), InOutError);
+        EXPECT_EQ(errors, std::vector<std::string>{"Il blocco \xE8 stato ignorato."});
+        EXPECT_EQ(notices, std::vector<std::string>{});
+    }
 }
 
 TEST_F(Life, StartLoadsTheArchiveInDescriptionOrderAndTakesTheStartStamp) {
