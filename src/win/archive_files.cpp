@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <mutex>
+#include <set>
+#include <string>
 
 #include "core/errors.h"
 #include "win/system.h"
@@ -221,12 +224,35 @@ std::vector<std::filesystem::path> Win32ArchiveFiles::FilesBeside(const std::fil
 
 namespace {
 
+// The lock files this program holds now. Read back by another of its
+// threads (a look at the archive during the program's own save), its own
+// lock is held, whatever the clock read when it was taken: set back since
+// the program started, that moment would name a process started after it.
+std::mutex heldHereGuard;
+std::multiset<std::wstring> heldHere;
+
+bool HeldHere(const std::filesystem::path& lock) {
+    const std::lock_guard<std::mutex> guard(heldHereGuard);
+    return heldHere.count(lock.wstring()) > 0;
+}
+
 class FileLock final : public ArchiveLock {
 public:
-    explicit FileLock(HANDLE file) : file_(file) {}
+    FileLock(HANDLE file, const std::filesystem::path& lock) : file_(file), lock_(lock.wstring()) {
+        const std::lock_guard<std::mutex> guard(heldHereGuard);
+        heldHere.insert(lock_);
+    }
+    ~FileLock() override {
+        file_.reset();  // deletes the lock file
+        const std::lock_guard<std::mutex> guard(heldHereGuard);
+        heldHere.erase(heldHere.find(lock_));
+    }
+    FileLock(const FileLock&) = delete;
+    FileLock& operator=(const FileLock&) = delete;
 
 private:
-    UniqueFile file_;  // closing it deletes the lock file
+    UniqueFile file_;
+    std::wstring lock_;
 };
 
 constexpr std::int64_t kUnixEpochInFileTime = 116444736000000000;  // 1970-01-01 in 100 ns since 1601
@@ -269,16 +295,18 @@ std::optional<LockOwner> ReadLockOwner(const std::filesystem::path& lock) {
     return ParseLockOwner(std::string_view(text, got));
 }
 
-void WriteLockOwner(HANDLE file) {
-    const std::string text = LockOwnerText({WideToCp1252(ComputerName()), ::GetCurrentProcessId(), UnixSecondsNow()});
+void WriteLockOwner(HANDLE file, std::int64_t since) {
+    const std::string text = LockOwnerText({WideToCp1252(ComputerName()), ::GetCurrentProcessId(), since});
     DWORD written = 0;
     // Without it the lock holds all the same; only its holder goes untold.
     if (::WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr)) ::SetEndOfFile(file);
 }
 
 // Whether the process the lock names, of this PC, still runs: the same id
-// given to a process started after the lock was taken is another one.
-bool StillRuns(const LockOwner& owner) {
+// given to a process started after the lock was taken is another one. This
+// program's own id: whether it holds the lock now.
+bool StillRuns(const LockOwner& owner, const std::filesystem::path& lock) {
+    if (owner.process == ::GetCurrentProcessId()) return HeldHere(lock);
     const UniqueKernelObject process(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, owner.process));
     if (!process) return ::GetLastError() != ERROR_INVALID_PARAMETER;  // refused: it runs
     DWORD exitCode = 0;
@@ -292,12 +320,12 @@ constexpr DWORD kLockPause = 100;
 
 // The lock file opened by one program at a time (others may only read who
 // holds it), and deleted when closed. Nothing while another holds it.
-std::unique_ptr<ArchiveLock> TryLock(const std::filesystem::path& lock) {
+std::unique_ptr<ArchiveLock> TryLock(const std::filesystem::path& lock, std::int64_t now) {
     HANDLE file = ::CreateFileW(lock.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                                 FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
     if (file != INVALID_HANDLE_VALUE) {
-        auto held = std::make_unique<FileLock>(file);
-        WriteLockOwner(file);
+        auto held = std::make_unique<FileLock>(file, lock);
+        WriteLockOwner(file, now);
         return held;
     }
     const DWORD error = ::GetLastError();
@@ -318,7 +346,7 @@ std::unique_ptr<ArchiveLock> Win32ArchiveFiles::Lock(const std::filesystem::path
     std::filesystem::path lock = path;
     lock += L".lock";
     for (int attempt = 0; attempt < kLockAttempts; ++attempt) {
-        if (std::unique_ptr<ArchiveLock> held = TryLock(lock)) {
+        if (std::unique_ptr<ArchiveLock> held = TryLock(lock, Now())) {
             WaitForTakersOver(lock);
             return held;
         }
@@ -326,7 +354,7 @@ std::unique_ptr<ArchiveLock> Win32ArchiveFiles::Lock(const std::filesystem::path
             const std::optional<LockOwner> owner = ReadLockOwner(lock);
             if (LeftBehindBefore(owner)) return TakeOver(lock, *owner, false, false);  // told already
             // A program of this PC that no longer runs: no use waiting.
-            if (owner && OfComputer(*owner, WideToCp1252(ComputerName())) && !StillRuns(*owner)) {
+            if (owner && OfComputer(*owner, WideToCp1252(ComputerName())) && !StillRuns(*owner, lock)) {
                 return TakeOver(lock, *owner, true, true);
             }
         }
@@ -336,7 +364,7 @@ std::unique_ptr<ArchiveLock> Win32ArchiveFiles::Lock(const std::filesystem::path
     if (!owner) throw LockHeldError(lock, kLockAttempts * kLockPause / 1000);
     const std::string computer = WideToCp1252(ComputerName());
     const bool here = OfComputer(*owner, computer);
-    if (!LockLeftBehind(*owner, computer, here && StillRuns(*owner), UnixSecondsNow())) {
+    if (!LockLeftBehind(*owner, computer, here && StillRuns(*owner, lock), Now())) {
         throw LockHeldError(lock, kLockAttempts * kLockPause / 1000, LockHolderText(*owner), SinceText(owner->since));
     }
     return TakeOver(lock, *owner, here, true);
@@ -354,7 +382,7 @@ std::unique_ptr<ArchiveLock> Win32ArchiveFiles::TakeOver(const std::filesystem::
     std::filesystem::path successor = lock;
     successor += L"-" + std::to_wstring(owner.process) + L"-" + std::to_wstring(owner.since);
     for (int attempt = 0; attempt < kLockAttempts; ++attempt) {
-        if (std::unique_ptr<ArchiveLock> held = TryLock(successor)) {
+        if (std::unique_ptr<ArchiveLock> held = TryLock(successor, Now())) {
             if (tell) held->takenOver = LockTakenOverText(lock, owner, here, SinceText(owner.since));
             return held;
         }
@@ -370,9 +398,11 @@ void Win32ArchiveFiles::WaitForTakersOver(const std::filesystem::path& lock) {
     std::filesystem::path pattern = lock;
     pattern += L"-*";
     for (const std::filesystem::path& file : FilesMatching(pattern)) {
-        for (int attempt = 0; attempt < kLockAttempts && !TryLock(file); ++attempt) ::Sleep(kLockPause);
+        for (int attempt = 0; attempt < kLockAttempts && !TryLock(file, Now()); ++attempt) ::Sleep(kLockPause);
     }
 }
+
+std::int64_t Win32ArchiveFiles::Now() const { return UnixSecondsNow() - clockSetBack_; }
 
 bool Win32ArchiveFiles::LeftBehindBefore(const std::optional<LockOwner>& owner) {
     const std::lock_guard<std::mutex> guard(leftBehindGuard_);

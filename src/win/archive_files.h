@@ -34,7 +34,12 @@ public:
     void RenameToNew(const std::filesystem::path& from, const std::filesystem::path& to) override;
     void Remove(const std::filesystem::path& path) override;
 
+    // The clock the locks are taken by, set back by as many seconds (the
+    // tests set it back as a user may, after the program started).
+    void SetClockBack(std::int64_t seconds) { clockSetBack_ = seconds; }
+
 private:
+    std::int64_t Now() const;
     // Whether this lock's holder was found to have left it, earlier in this
     // run: taken over again at once, without waiting nor telling again.
     bool LeftBehindBefore(const std::optional<LockOwner>& owner);
@@ -51,6 +56,7 @@ private:
     SwapSteps& steps_;
     std::mutex leftBehindGuard_;  // the saves run on a thread of their own
     std::vector<LockOwner> leftBehind_;
+    std::int64_t clockSetBack_ = 0;
 };
 
 // The runtime's I/O error number for a system error code.

@@ -205,6 +205,20 @@ TEST_F(Win32Files, OneProgramAtATimeHoldsTheLockAndALeftLockIsTakenOver) {
     EXPECT_NE(files_.Lock(path_), nullptr);
 }
 
+// The clock set back after the program started, by more than it has run:
+// its own lock, read back by another of its threads (a look at the archive
+// during its own save), names a moment before the program started, as the
+// lock of an earlier process given the same id would. It is still its own,
+// never taken over: two saves of one program at once.
+TEST_F(Win32Files, ItsOwnLockIsNotTakenOverAfterTheClockWasSetBack) {
+    files_.SetClockBack(2 * 24 * 60 * 60);
+    const std::unique_ptr<ArchiveLock> first = files_.Lock(path_);
+    ASSERT_NE(first, nullptr);
+    const std::string text = testing::ErrorText<InOutError>([&] { files_.Lock(path_); });
+    EXPECT_NE(text.find("(processo " + std::to_string(::GetCurrentProcessId()) + ") sta salvando"), std::string::npos)
+        << text;
+}
+
 // What a share's server keeps for a program that stopped: the lock file,
 // held open, naming its holder.
 UniqueFile HoldLock(const std::filesystem::path& lock, const LockOwner& owner) {
