@@ -1,15 +1,18 @@
 // A crash or a power cut loses nothing confirmed since the last save: the
 // real program, ended without a close after an event was added with real
 // keys, offers the change back at its next start; so does one whose save
-// was refused at every close.
+// was refused at every close. A lock left behind is saved through, and told.
 
 #include <algorithm>
 #include <string>
 #include <vector>
 
 #include "core/archive.h"
+#include "core/archive_lock.h"
 #include "core/std_archive_files.h"
 #include "e2e/program_in_use.h"
+#include "win/system.h"
+#include "win/text.h"
 
 namespace ricordex::e2e {
 namespace {
@@ -153,6 +156,36 @@ TEST_F(CrashRecovery, ACloseWhoseSaveIsRefusedEndsAtTheNextCloseAndTheNextStartO
     ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(question) && Rows() == 4; }));
     const std::vector<std::wstring> shown = Descriptions();
     EXPECT_NE(std::find(shown.begin(), shown.end(), std::wstring(added.begin(), added.end())), shown.end());
+}
+
+// A lock left by a program of this PC that no longer runs (a share's server
+// may keep it open): "Chiudi" saves all the same, and says so once saved, as
+// information, with the lock it ignored.
+TEST_F(CrashRecovery, ALockLeftBehindIsTakenOverAndToldAsInformationOnceSaved) {
+    ASSERT_FALSE(AddEvent().empty());
+    std::filesystem::path lock = archive_;
+    lock += L".lock";
+    const HANDLE held = ::CreateFileW(lock.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    const std::string owner = LockOwnerText({win::WideToCp1252(win::ComputerName()), 0x7FFFFFFC, 1796821380});
+    DWORD written = 0;
+    ::WriteFile(held, owner.data(), static_cast<DWORD>(owner.size()), &written, nullptr);
+
+    ClickOn(::FindWindowExW(Main(), nullptr, L"BUTTON", L"Chiudi"));
+    HWND save = run_->WaitForMessageBox(L"Conferma Modifiche", 5s);
+    ASSERT_NE(save, nullptr);
+    PressKey(VK_RETURN);
+    HWND told = run_->WaitForMessageBox(L"Ricordex", 30s);
+    ASSERT_NE(told, nullptr);
+    const std::wstring text = ProgramRun::MessageBoxText(told);
+    EXPECT_NE(text.find(L"\" (processo 2147483644, non pi\u00F9 in esecuzione) dal "), std::wstring::npos) << text;
+    EXPECT_NE(text.find(L", \u00E8 stato ignorato. L'archivio \u00E8 stato salvato."), std::wstring::npos) << text;
+    ProgramRun::Press(told, IDOK);
+    ::CloseHandle(held);
+    EventList saved;
+    StdArchiveFiles files;
+    ReloadArchive(saved, files, archive_);
+    EXPECT_EQ(saved.Count(), 4u);
 }
 
 }  // namespace
