@@ -77,7 +77,11 @@ void WriteRecovery(ProgramState& state, Services& services, const RecoveryFiles&
     }
     const std::size_t base = std::hash<std::string>{}(state.base.records);
     const bool newBase = track.base != base;
-    if (newBase) WriteFile(services.files, paths.nextBase, state.base.records.data(), state.base.records.size());
+    if (newBase) {
+        WriteFile(services.files, paths.nextBase, state.base.records.data(), state.base.records.size());
+    } else {
+        services.files.Remove(paths.nextBase);  // one left by a write that failed is not this list's
+    }
     ScriviRecord(state.list, services.files, paths.rows);
     track.revision = state.list.Revision();
     track.keptFor = archive;
@@ -89,13 +93,14 @@ void WriteRecovery(ProgramState& state, Services& services, const RecoveryFiles&
 }
 
 // A write of the changes that stopped beside a new base: the base is theirs
-// when the changes were written after it (or when the old base was already
-// gone), else it is dropped. A disk that cannot tell the order keeps the old
-// one: the changes then merge as they did before the new base was read.
+// when the changes were written after it, in the same tick of the file
+// clock included (or when the old base was already gone), else it is
+// dropped. A disk that cannot tell the order keeps the old one: the changes
+// then merge as they did before the new base was read.
 void SettleNextBase(ArchiveFiles& files, const RecoveryFiles& paths) {
     if (!files.Exists(paths.nextBase)) return;
     const std::optional<FileStamp> changes = files.StampOf(paths.rows), next = files.StampOf(paths.nextBase);
-    if (!files.Exists(paths.base) || (changes && next && changes->lastWrite > next->lastWrite)) {
+    if (!files.Exists(paths.base) || (changes && next && changes->lastWrite >= next->lastWrite)) {
         files.Remove(paths.base);
         files.RenameToNew(paths.nextBase, paths.base);
     } else {

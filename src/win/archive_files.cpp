@@ -228,24 +228,38 @@ namespace {
 // threads (a look at the archive during the program's own save), its own
 // lock is held, whatever the clock read when it was taken: set back since
 // the program started, that moment would name a process started after it.
-std::mutex heldHereGuard;
-std::multiset<std::wstring> heldHere;
+// Never destroyed: a look still waiting on a network folder when the
+// program ends may let go of a lock until the process is gone.
+struct HeldHere {
+    std::mutex guard;
+    std::multiset<std::wstring> locks;
+};
+HeldHere& heldHere = *new HeldHere;
 
-bool HeldHere(const std::filesystem::path& lock) {
-    const std::lock_guard<std::mutex> guard(heldHereGuard);
-    return heldHere.count(lock.wstring()) > 0;
+// As Windows compares paths: letters A to Z in either case.
+std::wstring LockKey(const std::filesystem::path& lock) {
+    std::wstring key = lock.lexically_normal().wstring();
+    for (wchar_t& c : key) {
+        if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
+    }
+    return key;
+}
+
+bool HeldByThisProgram(const std::filesystem::path& lock) {
+    const std::lock_guard<std::mutex> guard(heldHere.guard);
+    return heldHere.locks.count(LockKey(lock)) > 0;
 }
 
 class FileLock final : public ArchiveLock {
 public:
-    FileLock(HANDLE file, const std::filesystem::path& lock) : file_(file), lock_(lock.wstring()) {
-        const std::lock_guard<std::mutex> guard(heldHereGuard);
-        heldHere.insert(lock_);
+    FileLock(HANDLE file, const std::filesystem::path& lock) : file_(file), lock_(LockKey(lock)) {
+        const std::lock_guard<std::mutex> guard(heldHere.guard);
+        heldHere.locks.insert(lock_);
     }
     ~FileLock() override {
         file_.reset();  // deletes the lock file
-        const std::lock_guard<std::mutex> guard(heldHereGuard);
-        heldHere.erase(heldHere.find(lock_));
+        const std::lock_guard<std::mutex> guard(heldHere.guard);
+        heldHere.locks.erase(heldHere.locks.find(lock_));
     }
     FileLock(const FileLock&) = delete;
     FileLock& operator=(const FileLock&) = delete;
@@ -306,7 +320,7 @@ void WriteLockOwner(HANDLE file, std::int64_t since) {
 // given to a process started after the lock was taken is another one. This
 // program's own id: whether it holds the lock now.
 bool StillRuns(const LockOwner& owner, const std::filesystem::path& lock) {
-    if (owner.process == ::GetCurrentProcessId()) return HeldHere(lock);
+    if (owner.process == ::GetCurrentProcessId()) return HeldByThisProgram(lock);
     const UniqueKernelObject process(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, owner.process));
     if (!process) return ::GetLastError() != ERROR_INVALID_PARAMETER;  // refused: it runs
     DWORD exitCode = 0;
@@ -353,8 +367,10 @@ std::unique_ptr<ArchiveLock> Win32ArchiveFiles::Lock(const std::filesystem::path
         if (attempt == 0) {
             const std::optional<LockOwner> owner = ReadLockOwner(lock);
             if (LeftBehindBefore(owner)) return TakeOver(lock, *owner, false, false);  // told already
-            // A program of this PC that no longer runs: no use waiting.
-            if (owner && OfComputer(*owner, WideToCp1252(ComputerName())) && !StillRuns(*owner, lock)) {
+            // A program of this PC that no longer runs: no use waiting. This
+            // program's own (another thread's, let go meanwhile) is tried again.
+            if (owner && owner->process != ::GetCurrentProcessId() && OfComputer(*owner, WideToCp1252(ComputerName())) &&
+                !StillRuns(*owner, lock)) {
                 return TakeOver(lock, *owner, true, true);
             }
         }

@@ -13,6 +13,7 @@
 #include "e2e/program_in_use.h"
 #include "win/system.h"
 #include "win/text.h"
+#include "win/unique_handle.h"
 
 namespace ricordex::e2e {
 namespace {
@@ -165,11 +166,12 @@ TEST_F(CrashRecovery, ALockLeftBehindIsTakenOverAndToldAsInformationOnceSaved) {
     ASSERT_FALSE(AddEvent().empty());
     std::filesystem::path lock = archive_;
     lock += L".lock";
-    const HANDLE held = ::CreateFileW(lock.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    win::UniqueFile held(
+        ::CreateFileW(lock.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, 0, nullptr));
+    ASSERT_TRUE(held);
     const std::string owner = LockOwnerText({win::WideToCp1252(win::ComputerName()), 0x7FFFFFFC, 1796821380});
     DWORD written = 0;
-    ::WriteFile(held, owner.data(), static_cast<DWORD>(owner.size()), &written, nullptr);
+    ::WriteFile(held.get(), owner.data(), static_cast<DWORD>(owner.size()), &written, nullptr);
 
     ClickOn(::FindWindowExW(Main(), nullptr, L"BUTTON", L"Chiudi"));
     HWND save = run_->WaitForMessageBox(L"Conferma Modifiche", 5s);
@@ -181,7 +183,7 @@ TEST_F(CrashRecovery, ALockLeftBehindIsTakenOverAndToldAsInformationOnceSaved) {
     EXPECT_NE(text.find(L"\" (processo 2147483644, non pi\u00F9 in esecuzione) dal "), std::wstring::npos) << text;
     EXPECT_NE(text.find(L", \u00E8 stato ignorato. L'archivio \u00E8 stato salvato."), std::wstring::npos) << text;
     ProgramRun::Press(told, IDOK);
-    ::CloseHandle(held);
+    held.reset();
     EventList saved;
     StdArchiveFiles files;
     ReloadArchive(saved, files, archive_);
