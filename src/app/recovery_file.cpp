@@ -16,21 +16,13 @@
 #include "core/archive_record.h"
 #include "core/archive_swap.h"
 #include "core/errors.h"
+#include "core/paths.h"
 
 namespace ricordex {
 namespace {
 
 // The archive's path is a few hundred bytes: anything much longer is not one.
 constexpr std::uint64_t kLongestArchiveName = 64 * 1024;
-
-// Paths as Windows compares them: letters A to Z in either case, "." and
-// ".." taken out.
-bool SameArchive(const std::filesystem::path& a, const std::filesystem::path& b) {
-    const std::wstring x = a.lexically_normal().wstring();
-    const std::wstring y = b.lexically_normal().wstring();
-    auto fold = [](wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c; };
-    return std::equal(x.begin(), x.end(), y.begin(), y.end(), [&](wchar_t p, wchar_t q) { return fold(p) == fold(q); });
-}
 
 // A whole number of records, or it raises: a file cut short is not
 // trusted for what it lacks.
@@ -280,7 +272,7 @@ void OfferRecovery(ProgramState& state, Services& services) {
         }
         // Another archive's stays as it is, until this run has changes of its own.
         const std::optional<std::filesystem::path> archive = ReadArchiveName(services.files, paths.archive);
-        if (!archive || !SameArchive(*archive, state.settings.dati)) return;
+        if (!archive || PathKey(*archive) != PathKey(state.settings.dati)) return;
 
         std::vector<RowTexts> recovered;
         try {

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "core/errors.h"
+#include "core/paths.h"
 #include "win/system.h"
 #include "win/text.h"
 #include "win/unique_handle.h"
@@ -236,23 +237,14 @@ struct HeldHere {
 };
 HeldHere& heldHere = *new HeldHere;
 
-// As Windows compares paths: letters A to Z in either case.
-std::wstring LockKey(const std::filesystem::path& lock) {
-    std::wstring key = lock.lexically_normal().wstring();
-    for (wchar_t& c : key) {
-        if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
-    }
-    return key;
-}
-
 bool HeldByThisProgram(const std::filesystem::path& lock) {
     const std::lock_guard<std::mutex> guard(heldHere.guard);
-    return heldHere.locks.count(LockKey(lock)) > 0;
+    return heldHere.locks.count(PathKey(lock)) > 0;
 }
 
 class FileLock final : public ArchiveLock {
 public:
-    FileLock(HANDLE file, const std::filesystem::path& lock) : file_(file), lock_(LockKey(lock)) {
+    FileLock(HANDLE file, const std::filesystem::path& lock) : file_(file), lock_(PathKey(lock)) {
         const std::lock_guard<std::mutex> guard(heldHere.guard);
         heldHere.locks.insert(lock_);
     }
